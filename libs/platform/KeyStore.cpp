@@ -1,0 +1,97 @@
+#include "platform/KeyStore.h"
+
+#include "platform/IniDocument.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace platform {
+
+namespace {
+
+bool loadForWrite(const QString &path, IniDocument &doc, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    IniDocument::LoadStatus status;
+    doc = IniDocument::load(path, &status);
+    if (status == IniDocument::LoadStatus::Unreadable) {
+        if (error)
+            *error = QStringLiteral("The key store cannot be read.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString KeyStore::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/Tarvex/registry.ini");
+}
+
+KeyStore::KeyStore(QString path)
+    : m_path(std::move(path))
+{
+}
+
+bool KeyStore::keyExists(const QString &key) const
+{
+    return IniDocument::load(m_path).hasSection(key);
+}
+
+bool KeyStore::createKey(const QString &key, QString *error)
+{
+    IniDocument doc;
+    if (!loadForWrite(m_path, doc, error))
+        return false;
+    if (doc.hasSection(key))
+        return true;
+    doc.addSection(key);
+    return doc.save(m_path, error);
+}
+
+std::optional<QString> KeyStore::readString(const QString &key, const QString &name) const
+{
+    return IniDocument::load(m_path).value(key, name);
+}
+
+std::optional<quint32> KeyStore::readDword(const QString &key, const QString &name) const
+{
+    const auto text = readString(key, name);
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const qulonglong value = text->toULongLong(&ok, 10);
+    if (!ok || value > 0xFFFFFFFFull)
+        return std::nullopt;
+    return quint32(value);
+}
+
+bool KeyStore::writeString(const QString &key, const QString &name, const QString &value,
+                           QString *error)
+{
+    IniDocument doc;
+    if (!loadForWrite(m_path, doc, error))
+        return false;
+    doc.setValue(key, name, value);
+    return doc.save(m_path, error);
+}
+
+bool KeyStore::writeDword(const QString &key, const QString &name, quint32 value, QString *error)
+{
+    return writeString(key, name, QString::number(value), error);
+}
+
+bool KeyStore::deleteValue(const QString &key, const QString &name, QString *error)
+{
+    IniDocument doc;
+    if (!loadForWrite(m_path, doc, error))
+        return false;
+    if (!doc.removeKey(key, name))
+        return true;
+    return doc.save(m_path, error);
+}
+
+} // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+
+// The per-user key store that stands in for the registry's current-user hive.
+// One INI file; a key is a section named by its full path below the hive and
+// exists when its section header exists, even without values. Text values
+// are stored as they are, 32-bit numbers as unsigned decimal text.
+class KeyStore
+{
+public:
+    // $XDG_CONFIG_HOME/Tarvex/registry.ini
+    static QString defaultPath();
+
+    explicit KeyStore(QString path = defaultPath());
+
+    const QString &path() const { return m_path; }
+
+    bool keyExists(const QString &key) const;
+    bool createKey(const QString &key, QString *error = nullptr);
+
+    std::optional<QString> readString(const QString &key, const QString &name) const;
+    std::optional<quint32> readDword(const QString &key, const QString &name) const;
+
+    bool writeString(const QString &key, const QString &name, const QString &value,
+                     QString *error = nullptr);
+    bool writeDword(const QString &key, const QString &name, quint32 value,
+                    QString *error = nullptr);
+    bool deleteValue(const QString &key, const QString &name, QString *error = nullptr);
+
+private:
+    QString m_path;
+};
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Vantrel needs.
+# Packages already present are skipped, so a second run costs only a dpkg query.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config make
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+    libsdl2-dev libglib2.0-dev
+    # run time, loaded by name
+    libmediainfo0v5 libfreeimage3
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth x11-utils imagemagick ffmpeg mediainfo
+    adwaita-icon-theme hicolor-icon-theme
+    fonts-dejavu-core sound-theme-freedesktop
+    pulseaudio pulseaudio-utils util-linux
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,21 @@
+#include <QApplication>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+// One main for every test executable. Widget tests need a QApplication; the
+// offscreen platform is the default so a test runs without a display unless
+// the runner started one on purpose (end-to-end tests set QT_QPA_PLATFORM).
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The program scales by hand; tests see the same pixels it does.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
