@@ -1,4 +1,52 @@
-int main()
+#include "app/Globals.h"
+#include "app/SettingsFile.h"
+#include "app/UnitMain.h"
+#include "app/VantrelApplication.h"
+#include "scaling/DPIFunctions.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyleFactory>
+
+#include <memory>
+
+// Start-up and shutdown run in one fixed order: libraries bound before any
+// window, the scale chosen before the main window, the settings window
+// before the audio output, the toolbar and the browser that read it.
+int main(int argc, char **argv)
 {
-    return 0;
+    // details: LoadMediaInfoLibrary() and the other optional libraries bind here.
+
+    // The program scales every length itself.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    VantrelApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setOrganizationName(QStringLiteral("Tarvex"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    DisplayScale = SettingsFile(GetSettingsFileName()).ReadInteger(QStringLiteral("Display"), QStringLiteral("Scaling"), 0);
+    if (DisplayScale == 0) {
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        DisplayScale = GetMonitorDpi(screens.isEmpty() ? nullptr : screens.first());
+    }
+
+    auto formMain = std::make_unique<TFormMain>();
+    FormMain = formMain.get();
+    app.setActionManager(formMain->ActionManager1);
+
+    // open-with: create FormSettings hidden here (it reads the settings the
+    // audio output, the toolbar and the browser need).
+    // preview: InitializeBASS() here.
+    // open-with: DisplayOpenWithButtons() here.
+    // browser: OpenBrivaneDialogsIntegrated() here.
+
+    formMain->show();
+    const int result = app.exec();
+
+    // Windows go in the reverse order of their creation.
+    // open-with: destroy FormSettings here.
+    app.setActionManager(nullptr);
+    FormMain = nullptr;
+    formMain.reset();
+    return result;
 }

@@ -11,11 +11,16 @@ packages=(
     libsdl2-dev libglib2.0-dev
     # run time, loaded by name
     libmediainfo0v5 libfreeimage3
+    # application icons drawn from SVG themes
+    libqt6svg6
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth x11-utils imagemagick ffmpeg mediainfo
+    xvfb xauth x11-utils imagemagick ffmpeg mediainfo musepack-tools
     adwaita-icon-theme hicolor-icon-theme
-    fonts-dejavu-core sound-theme-freedesktop
+    # renders resources/icons/*.svg into the committed .ico files
+    librsvg2-bin
+    fonts-dejavu-core fonts-wine sound-theme-freedesktop
+    openbox xdotool wmctrl
     pulseaudio pulseaudio-utils util-linux
 )
 

@@ -1,0 +1,249 @@
+#include "app/UnitMain.h"
+
+#include "app/ActionManager.h"
+#include "app/Globals.h"
+#include "app/SettingsFile.h"
+#include "app/VantrelApplication.h"
+#include "scaling/AnchorLayout.h"
+#include "scaling/ScaleFunctions.h"
+#include "util/HelperTarvex.h"
+#include "util/VantrelError.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSlider>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+// Status panel 1 keeps this width at scale 96; panel 0 takes the rest.
+constexpr int kStatusPanel1Width = 500;
+constexpr int kStartupTimerInterval = 100;
+
+} // namespace
+
+TFormMain::TFormMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    CreateControls();
+    FormCreate();
+}
+
+TFormMain::~TFormMain()
+{
+    FormDestroy();
+}
+
+void TFormMain::FormCreate()
+{
+    setWindowState(Qt::WindowMaximized);
+    if (DisplayScale != 96)
+        ScaleMainWindow();
+    SelectedFilesList.clear();
+
+    const QString settingsPath = GetSettingsFileName();
+    if (!settingsPath.isEmpty() && !QFileInfo::exists(settingsPath)) {
+        try {
+            CreateUnicodeIniFile(settingsPath);
+        } catch (const VantrelError &error) {
+            VantrelApplication::ReportError(error.message());
+        }
+    }
+    QCoreApplication::processEvents();
+
+    // open-with: LoadIcons();
+    ConvertHintLineBreaks(this);
+    setAcceptDrops(true);
+    // preview: load the audio add-ons here, before the stored settings apply.
+    LoadSettings();
+    // browser: SetInitialBrivaneDialogsParameters();
+    ActionSpaceBar->setShortcut(QKeySequence(Qt::Key_Space));
+}
+
+void TFormMain::FormDestroy()
+{
+    // browser: close the embedded browser here.
+    QCoreApplication::processEvents();
+    // preview: release the audio output here.
+    SelectedFilesList.clear();
+}
+
+void TFormMain::ScaleMainWindow()
+{
+    DisplayScale = FitScaleToMonitor(this, DisplayScale);
+    const int s = DisplayScale;
+    ImageListFilesButtons.setCellSize(QSize(MulDiv(32, s, 96), MulDiv(32, s, 96)));
+    const int splitterMinimum = PanelListerContainer->minimumWidth();
+    ScaleWindowTree(this, s);
+
+    ToolBar1->setFixedHeight(MulDiv(8, s, 96) + ImageListFilesButtons.height());
+    ToolBar1->setIconSize(ImageListFilesButtons.cellSize());
+    GroupBoxOpenWith->setFixedHeight(MulDiv(18, s, 96) + ToolBar1->height());
+    if (auto *options = qobject_cast<AnchorLayout *>(GroupBoxOptions->layout())) {
+        const QRect track = options->designRect(TrackBarVolume);
+        QRect value = options->designRect(LabelVolumeValue);
+        value.moveLeft(track.left() + track.width() + MulDiv(20, s, 96));
+        options->setDesignRect(LabelVolumeValue, value);
+    }
+    // The whole-window pass already scaled the splitter's minimum once; the
+    // designed behaviour scales it a second time here.
+    const int scaledOnce = MulDiv(splitterMinimum, s, 96);
+    const int scaledTwice = MulDiv(scaledOnce, s, 96);
+    PanelListerContainer->setMinimumWidth(scaledTwice);
+    PanelBrivaneDialogsContainer->setMinimumWidth(scaledTwice);
+
+    QFont statusFont = StatusBar->font();
+    const int pixels = statusFont.pixelSize() > 0 ? statusFont.pixelSize() : QFontInfo(statusFont).pixelSize();
+    statusFont.setPixelSize(MulDiv(pixels, s, 96));
+    StatusBar->setFont(statusFont);
+    StatusPanel1->setFixedWidth(MulDiv(kStatusPanel1Width, s, 96));
+}
+
+void TFormMain::ConvertHintLineBreaks(QWidget *control)
+{
+    static const QString marker = QStringLiteral(" /n/n ");
+    const QObjectList children = control->children();
+    for (QObject *child : children) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (!widget)
+            continue;
+        try {
+            QString hint = widget->toolTip();
+            if (!hint.isEmpty()) {
+                hint.replace(marker, QStringLiteral("\r\n"));
+                widget->setToolTip(hint);
+                widget->setStatusTip(hint);
+            }
+            if (!widget->children().isEmpty())
+                ConvertHintLineBreaks(widget);
+        } catch (...) {
+            // One control's hint must not stop the others.
+        }
+    }
+}
+
+int TFormMain::StatusPanelWidth(int panel) const
+{
+    const int panel1 = StatusPanel1->minimumWidth();
+    if (panel == 1)
+        return panel1;
+    return std::max(0, width() - panel1);
+}
+
+bool TFormMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        // The hint of the control under the pointer goes to panel 0 only, so
+        // panel 1 keeps whatever it shows.
+        QString tip = static_cast<QStatusTipEvent *>(event)->tip();
+        tip.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        StatusPanel0->setText(tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TFormMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+    QMainWindow::changeEvent(event);
+}
+
+void TFormMain::FormActivate()
+{
+    if (!m_firstActivation)
+        return;
+    m_firstActivation = false;
+    // Enabling a running timer changes nothing; one that already fired is armed again.
+    if (!TimerStartup->isActive())
+        TimerStartup->start();
+}
+
+void TFormMain::TimerStartupTimer()
+{
+    TimerStartup->stop();
+    // browser: if (ShowTreeViewHint) show the hint window modally here.
+}
+
+void TFormMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TFormMain::FormResize()
+{
+    // browser: tell the embedded browser to refit here.
+    StatusPanel0->setFixedWidth(StatusPanelWidth(0));
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    setAcceptDrops(false);
+    try {
+        SaveSettings();
+    } catch (const VantrelError &error) {
+        // The user is told; closing still goes on, so a full disk never traps them.
+        VantrelApplication::ReportError(error.message());
+    }
+    event->accept();
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent *event)
+{
+    m_lastDroppedFiles.clear();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl &url : urls)
+        m_lastDroppedFiles.append(url.isLocalFile() ? url.toLocalFile() : url.toString());
+    event->acceptProposedAction();
+}
+
+void TFormMain::Exit1Click()
+{
+    close();
+}
+
+void TFormMain::Settings1Click()
+{
+    // open-with: FormSettings->exec();
+}
+
+void TFormMain::OpenHelpPage(const QString &fileName)
+{
+    // The pages ship beside the executable so they work offline.
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help/") + fileName;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TFormMain::OnlineHelp1Click()
+{
+    OpenHelpPage(QStringLiteral("online-help.html"));
+}
+
+void TFormMain::PrivacyPolicy1Click()
+{
+    OpenHelpPage(QStringLiteral("privacy-policy.html"));
+}
+
+void TFormMain::ToolButton4Click()
+{
+    GroupBoxFolders->setVisible(ToolButton4->isChecked());
+}

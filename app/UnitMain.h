@@ -1,0 +1,163 @@
+#pragma once
+
+#include "app/ImageList.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class ActionManager;
+class QAction;
+class QCheckBox;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QSlider;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+
+// The main window: the embedded browser on the left; on the right the
+// open-with toolbar, the copy/move panel, the focused file's details and the
+// preview options. One class, split into files by concern (UnitMain*.cpp).
+class TFormMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // Settings store (UnitMainSettings.cpp)
+    void LoadSettings();
+    void SaveSettings();
+
+    // Start-up timer and hint window
+    void FormActivate();
+    void TimerStartupTimer();
+
+    // Menu handlers
+    void Exit1Click();
+    void Settings1Click();
+    void OnlineHelp1Click();
+    void PrivacyPolicy1Click();
+    void ToolButton4Click();
+
+    // Text of the controls' hints after " /n/n " became a line break.
+    static void ConvertHintLineBreaks(QWidget *control);
+
+    // Width of a status-bar panel (0 or 1).
+    int StatusPanelWidth(int panel) const;
+
+    // Dropped file names of the last drop, in order (the program makes no
+    // further use of them).
+    const QStringList &LastDroppedFiles() const { return m_lastDroppedFiles; }
+
+    // Controls, named as in the designer.
+    QWidget *PanelListerContainer = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QWidget *PanelBrivaneDialogsContainer = nullptr;
+    QGroupBox *GroupBoxBrivaneDialogsContainer = nullptr;
+    QFrame *PanelBrivaneDialogs = nullptr;
+    QStatusBar *StatusBar = nullptr;
+    QLabel *StatusPanel0 = nullptr;
+    QLabel *StatusPanel1 = nullptr;
+
+    QGroupBox *GroupBoxOpenWith = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *ToolButton4 = nullptr;
+    QWidget *ToolButton5 = nullptr;
+    QToolButton *ToolButton1 = nullptr;
+    QToolButton *ToolButton2 = nullptr;
+    QToolButton *ToolButton3 = nullptr;
+
+    QGroupBox *GroupBoxFolders = nullptr;
+    QLineEdit *EditFolder1 = nullptr;
+    QLineEdit *EditFolder2 = nullptr;
+    QLineEdit *EditFolder3 = nullptr;
+    QPushButton *ButtonSelectFolder1 = nullptr;
+    QPushButton *ButtonSelectFolder2 = nullptr;
+    QPushButton *ButtonSelectFolder3 = nullptr;
+    QPushButton *Button2 = nullptr; // Copy, row 1
+    QPushButton *Button3 = nullptr; // Move, row 1
+    QPushButton *Button5 = nullptr; // Copy, row 2
+    QPushButton *Button6 = nullptr; // Move, row 2
+    QPushButton *Button8 = nullptr; // Copy, row 3
+    QPushButton *Button9 = nullptr; // Move, row 3
+
+    QGroupBox *GroupBoxDetails = nullptr;
+    // Report list with groups: each group is a top-level item spanning both
+    // columns whose children are the name/value rows; rows before the first
+    // group are top-level items of their own.
+    QTreeWidget *ListViewDetails = nullptr;
+    QMenu *PopupMenuDetails = nullptr;
+    QAction *CopyValueToClipboard1 = nullptr;
+    QAction *CopyNameAndValueToClipboard1 = nullptr;
+    QAction *CopyCompleteListToClipboard1 = nullptr;
+    QAction *SaveCompleteListToFile1 = nullptr;
+
+    QGroupBox *GroupBoxOptions = nullptr;
+    QCheckBox *CheckBoxPreview = nullptr;
+    QLabel *Label1 = nullptr;
+    QSlider *TrackBarVolume = nullptr;
+    QLabel *LabelVolumeValue = nullptr;
+
+    QMenuBar *MainMenu1 = nullptr;
+    QMenu *File1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QMenu *Options1 = nullptr;
+    QAction *Settings1 = nullptr;
+    QAction *N3 = nullptr;
+    QMenu *Help1 = nullptr;
+    QAction *OnlineHelp1 = nullptr;
+    QAction *PrivacyPolicy1 = nullptr;
+
+    ImageList ImageListFilesButtons;
+    ActionManager *ActionManager1 = nullptr;
+    QAction *ActionSpaceBar = nullptr;
+    QTimer *TimerStartup = nullptr;
+
+    QStringList SelectedFilesList;
+    QString FocusedFileName;
+
+    // ---- details (UnitMainDetails.cpp) ----
+    // ---- end details ----
+
+    // ---- preview (UnitMainPreview.cpp) ----
+    // ---- end preview ----
+
+    // ---- open-with and settings (UnitMainOpenWith.cpp) ----
+    // ---- end open-with ----
+
+    // ---- browser, folder picker, copy/move (UnitMainBrowser.cpp) ----
+    // ---- end browser ----
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void FormResize();
+    void CreateControls();
+    void CreateMenus();
+    void CreateRightPanel();
+    void CreateFoldersGroup();
+    void CreateOptionsGroup();
+    void ScaleMainWindow();
+    void OpenHelpPage(const QString &fileName);
+
+    bool m_firstActivation = true;
+    QStringList m_lastDroppedFiles;
+};

@@ -1,0 +1,340 @@
+// Building the main window's controls at their designed sizes (scale 96).
+#include "app/ActionManager.h"
+#include "app/UnitMain.h"
+#include "scaling/AnchorLayout.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kDesignClientWidth = 1572;
+constexpr int kDesignClientHeight = 728;
+constexpr int kMinimumWidth = 1280;
+constexpr int kMinimumHeight = 700;
+constexpr int kListerWidth = 550;
+constexpr int kFontPixels = 11;
+
+QFont tahoma(bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(kFontPixels);
+    font.setBold(bold);
+    return font;
+}
+
+// Every control gets its designed name and a name for screen readers: its
+// caption, else its hint, else a short human name.
+template<typename W>
+W *named(W *widget, const QString &objectName, const QString &accessibleName)
+{
+    widget->setObjectName(objectName);
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+template<typename W>
+W *regular(W *widget)
+{
+    widget->setFont(tahoma(false));
+    return widget;
+}
+
+void setHint(QWidget *widget, const QString &hint)
+{
+    widget->setToolTip(hint);
+    widget->setStatusTip(hint);
+}
+
+QAction *namedAction(QObject *parent, const QString &objectName, const QString &text)
+{
+    auto *action = new QAction(text, parent);
+    action->setObjectName(objectName);
+    return action;
+}
+
+} // namespace
+
+void TFormMain::CreateControls()
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Vantrel"));
+    setAccessibleName(QStringLiteral("Vantrel"));
+    setFont(tahoma(true));
+    resize(kDesignClientWidth, kDesignClientHeight);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+
+    CreateMenus();
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("CentralWidget"));
+    auto *centralLayout = new QHBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(central);
+
+    Splitter1 = named(new QSplitter(Qt::Horizontal, central), QStringLiteral("Splitter1"), QStringLiteral("Splitter"));
+    Splitter1->setOpaqueResize(true);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setHandleWidth(3);
+    centralLayout->addWidget(Splitter1);
+
+    PanelBrivaneDialogsContainer = named(new QWidget(Splitter1), QStringLiteral("PanelBrivaneDialogsContainer"),
+                                         QStringLiteral("Browser container"));
+    auto *leftLayout = new QVBoxLayout(PanelBrivaneDialogsContainer);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    GroupBoxBrivaneDialogsContainer = named(new QGroupBox(QStringLiteral(" Browser: "), PanelBrivaneDialogsContainer),
+                                            QStringLiteral("GroupBoxBrivaneDialogsContainer"), QStringLiteral(" Browser: "));
+    leftLayout->addWidget(GroupBoxBrivaneDialogsContainer);
+    auto *browserLayout = new QVBoxLayout(GroupBoxBrivaneDialogsContainer);
+    browserLayout->setContentsMargins(2, 2, 2, 2);
+    PanelBrivaneDialogs = named(new QFrame(GroupBoxBrivaneDialogsContainer), QStringLiteral("PanelBrivaneDialogs"),
+                                QStringLiteral("Browser"));
+    PanelBrivaneDialogs->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    browserLayout->addWidget(PanelBrivaneDialogs);
+
+    PanelListerContainer = named(new QWidget(Splitter1), QStringLiteral("PanelListerContainer"), QStringLiteral("Details panel"));
+    PanelListerContainer->setMinimumWidth(kListerWidth);
+    PanelBrivaneDialogsContainer->setMinimumWidth(kListerWidth);
+    Splitter1->addWidget(PanelBrivaneDialogsContainer);
+    Splitter1->addWidget(PanelListerContainer);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({kDesignClientWidth - kListerWidth, kListerWidth});
+    CreateRightPanel();
+
+    StatusBar = named(new QStatusBar(this), QStringLiteral("StatusBar"), QStringLiteral("Status bar"));
+    StatusBar->setSizeGripEnabled(false);
+    setStatusBar(StatusBar);
+    StatusPanel0 = named(new QLabel(StatusBar), QStringLiteral("StatusPanel0"), QStringLiteral("Hint"));
+    StatusPanel1 = named(new QLabel(StatusBar), QStringLiteral("StatusPanel1"), QStringLiteral("Status"));
+    StatusPanel0->setFont(StatusBar->font());
+    StatusPanel1->setFixedWidth(500);
+    StatusBar->addWidget(StatusPanel0);
+    StatusBar->addWidget(StatusPanel1);
+
+    ActionManager1 = new ActionManager(this);
+    ActionManager1->setObjectName(QStringLiteral("ActionManager1"));
+    ActionSpaceBar = namedAction(this, QStringLiteral("ActionSpaceBar"), QStringLiteral("Action"));
+    ActionManager1->addAction(ActionSpaceBar);
+
+    TimerStartup = new QTimer(this);
+    TimerStartup->setObjectName(QStringLiteral("TimerStartup"));
+    TimerStartup->setInterval(100);
+    connect(TimerStartup, &QTimer::timeout, this, &TFormMain::TimerStartupTimer);
+    TimerStartup->start();
+}
+
+void TFormMain::CreateMenus()
+{
+    MainMenu1 = named(new QMenuBar(this), QStringLiteral("MainMenu1"), QStringLiteral("Menu bar"));
+    MainMenu1->setFont(tahoma(false));
+    setMenuBar(MainMenu1);
+
+    File1 = named(MainMenu1->addMenu(QStringLiteral("File")), QStringLiteral("File1"), QStringLiteral("File"));
+    Exit1 = namedAction(File1, QStringLiteral("Exit1"), QStringLiteral("Exit"));
+    File1->addAction(Exit1);
+    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
+
+    Options1 = named(MainMenu1->addMenu(QStringLiteral("Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
+    Settings1 = namedAction(Options1, QStringLiteral("Settings1"), QStringLiteral("Settings..."));
+    Options1->addAction(Settings1);
+    N3 = Options1->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
+    connect(Settings1, &QAction::triggered, this, &TFormMain::Settings1Click);
+
+    Help1 = named(MainMenu1->addMenu(QStringLiteral("Help")), QStringLiteral("Help1"), QStringLiteral("Help"));
+    OnlineHelp1 = namedAction(Help1, QStringLiteral("OnlineHelp1"), QStringLiteral("Online Help..."));
+    PrivacyPolicy1 = namedAction(Help1, QStringLiteral("PrivacyPolicy1"), QStringLiteral("Privacy Policy..."));
+    Help1->addAction(OnlineHelp1);
+    Help1->addAction(PrivacyPolicy1);
+    connect(OnlineHelp1, &QAction::triggered, this, &TFormMain::OnlineHelp1Click);
+    connect(PrivacyPolicy1, &QAction::triggered, this, &TFormMain::PrivacyPolicy1Click);
+}
+
+void TFormMain::CreateRightPanel()
+{
+    auto *rightLayout = new QVBoxLayout(PanelListerContainer);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+
+    GroupBoxOpenWith = named(new QGroupBox(QStringLiteral(" Open file in application: "), PanelListerContainer),
+                             QStringLiteral("GroupBoxOpenWith"), QStringLiteral(" Open file in application: "));
+    GroupBoxOpenWith->setFixedHeight(58);
+    auto *openWithLayout = new QVBoxLayout(GroupBoxOpenWith);
+    openWithLayout->setContentsMargins(2, 0, 2, 0);
+    ToolBar1 = named(new QToolBar(GroupBoxOpenWith), QStringLiteral("ToolBar1"), QStringLiteral("Open with applications"));
+    ToolBar1->setFont(tahoma(false));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(ImageListFilesButtons.cellSize());
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    openWithLayout->addWidget(ToolBar1);
+
+    ToolButton4 = named(new QToolButton(ToolBar1), QStringLiteral("ToolButton4"),
+                        QStringLiteral("Display copy/move selected file(s) to folder panel."));
+    ToolButton4->setCheckable(true);
+    ToolButton4->setFixedSize(38, 38);
+    ToolButton4->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    setHint(ToolButton4, QStringLiteral("Display copy/move selected file(s) to folder panel."));
+    connect(ToolButton4, &QToolButton::clicked, this, &TFormMain::ToolButton4Click);
+    ToolBar1->addWidget(ToolButton4);
+
+    ToolButton5 = named(new QWidget(ToolBar1), QStringLiteral("ToolButton5"), QStringLiteral("Separator"));
+    ToolButton5->setFixedWidth(8);
+    ToolBar1->addWidget(ToolButton5);
+
+    QToolButton **appButtons[] = {&ToolButton1, &ToolButton2, &ToolButton3};
+    for (int i = 0; i < 3; ++i) {
+        auto *button = new QToolButton(ToolBar1);
+        button->setObjectName(QStringLiteral("ToolButton%1").arg(i + 1));
+        button->setText(QStringLiteral("No app. specified  "));
+        button->setAccessibleName(QStringLiteral("No app. specified  "));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setFixedSize(132, 38);
+        setHint(button, QStringLiteral("Open selected file(s) in application specified in settings."));
+        ToolBar1->addWidget(button);
+        *appButtons[i] = button;
+    }
+    rightLayout->addWidget(GroupBoxOpenWith);
+
+    CreateFoldersGroup();
+    rightLayout->addWidget(GroupBoxFolders);
+
+    GroupBoxDetails = named(new QGroupBox(QStringLiteral(" Selected audio file's details: "), PanelListerContainer),
+                            QStringLiteral("GroupBoxDetails"), QStringLiteral(" Selected audio file's details: "));
+    auto *detailsLayout = new QVBoxLayout(GroupBoxDetails);
+    detailsLayout->setContentsMargins(2, 2, 2, 2);
+    ListViewDetails = named(new QTreeWidget(GroupBoxDetails), QStringLiteral("ListViewDetails"),
+                            QStringLiteral("Details about the selected audio file."));
+    regular(ListViewDetails);
+    setHint(ListViewDetails, QStringLiteral("Details about the selected audio file."));
+    ListViewDetails->setColumnCount(2);
+    ListViewDetails->setHeaderLabels({QStringLiteral("Attribute name"), QStringLiteral("Value")});
+    ListViewDetails->setColumnWidth(0, 200);
+    ListViewDetails->header()->setStretchLastSection(true);
+    ListViewDetails->header()->setSectionsMovable(false);
+    ListViewDetails->setRootIsDecorated(false);
+    ListViewDetails->setItemsExpandable(false);
+    ListViewDetails->setUniformRowHeights(true);
+    ListViewDetails->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListViewDetails->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListViewDetails->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListViewDetails->setContextMenuPolicy(Qt::CustomContextMenu);
+    detailsLayout->addWidget(ListViewDetails);
+
+    PopupMenuDetails = named(new QMenu(ListViewDetails), QStringLiteral("PopupMenuDetails"), QStringLiteral("Details menu"));
+    CopyValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyValueToClipboard1"),
+                                        QStringLiteral("Copy Value To Clipboard"));
+    CopyNameAndValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyNameAndValueToClipboard1"),
+                                               QStringLiteral("Copy Name And Value To Clipboard"));
+    CopyCompleteListToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyCompleteListToClipboard1"),
+                                               QStringLiteral("Copy Complete List To Clipboard"));
+    SaveCompleteListToFile1 = namedAction(PopupMenuDetails, QStringLiteral("SaveCompleteListToFile1"),
+                                          QStringLiteral("Save Complete List To File..."));
+    PopupMenuDetails->addActions({CopyValueToClipboard1, CopyNameAndValueToClipboard1, CopyCompleteListToClipboard1,
+                                  SaveCompleteListToFile1});
+    connect(ListViewDetails, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenuDetails->popup(ListViewDetails->viewport()->mapToGlobal(pos)); });
+    rightLayout->addWidget(GroupBoxDetails, 1);
+
+    CreateOptionsGroup();
+    rightLayout->addWidget(GroupBoxOptions);
+}
+
+void TFormMain::CreateFoldersGroup()
+{
+    GroupBoxFolders = named(new QGroupBox(QStringLiteral(" Copy/move selected file(s) to folder: "), PanelListerContainer),
+                            QStringLiteral("GroupBoxFolders"), QStringLiteral(" Copy/move selected file(s) to folder: "));
+    GroupBoxFolders->setFixedHeight(111);
+    GroupBoxFolders->setVisible(false);
+    auto *layout = new AnchorLayout(GroupBoxFolders, QSize(kListerWidth, 111));
+
+    struct Row
+    {
+        QLineEdit **edit;
+        QPushButton **select;
+        QPushButton **copy;
+        QPushButton **move;
+        int top;
+        const char *copyName;
+        const char *moveName;
+    };
+    const Row rows[] = {
+        {&EditFolder1, &ButtonSelectFolder1, &Button2, &Button3, 24, "Button2", "Button3"},
+        {&EditFolder2, &ButtonSelectFolder2, &Button5, &Button6, 51, "Button5", "Button6"},
+        {&EditFolder3, &ButtonSelectFolder3, &Button8, &Button9, 78, "Button8", "Button9"},
+    };
+    int number = 1;
+    for (const Row &row : rows) {
+        const QString n = QString::number(number++);
+        auto *edit = named(new QLineEdit(QStringLiteral("Select a folder..."), GroupBoxFolders),
+                           QStringLiteral("EditFolder") + n, QStringLiteral("Folder ") + n);
+        regular(edit);
+        layout->addWidget(edit, QRect(6, row.top, 371, 21), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
+        auto *select = named(new QPushButton(QStringLiteral("..."), GroupBoxFolders), QStringLiteral("ButtonSelectFolder") + n,
+                             QStringLiteral("Select folder ") + n);
+        layout->addWidget(select, QRect(380, row.top - 2, 25, 25), AnchorLayout::Top | AnchorLayout::Right);
+        auto *copy = named(new QPushButton(QStringLiteral("Copy"), GroupBoxFolders), QString::fromLatin1(row.copyName),
+                           QStringLiteral("Copy to folder ") + n);
+        regular(copy);
+        layout->addWidget(copy, QRect(408, row.top - 2, 59, 25), AnchorLayout::Top | AnchorLayout::Right);
+        auto *move = named(new QPushButton(QStringLiteral("Move"), GroupBoxFolders), QString::fromLatin1(row.moveName),
+                           QStringLiteral("Move to folder ") + n);
+        regular(move);
+        layout->addWidget(move, QRect(470, row.top - 2, 60, 25), AnchorLayout::Top | AnchorLayout::Right);
+        *row.edit = edit;
+        *row.select = select;
+        *row.copy = copy;
+        *row.move = move;
+    }
+}
+
+void TFormMain::CreateOptionsGroup()
+{
+    GroupBoxOptions = named(new QGroupBox(QStringLiteral(" Options: "), PanelListerContainer), QStringLiteral("GroupBoxOptions"),
+                            QStringLiteral(" Options: "));
+    GroupBoxOptions->setFixedHeight(64);
+    auto *layout = new AnchorLayout(GroupBoxOptions, QSize(kListerWidth, 64));
+
+    CheckBoxPreview = named(new QCheckBox(QStringLiteral("Preview on select"), GroupBoxOptions),
+                            QStringLiteral("CheckBoxPreview"), QStringLiteral("Preview on select"));
+    regular(CheckBoxPreview);
+    setHint(CheckBoxPreview, QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
+    layout->addWidget(CheckBoxPreview, QRect(16, 28, 137, 17));
+
+    Label1 = named(new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));
+    regular(Label1);
+    setHint(Label1, QStringLiteral("Preview playback volume."));
+    layout->addWidget(Label1, QRect(294, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
+
+    TrackBarVolume = named(new QSlider(Qt::Horizontal, GroupBoxOptions), QStringLiteral("TrackBarVolume"),
+                           QStringLiteral("Volume"));
+    TrackBarVolume->setRange(0, 100);
+    TrackBarVolume->setTickPosition(QSlider::TicksBothSides);
+    TrackBarVolume->setTickInterval(10);
+    TrackBarVolume->setPageStep(10);
+    TrackBarVolume->setValue(100);
+    layout->addWidget(TrackBarVolume, QRect(338, 14, 150, 42), AnchorLayout::Top | AnchorLayout::Right);
+
+    LabelVolumeValue = named(new QLabel(QStringLiteral("100%"), GroupBoxOptions), QStringLiteral("LabelVolumeValue"),
+                             QStringLiteral("Volume value"));
+    regular(LabelVolumeValue);
+    setHint(LabelVolumeValue, QStringLiteral("Preview playback volume."));
+    layout->addWidget(LabelVolumeValue, QRect(494, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
+}

@@ -1,0 +1,88 @@
+// The main window's keys in the settings file.
+#include "app/Globals.h"
+#include "app/SettingsFile.h"
+#include "app/UnitMain.h"
+#include "scaling/ScaleFunctions.h"
+#include "util/HelperTarvex.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSlider>
+#include <QSplitter>
+#include <QToolButton>
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kHints = QStringLiteral("Hints");
+const QString kWindow = QStringLiteral("Window");
+
+} // namespace
+
+void TFormMain::LoadSettings()
+{
+    const SettingsFile ini(GetSettingsFileName());
+
+    const int detailsWidth = ini.ReadInteger(kSettings, QStringLiteral("Details width"),
+                                             MulDiv(PanelListerContainer->width(), 96, DisplayScale));
+    const int panelWidth = MulDiv(detailsWidth, DisplayScale, 96);
+    const QList<int> sizes = Splitter1->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    Splitter1->setSizes({std::max(0, total - panelWidth), panelWidth});
+    PanelListerContainer->resize(panelWidth, PanelListerContainer->height());
+
+    CheckBoxPreview->setChecked(ini.ReadBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked()));
+    TrackBarVolume->setValue(ini.ReadInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value()));
+
+    EditFolder1->setText(ini.ReadString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text()));
+    EditFolder2->setText(ini.ReadString(kSettings, QStringLiteral("Folder 2"), EditFolder2->text()));
+    EditFolder3->setText(ini.ReadString(kSettings, QStringLiteral("Folder 3"), EditFolder3->text()));
+
+    ToolButton4->setChecked(ini.ReadBool(kSettings, QStringLiteral("Group box folders visible"), ToolButton4->isChecked()));
+    ToolButton4Click();
+
+    ShowTreeViewHint = ini.ReadBool(kHints, QStringLiteral("Tree-view show"), ShowTreeViewHint);
+
+    // The window is maximized already; these become its normal bounds.
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const int x = ini.ReadInteger(kWindow, QStringLiteral("X"), normal.x());
+    const int y = ini.ReadInteger(kWindow, QStringLiteral("Y"), normal.y());
+    const int w = ini.ReadInteger(kWindow, QStringLiteral("Width"), normal.width());
+    const int h = ini.ReadInteger(kWindow, QStringLiteral("Height"), normal.height());
+    const Qt::WindowStates state = windowState();
+    setWindowState(Qt::WindowNoState);
+    setGeometry(x, y, std::max(w, minimumWidth()), std::max(h, minimumHeight()));
+    setWindowState(state);
+
+    switch (ini.ReadInteger(kWindow, QStringLiteral("State"), 0)) {
+    case 0:
+        setWindowState(Qt::WindowMaximized);
+        break;
+    case 1:
+        setWindowState(Qt::WindowNoState);
+        break;
+    default:
+        break;
+    }
+}
+
+void TFormMain::SaveSettings()
+{
+    const QString path = GetSettingsFileName();
+    if (!QFileInfo::exists(path))
+        CreateUnicodeIniFile(path);
+    SettingsFile ini(path);
+
+    ini.WriteInteger(kSettings, QStringLiteral("Details width"), MulDiv(PanelListerContainer->width(), 96, DisplayScale));
+    ini.WriteBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked());
+    ini.WriteInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value());
+    ini.WriteString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text());
+    ini.WriteString(kSettings, QStringLiteral("Folder 2"), EditFolder2->text());
+    ini.WriteString(kSettings, QStringLiteral("Folder 3"), EditFolder3->text());
+    ini.WriteBool(kSettings, QStringLiteral("Group box folders visible"), ToolButton4->isChecked());
+
+    ini.WriteBool(kHints, QStringLiteral("Tree-view show"), ShowTreeViewHint);
+
+    SaveWindowBounds(ini, this);
+}

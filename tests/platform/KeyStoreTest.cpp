@@ -1,0 +1,53 @@
+#include "platform/IniDocument.h"
+#include "platform/KeyStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using platform::KeyStore;
+
+namespace {
+
+const QString kKey = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
+
+TEST(KeyStoreTest, KeyExistsOnceItsSectionExistsEvenWithoutValues)
+{
+    TempDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("Tarvex/registry.ini")));
+    EXPECT_FALSE(store.keyExists(kKey));
+    ASSERT_TRUE(store.createKey(kKey));
+    EXPECT_TRUE(store.keyExists(kKey));
+    EXPECT_TRUE(store.keyExists(kKey.toLower()));
+    EXPECT_FALSE(store.readString(kKey, QStringLiteral("Folder")).has_value());
+    EXPECT_EQ(TempDir::readAll(store.path()), platform::IniDocument::encode(QLatin1Char('[') + kKey + QStringLiteral("]\r\n")));
+}
+
+TEST(KeyStoreTest, StoresTextAndDwordValues)
+{
+    TempDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("registry.ini")));
+    ASSERT_TRUE(store.writeString(kKey, QStringLiteral("Folder"), QStringLiteral("/home/u/Music/")));
+    ASSERT_TRUE(store.writeDword(kKey, QStringLiteral("Filter index"), quint32(-1)));
+    EXPECT_EQ(store.readString(kKey, QStringLiteral("folder")).value_or(QString()), QStringLiteral("/home/u/Music/"));
+    EXPECT_EQ(store.readDword(kKey, QStringLiteral("Filter index")).value_or(0), 4294967295u);
+    EXPECT_EQ(store.readString(kKey, QStringLiteral("Filter index")).value_or(QString()), QStringLiteral("4294967295"));
+
+    ASSERT_TRUE(store.deleteValue(kKey, QStringLiteral("Folder")));
+    EXPECT_FALSE(store.readString(kKey, QStringLiteral("Folder")).has_value());
+    EXPECT_TRUE(store.keyExists(kKey));
+}
+
+TEST(KeyStoreTest, MalformedDwordIsAbsent)
+{
+    TempDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("registry.ini")));
+    ASSERT_TRUE(store.writeString(kKey, QStringLiteral("Filter index"), QStringLiteral("-3")));
+    EXPECT_FALSE(store.readDword(kKey, QStringLiteral("Filter index")).has_value());
+}
+
+TEST(KeyStoreTest, DefaultPathIsInTheConfigFolder)
+{
+    EXPECT_TRUE(KeyStore::defaultPath().endsWith(QStringLiteral("/Tarvex/registry.ini")));
+}
+
+} // namespace
