@@ -1,0 +1,479 @@
+#include "BrowserWidget.h"
+
+#include "FileListModel.h"
+#include "FileViews.h"
+#include "LocationsPanel.h"
+#include "NavigationBar.h"
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <cerrno>
+#include <cstring>
+
+namespace bd {
+
+namespace {
+
+// Changes on disk often come in bursts (a copy of many files); one listing
+// after the burst settles is enough.
+constexpr int kRefreshDelayMs = 150;
+
+QString cleanFolder(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString parentOf(const QString &folder)
+{
+    if (folder == u"/" || folder.isEmpty())
+        return {};
+    const qsizetype slash = folder.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+}
+
+QString counted(int count, const QString &one, const QString &many)
+{
+    return QString::number(count) + u' ' + (count == 1 ? one : many);
+}
+
+QString expandHome(const QString &text)
+{
+    if (text == u"~")
+        return QDir::homePath();
+    if (text.startsWith(u"~/"))
+        return QDir::homePath() + text.mid(1);
+    return text;
+}
+
+} // namespace
+
+QString nearestExistingFolder(const QString &path)
+{
+    QString folder = cleanFolder(path);
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        folder = parentOf(folder);
+    return folder;
+}
+
+BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
+    : QWidget(parent)
+    , m_config(config)
+    , m_nav(new NavigationBar(config.title, config.filters, config.showFilter && !config.foldersOnly,
+                              config.scale, this))
+    , m_splitter(new QSplitter(Qt::Horizontal, this))
+    , m_panel(new LocationsPanel(config.scale, config.showHidden, m_splitter))
+    , m_model(new FileListModel(this))
+    , m_views(new FileViews(m_model, config.scale, config.scale.px(config.thumbnailSize), config.multiSelect,
+                            m_splitter))
+    , m_status(new QLabel(this))
+    , m_watcher(new QFileSystemWatcher(this))
+    , m_recent(config.recentFolders)
+{
+    setObjectName(QStringLiteral("BrowserWidget"));
+    setAccessibleName(tr("File browser"));
+    m_lister = std::make_unique<FolderLister>(this, [this](ListBatch &&batch) { receive(std::move(batch)); });
+
+    auto *layout = new QVBoxLayout(this);
+    const int margin = config.scale.px(4);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(config.scale.px(4));
+    layout->addWidget(m_nav);
+    layout->addWidget(m_splitter, 1);
+    layout->addWidget(m_status);
+
+    m_splitter->setObjectName(QStringLiteral("BrowserSplitter"));
+    m_splitter->addWidget(m_panel);
+    m_splitter->addWidget(m_views);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({config.scale.px(170), config.scale.px(400)});
+    m_splitter->setChildrenCollapsible(false);
+    m_panel->setVisible(config.showPanel);
+    m_panel->setRecentFolders(m_recent);
+    m_panel->setMode(config.panel);
+
+    m_status->setObjectName(QStringLiteral("StatusLabel"));
+    m_status->setAccessibleName(tr("Status"));
+
+    m_views->setViewMode(config.view);
+    m_nav->setViewMode(config.view);
+    m_nav->setFilterIndex(config.filterIndex);
+
+    connect(m_nav, &NavigationBar::pathEntered, this, &BrowserWidget::pathEntered);
+    connect(m_nav, &NavigationBar::backRequested, this, &BrowserWidget::goBack);
+    connect(m_nav, &NavigationBar::forwardRequested, this, &BrowserWidget::goForward);
+    connect(m_nav, &NavigationBar::upRequested, this, &BrowserWidget::goUp);
+    connect(m_nav, &NavigationBar::refreshRequested, this, &BrowserWidget::refresh);
+    connect(m_nav, &NavigationBar::viewModeRequested, this, &BrowserWidget::setViewMode);
+    connect(m_nav, &NavigationBar::filterIndexChanged, this, [this] {
+        m_config.filterIndex = m_nav->filterIndex();
+        if (!m_folder.isEmpty())
+            openFolder(m_folder, Navigation::Replace);
+    });
+    connect(m_panel, &LocationsPanel::folderRequested, this,
+            [this](const QString &folder) { openFolder(folder); });
+    connect(m_views, &FileViews::activated, this, &BrowserWidget::activate);
+    connect(m_views->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { currentChanged(current); });
+    connect(m_views->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        updateStatus();
+        Q_EMIT selectionChanged();
+    });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!QFileInfo(m_folder).isDir())
+            folderVanished();
+        else
+            m_refreshTimer.start();
+    });
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(kRefreshDelayMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &BrowserWidget::refresh);
+
+    watchTextField(m_nav->pathEdit());
+    buildShortcuts();
+    setFocusProxy(m_views->currentView());
+}
+
+BrowserWidget::~BrowserWidget()
+{
+    // The lister delivers to this widget; stop it before the members go.
+    m_lister.reset();
+}
+
+void BrowserWidget::buildShortcuts()
+{
+    auto add = [this](const QKeySequence &keys, auto slot) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    add(QKeySequence(Qt::Key_Backspace), &BrowserWidget::goUp);
+    add(QKeySequence(Qt::ALT | Qt::Key_Up), &BrowserWidget::goUp);
+    add(QKeySequence(Qt::ALT | Qt::Key_Left), &BrowserWidget::goBack);
+    add(QKeySequence(Qt::ALT | Qt::Key_Right), &BrowserWidget::goForward);
+    add(QKeySequence(Qt::Key_F5), &BrowserWidget::refresh);
+    add(QKeySequence(Qt::CTRL | Qt::Key_L), [this] {
+        m_nav->pathEdit()->setFocus(Qt::ShortcutFocusReason);
+        m_nav->pathEdit()->selectAll();
+    });
+}
+
+void BrowserWidget::watchTextField(QLineEdit *edit)
+{
+    m_textFields.append(edit);
+    edit->installEventFilter(this);
+}
+
+bool BrowserWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        for (const QPointer<QLineEdit> &edit : std::as_const(m_textFields)) {
+            if (edit != watched)
+                continue;
+            const bool inside = event->type() == QEvent::FocusIn;
+            if (inside != m_inTextField) {
+                m_inTextField = inside;
+                Q_EMIT textFieldFocusChanged(inside);
+            }
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BrowserWidget::focusFileList()
+{
+    m_views->currentView()->setFocus(Qt::OtherFocusReason);
+}
+
+bool BrowserWidget::openFolder(const QString &path, Navigation how, const QString &focusName)
+{
+    const QString folder = cleanFolder(path);
+    if (!QFileInfo(folder).isDir())
+        return false;
+    if (!m_folder.isEmpty())
+        m_watcher->removePath(m_folder);
+    m_folder = folder;
+    m_watcher->addPath(folder);
+    switch (how) {
+    case Navigation::Visit:
+        m_history.visit(folder);
+        break;
+    case Navigation::Replace:
+        m_history.replaceCurrent(folder);
+        break;
+    case Navigation::History:
+        break;
+    }
+    m_nav->setPath(folder);
+    m_panel->setCurrentFolder(folder);
+    updateHistoryButtons();
+    rememberRecent(folder);
+    m_pendingFocus = focusName;
+    m_lastFocused.clear();
+    m_refreshTimer.stop();
+    m_model->setFolder(folder);
+    startListing(false);
+    Q_EMIT folderChanged(folder);
+    return true;
+}
+
+void BrowserWidget::refresh()
+{
+    if (m_folder.isEmpty())
+        return;
+    if (!QFileInfo(m_folder).isDir()) {
+        folderVanished();
+        return;
+    }
+    startListing(true);
+}
+
+void BrowserWidget::startListing(bool snapshot)
+{
+    m_snapshotMode = snapshot;
+    m_snapshot.clear();
+    m_skippedNames = 0;
+    m_loading = true;
+    if (!snapshot)
+        m_views->setMessage({});
+    ListRequest request;
+    request.id = ++m_requestId;
+    request.folder = m_folder;
+    request.filter = m_config.filters.filterAt(m_config.filterIndex);
+    request.showHidden = m_config.showHidden;
+    request.foldersOnly = m_config.foldersOnly;
+    m_lister->start(request);
+    updateStatus();
+}
+
+void BrowserWidget::receive(ListBatch &&batch)
+{
+    if (batch.id != m_requestId)
+        return;
+    m_skippedNames += batch.skippedNames;
+    if (m_snapshotMode) {
+        m_snapshot.insert(m_snapshot.end(), std::make_move_iterator(batch.entries.begin()),
+                          std::make_move_iterator(batch.entries.end()));
+        if (batch.final && batch.error == 0)
+            m_model->applySnapshot(std::move(m_snapshot));
+    } else {
+        m_model->addEntries(std::move(batch.entries));
+    }
+    if (batch.final)
+        finishListing(batch);
+    else
+        updateStatus();
+}
+
+void BrowserWidget::finishListing(const ListBatch &last)
+{
+    m_loading = false;
+    m_snapshot.clear();
+    if (last.error == ENOENT || last.error == ENOTDIR) {
+        folderVanished();
+        return;
+    }
+    if (last.error != 0) {
+        m_model->setFolder(m_folder);
+        m_views->setMessage(tr("This folder cannot be read: %1.")
+                                .arg(QString::fromLocal8Bit(std::strerror(last.error))));
+    } else if (m_model->rowCount() == 0) {
+        m_views->setMessage(m_config.foldersOnly ? tr("This folder has no subfolders.")
+                                                 : tr("No matching files in this folder."));
+    } else {
+        m_views->setMessage({});
+    }
+    if (!m_pendingFocus.isEmpty()) {
+        focusName(m_pendingFocus);
+        m_pendingFocus.clear();
+    }
+    updateStatus();
+    Q_EMIT listingFinished();
+}
+
+void BrowserWidget::focusName(const QString &name)
+{
+    const int row = m_model->rowOfName(name);
+    if (row < 0)
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    m_views->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_views->currentView()->scrollTo(index);
+}
+
+void BrowserWidget::folderVanished()
+{
+    const QString gone = m_folder;
+    const QString parent = nearestExistingFolder(parentOf(gone));
+    if (parent.isEmpty())
+        return;
+    openFolder(parent, Navigation::Replace);
+}
+
+void BrowserWidget::goBack()
+{
+    while (m_history.canGoBack()) {
+        if (openFolder(m_history.back(), Navigation::History))
+            return;
+    }
+    updateHistoryButtons();
+}
+
+void BrowserWidget::goForward()
+{
+    while (m_history.canGoForward()) {
+        if (openFolder(m_history.forward(), Navigation::History))
+            return;
+    }
+    updateHistoryButtons();
+}
+
+void BrowserWidget::goUp()
+{
+    const QString parent = parentOf(m_folder);
+    if (parent.isEmpty())
+        return;
+    const QString child = QFileInfo(m_folder).fileName();
+    openFolder(nearestExistingFolder(parent), Navigation::Visit, child);
+}
+
+void BrowserWidget::pathEntered(const QString &text)
+{
+    QString path = expandHome(text.trimmed());
+    if (path.isEmpty())
+        return;
+    if (QDir::isRelativePath(path))
+        path = QDir(m_folder).filePath(path);
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        if (openFolder(path))
+            focusFileList();
+        return;
+    }
+    if (info.isFile() && info.dir().exists()) {
+        openFolder(info.absolutePath(), Navigation::Visit, info.fileName());
+        focusFileList();
+        return;
+    }
+    m_nav->setPathError(tr("\"%1\" is not a folder that exists.").arg(text.trimmed()));
+}
+
+void BrowserWidget::activate(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const QString path = m_model->fullPath(index.row());
+    if (m_model->entry(index.row()).isDir)
+        openFolder(path);
+    else
+        Q_EMIT fileActivated(path);
+}
+
+void BrowserWidget::currentChanged(const QModelIndex &current)
+{
+    if (!current.isValid())
+        return;
+    const QString path = m_model->fullPath(current.row());
+    if (path == m_lastFocused)
+        return;
+    m_lastFocused = path;
+    Q_EMIT focusedItemChanged(path);
+}
+
+QStringList BrowserWidget::selectedPaths() const
+{
+    QModelIndexList rows = m_views->selectionModel()->selectedRows(0);
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    QStringList paths;
+    paths.reserve(rows.size());
+    for (const QModelIndex &index : std::as_const(rows))
+        paths.append(m_model->fullPath(index.row()));
+    return paths;
+}
+
+QString BrowserWidget::focusedPath() const
+{
+    const QModelIndex current = m_views->selectionModel()->currentIndex();
+    return current.isValid() ? m_model->fullPath(current.row()) : QString();
+}
+
+int BrowserWidget::filterIndex() const
+{
+    return m_config.filters.isEmpty() ? -1 : m_config.filterIndex;
+}
+
+ViewMode BrowserWidget::viewMode() const
+{
+    return m_views->viewMode();
+}
+
+void BrowserWidget::setViewMode(ViewMode mode)
+{
+    m_views->setViewMode(mode);
+    m_nav->setViewMode(mode);
+    setFocusProxy(m_views->currentView());
+}
+
+PanelMode BrowserWidget::panelMode() const
+{
+    return m_panel->mode();
+}
+
+void BrowserWidget::setPanelMode(PanelMode mode)
+{
+    m_panel->setMode(mode);
+}
+
+void BrowserWidget::updateHistoryButtons()
+{
+    m_nav->setHistoryState(m_history.canGoBack(), m_history.canGoForward(), !parentOf(m_folder).isEmpty());
+}
+
+void BrowserWidget::rememberRecent(const QString &folder)
+{
+    m_recent.removeAll(folder);
+    m_recent.prepend(folder);
+    while (m_recent.size() > DialogSettings::kMaxRecentFolders)
+        m_recent.removeLast();
+    m_panel->setRecentFolders(m_recent);
+}
+
+QString BrowserWidget::statusText() const
+{
+    return m_status->text();
+}
+
+void BrowserWidget::updateStatus()
+{
+    const int selected = int(m_views->selectionModel()->selectedRows(0).size());
+    QString text;
+    if (m_config.foldersOnly) {
+        text = counted(m_model->folderCount(), tr("folder"), tr("folders"));
+    } else {
+        const FileFilter filter = m_config.filters.filterAt(m_config.filterIndex);
+        const bool audio = filter.description().contains(u"audio", Qt::CaseInsensitive);
+        text = audio ? counted(m_model->fileCount(), tr("audio file"), tr("audio files"))
+                     : counted(m_model->fileCount(), tr("file"), tr("files"));
+    }
+    text += tr(", %1 selected").arg(selected);
+    if (m_skippedNames > 0)
+        text += tr(" (%1 not shown: not valid UTF-8)").arg(counted(m_skippedNames, tr("name"), tr("names")));
+    if (m_loading && !m_snapshotMode)
+        text += tr(", reading folder...");
+    m_status->setText(text);
+}
+
+} // namespace bd

@@ -1,0 +1,139 @@
+#pragma once
+
+#include "BrowserHistory.h"
+#include "DialogSettings.h"
+#include "FilterList.h"
+#include "FolderLister.h"
+#include "UiScale.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QFileSystemWatcher;
+class QLabel;
+class QLineEdit;
+class QSplitter;
+
+namespace bd {
+
+class FileListModel;
+class FileViews;
+class LocationsPanel;
+class NavigationBar;
+class WaveformThumbnails;
+
+struct BrowserConfig
+{
+    QString title;
+    FilterList filters;
+    int filterIndex = 0;
+    bool multiSelect = true;
+    bool foldersOnly = false;
+    bool showFilter = true;
+    bool showPanel = true;
+    bool showHidden = false;
+    UiScale scale;
+    QSize thumbnailSize{400, 100};
+    ViewMode view = ViewMode::Details;
+    PanelMode panel = PanelMode::Locations;
+    QStringList recentFolders;
+};
+
+// The file browser shared by the embedded browser and the modal dialogs:
+// navigation bar, left panel, file list and status line.
+class BrowserWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit BrowserWidget(const BrowserConfig &config, QWidget *parent = nullptr);
+    ~BrowserWidget() override;
+
+    enum class Navigation { Visit, History, Replace };
+    // False (and nothing moves) when the path is not a folder.
+    bool openFolder(const QString &path, Navigation how = Navigation::Visit, const QString &focusName = {});
+    void refresh();
+    void goBack();
+    void goForward();
+    void goUp();
+
+    QString currentFolder() const { return m_folder; }
+    // Selected items in the order the list shows them.
+    QStringList selectedPaths() const;
+    QString focusedPath() const;
+    int filterIndex() const;
+    ViewMode viewMode() const;
+    void setViewMode(ViewMode mode);
+    PanelMode panelMode() const;
+    void setPanelMode(PanelMode mode);
+    QStringList recentFolders() const { return m_recent; }
+    bool isLoading() const { return m_loading; }
+    QString statusText() const;
+
+    // Text fields whose focus is reported with textFieldFocusChanged.
+    void watchTextField(QLineEdit *edit);
+    void focusFileList();
+
+    NavigationBar *navigationBar() const { return m_nav; }
+    LocationsPanel *locationsPanel() const { return m_panel; }
+    FileViews *fileViews() const { return m_views; }
+    FileListModel *model() const { return m_model; }
+
+Q_SIGNALS:
+    void folderChanged(const QString &folder);
+    void focusedItemChanged(const QString &fullName);
+    void selectionChanged();
+    void fileActivated(const QString &fullName);
+    void textFieldFocusChanged(bool inTextField);
+    // A listing finished (the whole folder is in the model).
+    void listingFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildShortcuts();
+    void startListing(bool snapshot);
+    void receive(ListBatch &&batch);
+    void finishListing(const ListBatch &last);
+    void folderVanished();
+    void pathEntered(const QString &text);
+    void activate(const QModelIndex &index);
+    void currentChanged(const QModelIndex &current);
+    void updateStatus();
+    void updateHistoryButtons();
+    void rememberRecent(const QString &folder);
+    void focusName(const QString &name);
+
+    BrowserConfig m_config;
+    NavigationBar *m_nav;
+    QSplitter *m_splitter;
+    LocationsPanel *m_panel;
+    FileListModel *m_model;
+    FileViews *m_views;
+    QLabel *m_status;
+    QFileSystemWatcher *m_watcher;
+    WaveformThumbnails *m_thumbnails = nullptr;
+    std::unique_ptr<FolderLister> m_lister;
+    QTimer m_refreshTimer;
+    BrowserHistory m_history;
+    QString m_folder;
+    quint64 m_requestId = 0;
+    bool m_loading = false;
+    bool m_snapshotMode = false;
+    std::vector<FolderEntry> m_snapshot;
+    int m_skippedNames = 0;
+    QString m_pendingFocus;
+    QString m_lastFocused;
+    QStringList m_recent;
+    QList<QPointer<QLineEdit>> m_textFields;
+    bool m_inTextField = false;
+};
+
+// The closest folder at or above path that exists, or empty.
+QString nearestExistingFolder(const QString &path);
+
+} // namespace bd

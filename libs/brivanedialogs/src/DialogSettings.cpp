@@ -1,0 +1,142 @@
+#include "DialogSettings.h"
+
+#include "BrivaneDialogs.h"
+
+#include "platform/IniDocument.h"
+#include "platform/KeyStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <functional>
+
+namespace bd {
+
+namespace {
+
+const QString kFolder = QStringLiteral("Folder");
+const QString kFilterIndex = QStringLiteral("Filter index");
+const QString kView = QStringLiteral("View");
+const QString kPanel = QStringLiteral("Left panel");
+
+QString libraryKey()
+{
+    return QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Settings");
+}
+
+QString recentKey()
+{
+    return QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Recent folders");
+}
+
+// Several values in one rewrite of the key store file; an unreadable store is
+// left alone rather than replaced by one holding only our values.
+void editStore(const std::function<void(platform::IniDocument &)> &edit)
+{
+    const QString path = platform::KeyStore::defaultPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    platform::IniDocument::LoadStatus status;
+    platform::IniDocument doc = platform::IniDocument::load(path, &status);
+    if (status == platform::IniDocument::LoadStatus::Unreadable)
+        return;
+    edit(doc);
+    doc.save(path);
+}
+
+template<typename Enum>
+std::optional<Enum> readEnum(const platform::KeyStore &store, const QString &key,
+                             const QString &name, int count)
+{
+    const auto value = store.readDword(key, name);
+    if (!value || *value >= quint32(count))
+        return std::nullopt;
+    return Enum(*value);
+}
+
+} // namespace
+
+QString withTrailingSlash(const QString &folder)
+{
+    if (folder.isEmpty() || folder.endsWith(u'/'))
+        return folder;
+    return folder + u'/';
+}
+
+QString DialogSettings::dialogKey(const QString &guid)
+{
+    return QString::fromUtf16(BRIVANEDIALOGS_SETTINGS_KEY_PREFIX) + guid;
+}
+
+RememberedState DialogSettings::readState(const QString &guid)
+{
+    const platform::KeyStore store;
+    const QString key = dialogKey(guid);
+    RememberedState state;
+    state.folder = store.readString(key, kFolder).value_or(QString());
+    if (const auto index = store.readDword(key, kFilterIndex))
+        state.filterIndex = std::int32_t(*index); // 4294967295 reads back as -1
+    state.view = readEnum<ViewMode>(store, key, kView, 3);
+    state.panel = readEnum<PanelMode>(store, key, kPanel, 2);
+    return state;
+}
+
+void DialogSettings::writeState(const QString &guid, const QString &folder, int filterIndex,
+                                ViewMode view, PanelMode panel)
+{
+    const QString key = dialogKey(guid);
+    const bool folderExists = !folder.isEmpty() && QFileInfo(folder).isDir();
+    editStore([&](platform::IniDocument &doc) {
+        doc.addSection(key);
+        if (folderExists)
+            doc.setValue(key, kFolder, withTrailingSlash(folder));
+        doc.setValue(key, kFilterIndex, QString::number(quint32(filterIndex)));
+        doc.setValue(key, kView, QString::number(int(view)));
+        doc.setValue(key, kPanel, QString::number(int(panel)));
+    });
+}
+
+LibrarySettings DialogSettings::readLibrarySettings()
+{
+    const platform::KeyStore store;
+    LibrarySettings settings;
+    settings.showHidden = store.readDword(libraryKey(), QStringLiteral("Show hidden files")).value_or(0) != 0;
+    settings.defaultView = readEnum<ViewMode>(store, libraryKey(), QStringLiteral("Default view"), 3)
+                               .value_or(ViewMode::Details);
+    return settings;
+}
+
+void DialogSettings::writeLibrarySettings(const LibrarySettings &settings)
+{
+    editStore([&](platform::IniDocument &doc) {
+        doc.setValue(libraryKey(), QStringLiteral("Show hidden files"),
+                     settings.showHidden ? QStringLiteral("1") : QStringLiteral("0"));
+        doc.setValue(libraryKey(), QStringLiteral("Default view"), QString::number(int(settings.defaultView)));
+    });
+}
+
+QStringList DialogSettings::readRecentFolders()
+{
+    const platform::KeyStore store;
+    QStringList folders;
+    for (int i = 1; i <= kMaxRecentFolders; ++i) {
+        const auto folder = store.readString(recentKey(), QStringLiteral("Folder%1").arg(i));
+        if (folder && !folder->isEmpty() && !folders.contains(*folder))
+            folders.append(*folder);
+    }
+    return folders;
+}
+
+void DialogSettings::writeRecentFolders(const QStringList &folders)
+{
+    editStore([&](platform::IniDocument &doc) {
+        for (int i = 1; i <= kMaxRecentFolders; ++i) {
+            const QString name = QStringLiteral("Folder%1").arg(i);
+            if (i <= folders.size())
+                doc.setValue(recentKey(), name, folders.at(i - 1));
+            else
+                doc.removeKey(recentKey(), name);
+        }
+    });
+}
+
+} // namespace bd

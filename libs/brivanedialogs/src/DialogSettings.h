@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace bd {
+
+enum class ViewMode { Details = 0, List = 1, Thumbnails = 2 };
+enum class PanelMode { Locations = 0, Tree = 1 };
+
+// What one dialog (one GUID) remembers in the key store.
+struct RememberedState
+{
+    QString folder;                   // ends in "/" when set
+    std::optional<int> filterIndex;   // counted from 0, -1 for none
+    std::optional<ViewMode> view;
+    std::optional<PanelMode> panel;
+};
+
+// The library's own settings, shared by every dialog.
+struct LibrarySettings
+{
+    bool showHidden = false;
+    ViewMode defaultView = ViewMode::Details;
+};
+
+// Key store access. Every failure reads as "nothing remembered" or is
+// ignored: a browser must open even when the key store is unreadable.
+class DialogSettings
+{
+public:
+    static QString dialogKey(const QString &guid);
+
+    static RememberedState readState(const QString &guid);
+    // "Folder" is written only for an existing folder.
+    static void writeState(const QString &guid, const QString &folder, int filterIndex,
+                           ViewMode view, PanelMode panel);
+
+    static LibrarySettings readLibrarySettings();
+    static void writeLibrarySettings(const LibrarySettings &settings);
+
+    // Newest first, at most kMaxRecentFolders.
+    static QStringList readRecentFolders();
+    static void writeRecentFolders(const QStringList &folders);
+    static constexpr int kMaxRecentFolders = 12;
+};
+
+// "/music/" for "/music" and "/" for "/": folders are remembered with one
+// trailing separator.
+QString withTrailingSlash(const QString &folder);
+
+} // namespace bd

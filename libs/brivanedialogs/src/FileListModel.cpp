@@ -1,0 +1,351 @@
+#include "FileListModel.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QMimeData>
+#include <QStyle>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace bd {
+
+namespace {
+
+int compareNames(const FolderEntry &a, const FolderEntry &b)
+{
+    if (a.sortKey && b.sortKey) {
+        if (const int c = a.sortKey->compare(*b.sortKey))
+            return c;
+    }
+    return QString::compare(a.name, b.name, Qt::CaseSensitive);
+}
+
+QString suffixOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot > 0 ? name.mid(dot + 1) : QString();
+}
+
+template<typename T>
+int threeWay(T a, T b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+} // namespace
+
+bool EntryOrder::operator()(const FolderEntry &a, const FolderEntry &b) const
+{
+    if (a.isDir != b.isDir)
+        return a.isDir;
+    int c = 0;
+    switch (column) {
+    case FileListModel::SizeColumn:
+        c = threeWay(a.size, b.size);
+        break;
+    case FileListModel::TypeColumn:
+        if (!a.isDir)
+            c = QString::compare(suffixOf(a.name), suffixOf(b.name), Qt::CaseInsensitive);
+        break;
+    case FileListModel::ModifiedColumn:
+        c = threeWay(a.modified, b.modified);
+        break;
+    default:
+        break;
+    }
+    if (c == 0)
+        c = compareNames(a, b);
+    return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+FileListModel::FileListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+    QStyle *style = QApplication::style();
+    m_folderIcon = style->standardIcon(QStyle::SP_DirIcon);
+    m_fileIcon = QIcon::fromTheme(QStringLiteral("audio-x-generic"), style->standardIcon(QStyle::SP_FileIcon));
+}
+
+void FileListModel::setFolder(const QString &folder)
+{
+    beginResetModel();
+    m_folder = folder;
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_folderCount = 0;
+    endResetModel();
+}
+
+QString FileListModel::fullPath(int row) const
+{
+    const QString &name = entry(row).name;
+    if (m_folder.endsWith(u'/'))
+        return m_folder + name;
+    return m_folder + u'/' + name;
+}
+
+int FileListModel::rowOfName(const QString &name) const
+{
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].name == name)
+            return int(row);
+    }
+    return -1;
+}
+
+void FileListModel::recount()
+{
+    // Folders sort first, so they are the leading run.
+    const auto firstFile = std::find_if(m_rows.begin(), m_rows.end(),
+                                        [](const FolderEntry &e) { return !e.isDir; });
+    m_folderCount = int(firstFile - m_rows.begin());
+}
+
+template<typename Mutate>
+void FileListModel::reorder(Mutate mutate)
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<FolderEntry> moved;
+    moved.reserve(std::size_t(before.size()));
+    for (const QModelIndex &index : before)
+        moved.push_back(m_rows[std::size_t(index.row())]);
+
+    mutate();
+
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), moved[std::size_t(i)], m_order);
+        const bool found = it != m_rows.end() && it->name == moved[std::size_t(i)].name;
+        after.append(found ? index(int(it - m_rows.begin()), before[i].column()) : QModelIndex());
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries)
+{
+    std::sort(entries.begin(), entries.end(), m_order);
+    if (m_rows.empty()) {
+        beginInsertRows({}, 0, int(entries.size()) - 1);
+        m_rows = std::move(entries);
+        recount();
+        endInsertRows();
+        return;
+    }
+    // Rows that all sort after the present ones are a plain append.
+    if (!m_order(entries.front(), m_rows.back())) {
+        const int first = int(m_rows.size());
+        beginInsertRows({}, first, first + int(entries.size()) - 1);
+        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
+                      std::make_move_iterator(entries.end()));
+        recount();
+        endInsertRows();
+        return;
+    }
+    reorder([&] {
+        const auto middle = m_rows.size();
+        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
+                      std::make_move_iterator(entries.end()));
+        std::inplace_merge(m_rows.begin(), m_rows.begin() + qsizetype(middle), m_rows.end(), m_order);
+        recount();
+    });
+}
+
+void FileListModel::addEntries(std::vector<FolderEntry> &&entries)
+{
+    if (!entries.empty())
+        mergeSorted(std::move(entries));
+}
+
+void FileListModel::applySnapshot(std::vector<FolderEntry> &&entries)
+{
+    QHash<QString, std::size_t> fresh;
+    fresh.reserve(qsizetype(entries.size()));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        fresh.insert(entries[i].name, i);
+
+    // Gone (or turned from file to folder or back): remove, last run first so
+    // the rows before stay where they are.
+    std::vector<bool> kept(entries.size(), false);
+    int row = int(m_rows.size()) - 1;
+    while (row >= 0) {
+        const auto it = fresh.constFind(m_rows[std::size_t(row)].name);
+        if (it != fresh.constEnd() && entries[*it].isDir == m_rows[std::size_t(row)].isDir) {
+            kept[*it] = true;
+            --row;
+            continue;
+        }
+        int first = row;
+        while (first > 0) {
+            const auto prev = fresh.constFind(m_rows[std::size_t(first - 1)].name);
+            if (prev != fresh.constEnd() && entries[*prev].isDir == m_rows[std::size_t(first - 1)].isDir)
+                break;
+            --first;
+        }
+        beginRemoveRows({}, first, row);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + row + 1);
+        recount();
+        endRemoveRows();
+        row = first - 1;
+    }
+
+    // Changed size or date: update in place, then restore the order if the
+    // sort column was one of them.
+    int firstChanged = -1;
+    int lastChanged = -1;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        FolderEntry &current = m_rows[i];
+        const FolderEntry &now = entries[fresh.value(current.name)];
+        if (current.size != now.size || current.modified != now.modified) {
+            current.size = now.size;
+            current.modified = now.modified;
+            if (firstChanged < 0)
+                firstChanged = int(i);
+            lastChanged = int(i);
+        }
+    }
+    if (firstChanged >= 0) {
+        Q_EMIT dataChanged(index(firstChanged, 0), index(lastChanged, ColumnCount - 1));
+        if (!std::is_sorted(m_rows.begin(), m_rows.end(), m_order))
+            reorder([this] { std::stable_sort(m_rows.begin(), m_rows.end(), m_order); });
+    }
+
+    std::vector<FolderEntry> added;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!kept[i])
+            added.push_back(std::move(entries[i]));
+    }
+    addEntries(std::move(added));
+}
+
+int FileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int FileListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString FileListModel::typeName(const FolderEntry &entry)
+{
+    if (entry.isDir)
+        return tr("Folder");
+    const QString suffix = suffixOf(entry.name);
+    return suffix.isEmpty() ? tr("File") : tr("%1 file").arg(suffix.toUpper());
+}
+
+QVariant FileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= int(m_rows.size()))
+        return {};
+    const FolderEntry &row = m_rows[std::size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        switch (index.column()) {
+        case NameColumn:
+            return row.name;
+        case SizeColumn:
+            return row.isDir ? QString() : QLocale().formattedDataSize(row.size, 1, QLocale::DataSizeTraditionalFormat);
+        case TypeColumn:
+            return typeName(row);
+        case ModifiedColumn:
+            return QLocale().toString(QDateTime::fromMSecsSinceEpoch(row.modified), QLocale::ShortFormat);
+        default:
+            return {};
+        }
+    case Qt::EditRole:
+        return row.name;
+    case Qt::DecorationRole:
+        if (index.column() == NameColumn)
+            return row.isDir ? m_folderIcon : m_fileIcon;
+        return {};
+    case Qt::TextAlignmentRole:
+        if (index.column() == SizeColumn)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    case FullPathRole:
+        return fullPath(index.row());
+    case IsDirRole:
+        return row.isDir;
+    case SizeRole:
+        return row.size;
+    case ModifiedRole:
+        return row.modified;
+    default:
+        return {};
+    }
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case NameColumn:
+        return tr("Name");
+    case SizeColumn:
+        return tr("Size");
+    case TypeColumn:
+        return tr("Type");
+    case ModifiedColumn:
+        return tr("Date modified");
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+void FileListModel::sort(int column, Qt::SortOrder order)
+{
+    const EntryOrder wanted{column, order};
+    if (wanted.column == m_order.column && wanted.order == m_order.order)
+        return;
+    m_order = wanted;
+    if (m_rows.empty())
+        return;
+    reorder([this] { std::sort(m_rows.begin(), m_rows.end(), m_order); });
+}
+
+QStringList FileListModel::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const
+{
+    QList<QUrl> urls;
+    std::vector<int> rows;
+    for (const QModelIndex &index : indexes) {
+        if (index.isValid())
+            rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : rows)
+        urls.append(QUrl::fromLocalFile(fullPath(row)));
+    auto *mime = new QMimeData;
+    mime->setUrls(urls);
+    return mime;
+}
+
+Qt::DropActions FileListModel::supportedDragActions() const
+{
+    return Qt::CopyAction;
+}
+
+} // namespace bd

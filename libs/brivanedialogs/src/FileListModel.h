@@ -1,0 +1,79 @@
+#pragma once
+
+#include "FolderEntry.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <vector>
+
+namespace bd {
+
+// Orders rows: folders first, then by the sort column, ties broken by the
+// natural name order and finally by the raw name so the order is total.
+struct EntryOrder
+{
+    int column = 0;
+    Qt::SortOrder order = Qt::AscendingOrder;
+    bool operator()(const FolderEntry &a, const FolderEntry &b) const;
+};
+
+// The file list of one folder: a flat, always sorted table fed in batches.
+// Never touches the file system itself.
+class FileListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn, SizeColumn, TypeColumn, ModifiedColumn, ColumnCount };
+    enum Role { FullPathRole = Qt::UserRole + 1, IsDirRole, SizeRole, ModifiedRole };
+
+    explicit FileListModel(QObject *parent = nullptr);
+
+    // Empties the list for another folder.
+    void setFolder(const QString &folder);
+    const QString &folder() const { return m_folder; }
+
+    // Merges rows of the folder's first listing into the sorted list.
+    void addEntries(std::vector<FolderEntry> &&entries);
+    // Brings the list to a complete new listing of the same folder, keeping
+    // the rows that stayed (and with them selection and focus).
+    void applySnapshot(std::vector<FolderEntry> &&entries);
+
+    const FolderEntry &entry(int row) const { return m_rows[std::size_t(row)]; }
+    QString fullPath(int row) const;
+    int rowOfName(const QString &name) const;
+    int folderCount() const { return m_folderCount; }
+    int fileCount() const { return int(m_rows.size()) - m_folderCount; }
+    int sortColumn() const { return m_order.column; }
+    Qt::SortOrder sortOrder() const { return m_order.order; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+
+    static QString typeName(const FolderEntry &entry);
+
+private:
+    // Runs a change of row order, moving persistent indexes (selection and
+    // focus) with their rows.
+    template<typename Mutate>
+    void reorder(Mutate mutate);
+    void mergeSorted(std::vector<FolderEntry> &&entries);
+    void recount();
+
+    QString m_folder;
+    std::vector<FolderEntry> m_rows;
+    EntryOrder m_order;
+    int m_folderCount = 0;
+    QIcon m_folderIcon;
+    QIcon m_fileIcon;
+};
+
+} // namespace bd

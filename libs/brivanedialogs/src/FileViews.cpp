@@ -1,0 +1,158 @@
+#include "FileViews.h"
+
+#include "FileListModel.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QTreeView>
+
+namespace bd {
+
+namespace {
+
+void setUpCommon(QAbstractItemView *view, bool multiSelect)
+{
+    view->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection
+                                       : QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setDragEnabled(true);
+    view->setDragDropMode(QAbstractItemView::DragOnly);
+    view->setDefaultDropAction(Qt::CopyAction);
+}
+
+} // namespace
+
+FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnailSize, bool multiSelect,
+                     QWidget *parent)
+    : QStackedWidget(parent)
+    , m_model(model)
+    , m_details(new QTreeView(this))
+    , m_list(new QListView(this))
+    , m_thumbnails(new QListView(this))
+    , m_message(new QLabel(this))
+    , m_thumbnailSize(thumbnailSize)
+{
+    m_details->setObjectName(QStringLiteral("FileListDetails"));
+    m_details->setAccessibleName(tr("Files (details)"));
+    m_details->setModel(model);
+    setUpCommon(m_details, multiSelect);
+    m_details->setRootIsDecorated(false);
+    m_details->setItemsExpandable(false);
+    m_details->setUniformRowHeights(true);
+    m_details->setAllColumnsShowFocus(true);
+    m_details->header()->setSortIndicator(FileListModel::NameColumn, Qt::AscendingOrder);
+    m_details->setSortingEnabled(true);
+    m_details->header()->setSectionsMovable(false);
+    m_details->header()->setStretchLastSection(false);
+    m_details->header()->setSectionResizeMode(QHeaderView::Interactive);
+    m_details->header()->resizeSection(FileListModel::NameColumn, scale.px(240));
+    m_details->header()->resizeSection(FileListModel::SizeColumn, scale.px(80));
+    m_details->header()->resizeSection(FileListModel::TypeColumn, scale.px(90));
+    m_details->header()->resizeSection(FileListModel::ModifiedColumn, scale.px(130));
+    m_details->setIconSize(scale.px(QSize(16, 16)));
+    addWidget(m_details);
+
+    m_list->setObjectName(QStringLiteral("FileListList"));
+    m_list->setAccessibleName(tr("Files (list)"));
+    m_list->setModel(model);
+    m_list->setSelectionModel(m_details->selectionModel());
+    setUpCommon(m_list, multiSelect);
+    m_list->setViewMode(QListView::ListMode);
+    m_list->setFlow(QListView::TopToBottom);
+    m_list->setWrapping(true);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setUniformItemSizes(true);
+    m_list->setIconSize(scale.px(QSize(16, 16)));
+    addWidget(m_list);
+
+    m_thumbnails->setObjectName(QStringLiteral("FileListThumbnails"));
+    m_thumbnails->setAccessibleName(tr("Files (thumbnails)"));
+    m_thumbnails->setModel(model);
+    m_thumbnails->setSelectionModel(m_details->selectionModel());
+    setUpCommon(m_thumbnails, multiSelect);
+    m_thumbnails->setViewMode(QListView::IconMode);
+    m_thumbnails->setFlow(QListView::LeftToRight);
+    m_thumbnails->setWrapping(true);
+    m_thumbnails->setResizeMode(QListView::Adjust);
+    m_thumbnails->setMovement(QListView::Static);
+    m_thumbnails->setUniformItemSizes(true);
+    m_thumbnails->setIconSize(scale.px(thumbnailSize));
+    m_thumbnails->setSpacing(scale.px(4));
+    addWidget(m_thumbnails);
+
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_details),
+                                    static_cast<QAbstractItemView *>(m_list),
+                                    static_cast<QAbstractItemView *>(m_thumbnails)})
+        connect(view, &QAbstractItemView::activated, this, &FileViews::activated);
+
+    m_message->setObjectName(QStringLiteral("FileListMessage"));
+    m_message->setAccessibleName(tr("Folder message"));
+    m_message->setAlignment(Qt::AlignCenter);
+    m_message->setWordWrap(true);
+    m_message->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_message->hide();
+}
+
+QAbstractItemView *FileViews::currentView() const
+{
+    switch (m_mode) {
+    case ViewMode::List:
+        return m_list;
+    case ViewMode::Thumbnails:
+        return m_thumbnails;
+    default:
+        return m_details;
+    }
+}
+
+QItemSelectionModel *FileViews::selectionModel() const
+{
+    return m_details->selectionModel();
+}
+
+void FileViews::setViewMode(ViewMode mode)
+{
+    if (mode == m_mode)
+        return;
+    const bool hadFocus = currentView()->hasFocus();
+    m_mode = mode;
+    QAbstractItemView *view = currentView();
+    setCurrentWidget(view);
+    if (view->currentIndex().isValid())
+        view->scrollTo(view->currentIndex());
+    if (hadFocus)
+        view->setFocus();
+    m_message->raise();
+    Q_EMIT viewModeChanged(mode);
+}
+
+void FileViews::setMessage(const QString &text)
+{
+    m_message->setText(text);
+    m_message->setVisible(!text.isEmpty());
+    m_message->raise();
+    placeMessage();
+}
+
+QString FileViews::message() const
+{
+    return m_message->isVisible() ? m_message->text() : QString();
+}
+
+void FileViews::resizeEvent(QResizeEvent *event)
+{
+    QStackedWidget::resizeEvent(event);
+    placeMessage();
+}
+
+void FileViews::placeMessage()
+{
+    // Below the details header, across the width, so it reads as a row of the list.
+    const int top = m_details->header()->isVisible() ? m_details->header()->height() : 0;
+    const int height = m_message->sizeHint().height() * 2;
+    m_message->setGeometry(8, top + 8, std::max(0, width() - 16), height);
+}
+
+} // namespace bd

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "DialogSettings.h"
+#include "UiScale.h"
+
+#include <QStackedWidget>
+
+class QAbstractItemView;
+class QItemSelectionModel;
+class QLabel;
+class QListView;
+class QTreeView;
+
+namespace bd {
+
+class FileListModel;
+
+// The three looks of the file list (details, list, thumbnails) over one model
+// and one shared selection, so switching keeps selection and focus.
+class FileViews : public QStackedWidget
+{
+    Q_OBJECT
+
+public:
+    FileViews(FileListModel *model, const UiScale &scale, QSize thumbnailSize, bool multiSelect,
+              QWidget *parent = nullptr);
+
+    void setViewMode(ViewMode mode);
+    ViewMode viewMode() const { return m_mode; }
+    QAbstractItemView *currentView() const;
+    QTreeView *detailsView() const { return m_details; }
+    QListView *listView() const { return m_list; }
+    QListView *thumbnailView() const { return m_thumbnails; }
+    QItemSelectionModel *selectionModel() const;
+    QSize thumbnailSize() const { return m_thumbnailSize; }
+
+    // A line said inside the list (a folder that cannot be read, an empty
+    // folder); empty hides it.
+    void setMessage(const QString &text);
+    QString message() const;
+
+Q_SIGNALS:
+    void activated(const QModelIndex &index);
+    void viewModeChanged(ViewMode mode);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void placeMessage();
+
+    FileListModel *m_model;
+    QTreeView *m_details;
+    QListView *m_list;
+    QListView *m_thumbnails;
+    QLabel *m_message;
+    ViewMode m_mode = ViewMode::Details;
+    QSize m_thumbnailSize;
+};
+
+} // namespace bd

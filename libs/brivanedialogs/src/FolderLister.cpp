@@ -1,0 +1,168 @@
+#include "FolderLister.h"
+
+#include <QCollator>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace bd {
+
+namespace {
+
+struct DirCloser
+{
+    void operator()(DIR *dir) const { closedir(dir); }
+};
+
+// A name the GUI could not hand back to the file system unchanged is left out:
+// reporting it would name a different, non-existent file.
+bool decodeName(const char *raw, std::size_t length, QString &name)
+{
+    name = QString::fromUtf8(raw, qsizetype(length));
+    if (!name.contains(QChar::ReplacementCharacter))
+        return true;
+    return name.toUtf8() == QByteArrayView(raw, qsizetype(length));
+}
+
+qint64 toMsecs(const struct timespec &time)
+{
+    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+}
+
+} // namespace
+
+FolderLister::FolderLister(QObject *receiver, Deliver deliver)
+    : m_receiver(receiver)
+    , m_deliver(std::move(deliver))
+    , m_worker(new QObject)
+{
+    m_thread.setObjectName(QStringLiteral("BrivaneDialogs folder lister"));
+    m_worker->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread.start();
+}
+
+FolderLister::~FolderLister()
+{
+    cancel();
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void FolderLister::start(const ListRequest &request)
+{
+    m_current = request.id;
+    QMetaObject::invokeMethod(m_worker, [this, request] { run(request); }, Qt::QueuedConnection);
+}
+
+void FolderLister::cancel()
+{
+    m_current = 0;
+}
+
+void FolderLister::post(ListBatch &&batch)
+{
+    if (!m_receiver)
+        return;
+    auto shared = std::make_shared<ListBatch>(std::move(batch));
+    Deliver deliver = m_deliver;
+    QMetaObject::invokeMethod(
+        m_receiver, [deliver, shared] { deliver(std::move(*shared)); }, Qt::QueuedConnection);
+}
+
+void FolderLister::run(const ListRequest &request)
+{
+    if (m_current != request.id)
+        return;
+    ListBatch batch;
+    batch.id = request.id;
+
+    const QByteArray path = QFile::encodeName(request.folder);
+    std::unique_ptr<DIR, DirCloser> dir(opendir(path.constData()));
+    if (!dir) {
+        batch.error = errno != 0 ? errno : EIO;
+        batch.final = true;
+        post(std::move(batch));
+        return;
+    }
+    const int fd = dirfd(dir.get());
+
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+
+    QElapsedTimer sinceBatch;
+    sinceBatch.start();
+    bool firstSent = false;
+    int sinceCheck = 0;
+    QString name;
+    errno = 0;
+    while (const dirent *entry = readdir(dir.get())) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        if (raw[0] == '.' && !request.showHidden)
+            continue;
+        if (++sinceCheck == 256) {
+            sinceCheck = 0;
+            if (m_current != request.id)
+                return;
+        }
+        const std::size_t length = std::strlen(raw);
+        if (!decodeName(raw, length, name)) {
+            ++batch.skippedNames;
+            continue;
+        }
+        // d_type saves a stat for the filter test; links and file systems
+        // without d_type need the stat to tell folders from files.
+        bool known = entry->d_type == DT_DIR || entry->d_type == DT_REG;
+        bool isDir = entry->d_type == DT_DIR;
+        struct stat info {};
+        bool haveInfo = false;
+        if (!known) {
+            haveInfo = fstatat(fd, raw, &info, 0) == 0
+                       || fstatat(fd, raw, &info, AT_SYMLINK_NOFOLLOW) == 0; // broken link
+            isDir = haveInfo && S_ISDIR(info.st_mode);
+        }
+        if (!isDir && (request.foldersOnly || !request.filter.matches(name)))
+            continue;
+        if (!haveInfo)
+            haveInfo = fstatat(fd, raw, &info, 0) == 0;
+
+        FolderEntry row;
+        row.name = name;
+        row.isDir = isDir;
+        if (haveInfo) {
+            row.size = isDir ? 0 : qint64(info.st_size);
+            row.modified = toMsecs(info.st_mtim);
+        }
+        row.sortKey = collator.sortKey(name);
+        batch.entries.push_back(std::move(row));
+
+        const bool due = firstSent ? sinceBatch.elapsed() >= kBatchIntervalMs
+                                   : int(batch.entries.size()) >= kFirstBatchEntries
+                                         || sinceBatch.elapsed() >= kBatchIntervalMs;
+        if (due) {
+            if (m_current != request.id)
+                return;
+            firstSent = true;
+            ListBatch next;
+            next.id = request.id;
+            std::swap(next, batch);
+            batch.id = request.id;
+            post(std::move(next));
+            sinceBatch.restart();
+        }
+    }
+    if (m_current != request.id)
+        return;
+    batch.final = true;
+    post(std::move(batch));
+}
+
+} // namespace bd

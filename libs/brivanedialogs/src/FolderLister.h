@@ -1,0 +1,69 @@
+#pragma once
+
+#include "FilterList.h"
+#include "FolderEntry.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+namespace bd {
+
+struct ListRequest
+{
+    quint64 id = 0;
+    QString folder;
+    FileFilter filter;
+    bool showHidden = false;
+    bool foldersOnly = false;
+};
+
+// A part of a folder's listing. Entries arrive unsorted in batches; the last
+// batch of a request has final set. A folder that cannot be read ends with
+// error set to the errno value and an empty final batch.
+struct ListBatch
+{
+    quint64 id = 0;
+    std::vector<FolderEntry> entries;
+    bool final = false;
+    int error = 0;
+    int skippedNames = 0; // names that are not valid UTF-8, never shown
+};
+
+// Lists folders on a thread of its own. A new request cancels the one before;
+// results are delivered on the receiver's thread and dropped when the
+// receiver is gone.
+class FolderLister
+{
+public:
+    using Deliver = std::function<void(ListBatch &&)>;
+
+    FolderLister(QObject *receiver, Deliver deliver);
+    ~FolderLister();
+
+    void start(const ListRequest &request);
+    void cancel();
+
+    // The first batch goes out early so the list shows rows at once; later
+    // batches are paced so the GUI thread merges a few large ones instead of
+    // many small ones.
+    static constexpr int kFirstBatchEntries = 200;
+    static constexpr int kBatchIntervalMs = 50;
+
+private:
+    void run(const ListRequest &request);
+    void post(ListBatch &&batch);
+
+    QPointer<QObject> m_receiver;
+    Deliver m_deliver;
+    QThread m_thread;
+    QObject *m_worker; // lives on m_thread
+    std::atomic<quint64> m_current{0};
+};
+
+} // namespace bd

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "BrivaneDialogs.h"
+
+#include <QStringList>
+
+class QWidget;
+
+namespace bd {
+
+// Delivers events to the host's hook with the address of the record that
+// opened the dialog. A missing hook makes every event a no-op. The hook may
+// do anything, including closing the window that sent the event, so callers
+// must not touch their widgets after an event without checking they survived.
+class HookSink
+{
+public:
+    explicit HookSink(TOpenDialogParams *params);
+
+    void windowCreated(const QWidget *window) const;
+    void focusChanged(const QWidget *window, const QString &fullName) const;
+    // Event 2050 with the names, then 2052 with the same record.
+    void selection(const QWidget *window, const QStringList &names, int filterIndex) const;
+    void textFocus(const QWidget *window, bool inTextField) const;
+    void closeRequest(const QWidget *window) const;
+
+private:
+    std::uint32_t send(const QWidget *window, std::uint32_t code, std::uint64_t wParam) const;
+
+    TOpenDialogParams *m_params;
+    OFNHookProc m_hook;
+};
+
+} // namespace bd

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "DialogSettings.h"
+#include "UiScale.h"
+
+#include <QWidget>
+
+class QFileSystemModel;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QTreeView;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace bd {
+
+// The browser's left panel under a "Locations" header, in one of two modes:
+// drives, standard locations and recently visited folders; or a folder tree.
+// A right click on the panel or its header offers both.
+class LocationsPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    LocationsPanel(const UiScale &scale, bool showHidden, QWidget *parent = nullptr);
+
+    void setMode(PanelMode mode);
+    PanelMode mode() const { return m_mode; }
+    void setRecentFolders(const QStringList &folders);
+    // Follows the folder shown in the file list.
+    void setCurrentFolder(const QString &folder);
+
+    QTreeWidget *placesView() const { return m_places; }
+    QTreeView *treeView() const { return m_tree; }
+
+    static QString placesModeText();
+    static QString treeModeText();
+
+Q_SIGNALS:
+    void folderRequested(const QString &folder);
+    void modeChanged(PanelMode mode);
+
+private:
+    void buildPlaces();
+    void ensureTree();
+    void showModeMenu(const QPoint &globalPos);
+    void placeActivated(QTreeWidgetItem *item);
+
+    UiScale m_scale;
+    bool m_showHidden;
+    PanelMode m_mode = PanelMode::Locations;
+    QLabel *m_header;
+    QStackedWidget *m_stack;
+    QTreeWidget *m_places;
+    QTreeWidgetItem *m_recentGroup = nullptr;
+    QTreeView *m_tree = nullptr;
+    QFileSystemModel *m_treeModel = nullptr;
+    QString m_currentFolder;
+};
+
+} // namespace bd

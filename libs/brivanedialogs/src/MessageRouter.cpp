@@ -1,0 +1,45 @@
+#include "MessageRouter.h"
+
+#include "BrowserWidget.h"
+
+#include "platform/WindowMessage.h"
+
+namespace bd {
+
+void connectHook(BrowserWidget *browser, QWidget *window, const HookSink &sink)
+{
+    QObject::connect(browser, &BrowserWidget::focusedItemChanged, window,
+                     [window, sink](const QString &fullName) { sink.focusChanged(window, fullName); });
+    QObject::connect(browser, &BrowserWidget::textFieldFocusChanged, window,
+                     [window, sink](bool inTextField) { sink.textFocus(window, inTextField); });
+}
+
+bool handleWindowMessage(QEvent *event, BrowserWidget *browser, QWidget *window, const HookSink &sink,
+                         const std::function<void()> &refit)
+{
+    if (!platform::WindowMessageEvent::isWindowMessage(event))
+        return false;
+    auto *message = static_cast<platform::WindowMessageEvent *>(event);
+    switch (message->message()) {
+    case bdMsgRefit:
+        if (refit)
+            refit();
+        break;
+    case bdMsgReportSelection:
+        sink.selection(window, browser->selectedPaths(), browser->filterIndex());
+        break;
+    case bdMsgPanelLocations:
+        browser->setPanelMode(PanelMode::Locations);
+        break;
+    case bdMsgPanelTree:
+        browser->setPanelMode(PanelMode::Tree);
+        break;
+    default:
+        return false;
+    }
+    message->setResult(1);
+    message->accept();
+    return true;
+}
+
+} // namespace bd

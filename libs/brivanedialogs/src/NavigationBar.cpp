@@ -1,0 +1,164 @@
+#include "NavigationBar.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+
+namespace bd {
+
+NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bool showFilter,
+                             const UiScale &scale, QWidget *parent)
+    : QWidget(parent)
+    , m_scale(scale)
+    , m_title(new QLabel(title, this))
+    , m_path(new QLineEdit(this))
+    , m_pathError(new QLabel(this))
+    , m_views(new QButtonGroup(this))
+    , m_filter(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("NavigationBar"));
+    QStyle *style = QApplication::style();
+    m_back = makeButton(QStringLiteral("BackButton"), tr("Back"), style->standardIcon(QStyle::SP_ArrowBack),
+                        tr("Back (Alt+Left)"));
+    m_forward = makeButton(QStringLiteral("ForwardButton"), tr("Forward"),
+                           style->standardIcon(QStyle::SP_ArrowForward), tr("Forward (Alt+Right)"));
+    m_up = makeButton(QStringLiteral("UpButton"), tr("Up"), style->standardIcon(QStyle::SP_ArrowUp),
+                      tr("Up one folder (Backspace)"));
+    m_refresh = makeButton(QStringLiteral("RefreshButton"), tr("Refresh"),
+                           style->standardIcon(QStyle::SP_BrowserReload), tr("Refresh (F5)"));
+    connect(m_back, &QToolButton::clicked, this, &NavigationBar::backRequested);
+    connect(m_forward, &QToolButton::clicked, this, &NavigationBar::forwardRequested);
+    connect(m_up, &QToolButton::clicked, this, &NavigationBar::upRequested);
+    connect(m_refresh, &QToolButton::clicked, this, &NavigationBar::refreshRequested);
+
+    m_title->setObjectName(QStringLiteral("TitleLabel"));
+    m_title->setAccessibleName(tr("Title"));
+    m_title->setVisible(!title.isEmpty());
+    m_title->setBuddy(m_path);
+
+    m_path->setObjectName(QStringLiteral("PathEdit"));
+    m_path->setAccessibleName(tr("Folder path"));
+    m_path->setToolTip(tr("Type a folder and press Enter"));
+    connect(m_path, &QLineEdit::returnPressed, this, [this] { Q_EMIT pathEntered(m_path->text()); });
+    connect(m_path, &QLineEdit::textEdited, this, [this] { setPathError({}); });
+
+    m_pathError->setObjectName(QStringLiteral("PathErrorLabel"));
+    m_pathError->setAccessibleName(tr("Path error"));
+    m_pathError->setWordWrap(true);
+    QPalette palette = m_pathError->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x20));
+    m_pathError->setPalette(palette);
+    m_pathError->hide();
+
+    const struct
+    {
+        ViewMode mode;
+        QString objectName;
+        QString text;
+        QStyle::StandardPixmap icon;
+    } views[] = {
+        {ViewMode::Details, QStringLiteral("DetailsViewButton"), tr("Details"), QStyle::SP_FileDialogDetailedView},
+        {ViewMode::List, QStringLiteral("ListViewButton"), tr("List"), QStyle::SP_FileDialogListView},
+        {ViewMode::Thumbnails, QStringLiteral("ThumbnailsViewButton"), tr("Thumbnails"), QStyle::SP_FileDialogContentsView},
+    };
+    auto *viewRow = new QHBoxLayout;
+    viewRow->setSpacing(0);
+    for (const auto &view : views) {
+        QToolButton *button = makeButton(view.objectName, view.text, style->standardIcon(view.icon), view.text);
+        button->setCheckable(true);
+        m_views->addButton(button, int(view.mode));
+        viewRow->addWidget(button);
+    }
+    m_views->setExclusive(true);
+    connect(m_views, &QButtonGroup::idClicked, this, [this](int id) { Q_EMIT viewModeRequested(ViewMode(id)); });
+
+    m_filter->setObjectName(QStringLiteral("FilterBox"));
+    m_filter->setAccessibleName(tr("File type filter"));
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const FileFilter &filter = filters.at(i);
+        m_filter->addItem(filter.description().isEmpty() ? filter.patterns().join(u';') : filter.description());
+        m_filter->setItemData(int(i), filter.patterns().join(u';'), Qt::ToolTipRole);
+    }
+    m_filter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_filter->setMinimumContentsLength(12);
+    m_filter->setVisible(showFilter && !filters.isEmpty());
+    connect(m_filter, &QComboBox::currentIndexChanged, this, &NavigationBar::filterIndexChanged);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(scale.px(4));
+    grid->setVerticalSpacing(scale.px(3));
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(m_title);
+    pathRow->addWidget(m_path, 1);
+    grid->addLayout(pathRow, 0, 0);
+    grid->addWidget(m_pathError, 1, 0);
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(scale.px(2));
+    for (QToolButton *button : {m_back, m_forward, m_up, m_refresh})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    buttons->addLayout(viewRow);
+    buttons->addSpacing(scale.px(6));
+    buttons->addWidget(m_filter);
+    grid->addLayout(buttons, 2, 0);
+}
+
+QToolButton *NavigationBar::makeButton(const QString &objectName, const QString &text, const QIcon &icon,
+                                       const QString &toolTip)
+{
+    auto *button = new QToolButton(this);
+    button->setObjectName(objectName);
+    button->setAccessibleName(text);
+    button->setText(text);
+    button->setIcon(icon);
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    button->setIconSize(m_scale.px(QSize(16, 16)));
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+void NavigationBar::setPath(const QString &path)
+{
+    m_path->setText(path);
+    setPathError({});
+}
+
+void NavigationBar::setPathError(const QString &text)
+{
+    m_pathError->setText(text);
+    m_pathError->setVisible(!text.isEmpty());
+}
+
+void NavigationBar::setHistoryState(bool canBack, bool canForward, bool canUp)
+{
+    m_back->setEnabled(canBack);
+    m_forward->setEnabled(canForward);
+    m_up->setEnabled(canUp);
+}
+
+void NavigationBar::setViewMode(ViewMode mode)
+{
+    if (QAbstractButton *button = m_views->button(int(mode)))
+        button->setChecked(true);
+}
+
+void NavigationBar::setFilterIndex(int index)
+{
+    if (index >= 0 && index < m_filter->count())
+        m_filter->setCurrentIndex(index);
+}
+
+int NavigationBar::filterIndex() const
+{
+    return m_filter->count() > 0 ? m_filter->currentIndex() : -1;
+}
+
+} // namespace bd
