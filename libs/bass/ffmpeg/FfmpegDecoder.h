@@ -1,0 +1,68 @@
+#pragma once
+
+#include "DecoderApi.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+
+namespace bass {
+
+struct AvDeleter {
+    void operator()(AVFormatContext *p) const;
+    void operator()(AVCodecContext *p) const;
+    void operator()(AVFrame *p) const;
+    void operator()(AVPacket *p) const;
+    void operator()(SwrContext *p) const;
+};
+template <typename T> using AvPtr = std::unique_ptr<T, AvDeleter>;
+
+// One opened audio file: demuxer, decoder and resampler to the device's
+// interleaved float format. Not thread-safe; one stream's decode thread owns it.
+class FfmpegDecoder
+{
+public:
+    // Opens the file and decodes up to its first audio; returns a BASS error code.
+    static int open(const std::string &path, const BassDecoderOptions &options, std::unique_ptr<FfmpegDecoder> &result);
+
+    // Frames written, 0 at the end, or -1 when the data cannot be decoded.
+    int read(float *out, int frames);
+
+private:
+    FfmpegDecoder(const BassDecoderOptions &options) : m_options(options) {}
+    int openInput(const std::string &path, const char *demuxer);
+    int openCodec();
+    // 1 when a frame is in m_frame, 0 at the end, or a negative FFmpeg error.
+    int decodeFrame();
+    // Converts m_frame (or, with no frame, the resampler's tail) into m_pending.
+    int convert(const AVFrame *frame);
+    bool configureResampler(const AVFrame *frame);
+    // Decodes until m_pending holds samples; returns a BASS error code, or
+    // kEnded at the end of the file.
+    int refill();
+
+    static constexpr int kEnded = -1000;
+
+    BassDecoderOptions m_options;
+    AvPtr<AVFormatContext> m_format;
+    AvPtr<AVCodecContext> m_codec;
+    AvPtr<AVFrame> m_frame;
+    AvPtr<AVPacket> m_packet;
+    AvPtr<SwrContext> m_swr;
+    int m_streamIndex = -1;
+    bool m_inputEnded = false;
+    bool m_resamplerFlushed = false;
+    int m_swrFormat = -1;
+    int m_swrRate = 0;
+    int m_swrChannels = 0;
+    std::vector<float> m_pending;
+    size_t m_pendingPos = 0; // in floats
+};
+
+} // namespace bass

@@ -1,0 +1,56 @@
+#include "DecoderLibrary.h"
+
+#include <dlfcn.h>
+
+#include <string>
+
+namespace bass {
+
+namespace {
+
+constexpr const char *kDecoderFile = "libbass_ffmpeg.so";
+
+// The decoder ships beside libbass.so, wherever that was loaded from.
+std::string besideThisLibrary(const char *file)
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void *>(&DecoderLibrary::get), &info) || !info.dli_fname)
+        return {};
+    std::string path = info.dli_fname;
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return path.substr(0, slash + 1) + file;
+}
+
+const DecoderLibrary *load()
+{
+    void *library = nullptr;
+    const std::string beside = besideThisLibrary(kDecoderFile);
+    if (!beside.empty())
+        library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        library = dlopen(kDecoderFile, RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return nullptr;
+    static DecoderLibrary decoder;
+    decoder.open = reinterpret_cast<BassDecoderOpenFn>(dlsym(library, BASS_DECODER_OPEN));
+    decoder.read = reinterpret_cast<BassDecoderReadFn>(dlsym(library, BASS_DECODER_READ));
+    decoder.rewind = reinterpret_cast<BassDecoderRewindFn>(dlsym(library, BASS_DECODER_REWIND));
+    decoder.close = reinterpret_cast<BassDecoderCloseFn>(dlsym(library, BASS_DECODER_CLOSE));
+    if (!decoder.open || !decoder.read || !decoder.rewind || !decoder.close) {
+        dlclose(library);
+        return nullptr;
+    }
+    return &decoder;
+}
+
+} // namespace
+
+const DecoderLibrary *DecoderLibrary::get()
+{
+    static const DecoderLibrary *instance = load();
+    return instance;
+}
+
+} // namespace bass

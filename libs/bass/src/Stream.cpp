@@ -1,0 +1,186 @@
+#include "Stream.h"
+
+namespace bass {
+
+namespace {
+
+// Half a second of audio queued ahead: enough to ride out a busy machine,
+// short enough that a restart or a new file costs little memory.
+constexpr int kQueueDivisor = 2;
+// Frames decoded per step of the decode thread.
+constexpr size_t kChunkFrames = 2048;
+// Queued synchronously by open(), so a stream can sound in the very next
+// device period.
+constexpr size_t kFirstFrames = 1024;
+
+} // namespace
+
+Stream::Stream(DWORD handle, DWORD flags, int sampleRate, int channels, EndedCallback ended)
+    : m_handle(handle)
+    , m_flags(flags)
+    , m_channels(size_t(channels))
+    , m_sampleRate(sampleRate)
+    , m_ended(std::move(ended))
+    , m_ring(size_t(sampleRate / kQueueDivisor) + kChunkFrames, size_t(channels))
+{
+}
+
+Stream::~Stream()
+{
+    abort();
+    join();
+    if (m_decoder)
+        m_decoderLib->close(m_decoder);
+}
+
+int Stream::interrupt(void *self)
+{
+    return static_cast<Stream *>(self)->m_abort.load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+int Stream::open(const std::string &path)
+{
+    m_decoderLib = DecoderLibrary::get();
+    if (!m_decoderLib)
+        return BASS_ERROR_NOTAVAIL;
+    BassDecoderOptions options{m_sampleRate, int(m_channels), &Stream::interrupt, this};
+    const int error = m_decoderLib->open(path.c_str(), &options, &m_decoder);
+    if (error != BASS_OK) {
+        m_decoder = nullptr;
+        return error;
+    }
+    std::vector<float> first(kFirstFrames * m_channels);
+    const int got = m_decoderLib->read(m_decoder, first.data(), int(kFirstFrames));
+    if (got > 0)
+        m_ring.write(first.data(), size_t(got));
+    else
+        m_decodeEnded = true;
+    return BASS_OK;
+}
+
+void Stream::start()
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+int Stream::play(bool restart)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_finished)
+        return BASS_ERROR_HANDLE;
+    // A stream that reached its end starts again from the beginning, like a
+    // restart; one that never played is already at its beginning.
+    if (m_state == State::Ended || (restart && m_consumed > 0)) {
+        ++m_generation;
+        m_ring.clear();
+        m_decodeEnded = false;
+        m_consumed = 0;
+        m_wake.notify_all();
+    }
+    m_state = State::Playing;
+    return BASS_OK;
+}
+
+int Stream::pause()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_finished)
+        return BASS_ERROR_HANDLE;
+    if (m_state == State::Paused)
+        return BASS_ERROR_ALREADY;
+    if (m_state != State::Playing)
+        return BASS_ERROR_NOPLAY;
+    m_state = State::Paused;
+    return BASS_OK;
+}
+
+DWORD Stream::activity()
+{
+    std::lock_guard lock(m_mutex);
+    switch (m_state) {
+    case State::Playing:
+        return m_ring.available() == 0 && !m_decodeEnded ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
+    case State::Paused:
+        return BASS_ACTIVE_PAUSED;
+    default:
+        return BASS_ACTIVE_STOPPED;
+    }
+}
+
+void Stream::abort()
+{
+    std::lock_guard lock(m_mutex);
+    m_abort = true;
+    m_wake.notify_all();
+}
+
+void Stream::join()
+{
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+}
+
+void Stream::mixInto(float *out, size_t frames)
+{
+    size_t got = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_state != State::Playing)
+            return;
+        if (m_mixScratch.size() < frames * m_channels)
+            m_mixScratch.resize(frames * m_channels);
+        got = m_ring.read(m_mixScratch.data(), frames);
+        m_consumed += got;
+        if (got < frames && m_decodeEnded)
+            m_state = State::Ended;
+        m_wake.notify_all();
+    }
+    const float gain = m_volume.load(std::memory_order_relaxed);
+    const size_t samples = got * m_channels;
+    for (size_t i = 0; i < samples; ++i)
+        out[i] += m_mixScratch[i] * gain;
+}
+
+void Stream::run()
+{
+    std::vector<float> chunk(kChunkFrames * m_channels);
+    unsigned decodedGeneration = 0;
+    const bool autoFree = (m_flags & BASS_STREAM_AUTOFREE) != 0;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [&] {
+            return m_abort || m_generation != decodedGeneration || (!m_decodeEnded && m_ring.space() >= kChunkFrames)
+                || (autoFree && m_state == State::Ended);
+        });
+        if (m_abort)
+            return;
+        if (m_generation != decodedGeneration) {
+            const unsigned wanted = m_generation;
+            lock.unlock();
+            const bool rewound = m_decoderLib->rewind(m_decoder) == BASS_OK;
+            lock.lock();
+            decodedGeneration = wanted;
+            if (!rewound && m_generation == wanted)
+                m_decodeEnded = true;
+            continue;
+        }
+        if (autoFree && m_state == State::Ended) {
+            m_finished = true;
+            lock.unlock();
+            m_ended(m_handle);
+            return;
+        }
+        const unsigned generation = m_generation;
+        lock.unlock();
+        const int got = m_decoderLib->read(m_decoder, chunk.data(), int(kChunkFrames));
+        lock.lock();
+        if (generation != m_generation)
+            continue; // a restart came in while decoding: these samples are stale
+        if (got > 0)
+            m_ring.write(chunk.data(), size_t(got));
+        else
+            m_decodeEnded = true; // the end, or data that cannot be decoded: stop there
+    }
+}
+
+} // namespace bass

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "DecoderLibrary.h"
+#include "RingBuffer.h"
+#include "bass.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace bass {
+
+// One file stream: a decode thread fills a bounded ring in the device's
+// format, the output thread takes from it. Play/pause and restart requests
+// come from the caller's thread; a restart bumps a generation number so that
+// audio decoded before it is dropped.
+class Stream
+{
+public:
+    // Called on the decode thread once the stream has played to its end and
+    // is to be freed (BASS_STREAM_AUTOFREE).
+    using EndedCallback = std::function<void(DWORD handle)>;
+
+    Stream(DWORD handle, DWORD flags, int sampleRate, int channels, EndedCallback ended);
+    ~Stream();
+    Stream(const Stream &) = delete;
+    Stream &operator=(const Stream &) = delete;
+
+    // Opens the file and queues its first samples; returns a BASS error code.
+    int open(const std::string &path);
+    void start();
+
+    DWORD handle() const { return m_handle; }
+    int play(bool restart);
+    int pause();
+    DWORD activity();
+    void setVolume(float volume) { m_volume.store(volume, std::memory_order_relaxed); }
+
+    // Stops decoding as soon as possible; join() then waits for the thread.
+    void abort();
+    void join();
+
+    // Output thread: adds this stream's next frames, with its gain, to `out`.
+    void mixInto(float *out, size_t frames);
+
+private:
+    enum class State { Stopped, Playing, Paused, Ended };
+
+    void run();
+    static int interrupt(void *self);
+
+    const DWORD m_handle;
+    const DWORD m_flags;
+    const size_t m_channels;
+    const int m_sampleRate;
+    const DecoderLibrary *m_decoderLib = nullptr;
+    BassDecoder *m_decoder = nullptr;
+    EndedCallback m_ended;
+    std::thread m_thread;
+    std::atomic<bool> m_abort{false};
+    std::atomic<float> m_volume{1.0f};
+
+    std::mutex m_mutex; // guards everything below
+    std::condition_variable m_wake;
+    RingBuffer m_ring;
+    State m_state = State::Stopped;
+    bool m_decodeEnded = false;
+    bool m_finished = false;   // auto-free has begun; the handle is going away
+    unsigned m_generation = 0; // restarts requested
+    size_t m_consumed = 0;     // frames played since the last (re)start
+
+    std::vector<float> m_mixScratch; // output thread only
+};
+
+} // namespace bass

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <vector>
+
+// Test files for the audio library, made once per build folder: tones from
+// make_fixtures.sh (ffmpeg, mpcenc) and DSD files written here.
+QString bassFixtureDir();
+QString bassFixture(const QString &name);
+
+// What SDL's disk driver captured: interleaved 32-bit float stereo.
+struct Capture {
+    std::vector<float> left;
+    std::vector<float> right;
+};
+Capture readCapture(const QString &path);
+
+// Pitch from rising zero crossings, with hysteresis so that noise near zero
+// does not count; 0 when fewer than two crossings.
+double frequencyOf(const float *samples, size_t count, int rate);
+double rmsOf(const float *samples, size_t count);
+
+// 10 ms slices of a signal: level and pitch of each.
+struct Slice {
+    double rms;
+    double frequency;
+    bool silent() const { return rms < 0.01; }
+};
+constexpr size_t kSliceFrames = 441;
+std::vector<Slice> slices(const std::vector<float> &samples, int rate = 44100);
+
+// Index of the nearest of `candidates` when within 8 %, else -1.
+int nearestPitch(double frequency, const std::vector<double> &candidates);
