@@ -5,6 +5,13 @@
 
 #include <cstdlib>
 
+#ifdef VANTREL_TEST_APP_MAIN
+#include "app/VantrelApplication.h"
+using TestApplication = VantrelApplication;
+#else
+using TestApplication = QApplication;
+#endif
+
 // One main for every test executable. Widget tests need a QApplication; the
 // offscreen platform is the default so a test runs without a display unless
 // the runner started one on purpose (end-to-end tests set QT_QPA_PLATFORM).
@@ -15,7 +22,7 @@ int main(int argc, char **argv)
     // The program scales by hand; tests see the same pixels it does.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

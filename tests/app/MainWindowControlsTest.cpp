@@ -1,0 +1,139 @@
+#include "MainWindowTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+TEST_F(MainWindowTest, EveryControlCarriesItsNameAndAnAccessibleName)
+{
+    TFormMain &form = createWindow();
+    const char *names[] = {
+        "PanelListerContainer", "Splitter1", "PanelBrivaneDialogsContainer", "GroupBoxBrivaneDialogsContainer",
+        "PanelBrivaneDialogs", "StatusBar", "GroupBoxOpenWith", "ToolBar1", "ToolButton4", "ToolButton5",
+        "ToolButton1", "ToolButton2", "ToolButton3", "GroupBoxFolders", "EditFolder1", "EditFolder2", "EditFolder3",
+        "ButtonSelectFolder1", "ButtonSelectFolder2", "ButtonSelectFolder3", "Button2", "Button3", "Button5",
+        "Button6", "Button8", "Button9", "GroupBoxDetails", "ListViewDetails", "GroupBoxOptions", "CheckBoxPreview",
+        "Label1", "TrackBarVolume", "LabelVolumeValue", "MainMenu1", "File1", "Options1", "Help1", "PopupMenuDetails",
+    };
+    for (const char *name : names) {
+        auto *widget = form.findChild<QWidget *>(QString::fromLatin1(name));
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
+    }
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Vantrel"));
+    EXPECT_EQ(form.GroupBoxBrivaneDialogsContainer->title(), QStringLiteral(" Browser: "));
+    EXPECT_EQ(form.GroupBoxOpenWith->title(), QStringLiteral(" Open file in application: "));
+    EXPECT_EQ(form.GroupBoxDetails->title(), QStringLiteral(" Selected audio file's details: "));
+    EXPECT_EQ(form.GroupBoxOptions->title(), QStringLiteral(" Options: "));
+    EXPECT_EQ(form.ToolButton1->text(), QStringLiteral("No app. specified  "));
+    EXPECT_EQ(form.ListViewDetails->headerItem()->text(0), QStringLiteral("Attribute name"));
+    EXPECT_EQ(form.ListViewDetails->columnWidth(0), 200);
+    QStringList popup;
+    for (QAction *action : form.PopupMenuDetails->actions())
+        popup.append(action->text());
+    EXPECT_EQ(popup, (QStringList{QStringLiteral("Copy Value To Clipboard"), QStringLiteral("Copy Name And Value To Clipboard"),
+                                  QStringLiteral("Copy Complete List To Clipboard"),
+                                  QStringLiteral("Save Complete List To File...")}));
+    EXPECT_TRUE(form.GroupBoxFolders->isHidden());
+    EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainWindowTest, ToolButton4ShowsAndHidesTheFoldersPanel)
+{
+    TFormMain &form = createWindow();
+    form.ToolButton4->click();
+    EXPECT_TRUE(form.ToolButton4->isChecked());
+    EXPECT_FALSE(form.GroupBoxFolders->isHidden());
+    form.ToolButton4->click();
+    EXPECT_TRUE(form.GroupBoxFolders->isHidden());
+}
+
+TEST_F(MainWindowTest, StatusPanelOneKeepsItsWidthOnResize)
+{
+    TFormMain &form = createWindow();
+    form.setWindowState(Qt::WindowNoState);
+    form.show();
+    for (int width : {1300, 1700, 2000}) {
+        form.resize(width, 800);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form.StatusPanelWidth(1), 500);
+        EXPECT_EQ(form.StatusPanelWidth(0), width - 500);
+        EXPECT_EQ(form.StatusPanel0->width(), width - 500);
+    }
+}
+
+TEST_F(MainWindowTest, HintMarkerBecomesALineBreakAndHintsShowInPanelZero)
+{
+    TFormMain &form = createWindow();
+    form.EditFolder2->setToolTip(QStringLiteral("First sentence. /n/n Second sentence."));
+    TFormMain::ConvertHintLineBreaks(&form);
+    EXPECT_EQ(form.EditFolder2->toolTip(), QStringLiteral("First sentence.\r\nSecond sentence."));
+    EXPECT_EQ(form.CheckBoxPreview->toolTip(),
+              QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
+
+    QStatusTipEvent tip(form.CheckBoxPreview->statusTip());
+    QCoreApplication::sendEvent(form.CheckBoxPreview, &tip);
+    EXPECT_EQ(form.StatusPanel0->text(), form.CheckBoxPreview->statusTip());
+    EXPECT_TRUE(form.StatusPanel1->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, DroppedFilesAreAcceptedAndReadInOrder)
+{
+    TFormMain &form = createWindow();
+    auto *mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/b.wav")), QUrl::fromLocalFile(QStringLiteral("/tmp/a b.mp3"))});
+    form.show();
+    // A drop reaches the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(form.LastDroppedFiles(), (QStringList{QStringLiteral("/tmp/b.wav"), QStringLiteral("/tmp/a b.mp3")}));
+    delete mime;
+}
+
+// Records the pages the help items ask the desktop to open.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+TEST_F(MainWindowTest, HelpItemsOpenPagesThatShipWithTheProgram)
+{
+    TFormMain &form = createWindow();
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    form.OnlineHelp1->trigger();
+    form.PrivacyPolicy1->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(recorder.urls.size(), 2);
+    for (const QUrl &url : recorder.urls)
+        EXPECT_TRUE(QFileInfo::exists(url.toLocalFile())) << url.toString().toStdString();
+}
+
+} // namespace
+
+#include "MainWindowControlsTest.moc"
