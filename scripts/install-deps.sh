@@ -19,7 +19,7 @@ packages=(
     adwaita-icon-theme hicolor-icon-theme
     # renders resources/icons/*.svg into the committed .ico files
     librsvg2-bin
-    fonts-dejavu-core fonts-wine sound-theme-freedesktop
+    fonts-dejavu-core fonts-wine sound-theme-freedesktop xxd
     openbox xdotool wmctrl
     pulseaudio pulseaudio-utils util-linux
 )

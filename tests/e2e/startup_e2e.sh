@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# First start with an empty home folder: the window opens maximized with its
+# title, the settings file is exactly FF FE while it runs, and closing the
+# window through the window manager writes the main window's keys as UTF-16LE.
+set -euo pipefail
+exe=${1:?vantrel executable}
+
+if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
+    # A display of our own, so parallel tests never share a window manager.
+    export VANTREL_E2E_INNER=1
+    exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'kill ${wm:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+export HOME="$work/home"
+mkdir -p "$HOME"
+unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_MUSIC_DIR
+ini="$HOME/.local/share/Tarvex/Vantrel/vantrel.ini"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+openbox --sm-disable >"$work/wm.log" 2>&1 &
+wm=$!
+sleep 1
+
+"$exe" >"$work/app.log" 2>&1 &
+app=$!
+
+window=""
+for _ in $(seq 1 100); do
+    window=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | head -n1 || true)
+    [[ -n "$window" ]] && break
+    kill -0 $app 2>/dev/null || { cat "$work/app.log"; fail "vantrel exited early"; }
+    sleep 0.1
+done
+[[ -n "$window" ]] || fail "no window titled Vantrel appeared"
+sleep 1
+
+[[ "$(xdotool getwindowname "$window")" == "Vantrel" ]] || fail "window title"
+xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_HORZ || fail "window is not maximized"
+[[ -f "$ini" ]] || fail "settings file missing: $ini"
+[[ "$(xxd -p "$ini")" == "fffe" ]] || fail "settings file is not exactly FF FE: $(xxd -p "$ini")"
+
+# The first start shows the browser hint; it is modal, so it goes first.
+for hint in $(xdotool search --onlyvisible --name '^Hint$' 2>/dev/null || true); do
+    wmctrl -i -c "$hint"
+    sleep 0.5
+done
+
+# Close through the window manager, as the title-bar button does.
+wmctrl -i -c "$window"
+for _ in $(seq 1 100); do
+    kill -0 $app 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 $app 2>/dev/null && fail "vantrel did not exit after the window manager closed it"
+wait $app || { cat "$work/app.log"; fail "vantrel exited with an error"; }
+app=""
+
+[[ "$(head -c 2 "$ini" | xxd -p)" == "fffe" ]] || fail "byte-order mark lost"
+text=$(tail -c +3 "$ini" | iconv -f UTF-16LE -t UTF-8)
+for expected in "[Settings]" "Details width=550" "Preview volume=100" "Folder 1=Select a folder..." \
+                "Group box folders visible=0" "[Hints]" "Tree-view show=1" "[Window]" "State=0"; do
+    grep -qxF "$expected" <<<"${text//$'\r'/}" || fail "missing line '$expected' in: $text"
+done
+echo "startup_e2e: 1 passed, 0 failed"
