@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
 
 #include <cerrno>
 #include <cstring>
@@ -92,7 +93,12 @@ void FolderLister::run(const ListRequest &request)
     }
     const int fd = dirfd(dir.get());
 
-    QCollator collator;
+    // The C locale turns the collator into a plain code-point comparison,
+    // which sorts "track10" before "track2"; fall back to a real language.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
 

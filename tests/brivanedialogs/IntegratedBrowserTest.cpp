@@ -1,0 +1,330 @@
+#include "DialogHost.h"
+
+#include "support/TempDir.h"
+
+#include "platform/KeyStore.h"
+#include "platform/WindowMessage.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+class IntegratedBrowserTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.loaded());
+        dir.mkdir(QStringLiteral("Sub"));
+        for (const char *name : {"track10.mp3", "Track1.MP3", "track2.mp3", "Ünïcode.flac", "notes.txt"})
+            dir.write(QString::fromUtf8(name), "x");
+        platform::KeyStore().deleteValue(testGuidKey(), QStringLiteral("Folder"));
+        parent.resize(640, 480);
+        parent.show();
+    }
+
+    void TearDown() override
+    {
+        if (QWidget *window = browserWindow(handle))
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Opens the browser as the program does and waits for its first listing.
+    QWidget *open(const QString &folder, int expectedRows, int dpi = 96)
+    {
+        records.setIntegrated(&parent, folder, dpi);
+        EXPECT_EQ(host.openDialog(&records.params, &records.results), 1);
+        const auto created = DialogHost::eventsWithCode(bdEventWindowCreated);
+        if (created.empty())
+            return nullptr;
+        handle = std::uintptr_t(created.front().wParam);
+        QWidget *window = browserWindow(handle);
+        EXPECT_TRUE(waitForRows(window, expectedRows)) << rowNames(window).join(u',').toStdString();
+        return window;
+    }
+
+    QStringList reportSelection()
+    {
+        DialogHost::events().clear();
+        platform::sendWindowMessage(handle, bdMsgReportSelection);
+        const auto reports = DialogHost::eventsWithCode(bdEventSelection);
+        return reports.size() == 1 ? reports.front().names : QStringList{QStringLiteral("<no single report>")};
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    DialogHost host;
+    TempDir dir;
+    QWidget parent;
+    HostRecords records;
+    std::uintptr_t handle = 0;
+};
+
+} // namespace
+
+TEST_F(IntegratedBrowserTest, ReportsItsWindowFirstAndFillsTheParent)
+{
+    QWidget *window = open(dir.path(), 5);
+    ASSERT_NE(window, nullptr);
+    const auto &events = DialogHost::events();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front().code, bdEventWindowCreated);
+    EXPECT_EQ(events.front().lParam, std::int64_t(reinterpret_cast<std::intptr_t>(&records.params)));
+    EXPECT_EQ(window->parentWidget(), &parent);
+    EXPECT_EQ(window->geometry(), parent.rect());
+
+    parent.resize(500, 300);
+    platform::sendWindowMessage(handle, bdMsgRefit);
+    EXPECT_EQ(window->geometry(), parent.rect());
+}
+
+TEST_F(IntegratedBrowserTest, ListsFoldersFirstThenMatchingFilesInNaturalOrder)
+{
+    QWidget *window = open(dir.path(), 5);
+    EXPECT_EQ(rowNames(window), (QStringList{QStringLiteral("Sub"), QStringLiteral("Track1.MP3"),
+                                             QStringLiteral("track2.mp3"), QStringLiteral("track10.mp3"),
+                                             QStringLiteral("Ünïcode.flac")}));
+    EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text(),
+              QStringLiteral("4 audio files, 0 selected"));
+}
+
+TEST_F(IntegratedBrowserTest, FocusMovesReportFullNames)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    // Getting the keyboard focus may already focus the first row; start there.
+    QTest::keyClick(view, Qt::Key_Home);
+    ASSERT_EQ(view->currentIndex().row(), 0);
+    const auto first = DialogHost::eventsWithCode(bdEventFocusChanged);
+    ASSERT_FALSE(first.empty());
+    ASSERT_EQ(first.back().fileName, path(QStringLiteral("Sub")));
+    DialogHost::events().clear();
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Down); // at the end: no change, no event
+    QTest::keyClick(view, Qt::Key_Up);
+    QStringList focused;
+    for (const RecordedEvent &event : DialogHost::eventsWithCode(bdEventFocusChanged)) {
+        EXPECT_EQ(event.lParam, std::int64_t(reinterpret_cast<std::intptr_t>(&records.params)));
+        focused.append(event.fileName);
+    }
+    EXPECT_EQ(focused, (QStringList{path(QStringLiteral("Track1.MP3")),
+                                    path(QStringLiteral("track2.mp3")), path(QStringLiteral("track10.mp3")),
+                                    path(QStringLiteral("Ünïcode.flac")), path(QStringLiteral("track10.mp3"))}));
+}
+
+TEST_F(IntegratedBrowserTest, SelectionOfTwoFilesAndAFolderReportsThreeNamesInOrder)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+
+    DialogHost::events().clear();
+    const std::size_t before = DialogHost::events().size();
+    EXPECT_EQ(platform::sendWindowMessage(handle, bdMsgReportSelection), 1);
+    // Answered inside the message: the report and its release are already here.
+    const auto &events = DialogHost::events();
+    ASSERT_EQ(events.size(), before + 2);
+    const RecordedEvent &report = events[before];
+    EXPECT_EQ(report.code, bdEventSelection);
+    EXPECT_EQ(report.fileCount, 3u);
+    EXPECT_EQ(report.names, (QStringList{path(QStringLiteral("Sub")), path(QStringLiteral("Track1.MP3")),
+                                         path(QStringLiteral("track2.mp3"))}));
+    EXPECT_TRUE(report.fileNameNull);
+    EXPECT_EQ(events[before + 1].code, bdEventFreeResults);
+    EXPECT_EQ(events[before + 1].wParam, report.wParam);
+    EXPECT_EQ(events[before + 1].freed, 1);
+    EXPECT_EQ(host.freeDialogResults(reinterpret_cast<TOpenDialogResults *>(report.wParam)), 0)
+        << "a second free of the same record is refused";
+}
+
+TEST_F(IntegratedBrowserTest, SingleAndEmptySelections)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+
+    QTest::keyClick(view, Qt::Key_End);
+    DialogHost::events().clear();
+    platform::sendWindowMessage(handle, bdMsgReportSelection);
+    auto reports = DialogHost::eventsWithCode(bdEventSelection);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].fileCount, 1u);
+    EXPECT_EQ(reports[0].fileName, path(QStringLiteral("Ünïcode.flac")));
+    EXPECT_EQ(reports[0].names, QStringList{path(QStringLiteral("Ünïcode.flac"))});
+
+    view->selectionModel()->clearSelection();
+    DialogHost::events().clear();
+    platform::sendWindowMessage(handle, bdMsgReportSelection);
+    reports = DialogHost::eventsWithCode(bdEventSelection);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].fileCount, 0u);
+    EXPECT_FALSE(reports[0].fileNamesNull);
+    EXPECT_TRUE(reports[0].names.isEmpty());
+}
+
+TEST_F(IntegratedBrowserTest, PathBarFocusIsReportedForTyping)
+{
+    QWidget *window = open(dir.path(), 5);
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    ASSERT_NE(pathEdit, nullptr);
+
+    DialogHost::events().clear();
+    pathEdit->setFocus(Qt::MouseFocusReason);
+    detailsView(window)->setFocus(Qt::MouseFocusReason);
+    std::vector<std::uint64_t> states;
+    for (const RecordedEvent &event : DialogHost::eventsWithCode(bdEventTextFocus))
+        states.push_back(event.wParam);
+    EXPECT_EQ(states, (std::vector<std::uint64_t>{1, 0}));
+}
+
+TEST_F(IntegratedBrowserTest, PanelMessagesSwitchTheLeftPanel)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *places = window->findChild<QTreeWidget *>(QStringLiteral("PlacesView"));
+    ASSERT_NE(places, nullptr);
+    EXPECT_TRUE(places->isVisible());
+
+    EXPECT_EQ(platform::sendWindowMessage(handle, bdMsgPanelTree), 1);
+    auto *tree = window->findChild<QTreeView *>(QStringLiteral("FolderTree"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(tree->isVisible());
+    EXPECT_FALSE(places->isVisible());
+
+    EXPECT_EQ(platform::sendWindowMessage(handle, bdMsgPanelLocations), 1);
+    EXPECT_TRUE(places->isVisible());
+    EXPECT_FALSE(tree->isVisible());
+    // Repeating a message is harmless.
+    EXPECT_EQ(platform::sendWindowMessage(handle, bdMsgPanelLocations), 1);
+    EXPECT_TRUE(places->isVisible());
+}
+
+TEST_F(IntegratedBrowserTest, EnterOpensFolderAndCloseRemembersIt)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_Return);
+    auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    EXPECT_EQ(pathEdit->text(), path(QStringLiteral("Sub")));
+
+    QPointer<QWidget> alive(window);
+    platform::sendWindowMessage(handle, bdMsgClose);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());
+    const platform::KeyStore store;
+    EXPECT_EQ(store.readString(testGuidKey(), QStringLiteral("Folder")).value_or(QString()),
+              path(QStringLiteral("Sub")) + u'/');
+    EXPECT_EQ(store.readDword(testGuidKey(), QStringLiteral("Filter index")).value_or(99), 0u);
+
+    // The next browser without an initial folder opens where this one closed.
+    DialogHost::events().clear();
+    QWidget *next = open(QString(), 0);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), path(QStringLiteral("Sub")));
+}
+
+TEST_F(IntegratedBrowserTest, BackspaceGoesUpAndHistoryWalksBothWays)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_EQ(pathEdit->text(), path(QStringLiteral("Sub")));
+    ASSERT_TRUE(waitForRows(window, 0));
+
+    QTest::keyClick(detailsView(window), Qt::Key_Backspace);
+    EXPECT_EQ(pathEdit->text(), dir.path());
+    ASSERT_TRUE(waitForRows(window, 5));
+    // Going up focuses the folder we came from.
+    EXPECT_EQ(detailsView(window)->currentIndex().data().toString(), QStringLiteral("Sub"));
+
+    QTest::keyClick(detailsView(window), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(pathEdit->text(), path(QStringLiteral("Sub")));
+    QTest::keyClick(detailsView(window), Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(pathEdit->text(), dir.path());
+}
+
+TEST_F(IntegratedBrowserTest, BadPathIsSaidInlineAndNothingMoves)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    auto *error = window->findChild<QLabel *>(QStringLiteral("PathErrorLabel"));
+    pathEdit->setText(path(QStringLiteral("missing")));
+    QTest::keyClick(pathEdit, Qt::Key_Return);
+    EXPECT_FALSE(error->isHidden());
+    EXPECT_TRUE(error->text().contains(QStringLiteral("missing")));
+    EXPECT_EQ(rowNames(window).size(), 5);
+
+    pathEdit->setText(path(QStringLiteral("Sub")));
+    QTest::keyClick(pathEdit, Qt::Key_Return);
+    EXPECT_TRUE(error->isHidden());
+    EXPECT_TRUE(waitForRows(window, 0));
+}
+
+TEST_F(IntegratedBrowserTest, FollowsChangesOnDiskAndLeavesADeletedFolder)
+{
+    QWidget *window = open(dir.path(), 5);
+    dir.write(QStringLiteral("new.wav"), "x");
+    QFile::remove(path(QStringLiteral("track2.mp3")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rowNames(window).contains(QStringLiteral("new.wav")); }, 5000));
+    EXPECT_FALSE(rowNames(window).contains(QStringLiteral("track2.mp3")));
+
+    const QString deep = dir.mkdir(QStringLiteral("Sub/Deeper"));
+    dir.write(QStringLiteral("Sub/Deeper/a.mp3"), "x");
+    auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    pathEdit->setText(deep);
+    QTest::keyClick(pathEdit, Qt::Key_Return);
+    ASSERT_TRUE(waitForRows(window, 1));
+    ASSERT_TRUE(QDir(path(QStringLiteral("Sub"))).removeRecursively());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pathEdit->text() == dir.path(); }, 5000)) << pathEdit->text().toStdString();
+}
+
+TEST_F(IntegratedBrowserTest, NamesThatAreNotUtf8AreLeftOutWithoutHarm)
+{
+    const QByteArray bad = QFile::encodeName(dir.path()) + "/bad\xff\xfe.mp3";
+    const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    QWidget *window = open(dir.path(), 5);
+    QTest::qWait(50);
+    EXPECT_EQ(rowNames(window).size(), 5);
+    EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text().contains(QStringLiteral("UTF-8")));
+}
+
+TEST_F(IntegratedBrowserTest, ScalesItsInterfaceByTheHostsDpi)
+{
+    struct Case
+    {
+        int dpi;
+        int fontPixels;
+    };
+    for (const Case c : {Case{96, 12}, Case{144, 18}, Case{192, 24}}) {
+        DialogHost::events().clear();
+        QWidget *window = open(dir.path(), 5, c.dpi);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(detailsView(window)->font().pixelSize(), c.fontPixels) << c.dpi;
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
