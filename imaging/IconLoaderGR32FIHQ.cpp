@@ -1,0 +1,129 @@
+#include "imaging/IconLoaderGR32FIHQ.h"
+
+#include "imaging/FreeImageLoader.h"
+#include "imaging/IconFile.h"
+#include "imaging/Image32.h"
+#include "imaging/ResamplerKernels.h"
+
+#include <cmath>
+#include <cstring>
+
+bool SetResamplerKernel(Image32 &image, int selector)
+{
+    if (!IsResamplerKernel(selector))
+        return false;
+    image.setResamplerKernelSelector(selector);
+    return true;
+}
+
+bool FitSizeKeepAspect(int sourceWidth, int sourceHeight, bool doNotEnlarge, int &width, int &height)
+{
+    if (doNotEnlarge && sourceWidth < width && sourceHeight < height) {
+        width = sourceWidth;
+        height = sourceHeight;
+        return true;
+    }
+    if (sourceWidth <= 0 || sourceHeight <= 0)
+        return true;
+    const double sx = double(width) / double(sourceWidth);
+    const double sy = double(height) / double(sourceHeight);
+    const double s = sy < sx ? sy : sx;
+    // nearbyint rounds half to even in the default rounding mode.
+    width = int(std::nearbyint(s * sourceWidth));
+    height = int(std::nearbyint(s * sourceHeight));
+    return true;
+}
+
+bool CopyBitmapToImage32(const QImage &bitmap, Image32 &destination)
+{
+    if (bitmap.isNull()) {
+        destination.setSize(0, 0);
+        return true;
+    }
+    QImage words;
+    switch (bitmap.format()) {
+    case QImage::Format_ARGB32:
+    case QImage::Format_RGB32: // Qt keeps its alpha byte at 0xFF
+        words = bitmap;
+        break;
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGBA8888:
+    case QImage::Format_RGBA8888_Premultiplied:
+    case QImage::Format_RGBA64:
+    case QImage::Format_RGBA64_Premultiplied:
+        words = bitmap.convertToFormat(QImage::Format_ARGB32);
+        break;
+    default:
+        words = bitmap.convertToFormat(QImage::Format_RGB32);
+        break;
+    }
+    destination.setSize(words.width(), words.height());
+    for (int y = 0; y < words.height(); ++y)
+        std::memcpy(destination.scanLine(y), words.constScanLine(y), std::size_t(words.width()) * 4);
+    return true;
+}
+
+QImage CopyImage32ToBitmap(const Image32 &image)
+{
+    if (image.isEmpty())
+        return {};
+    QImage bitmap(image.width(), image.height(), QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(bitmap.scanLine(y), image.scanLine(y), std::size_t(image.width()) * 4);
+    return bitmap;
+}
+
+bool StretchBitmapHQ(const QImage &source, int width, int height, Image32 &destination, bool keepAspect,
+    bool doNotEnlarge, bool centre, int kernel, std::uint32_t fillColour)
+{
+    const int sw = source.isNull() ? 0 : source.width();
+    const int sh = source.isNull() ? 0 : source.height();
+    if (doNotEnlarge && !centre && sw < width && sh < height)
+        return CopyBitmapToImage32(source, destination);
+    if (sw == width && sh == height)
+        return CopyBitmapToImage32(source, destination);
+
+    Image32 scratch;
+    CopyBitmapToImage32(source, scratch);
+    SetResamplerKernel(scratch, kernel);
+
+    int dw = width;
+    int dh = height;
+    if (keepAspect)
+        FitSizeKeepAspect(scratch.width(), scratch.height(), doNotEnlarge, dw, dh);
+    int ox = 0;
+    int oy = 0;
+    if (centre) {
+        destination.setSize(width, height);
+        ox = (width - dw) / 2;
+        oy = (height - dh) / 2;
+    } else {
+        destination.setSize(dw, dh);
+    }
+    destination.fill(fillColour);
+    scratch.drawTo(destination, ox, oy, dw, dh);
+    return true;
+}
+
+QImage IconResourceImageForCell(const QString &name, int loadSize, QSize cell)
+{
+    Image32 decoded;
+    try {
+        const QImage icon = LoadIconGroup(name, loadSize);
+        const QByteArray ico = WriteSingleImageIco(icon);
+        if (!ico.isEmpty())
+            DecodeImageFromMemory(ico.constData(), std::size_t(ico.size()), decoded);
+        const QImage bitmap = CopyImage32ToBitmap(decoded);
+        StretchBitmapHQ(bitmap, cell.width(), cell.height(), decoded, false, false, false, LanczosKernel, 0);
+    } catch (...) {
+        // A stock image that cannot be made leaves a transparent cell, so the
+        // list's indices stay where the toolbar expects them.
+        decoded.setSize(0, 0);
+    }
+    QImage result = CopyImage32ToBitmap(decoded);
+    if (result.size() != cell && cell.isValid()) {
+        result = QImage(cell, QImage::Format_ARGB32);
+        result.fill(Qt::transparent);
+    }
+    return result;
+}

@@ -1,0 +1,144 @@
+#include "support/TempDir.h"
+
+#include "imaging/ShellItemImageFactory.h"
+#include "util/AppIconLookup.h"
+
+#include <QFile>
+#include <QIcon>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A private XDG world: the user's and one system application folder in a
+// temporary tree, then the real /usr/share so the installed icon themes
+// (hicolor with gvim and display-im6.q16) are found.
+class AppIconLookupTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_saved = {qgetenv("XDG_DATA_HOME"), qgetenv("XDG_DATA_DIRS"), qgetenv("PATH")};
+        qputenv("XDG_DATA_HOME", dir.mkdir(QStringLiteral("home")).toUtf8());
+        qputenv("XDG_DATA_DIRS", (dir.mkdir(QStringLiteral("system")) + QStringLiteral(":/usr/share")).toUtf8());
+        qputenv("PATH", (dir.mkdir(QStringLiteral("bin")) + QStringLiteral(":") + QString::fromUtf8(m_saved[2])).toUtf8());
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_DATA_HOME", m_saved[0]);
+        qputenv("XDG_DATA_DIRS", m_saved[1]);
+        qputenv("PATH", m_saved[2]);
+    }
+
+    QString executable(const QString &relative)
+    {
+        const QString path = dir.write(relative, "#!/bin/sh\nexit 0\n");
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+        return path;
+    }
+    QString desktop(const QString &relative, const QByteArray &body)
+    {
+        return dir.write(relative, "[Desktop Entry]\nType=Application\nName=Test\n" + body);
+    }
+
+    TempDir dir;
+    QList<QByteArray> m_saved;
+};
+
+TEST_F(AppIconLookupTest, ExecutableFindsTheEntryThatStartsIt)
+{
+    const QString tool = executable(QStringLiteral("opt/My Tools/wave-editor"));
+    desktop(QStringLiteral("system/applications/other.desktop"), "Exec=/usr/bin/true\nIcon=display-im6.q16\n");
+    const QString entry = desktop(QStringLiteral("system/applications/waves.desktop"),
+        "Exec=\"" + tool.toUtf8() + "\" --new %F\nIcon=gvim\n");
+    EXPECT_EQ(FindDesktopEntryForExecutable(tool), entry);
+    EXPECT_EQ(ApplicationIconName(tool), QStringLiteral("gvim"));
+    EXPECT_FALSE(ApplicationIcon(tool).isNull()) << "hicolor's gvim icon is installed";
+}
+
+TEST_F(AppIconLookupTest, TryExecAndPathNamesCount)
+{
+    const QString onPath = executable(QStringLiteral("bin/tagger"));
+    desktop(QStringLiteral("system/applications/tagger.desktop"), "TryExec=tagger\nExec=sh -c tagger\nIcon=gvim\n");
+    EXPECT_EQ(ApplicationIconName(onPath), QStringLiteral("gvim"));
+
+    const QString viaEnv = executable(QStringLiteral("bin/mixer"));
+    desktop(QStringLiteral("system/applications/mixer.desktop"), "Exec=env LANG=C mixer %U\nIcon=/nonexistent/mixer.png\n");
+    EXPECT_EQ(ApplicationIconName(viaEnv), QStringLiteral("/nonexistent/mixer.png"));
+    EXPECT_TRUE(ApplicationIcon(viaEnv).isNull()) << "an icon file that does not exist is no icon";
+}
+
+TEST_F(AppIconLookupTest, UserEntriesWinAndHiddenOnesAreSkipped)
+{
+    const QString tool = executable(QStringLiteral("opt/player"));
+    desktop(QStringLiteral("system/applications/player.desktop"), "Exec=" + tool.toUtf8() + "\nIcon=gvim\n");
+    desktop(QStringLiteral("home/applications/player.desktop"), "Exec=" + tool.toUtf8() + "\nIcon=display-im6.q16\n");
+    EXPECT_EQ(ApplicationIconName(tool), QStringLiteral("display-im6.q16"));
+
+    // Hiding the user's copy hides the system entry of the same id too.
+    desktop(QStringLiteral("home/applications/player.desktop"), "Exec=" + tool.toUtf8() + "\nHidden=true\nIcon=x\n");
+    EXPECT_TRUE(FindDesktopEntryForExecutable(tool).isEmpty());
+}
+
+TEST_F(AppIconLookupTest, WithoutAnEntryTheThemeIconOfTheBaseNameServes)
+{
+    // /usr/share's own display-im6.q16.desktop starts /usr/bin's copy, not ours.
+    const QString named = executable(QStringLiteral("opt/display-im6.q16"));
+    EXPECT_TRUE(FindDesktopEntryForExecutable(named).isEmpty());
+    EXPECT_EQ(ApplicationIconName(named), QStringLiteral("display-im6.q16"));
+    const QImage image = ApplicationIconImage(named, QSize(48, 48));
+    EXPECT_EQ(image.size(), QSize(48, 48));
+
+    const QString unknown = executable(QStringLiteral("opt/no-icon-anywhere-xyz"));
+    EXPECT_TRUE(ApplicationIconName(unknown).isEmpty());
+    EXPECT_TRUE(ApplicationIcon(unknown).isNull());
+}
+
+TEST_F(AppIconLookupTest, DesktopFileGivesItsOwnIcon)
+{
+    const QString entry = desktop(QStringLiteral("elsewhere/editor.desktop"), "Exec=vi\nIcon=gvim\nIcon[de]=other\n");
+    EXPECT_EQ(ApplicationIconName(entry), QStringLiteral("gvim"));
+    const QString noIcon = desktop(QStringLiteral("elsewhere/bare.desktop"), "Exec=vi\n");
+    EXPECT_TRUE(ApplicationIcon(noIcon).isNull());
+    EXPECT_TRUE(ApplicationIconName(dir.filePath(QStringLiteral("missing.desktop"))).isEmpty());
+    EXPECT_TRUE(ApplicationIconName(dir.mkdir(QStringLiteral("folder.desktop"))).isEmpty());
+}
+
+TEST(DesktopExec, Splitting)
+{
+    const struct
+    {
+        const char *exec;
+        QStringList args;
+    } cases[] = {
+        {"vim %F", {QStringLiteral("vim"), QStringLiteral("%F")}},
+        {"  a   b  ", {QStringLiteral("a"), QStringLiteral("b")}},
+        {"\"/opt/My App/run\" --x", {QStringLiteral("/opt/My App/run"), QStringLiteral("--x")}},
+        {"sh -c \"echo \\\"hi\\\" \\\\ \\$HOME\"", {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo \"hi\" \\ $HOME")}},
+        {"\"\" empty", {QString(), QStringLiteral("empty")}},
+        {"", {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(SplitDesktopExec(QString::fromUtf8(c.exec)), c.args) << c.exec;
+}
+
+TEST_F(AppIconLookupTest, ShellItemBitmap)
+{
+    std::unique_ptr<QImage> bitmap = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32);
+    EXPECT_FALSE(GetShellItemBitmap(dir.filePath(QStringLiteral("does-not-exist")), 40, 40, bitmap));
+    EXPECT_EQ(bitmap, nullptr);
+    QImage image;
+    EXPECT_LT(GetShellItemImage(dir.filePath(QStringLiteral("does-not-exist")), 40, 40, image), 0);
+
+    const QString noIcon = executable(QStringLiteral("opt/no-icon-anywhere-xyz"));
+    EXPECT_FALSE(GetShellItemBitmap(noIcon, 40, 40, bitmap));
+    EXPECT_EQ(bitmap, nullptr);
+
+    const QString named = executable(QStringLiteral("opt/display-im6.q16"));
+    ASSERT_TRUE(GetShellItemBitmap(named, 48, 48, bitmap));
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->size(), QSize(48, 48));
+    EXPECT_EQ(bitmap->format(), QImage::Format_ARGB32);
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+#include "util/AppIconLookup.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace {
+
+const QString DesktopSuffix = QStringLiteral(".desktop");
+
+QString unescapeValue(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != QLatin1Char('\\') || i + 1 >= value.size()) {
+            out.append(c);
+            continue;
+        }
+        const QChar next = value.at(++i);
+        switch (next.unicode()) {
+        case 's': out.append(QLatin1Char(' ')); break;
+        case 'n': out.append(QLatin1Char('\n')); break;
+        case 't': out.append(QLatin1Char('\t')); break;
+        case 'r': out.append(QLatin1Char('\r')); break;
+        case '\\': out.append(QLatin1Char('\\')); break;
+        default: out.append(QLatin1Char('\\')).append(next); break;
+        }
+    }
+    return out;
+}
+
+// XDG data folders in order of precedence: the user's first.
+QStringList dataFolders()
+{
+    QStringList folders;
+    QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    if (home.isEmpty())
+        home = QDir::homePath() + QStringLiteral("/.local/share");
+    folders.append(home);
+    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dirs.isEmpty())
+        dirs = QStringLiteral("/usr/local/share:/usr/share");
+    for (const QString &d : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (!folders.contains(d))
+            folders.append(d);
+    return folders;
+}
+
+QString canonical(const QString &path)
+{
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return c.isEmpty() ? QFileInfo(path).absoluteFilePath() : c;
+}
+
+// Whether an Exec/TryExec program token starts the file whose canonical
+// path is target.
+bool programNames(const QString &program, const QString &target)
+{
+    if (program.isEmpty())
+        return false;
+    if (program.startsWith(QLatin1Char('/')))
+        return canonical(program) == target;
+    const QString found = QStandardPaths::findExecutable(program);
+    return !found.isEmpty() && canonical(found) == target;
+}
+
+// The program an Exec line runs, past a leading "env NAME=value ...".
+QString execProgram(const QString &exec)
+{
+    const QStringList args = SplitDesktopExec(exec);
+    qsizetype i = 0;
+    if (i < args.size() && (args[i] == QStringLiteral("env") || args[i].endsWith(QStringLiteral("/env")))) {
+        ++i;
+        while (i < args.size() && (args[i].contains(QLatin1Char('=')) || args[i].startsWith(QLatin1Char('-'))))
+            ++i;
+    }
+    return i < args.size() ? args[i] : QString();
+}
+
+// Without a platform theme (offscreen, bare X servers) Qt knows no icon
+// folders; give it the XDG ones and the theme every desktop inherits from.
+void ensureIconTheme()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    if (!QIcon::themeName().isEmpty())
+        return;
+    QStringList themePaths = QIcon::themeSearchPaths();
+    QStringList pixmapPaths = QIcon::fallbackSearchPaths();
+    themePaths.prepend(QDir::homePath() + QStringLiteral("/.icons"));
+    for (const QString &d : dataFolders()) {
+        themePaths.append(d + QStringLiteral("/icons"));
+        pixmapPaths.append(d + QStringLiteral("/pixmaps"));
+    }
+    themePaths.removeDuplicates();
+    pixmapPaths.removeDuplicates();
+    QIcon::setThemeSearchPaths(themePaths);
+    QIcon::setFallbackSearchPaths(pixmapPaths);
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+}
+
+QIcon iconFromName(const QString &name)
+{
+    if (name.isEmpty())
+        return {};
+    if (name.startsWith(QLatin1Char('/'))) {
+        if (!QFileInfo(name).isFile())
+            return {};
+        QIcon icon(name);
+        return icon.availableSizes().isEmpty() && icon.pixmap(QSize(48, 48)).isNull() ? QIcon() : icon;
+    }
+    ensureIconTheme();
+    return QIcon::fromTheme(name);
+}
+
+} // namespace
+
+DesktopEntry ReadDesktopEntry(const QString &path)
+{
+    DesktopEntry entry;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return entry;
+    QTextStream in(&file);
+    bool inGroup = false;
+    bool seenIcon = false, seenExec = false, seenTryExec = false;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            if (inGroup)
+                break;
+            inGroup = line == QStringLiteral("[Desktop Entry]");
+            entry.valid = entry.valid || inGroup;
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        const QString key = line.left(eq).trimmed();
+        const QString value = unescapeValue(line.mid(eq + 1).trimmed());
+        // The first occurrence of a key counts.
+        if (key == QStringLiteral("Icon") && !seenIcon) {
+            entry.icon = value;
+            seenIcon = true;
+        } else if (key == QStringLiteral("Exec") && !seenExec) {
+            entry.exec = value;
+            seenExec = true;
+        } else if (key == QStringLiteral("TryExec") && !seenTryExec) {
+            entry.tryExec = value;
+            seenTryExec = true;
+        } else if (key == QStringLiteral("Hidden")) {
+            entry.hidden = value == QStringLiteral("true");
+        }
+    }
+    return entry;
+}
+
+QStringList SplitDesktopExec(const QString &exec)
+{
+    QStringList args;
+    QString current;
+    bool inQuotes = false;
+    bool haveArg = false;
+    for (qsizetype i = 0; i < exec.size(); ++i) {
+        const QChar c = exec.at(i);
+        if (inQuotes) {
+            if (c == QLatin1Char('\\') && i + 1 < exec.size()) {
+                current.append(exec.at(++i));
+            } else if (c == QLatin1Char('"')) {
+                inQuotes = false;
+            } else {
+                current.append(c);
+            }
+        } else if (c == QLatin1Char('"')) {
+            inQuotes = true;
+            haveArg = true;
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
+            if (haveArg)
+                args.append(current);
+            current.clear();
+            haveArg = false;
+        } else {
+            current.append(c);
+            haveArg = true;
+        }
+    }
+    if (haveArg)
+        args.append(current);
+    return args;
+}
+
+QString FindDesktopEntryForExecutable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    const QString target = canonical(path);
+    QSet<QString> seenIds;
+    for (const QString &folder : dataFolders()) {
+        const QString apps = folder + QStringLiteral("/applications");
+        if (!QFileInfo(apps).isDir())
+            continue;
+        QStringList files;
+        QDirIterator it(apps, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(it.next());
+        files.sort();
+        for (const QString &file : files) {
+            // The desktop-file id: the path below applications/ with '/' as '-'.
+            QString id = file.mid(apps.size() + 1);
+            id.replace(QLatin1Char('/'), QLatin1Char('-'));
+            if (seenIds.contains(id))
+                continue;
+            seenIds.insert(id);
+            const DesktopEntry entry = ReadDesktopEntry(file);
+            if (!entry.valid || entry.hidden)
+                continue;
+            if (programNames(entry.tryExec, target) || programNames(execProgram(entry.exec), target))
+                return file;
+        }
+    }
+    return {};
+}
+
+QString ApplicationIconName(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile())
+        return {};
+    if (path.endsWith(DesktopSuffix))
+        return ReadDesktopEntry(path).icon;
+    const QString desktop = FindDesktopEntryForExecutable(path);
+    if (!desktop.isEmpty()) {
+        const QString icon = ReadDesktopEntry(desktop).icon;
+        if (!icon.isEmpty())
+            return icon;
+    }
+    ensureIconTheme();
+    const QString name = info.fileName();
+    if (QIcon::hasThemeIcon(name))
+        return name;
+    const QString base = info.completeBaseName();
+    if (base != name && !base.isEmpty() && QIcon::hasThemeIcon(base))
+        return base;
+    return {};
+}
+
+QIcon ApplicationIcon(const QString &path)
+{
+    return iconFromName(ApplicationIconName(path));
+}
+
+QImage ApplicationIconImage(const QString &path, QSize size)
+{
+    const QIcon icon = ApplicationIcon(path);
+    if (icon.isNull())
+        return {};
+    const QImage image = icon.pixmap(size).toImage();
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
+}
