@@ -27,7 +27,11 @@ namespace {
 
 // Local files need no long probe: the demuxer is chosen by extension, and only
 // the fallback for misnamed files probes, with a small window.
-constexpr int kProbeBytes = 64 * 1024;
+constexpr int kFormatProbeBytes = 64 * 1024;
+// What a demuxer may read ahead while opening. FFmpeg's default (5 MB) makes
+// the WAV demuxer scan far into the file for S/PDIF data before the first
+// packet: 3-15 ms here against 0.1 ms with this.
+constexpr int kProbeBytes = 4096;
 // A few corrupt packets in a row are skipped; this many means the data is not audio we can decode.
 constexpr int kMaxConsecutiveDecodeErrors = 64;
 
@@ -100,7 +104,7 @@ int FfmpegDecoder::openInput(const std::string &path, const char *demuxerName)
     format->interrupt_callback.callback = m_options.interrupt;
     format->interrupt_callback.opaque = m_options.opaque;
     format->probesize = kProbeBytes;
-    format->format_probesize = kProbeBytes;
+    format->format_probesize = kFormatProbeBytes;
     const AVInputFormat *demuxer = demuxerName ? av_find_input_format(demuxerName) : nullptr;
     int ret = avformat_open_input(&format, path.c_str(), demuxer, nullptr);
     if (ret < 0)

@@ -1,0 +1,193 @@
+// Start latency of a stream (BASS_StreamCreateFile until its first samples are
+// queued for the device, which happens before the call returns) beside the
+// floor of FFmpeg itself (open with the demuxer named, decode one frame);
+// the program's whole preview call; CPU time while one mp3 plays.
+
+#include "bass.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+const std::string kFixtures = BASS_BENCH_FIXTURES;
+
+struct Format {
+    const char *file;
+    const char *demuxer;
+};
+constexpr Format kFormats[] = {
+    {"tone.mp3", "mp3"},        {"tone.flac", "flac"}, {"tone.wav", "wav"}, {"tone-vorbis.oga", "ogg"},
+    {"tone.m4a", "mov"},        {"tone-opus.oga", "ogg"}, {"tone.aac", "aac"}, {"tone.ac3", "ac3"},
+    {"tone.wma", "asf"},        {"tone.aiff", "aiff"}, {"tone.mpc", "mpc8"},
+};
+
+bool exists(const std::string &path)
+{
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0;
+}
+
+void makeFixtures()
+{
+    const std::string command = std::string("bash '") + BASS_BENCH_SCRIPT + "' '" + kFixtures + "'";
+    if (std::system(command.c_str()) != 0)
+        std::abort();
+    const std::string longMp3 = kFixtures + "/long-10s.mp3";
+    if (!exists(longMp3)) {
+        const std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i 'aevalsrc=0.5*sin(2*PI*440*t)|0.5*sin(2*PI*440*t):s=44100:d=10' -c:a libmp3lame -b:a 192k '" + longMp3 + "'";
+        if (std::system(make.c_str()) != 0)
+            std::abort();
+    }
+}
+
+// FFmpeg alone: the demuxer given by name, no stream-info pass, one frame decoded.
+bool ffmpegFirstFrame(const std::string &path, const char *demuxer)
+{
+    AVFormatContext *format = avformat_alloc_context();
+    format->probesize = 4096; // as the library does: FFmpeg's default costs WAV 3-15 ms
+    if (avformat_open_input(&format, path.c_str(), av_find_input_format(demuxer), nullptr) < 0)
+        return false;
+    int index = -1;
+    for (unsigned i = 0; i < format->nb_streams && index < 0; ++i) {
+        if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            index = int(i);
+    }
+    bool decoded = false;
+    const AVCodec *codec = index >= 0 ? avcodec_find_decoder(format->streams[index]->codecpar->codec_id) : nullptr;
+    AVCodecContext *context = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (context && avcodec_parameters_to_context(context, format->streams[index]->codecpar) >= 0
+        && avcodec_open2(context, codec, nullptr) >= 0) {
+        AVPacket *packet = av_packet_alloc();
+        AVFrame *frame = av_frame_alloc();
+        while (!decoded && av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == index && avcodec_send_packet(context, packet) >= 0)
+                decoded = avcodec_receive_frame(context, frame) == 0;
+            av_packet_unref(packet);
+        }
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+    }
+    avcodec_free_context(&context);
+    avformat_close_input(&format);
+    return decoded;
+}
+
+void BM_FfmpegFloor(benchmark::State &state)
+{
+    const Format &format = kFormats[state.range(0)];
+    const std::string path = kFixtures + "/" + format.file;
+    state.SetLabel(format.file);
+    if (!exists(path)) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    for (auto _ : state) {
+        if (!ffmpegFirstFrame(path, format.demuxer))
+            state.SkipWithError("FFmpeg could not decode");
+    }
+}
+
+void BM_StreamStart(benchmark::State &state)
+{
+    const Format &format = kFormats[state.range(0)];
+    const std::string path = kFixtures + "/" + format.file;
+    state.SetLabel(format.file);
+    if (!exists(path)) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_AUTOFREE);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(std::chrono::duration<double>(elapsed).count());
+        if (!stream)
+            state.SkipWithError("stream not created");
+        BASS_StreamFree(stream);
+    }
+}
+
+// What the program runs on the GUI thread at each focus change.
+void BM_PlayPreviewFile(benchmark::State &state)
+{
+    const std::string path = kFixtures + "/tone.mp3";
+    HSTREAM stream = 0;
+    for (auto _ : state) {
+        BASS_StreamFree(stream);
+        stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_AUTOFREE);
+        BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.8f);
+        BASS_ChannelPlay(stream, TRUE);
+    }
+    BASS_StreamFree(stream);
+}
+
+double processCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+// Process CPU time over three seconds of one mp3 playing, as a share of one core.
+void BM_CpuWhilePlayingMp3(benchmark::State &state)
+{
+    const std::string path = kFixtures + "/long-10s.mp3";
+    for (auto _ : state) {
+        const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_AUTOFREE);
+        BASS_ChannelPlay(stream, TRUE);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // past the initial fill
+        const double cpuStart = processCpuSeconds();
+        const auto wallStart = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        const double cpu = processCpuSeconds() - cpuStart;
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        state.counters["cpu_percent_of_core"] = 100.0 * cpu / wall;
+        BASS_StreamFree(stream);
+    }
+}
+
+void formatArgs(benchmark::internal::Benchmark *bench)
+{
+    for (int i = 0; i < int(std::size(kFormats)); ++i)
+        bench->Arg(i);
+}
+
+BENCHMARK(BM_FfmpegFloor)->Apply(formatArgs)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StreamStart)
+    ->Apply(formatArgs)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_PlayPreviewFile)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CpuWhilePlayingMp3)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    makeFixtures();
+    // Output to SDL's configured driver; captured audio is thrown away.
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
+    if (!BASS_Init(1, 44100, 0, nullptr, nullptr) && !BASS_Init(0, 44100, 0, nullptr, nullptr))
+        return 1;
+    // Load the decoder object once, as the program's first stream does.
+    BASS_StreamFree(BASS_StreamCreateFile(FALSE, (kFixtures + "/tone.wav").c_str(), 0, 0, 0));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    BASS_Free();
+    return 0;
+}
