@@ -67,13 +67,14 @@ void TFormMain::FormCreate()
     setAcceptDrops(true);
     // preview: load the audio add-ons here, before the stored settings apply.
     LoadSettings();
-    // browser: SetInitialBrivaneDialogsParameters();
+    ConnectBrowserControls();
+    SetInitialBrivaneDialogsParameters();
     ActionSpaceBar->setShortcut(QKeySequence(Qt::Key_Space));
 }
 
 void TFormMain::FormDestroy()
 {
-    // browser: close the embedded browser here.
+    CloseBrivaneDialogsIntegrated();
     QCoreApplication::processEvents();
     // preview: release the audio output here.
     SelectedFilesList.clear();
@@ -174,7 +175,7 @@ void TFormMain::FormActivate()
 void TFormMain::TimerStartupTimer()
 {
     TimerStartup->stop();
-    // browser: if (ShowTreeViewHint) show the hint window modally here.
+    ShowTreeViewHintOnce();
 }
 
 void TFormMain::resizeEvent(QResizeEvent *event)
@@ -185,7 +186,7 @@ void TFormMain::resizeEvent(QResizeEvent *event)
 
 void TFormMain::FormResize()
 {
-    // browser: tell the embedded browser to refit here.
+    RefitBrivaneDialogs();
     StatusPanel0->setFixedWidth(StatusPanelWidth(0));
 }
 

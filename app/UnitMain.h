@@ -136,6 +136,43 @@ public:
     // ---- end open-with ----
 
     // ---- browser, folder picker, copy/move (UnitMainBrowser.cpp) ----
+    // The embedded browser (UnitMainBrowser.cpp).
+    void ConnectBrowserControls();
+    void SetInitialBrivaneDialogsParameters();
+    void OpenBrivaneDialogsIntegrated();
+    // Refills SelectedFilesList from the browser's selection; without a
+    // browser window it sends nothing and the list keeps its content.
+    void GetSelectedFilesList();
+    void PanelBrivaneDialogsContainerResize();
+    void RefitBrivaneDialogs();
+    void CloseBrivaneDialogsIntegrated();
+    // What the hook does with one event of the browser.
+    void HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wParam);
+    // The browser hint window, shown at most once per run.
+    void ShowTreeViewHintOnce();
+
+    // Folder pickers and copy/move (UnitMainCopyMove.cpp).
+    void ButtonSelectFolder1Click();
+    void ButtonSelectFolder2Click();
+    void ButtonSelectFolder3Click();
+    void Button2Click();
+    void Button3Click();
+    void Button5Click();
+    void Button6Click();
+    void Button8Click();
+    void Button9Click();
+    static constexpr unsigned FO_MOVE = 1;
+    static constexpr unsigned FO_COPY = 2;
+    void CopyMoveSelectedFiles(const QString &ToFolder, unsigned Func);
+
+    class TBrivaneDialog *BrivaneDialogFolder = nullptr;
+    // The records the library keeps using while the browser lives.
+    class BrivaneDialogsIntegration *BrivaneDialogsIntegrated = nullptr;
+    // The browser's window from event 2054; 0 until then, never cleared.
+    std::uintptr_t BrivaneDialogsWindow = 0;
+    // Shown in the browser's place when the library is missing.
+    QLabel *LabelBrowserUnavailable = nullptr;
+    bool m_treeViewHintShown = false;
     // ---- end browser ----
 
 protected:

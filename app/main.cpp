@@ -2,6 +2,7 @@
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
+#include "browser/BrivaneDialogsDynamic.h"
 #include "scaling/DPIFunctions.h"
 
 #include <QGuiApplication>
@@ -15,6 +16,9 @@
 // before the audio output, the toolbar and the browser that read it.
 int main(int argc, char **argv)
 {
+    // The dialog library, bound for the browser and for the dialog component;
+    // released after everything else, when main returns.
+    const BrivaneDialogsBindings brivaneDialogs;
     // details: LoadMediaInfoLibrary() and the other optional libraries bind here.
 
     // The program scales every length itself.
@@ -38,7 +42,7 @@ int main(int argc, char **argv)
     // audio output, the toolbar and the browser need).
     // preview: InitializeBASS() here.
     // open-with: DisplayOpenWithButtons() here.
-    // browser: OpenBrivaneDialogsIntegrated() here.
+    formMain->OpenBrivaneDialogsIntegrated();
 
     formMain->show();
     const int result = app.exec();

@@ -1,0 +1,190 @@
+#include "app/FileOperationDialogs.h"
+
+#include "app/Globals.h"
+#include "scaling/ScaleFunctions.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kFontPixels = 11;
+constexpr int kProgressSteps = 1000;
+
+QFont tahoma()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(kFontPixels);
+    return font;
+}
+
+template<typename W>
+W *named(W *widget, const QString &objectName, const QString &accessibleName)
+{
+    widget->setObjectName(objectName);
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+QString verb(FileOperationKind kind)
+{
+    return kind == FileOperationKind::Move ? QStringLiteral("Moving") : QStringLiteral("Copying");
+}
+
+QString describe(qint64 size, const QDateTime &modified)
+{
+    return FormatByteSize(size) + QStringLiteral(", modified ")
+           + QLocale().toString(modified, QLocale::ShortFormat);
+}
+
+} // namespace
+
+QString FormatByteSize(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+TFormFileOperationProgress::TFormFileOperationProgress(QWidget *owner, FileOperationKind kind, int fileCount,
+                                                       const QString &folder)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("FormFileOperationProgress"));
+    const QString title = verb(kind) + QStringLiteral(" files");
+    setWindowTitle(title);
+    setAccessibleName(title);
+    setFont(tahoma());
+    setWindowModality(Qt::WindowModal);
+
+    auto *layout = new QVBoxLayout(this);
+    LabelOperation = named(new QLabel(this), QStringLiteral("LabelOperation"), QStringLiteral("Operation"));
+    LabelOperation->setText(verb(kind) + QLatin1Char(' ')
+                            + (fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(fileCount))
+                            + QStringLiteral(" to ") + QDir::toNativeSeparators(folder));
+    LabelOperation->setWordWrap(true);
+    layout->addWidget(LabelOperation);
+    LabelCurrentFile = named(new QLabel(this), QStringLiteral("LabelCurrentFile"), QStringLiteral("Current file"));
+    LabelCurrentFile->setTextFormat(Qt::PlainText);
+    layout->addWidget(LabelCurrentFile);
+    ProgressBarTransfer = named(new QProgressBar(this), QStringLiteral("ProgressBarTransfer"), QStringLiteral("Progress"));
+    ProgressBarTransfer->setRange(0, kProgressSteps);
+    ProgressBarTransfer->setValue(0);
+    layout->addWidget(ProgressBarTransfer);
+    LabelAmount = named(new QLabel(this), QStringLiteral("LabelAmount"), QStringLiteral("Amount done"));
+    layout->addWidget(LabelAmount);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    ButtonCancel = named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("ButtonCancel"),
+                         QStringLiteral("Cancel"));
+    buttons->addWidget(ButtonCancel);
+    layout->addLayout(buttons);
+    connect(ButtonCancel, &QPushButton::clicked, this, &TFormFileOperationProgress::reject);
+
+    setMinimumWidth(420);
+    ScaleForm(this, DisplayScale);
+}
+
+void TFormFileOperationProgress::SetProgress(const FileOperationProgress &progress)
+{
+    LabelCurrentFile->setText(QFileInfo(progress.currentFile).fileName());
+    const int value = progress.totalBytes > 0 ? int(progress.doneBytes * kProgressSteps / progress.totalBytes)
+                                              : (progress.totalFiles > 0 ? progress.doneFiles * kProgressSteps / progress.totalFiles : 0);
+    ProgressBarTransfer->setValue(std::clamp(value, 0, kProgressSteps));
+    LabelAmount->setText(FormatByteSize(progress.doneBytes) + QStringLiteral(" of ") + FormatByteSize(progress.totalBytes));
+}
+
+void TFormFileOperationProgress::reject()
+{
+    // The window closes when the operation has stopped, not before: the
+    // file in transfer is still being cleaned up.
+    ButtonCancel->setEnabled(false);
+    LabelCurrentFile->setText(QStringLiteral("Cancelling..."));
+    Q_EMIT CancelRequested();
+}
+
+TFormFileConflict::TFormFileConflict(QWidget *owner, FileOperationKind kind, const FileConflict &conflict)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("FormFileConflict"));
+    setWindowTitle(QStringLiteral("File already exists"));
+    setAccessibleName(windowTitle());
+    setFont(tahoma());
+    setWindowModality(Qt::ApplicationModal);
+
+    const QFileInfo target(conflict.target);
+    auto *layout = new QVBoxLayout(this);
+    LabelQuestion = named(new QLabel(this), QStringLiteral("LabelQuestion"), QStringLiteral("Question"));
+    LabelQuestion->setTextFormat(Qt::PlainText);
+    LabelQuestion->setWordWrap(true);
+    LabelQuestion->setText(QStringLiteral("The folder \"%1\" already has a file named \"%2\". What should happen to the "
+                                          "file you are %3?")
+                               .arg(QDir::toNativeSeparators(target.path()), target.fileName(),
+                                    kind == FileOperationKind::Move ? QStringLiteral("moving")
+                                                                    : QStringLiteral("copying")));
+    layout->addWidget(LabelQuestion);
+    LabelExisting = named(new QLabel(this), QStringLiteral("LabelExisting"), QStringLiteral("Existing file"));
+    LabelExisting->setText(QStringLiteral("Existing file: ") + describe(conflict.targetSize, conflict.targetModified));
+    layout->addWidget(LabelExisting);
+    LabelIncoming = named(new QLabel(this), QStringLiteral("LabelIncoming"), QStringLiteral("Incoming file"));
+    LabelIncoming->setText(QStringLiteral("Incoming file: ") + describe(conflict.sourceSize, conflict.sourceModified));
+    layout->addWidget(LabelIncoming);
+    CheckBoxApplyToAll = named(new QCheckBox(QStringLiteral("Do the same for all remaining conflicts"), this),
+                               QStringLiteral("CheckBoxApplyToAll"), QStringLiteral("Do the same for all remaining conflicts"));
+    layout->addWidget(CheckBoxApplyToAll);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    const auto addButton = [&](const QString &name, const QString &text, ConflictResolution resolution) {
+        auto *button = named(new QPushButton(text, this), name, text);
+        buttons->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [this, resolution] {
+            m_resolution = resolution;
+            if (resolution == ConflictResolution::Cancel)
+                reject();
+            else
+                accept();
+        });
+        return button;
+    };
+    ButtonReplace = addButton(QStringLiteral("ButtonReplace"), QStringLiteral("Replace"), ConflictResolution::Replace);
+    ButtonSkip = addButton(QStringLiteral("ButtonSkip"), QStringLiteral("Skip"), ConflictResolution::Skip);
+    ButtonKeepBoth = addButton(QStringLiteral("ButtonKeepBoth"), QStringLiteral("Keep both"), ConflictResolution::KeepBoth);
+    ButtonCancel = addButton(QStringLiteral("ButtonCancel"), QStringLiteral("Cancel"), ConflictResolution::Cancel);
+    // Enter never replaces a file by accident.
+    ButtonSkip->setDefault(true);
+    layout->addLayout(buttons);
+    ScaleForm(this, DisplayScale);
+}
+
+ConflictDecision TFormFileConflict::Decision() const
+{
+    // Escape and the title-bar button leave the resolution at Cancel.
+    ConflictDecision decision;
+    decision.resolution = result() == QDialog::Accepted ? m_resolution : ConflictResolution::Cancel;
+    decision.applyToAll = CheckBoxApplyToAll->isChecked();
+    return decision;
+}
+
+bool AskSkipAfterError(QWidget *owner, FileOperationKind kind, const QString &source, const QString &message)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
+                    QStringLiteral("\"%1\" could not be %2.\n%3")
+                        .arg(QFileInfo(source).fileName(),
+                             kind == FileOperationKind::Move ? QStringLiteral("moved") : QStringLiteral("copied"), message),
+                    QMessageBox::NoButton, owner);
+    box.setObjectName(QStringLiteral("FileOperationErrorBox"));
+    QPushButton *skip = box.addButton(QStringLiteral("Skip"), QMessageBox::AcceptRole);
+    skip->setObjectName(QStringLiteral("ButtonSkip"));
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("ButtonCancel"));
+    box.setDefaultButton(skip);
+    box.exec();
+    return box.clickedButton() == skip;
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+// Copying and moving files into a folder, on GIO. No widgets: questions and
+// progress go through an observer, so the engine runs on a worker thread and
+// in tests without a display.
+//
+// Guarantees: a file appears under its final name only once it is complete
+// (it is written under a hidden temporary name first and renamed), so a
+// cancel or an error never leaves a partial file behind; an existing file is
+// replaced only when the observer says so; a move across file systems deletes
+// the source only after its copy is complete; a move within one file system is
+// a rename.
+
+// Makes sure a folder exists, creating missing levels from the top down: one
+// trailing "/" is ignored, a level is created only when its parent exists or
+// could be made. False when a level cannot be created (levels made before it
+// stay). An empty text, or a relative text whose missing top level is three
+// or more characters long, throws VantrelError "Unable to create directory".
+bool EnsureFolderExists(const QString &folder);
+
+enum class FileOperationKind { Copy, Move };
+
+enum class ConflictResolution { Replace, Skip, KeepBoth, Cancel };
+
+struct ConflictDecision
+{
+    ConflictResolution resolution = ConflictResolution::Cancel;
+    // The same answer for every later conflict of this operation.
+    bool applyToAll = false;
+};
+
+struct FileConflict
+{
+    QString source;
+    QString target;
+    qint64 sourceSize = 0;
+    qint64 targetSize = 0;
+    QDateTime sourceModified;
+    QDateTime targetModified;
+};
+
+enum class ErrorResolution { Skip, Cancel };
+
+struct FileOperationProgress
+{
+    qint64 doneBytes = 0;
+    qint64 totalBytes = 0;
+    int doneFiles = 0;
+    int totalFiles = 0;
+    QString currentFile;
+};
+
+// Called on the thread that runs the operation.
+class FileOperationObserver
+{
+public:
+    virtual ~FileOperationObserver() = default;
+    virtual ConflictDecision resolveConflict(const FileConflict &conflict) = 0;
+    // A file could not be transferred: go on with the next one or stop.
+    virtual ErrorResolution resolveError(const QString &source, const QString &message) = 0;
+    virtual void progress(const FileOperationProgress &progress) { (void)progress; }
+};
+
+struct FileOperationResult
+{
+    QStringList transferred; // final target paths, in source order
+    int skipped = 0;
+    int failed = 0;
+    bool cancelled = false;
+};
+
+class FileOperation
+{
+public:
+    FileOperation(FileOperationKind kind, QStringList sources, QString targetFolder);
+    ~FileOperation();
+    FileOperation(const FileOperation &) = delete;
+    FileOperation &operator=(const FileOperation &) = delete;
+
+    // Transfers every source into the target folder, which must exist.
+    // Blocks until done; meant for a worker thread.
+    FileOperationResult Run(FileOperationObserver &observer);
+
+    // Stops the operation as soon as possible; the file in transfer is
+    // discarded. Safe from any thread.
+    void Cancel();
+    bool IsCancelled() const;
+
+    FileOperationKind kind() const { return m_kind; }
+    const QStringList &sources() const { return m_sources; }
+    const QString &targetFolder() const { return m_targetFolder; }
+
+    // "name (2).ext", "name (3).ext", ... : the first name not taken in folder.
+    static QString UniqueName(const QString &folder, const QString &fileName);
+
+private:
+    struct Transfer;
+    enum class Outcome { Done, Skipped, Failed, Cancelled };
+
+    Outcome transferOne(Transfer &transfer, FileOperationObserver &observer);
+    Outcome copyThenRename(Transfer &transfer, FileOperationObserver &observer);
+    Outcome fail(Transfer &transfer, FileOperationObserver &observer, const QString &message);
+    void report(FileOperationObserver &observer, const QString &current, qint64 doneInFile);
+
+    FileOperationKind m_kind;
+    QStringList m_sources;
+    QString m_targetFolder;
+    void *m_cancellable = nullptr; // GCancellable
+    std::atomic<bool> m_cancelled{false};
+
+    FileOperationProgress m_progress;
+    bool m_haveDecisionForAll = false;
+    ConflictDecision m_decisionForAll;
+};
