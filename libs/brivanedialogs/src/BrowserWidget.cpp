@@ -4,6 +4,7 @@
 #include "FileViews.h"
 #include "LocationsPanel.h"
 #include "NavigationBar.h"
+#include "WaveformThumbnails.h"
 
 #include <QAbstractItemView>
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -27,6 +30,8 @@ namespace {
 // Changes on disk often come in bursts (a copy of many files); one listing
 // after the burst settles is enough.
 constexpr int kRefreshDelayMs = 150;
+// Waveforms of items scrolled away are dropped once scrolling pauses this long.
+constexpr int kThumbnailSettleMs = 100;
 
 QString cleanFolder(const QString &path)
 {
@@ -139,6 +144,21 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_refreshTimer.setInterval(kRefreshDelayMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &BrowserWidget::refresh);
 
+    m_thumbnails = new WaveformThumbnails(this);
+    m_views->setThumbnailSource(m_thumbnails);
+    QListView *thumbnailView = m_views->thumbnailView();
+    thumbnailView->setProperty("readyThumbnails", 0);
+    connect(m_thumbnails, &WaveformThumbnails::thumbnailReady, this, [this, thumbnailView] {
+        thumbnailView->setProperty("readyThumbnails", m_thumbnails->readyCount());
+        thumbnailView->viewport()->update();
+    });
+    m_thumbnailTimer.setSingleShot(true);
+    m_thumbnailTimer.setInterval(kThumbnailSettleMs);
+    connect(&m_thumbnailTimer, &QTimer::timeout, this, &BrowserWidget::keepVisibleThumbnails);
+    connect(thumbnailView->verticalScrollBar(), &QScrollBar::valueChanged, &m_thumbnailTimer,
+            qOverload<>(&QTimer::start));
+    connect(m_views, &FileViews::viewModeChanged, &m_thumbnailTimer, qOverload<>(&QTimer::start));
+
     watchTextField(m_nav->pathEdit());
     buildShortcuts();
     setFocusProxy(m_views->currentView());
@@ -222,6 +242,9 @@ bool BrowserWidget::openFolder(const QString &path, Navigation how, const QStrin
     m_pendingFocus = focusName;
     m_lastFocused.clear();
     m_refreshTimer.stop();
+    m_thumbnails->cancelAll();
+    m_thumbnails->resetReadyCount();
+    m_views->thumbnailView()->setProperty("readyThumbnails", 0);
     m_model->setFolder(folder);
     startListing(false);
     Q_EMIT folderChanged(folder);
@@ -311,6 +334,17 @@ void BrowserWidget::focusName(const QString &name)
     m_views->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_views->currentView()->scrollTo(index);
+}
+
+void BrowserWidget::keepVisibleThumbnails()
+{
+    QSet<QString> visible;
+    if (m_views->viewMode() == ViewMode::Thumbnails) {
+        const auto [first, last] = m_views->visibleThumbnailRows();
+        for (int row = first; row >= 0 && row <= last; ++row)
+            visible.insert(m_model->fullPath(row));
+    }
+    m_thumbnails->retainOnly(visible);
 }
 
 void BrowserWidget::folderVanished()

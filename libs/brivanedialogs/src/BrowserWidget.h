@@ -107,6 +107,7 @@ private:
     void updateHistoryButtons();
     void rememberRecent(const QString &folder);
     void focusName(const QString &name);
+    void keepVisibleThumbnails();
 
     BrowserConfig m_config;
     NavigationBar *m_nav;
@@ -119,6 +120,7 @@ private:
     WaveformThumbnails *m_thumbnails = nullptr;
     std::unique_ptr<FolderLister> m_lister;
     QTimer m_refreshTimer;
+    QTimer m_thumbnailTimer;
     BrowserHistory m_history;
     QString m_folder;
     quint64 m_requestId = 0;

@@ -1,6 +1,7 @@
 #include "FileViews.h"
 
 #include "FileListModel.h"
+#include "WaveformDelegate.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -126,6 +127,44 @@ void FileViews::setViewMode(ViewMode mode)
         view->setFocus();
     m_message->raise();
     Q_EMIT viewModeChanged(mode);
+}
+
+void FileViews::setThumbnailSource(WaveformThumbnails *source)
+{
+    m_thumbnails->setItemDelegate(new WaveformDelegate(source, m_thumbnailSize, m_thumbnails));
+}
+
+std::pair<int, int> FileViews::visibleThumbnailRows() const
+{
+    const int rows = m_model->rowCount();
+    const QRect viewport = m_thumbnails->viewport()->rect();
+    if (rows == 0 || !m_thumbnails->isVisible())
+        return {-1, -1};
+    // Items flow in row order, so the visible ones are one run; find its ends
+    // by bisection instead of asking every item.
+    auto rectOf = [this](int row) { return m_thumbnails->visualRect(m_model->index(row, 0)); };
+    int low = 0;
+    int high = rows;
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (rectOf(mid).bottom() < viewport.top())
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    const int first = low;
+    high = rows;
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (rectOf(mid).top() <= viewport.bottom())
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    const int last = low - 1;
+    if (first >= rows || last < first)
+        return {-1, -1};
+    return {first, last};
 }
 
 void FileViews::setMessage(const QString &text)

@@ -14,6 +14,7 @@ class QTreeView;
 namespace bd {
 
 class FileListModel;
+class WaveformThumbnails;
 
 // The three looks of the file list (details, list, thumbnails) over one model
 // and one shared selection, so switching keeps selection and focus.
@@ -33,6 +34,11 @@ public:
     QListView *thumbnailView() const { return m_thumbnails; }
     QItemSelectionModel *selectionModel() const;
     QSize thumbnailSize() const { return m_thumbnailSize; }
+    // Draws the thumbnails view's files as waveforms from source.
+    void setThumbnailSource(WaveformThumbnails *source);
+    // Rows of the thumbnails view that are on screen now (first, last), or
+    // (-1, -1).
+    std::pair<int, int> visibleThumbnailRows() const;
 
     // A line said inside the list (a folder that cannot be read, an empty
     // folder); empty hides it.

@@ -1,0 +1,292 @@
+// Waveform peaks of an audio file for thumbnails. A long file is sampled:
+// a short run of frames is decoded after a seek to each column's time, which
+// keeps a three-minute mp3 near 20 ms instead of the ~120 ms of a full decode.
+// Files that cannot seek, or whose length is unknown, are decoded in full.
+
+#include "WaveformApi.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/avutil.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Decoded frames taken per sampled column, after frames skipped behind each
+// seek: the first frames after a seek come out quiet or empty for codecs with
+// overlapping transforms and mp3's bit reservoir.
+constexpr int kFramesPerColumn = 2;
+constexpr int kFramesSkippedAfterSeek = 2;
+constexpr int kMaxPacketsPerColumn = 16;
+// Below this length a full decode costs about as much as sampling.
+constexpr double kSampleAboveSeconds = 20.0;
+
+struct FormatCloser
+{
+    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
+};
+struct CodecCloser
+{
+    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
+};
+struct PacketFree
+{
+    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
+};
+struct FrameFree
+{
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+
+struct Peak
+{
+    float low = 0;
+    float high = 0;
+    bool set = false;
+
+    void add(float value)
+    {
+        if (!set) {
+            low = high = value;
+            set = true;
+            return;
+        }
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    void merge(const Peak &other)
+    {
+        if (other.set) {
+            add(other.low);
+            add(other.high);
+        }
+    }
+};
+
+template<typename T>
+float normalised(T value);
+template<>
+float normalised(std::uint8_t value) { return (float(value) - 128.0f) / 128.0f; }
+template<>
+float normalised(std::int16_t value) { return float(value) / 32768.0f; }
+template<>
+float normalised(std::int32_t value) { return float(value) / 2147483648.0f; }
+template<>
+float normalised(float value) { return value; }
+template<>
+float normalised(double value) { return float(value); }
+
+template<typename T>
+void scan(const AVFrame *frame, int channels, bool planar, Peak &peak)
+{
+    const int samples = frame->nb_samples;
+    if (planar) {
+        for (int c = 0; c < channels; ++c) {
+            const T *data = reinterpret_cast<const T *>(frame->extended_data[c]);
+            for (int i = 0; i < samples; ++i)
+                peak.add(normalised<T>(data[i]));
+        }
+    } else {
+        const T *data = reinterpret_cast<const T *>(frame->data[0]);
+        for (int i = 0; i < samples * channels; ++i)
+            peak.add(normalised<T>(data[i]));
+    }
+}
+
+Peak framePeak(const AVFrame *frame)
+{
+    Peak peak;
+    const int channels = frame->ch_layout.nb_channels;
+    const auto format = AVSampleFormat(frame->format);
+    const bool planar = av_sample_fmt_is_planar(format) != 0;
+    switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_U8:
+        scan<std::uint8_t>(frame, channels, planar, peak);
+        break;
+    case AV_SAMPLE_FMT_S16:
+        scan<std::int16_t>(frame, channels, planar, peak);
+        break;
+    case AV_SAMPLE_FMT_S32:
+        scan<std::int32_t>(frame, channels, planar, peak);
+        break;
+    case AV_SAMPLE_FMT_FLT:
+        scan<float>(frame, channels, planar, peak);
+        break;
+    case AV_SAMPLE_FMT_DBL:
+        scan<double>(frame, channels, planar, peak);
+        break;
+    default:
+        break;
+    }
+    peak.low = std::clamp(peak.low, -1.0f, 1.0f);
+    peak.high = std::clamp(peak.high, -1.0f, 1.0f);
+    return peak;
+}
+
+class Decoder
+{
+public:
+    bool open(const char *path)
+    {
+        AVFormatContext *format = nullptr;
+        if (avformat_open_input(&format, path, nullptr, nullptr) < 0)
+            return false;
+        m_format.reset(format);
+        if (avformat_find_stream_info(format, nullptr) < 0)
+            return false;
+        const AVCodec *codec = nullptr;
+        m_stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        if (m_stream < 0 || !codec)
+            return false;
+        m_codec.reset(avcodec_alloc_context3(codec));
+        if (!m_codec || avcodec_parameters_to_context(m_codec.get(), format->streams[m_stream]->codecpar) < 0)
+            return false;
+        m_codec->thread_count = 1; // the caller runs several files at once
+        if (avcodec_open2(m_codec.get(), codec, nullptr) < 0)
+            return false;
+        m_packet.reset(av_packet_alloc());
+        m_frame.reset(av_frame_alloc());
+        return m_packet && m_frame;
+    }
+
+    // Seconds, or 0 when unknown.
+    double duration() const
+    {
+        const AVStream *stream = m_format->streams[m_stream];
+        if (stream->duration > 0)
+            return double(stream->duration) * av_q2d(stream->time_base);
+        if (m_format->duration > 0)
+            return double(m_format->duration) / AV_TIME_BASE;
+        return 0;
+    }
+
+    bool seekable() const
+    {
+        return m_format->pb && (m_format->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
+    }
+
+    // Decodes up to frames frames from the current position; false at the
+    // end of the file with nothing decoded.
+    int decodeFrames(int frames, int maxPackets, int skipFrames, Peak &peak, const volatile int *cancel)
+    {
+        int decoded = 0;
+        int packets = 0;
+        int skip = skipFrames;
+        while (decoded < frames && (maxPackets <= 0 || packets < maxPackets)) {
+            if (cancel && *cancel)
+                return -1;
+            const int read = av_read_frame(m_format.get(), m_packet.get());
+            if (read < 0) {
+                avcodec_send_packet(m_codec.get(), nullptr); // drain
+            } else if (m_packet->stream_index != m_stream) {
+                av_packet_unref(m_packet.get());
+                continue;
+            } else {
+                ++packets;
+                avcodec_send_packet(m_codec.get(), m_packet.get());
+                av_packet_unref(m_packet.get());
+            }
+            while (avcodec_receive_frame(m_codec.get(), m_frame.get()) == 0) {
+                if (skip > 0) {
+                    --skip;
+                } else {
+                    peak.merge(framePeak(m_frame.get()));
+                    ++decoded;
+                }
+                av_frame_unref(m_frame.get());
+            }
+            if (read < 0)
+                break;
+        }
+        return decoded;
+    }
+
+    bool sampled(float *peaks, int columns, const volatile int *cancel)
+    {
+        const AVStream *stream = m_format->streams[m_stream];
+        const double seconds = duration();
+        const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+        for (int c = 0; c < columns; ++c) {
+            const double at = seconds * (c + 0.5) / columns;
+            const auto target = start + std::int64_t(at / av_q2d(stream->time_base));
+            if (av_seek_frame(m_format.get(), m_stream, target, AVSEEK_FLAG_BACKWARD) < 0)
+                return false;
+            avcodec_flush_buffers(m_codec.get());
+            Peak peak;
+            const int got = decodeFrames(kFramesPerColumn, kMaxPacketsPerColumn, c > 0 ? kFramesSkippedAfterSeek : 0,
+                                         peak, cancel);
+            if (got < 0)
+                return false;
+            peaks[2 * c] = peak.low;
+            peaks[2 * c + 1] = peak.high;
+        }
+        return true;
+    }
+
+    bool full(float *peaks, int columns, const volatile int *cancel)
+    {
+        std::vector<Peak> frames;
+        for (;;) {
+            Peak peak;
+            const int got = decodeFrames(1, 0, 0, peak, cancel);
+            if (got < 0)
+                return false;
+            if (got == 0)
+                break;
+            frames.push_back(peak);
+        }
+        if (frames.empty())
+            return false;
+        // Each column covers its share of the frames, at least one, so a
+        // short file with fewer frames than columns still fills every column.
+        const std::size_t count = frames.size();
+        for (int c = 0; c < columns; ++c) {
+            const std::size_t first = std::size_t(c) * count / std::size_t(columns);
+            const std::size_t end = std::max(first + 1, std::size_t(c + 1) * count / std::size_t(columns));
+            Peak bin;
+            for (std::size_t i = first; i < end && i < count; ++i)
+                bin.merge(frames[i]);
+            peaks[2 * c] = bin.low;
+            peaks[2 * c + 1] = bin.high;
+        }
+        return true;
+    }
+
+private:
+    std::unique_ptr<AVFormatContext, FormatCloser> m_format;
+    std::unique_ptr<AVCodecContext, CodecCloser> m_codec;
+    std::unique_ptr<AVPacket, PacketFree> m_packet;
+    std::unique_ptr<AVFrame, FrameFree> m_frame;
+    int m_stream = -1;
+};
+
+} // namespace
+
+
+extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Peaks(const char *path, float *peaks,
+                                                                                    int columns,
+                                                                                    const volatile int *cancel)
+{
+    if (!path || !peaks || columns <= 0)
+        return 0;
+    std::fill(peaks, peaks + 2 * columns, 0.0f);
+    Decoder decoder;
+    if (!decoder.open(path))
+        return 0;
+    if (decoder.seekable() && decoder.duration() > kSampleAboveSeconds) {
+        if (decoder.sampled(peaks, columns, cancel))
+            return 1;
+        if (cancel && *cancel)
+            return 0;
+        // Seeking failed part-way: start again and decode everything.
+        Decoder again;
+        return again.open(path) && again.full(peaks, columns, cancel) ? 1 : 0;
+    }
+    return decoder.full(peaks, columns, cancel) ? 1 : 0;
+}
