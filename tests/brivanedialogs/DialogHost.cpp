@@ -1,5 +1,7 @@
 #include "DialogHost.h"
 
+#include "platform/IniDocument.h"
+#include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 
 #include <QAbstractItemView>
@@ -118,6 +120,14 @@ TBDGUID testGuid()
 QString testGuidKey()
 {
     return QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
+}
+
+void forgetDialogState()
+{
+    const QString path = platform::KeyStore::defaultPath();
+    platform::IniDocument doc = platform::IniDocument::load(path);
+    if (doc.removeSection(testGuidKey()))
+        doc.save(path);
 }
 
 void HostRecords::setIntegrated(QWidget *parent, const QString &initialFolder, int dpi)

@@ -75,6 +75,9 @@ struct HostRecords
 std::u16string toU16(const QString &text);
 TBDGUID testGuid();
 QString testGuidKey();
+// Removes what the test dialog remembers (folder, filter, view, panel), so
+// every test starts as on a first run.
+void forgetDialogState();
 
 QWidget *browserWindow(std::uintptr_t handle);
 QAbstractItemView *detailsView(QWidget *window);

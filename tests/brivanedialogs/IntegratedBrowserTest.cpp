@@ -33,7 +33,7 @@ protected:
         dir.mkdir(QStringLiteral("Sub"));
         for (const char *name : {"track10.mp3", "Track1.MP3", "track2.mp3", "Ünïcode.flac", "notes.txt"})
             dir.write(QString::fromUtf8(name), "x");
-        platform::KeyStore().deleteValue(testGuidKey(), QStringLiteral("Folder"));
+        forgetDialogState();
         parent.resize(640, 480);
         parent.show();
     }
@@ -189,13 +189,19 @@ TEST_F(IntegratedBrowserTest, PathBarFocusIsReportedForTyping)
     auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
     ASSERT_NE(pathEdit, nullptr);
 
+    auto states = [] {
+        std::vector<std::uint64_t> values;
+        for (const RecordedEvent &event : DialogHost::eventsWithCode(bdEventTextFocus))
+            values.push_back(event.wParam);
+        return values;
+    };
+    detailsView(window)->setFocus(Qt::MouseFocusReason);
     DialogHost::events().clear();
     pathEdit->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return states().size() == 1; }, 2000));
     detailsView(window)->setFocus(Qt::MouseFocusReason);
-    std::vector<std::uint64_t> states;
-    for (const RecordedEvent &event : DialogHost::eventsWithCode(bdEventTextFocus))
-        states.push_back(event.wParam);
-    EXPECT_EQ(states, (std::vector<std::uint64_t>{1, 0}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return states().size() == 2; }, 2000));
+    EXPECT_EQ(states(), (std::vector<std::uint64_t>{1, 0}));
 }
 
 TEST_F(IntegratedBrowserTest, PanelMessagesSwitchTheLeftPanel)

@@ -27,7 +27,7 @@ protected:
         dir.mkdir(QStringLiteral("Other"));
         dir.write(QStringLiteral("song.mp3"), "x");
         dir.write(QStringLiteral("tune.flac"), "x");
-        platform::KeyStore().deleteValue(testGuidKey(), QStringLiteral("Folder"));
+        forgetDialogState();
         records.setModal(nullptr, dir.path());
     }
 

@@ -37,6 +37,7 @@ TEST(Thumbnails, AudioFilesAreDrawnAsTheirWaveforms)
 {
     DialogHost host;
     ASSERT_TRUE(host.loaded());
+    forgetDialogState();
     const QString longMp3 = audioFixture(QStringLiteral("tone-40s.mp3"), 40); // sampled
     const QString shortFlac = audioFixture(QStringLiteral("tone-3s.flac"), 3); // decoded in full
     ASSERT_FALSE(longMp3.isEmpty());
@@ -72,4 +73,5 @@ TEST(Thumbnails, AudioFilesAreDrawnAsTheirWaveforms)
 
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    forgetDialogState();
 }
