@@ -63,6 +63,7 @@ void TFormMain::FormCreate()
     QCoreApplication::processEvents();
 
     // open-with: LoadIcons();
+    ConnectDetailsHandlers();
     ConvertHintLineBreaks(this);
     setAcceptDrops(true);
     // preview: load the audio add-ons here, before the stored settings apply.

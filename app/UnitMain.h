@@ -127,6 +127,20 @@ public:
     QString FocusedFileName;
 
     // ---- details (UnitMainDetails.cpp) ----
+    // Reads FileName's details and shows them grouped by section, replacing
+    // the previous file's in one update.
+    void DisplayFileDetails(const QString &FileName);
+    // Appends the text form of ListView's groups and rows to List.
+    static void GetDetialsList(QStringList &List, const QTreeWidget *ListView);
+    void CopyValueToClipboard1Click();
+    void CopyNameAndValueToClipboard1Click();
+    void CopyAllToClipboard1Click();
+    void SaveCompleteListToFile1Click();
+    // Wires the details menu's items to their handlers; called once at creation.
+    void ConnectDetailsHandlers();
+    // The save dialog, made at first use and kept so it remembers its folder.
+    QFileDialog *DetailsSaveDialog();
+    QFileDialog *SaveDialogDetialsList = nullptr;
     // ---- end details ----
 
     // ---- preview (UnitMainPreview.cpp) ----

@@ -3,6 +3,7 @@
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDynamic.h"
+#include "details/MediaInfoLibraryFunctions.h"
 #include "scaling/DPIFunctions.h"
 
 #include <QGuiApplication>
@@ -19,7 +20,8 @@ int main(int argc, char **argv)
     // The dialog library, bound for the browser and for the dialog component;
     // released after everything else, when main returns.
     const BrivaneDialogsBindings brivaneDialogs;
-    // details: LoadMediaInfoLibrary() and the other optional libraries bind here.
+    // Optional libraries bind before any window exists, MediaInfo last.
+    InitializeMediaInfoLibraryFunctions();
 
     // The program scales every length itself.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
