@@ -1,6 +1,7 @@
 // Details read through the real MediaInfo library on files made with ffmpeg
 // and on a sound file that Debian ships, checked against the library's own
 // command-line tool.
+#include "DetailsFixtures.h"
 #include "QtPrinting.h"
 #include "details/DetailsTextForm.h"
 #include "details/MediaInfoDll.h"
@@ -20,68 +21,6 @@
 #include <string>
 
 namespace {
-
-// Fixtures live in the build folder and are made once.
-QString fixture(const QString &name, const QStringList &ffmpegArguments)
-{
-    const QString folder = binaryDir() + QStringLiteral("/fixtures/details");
-    QDir().mkpath(folder);
-    const QString path = folder + u'/' + name;
-    if (QFileInfo::exists(path))
-        return path;
-    const QString partial = folder + QStringLiteral("/partial-") + name;
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")}
-                     + ffmpegArguments + QStringList{partial});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
-        ADD_FAILURE() << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
-        return {};
-    }
-    QFile::remove(path);
-    QFile::rename(partial, path);
-    return path;
-}
-
-QStringList toneAndPicture(const QString &pictureCodec)
-{
-    return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"),
-            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("color=c=red:s=16x16:d=0.04"),
-            QStringLiteral("-map"), QStringLiteral("0"), QStringLiteral("-map"), QStringLiteral("1"),
-            QStringLiteral("-c:v"), pictureCodec, QStringLiteral("-disposition:v"), QStringLiteral("attached_pic")};
-}
-
-QStringList tags()
-{
-    return {QStringLiteral("-metadata"), QString::fromUtf16(u"title=Ünïcödé: Tïtle — 東京"),
-            QStringLiteral("-metadata"), QStringLiteral("comment=Recorded at 12:34:56: take 2"),
-            QStringLiteral("-metadata"), QString::fromUtf16(u"artist=Ärtist")};
-}
-
-QString mp3WithCover()
-{
-    return fixture(QString::fromUtf16(u"cover ünï.mp3"),
-                   toneAndPicture(QStringLiteral("mjpeg")) + tags()
-                       + QStringList{QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-id3v2_version"),
-                                     QStringLiteral("3")});
-}
-
-QString flacWithCover()
-{
-    return fixture(QStringLiteral("cover.flac"),
-                   toneAndPicture(QStringLiteral("png")) + tags() + QStringList{QStringLiteral("-c:a"), QStringLiteral("flac")});
-}
-
-QString m4aWithCover()
-{
-    return fixture(QStringLiteral("cover.m4a"),
-                   toneAndPicture(QStringLiteral("mjpeg")) + tags() + QStringList{QStringLiteral("-c:a"), QStringLiteral("aac")});
-}
-
-QString debianSound()
-{
-    return QStringLiteral("/usr/share/sounds/freedesktop/stereo/bell.oga");
-}
 
 // The report of the library's own command-line tool, as UTF-8 text.
 QString toolReport(const QString &file, const QStringList &options = {})
@@ -120,15 +59,6 @@ QStringList toolTextForm(const QString &report)
     }
     if (inGroup)
         text.append(QString());
-    return text;
-}
-
-QStringList programTextForm(const QString &file)
-{
-    TDetailsLines lines;
-    ReadFileDetails(file, lines);
-    QStringList text;
-    AppendDetailsTextForm(text, BuildDetailsContents(lines));
     return text;
 }
 

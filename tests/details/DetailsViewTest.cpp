@@ -1,0 +1,306 @@
+// The main window's details list: filling, clipboard copies and saving, with
+// the real library (or, built with DETAILS_VIEW_STUB / DETAILS_VIEW_NO_LIBRARY,
+// with a stand-in that returns chosen reports, or with none at all).
+#include "DetailsFixtures.h"
+#include "QtPrinting.h"
+#include "app/Globals.h"
+#include "app/UnitMain.h"
+#include "app/VantrelApplication.h"
+#include "details/DetailsTextForm.h"
+#include "details/MediaInfoDll.h"
+#include "details/MediaInfoLibraryFunctions.h"
+
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+namespace {
+
+class DetailsView : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+#if defined(DETAILS_VIEW_STUB)
+        InitializeMediaInfoLibraryFunctions(QStringLiteral("libmediainfo_stub.so"));
+#elif defined(DETAILS_VIEW_NO_LIBRARY)
+        InitializeMediaInfoLibraryFunctions(QStringLiteral("libmediainfo-not-here.so.0"));
+#else
+        InitializeMediaInfoLibraryFunctions();
+#endif
+        DisplayScale = 96;
+        VantrelApplication::setErrorReporter([this](const QString &message) { m_errors.append(message); });
+        m_form = std::make_unique<TFormMain>();
+        FormMain = m_form.get();
+        QGuiApplication::clipboard()->setText(QStringLiteral("clipboard before"));
+    }
+
+    void TearDown() override
+    {
+        FormMain = nullptr;
+        m_form.reset();
+        VantrelApplication::setErrorReporter({});
+    }
+
+    QTreeWidget *view() const { return m_form->ListViewDetails; }
+
+    QStringList textForm() const
+    {
+        QStringList list;
+        TFormMain::GetDetialsList(list, view());
+        return list;
+    }
+
+    QStringList topLevelTexts() const
+    {
+        QStringList texts;
+        for (int i = 0; i < view()->topLevelItemCount(); ++i)
+            texts.append(view()->topLevelItem(i)->text(0));
+        return texts;
+    }
+
+    // Selects the row with this name, searching groups' children too.
+    void selectRow(const QString &name)
+    {
+        const QList<QTreeWidgetItem *> found = view()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive, 0);
+        ASSERT_FALSE(found.isEmpty()) << name.toStdString();
+        view()->clearSelection();
+        found.first()->setSelected(true);
+    }
+
+    // Runs a menu item the way a click does: from the event loop, so what
+    // it throws reaches the application's error handler.
+    void runMenuItem(QAction *action)
+    {
+        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+    }
+
+    // Runs "Save Complete List To File..." and answers its dialog with Path
+    // (or cancels when Path is empty). Returns the name the dialog proposed.
+    QString saveThroughDialog(const QString &path)
+    {
+        QFileDialog *dialog = m_form->DetailsSaveDialog();
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        // Whatever goes wrong, nothing lands outside the test's own folder.
+        dialog->setDirectory(m_dialogFolder.path());
+        QString proposed;
+        bool answered = false;
+        std::function<void()> answer = [&] {
+            if (!dialog->isVisible()) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+            answered = true;
+            if (path.isEmpty()) {
+                dialog->reject();
+            } else {
+                // As a user types a full path into the name field.
+                auto *nameEdit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                if (!nameEdit) {
+                    ADD_FAILURE() << "no name field in the save dialog";
+                    dialog->reject();
+                    return;
+                }
+                nameEdit->setText(path);
+                static_cast<QDialog *>(dialog)->accept();
+            }
+        };
+        QTimer::singleShot(0, answer);
+        runMenuItem(m_form->SaveCompleteListToFile1);
+        EXPECT_TRUE(answered);
+        return proposed;
+    }
+
+    std::unique_ptr<TFormMain> m_form;
+    QStringList m_errors;
+    TempDir m_dialogFolder;
+};
+
+#if !defined(DETAILS_VIEW_STUB) && !defined(DETAILS_VIEW_NO_LIBRARY)
+
+TEST_F(DetailsView, ShowsGroupsWithTheirRowsAndTextFormMatchesRead)
+{
+    const QString file = mp3WithCover();
+    m_form->DisplayFileDetails(file);
+    EXPECT_EQ(topLevelTexts(), QStringList({QStringLiteral("General"), QStringLiteral("Audio"), QStringLiteral("Image")}));
+    const QTreeWidgetItem *general = view()->topLevelItem(0);
+    ASSERT_GT(general->childCount(), 3);
+    EXPECT_TRUE(general->isExpanded());
+    EXPECT_TRUE(general->isFirstColumnSpanned());
+    EXPECT_EQ(general->child(0)->text(0), QStringLiteral("Complete name"));
+    EXPECT_EQ(general->child(0)->text(1), file);
+    EXPECT_EQ(textForm(), programTextForm(file));
+    EXPECT_TRUE(m_errors.isEmpty());
+}
+
+TEST_F(DetailsView, SecondFocusLeavesNoneOfTheFirstFilesGroups)
+{
+    m_form->DisplayFileDetails(mp3WithCover());
+    ASSERT_TRUE(topLevelTexts().contains(QStringLiteral("Image")));
+    const QString second = debianSound();
+    m_form->DisplayFileDetails(second);
+    EXPECT_EQ(topLevelTexts(), QStringList({QStringLiteral("General"), QStringLiteral("Audio")}));
+    EXPECT_EQ(textForm(), programTextForm(second));
+    // Focusing the same file again rebuilds the same view.
+    m_form->DisplayFileDetails(second);
+    EXPECT_EQ(textForm(), programTextForm(second));
+}
+
+TEST_F(DetailsView, CopiesKeepColonsAndNonAsciiLetters)
+{
+    m_form->DisplayFileDetails(mp3WithCover());
+    const QString title = QString::fromUtf16(u"Ünïcödé: Tïtle — 東京");
+
+    runMenuItem(m_form->CopyValueToClipboard1);
+    runMenuItem(m_form->CopyNameAndValueToClipboard1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("clipboard before")) << "no row selected";
+
+    selectRow(QStringLiteral("Track name"));
+    runMenuItem(m_form->CopyValueToClipboard1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), title);
+    runMenuItem(m_form->CopyNameAndValueToClipboard1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Track name: ") + title);
+
+    runMenuItem(m_form->CopyCompleteListToClipboard1);
+    const QString all = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(all, JoinDetailsLines(programTextForm(mp3WithCover())));
+    EXPECT_TRUE(all.startsWith(QStringLiteral("General\r\nComplete name: ")));
+    EXPECT_TRUE(all.endsWith(QStringLiteral("\r\n\r\n")));
+    EXPECT_TRUE(all.contains(QStringLiteral("\r\nTrack name: ") + title + QStringLiteral("\r\n")));
+    EXPECT_TRUE(m_errors.isEmpty());
+}
+
+TEST_F(DetailsView, GroupHeaderIsNotARowToCopy)
+{
+    m_form->DisplayFileDetails(debianSound());
+    view()->topLevelItem(0)->setSelected(true);
+    view()->setCurrentItem(view()->topLevelItem(0));
+    runMenuItem(m_form->CopyValueToClipboard1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("clipboard before"));
+}
+
+TEST_F(DetailsView, SavesTextFormUnderProposedName)
+{
+    const QString file = mp3WithCover();
+    m_form->FocusedFileName = file;
+    m_form->DisplayFileDetails(file);
+    TempDir dir;
+    // A name typed without an extension gets ".txt".
+    const QString proposed = saveThroughDialog(dir.filePath(QStringLiteral("saved")));
+    EXPECT_EQ(proposed, QFileInfo(file).fileName() + QStringLiteral(" details.txt"));
+    EXPECT_EQ(TempDir::readAll(dir.filePath(QStringLiteral("saved.txt"))),
+              JoinDetailsLines(programTextForm(file)).toUtf8());
+    EXPECT_TRUE(m_errors.isEmpty());
+}
+
+TEST_F(DetailsView, CancelledSaveWritesNothing)
+{
+    m_form->DisplayFileDetails(debianSound());
+    saveThroughDialog(QString());
+    EXPECT_TRUE(QDir(m_dialogFolder.path()).isEmpty());
+    EXPECT_TRUE(m_errors.isEmpty());
+}
+
+TEST_F(DetailsView, FailedSaveReportsPathAndKeepsView)
+{
+    m_form->DisplayFileDetails(debianSound());
+    const QStringList before = textForm();
+    TempDir dir;
+    const QString blocked = dir.write(QStringLiteral("a file"), "x") + QStringLiteral("/details.txt");
+    saveThroughDialog(blocked);
+    ASSERT_EQ(m_errors.size(), 1);
+    EXPECT_TRUE(m_errors.first().contains(blocked)) << m_errors.first().toStdString();
+    EXPECT_EQ(textForm(), before);
+}
+
+#endif
+
+#if defined(DETAILS_VIEW_STUB)
+
+using ResetFn = void (*)(const wchar_t *);
+
+void setStubReport(const wchar_t *report)
+{
+    const auto reset = reinterpret_cast<ResetFn>(dlsym(MediaInfoDll::libraryHandle(), "Stub_Reset"));
+    ASSERT_NE(reset, nullptr);
+    reset(report);
+}
+
+TEST_F(DetailsView, RowsBeforeFirstHeadingAreShownButNotExported)
+{
+    setStubReport(L"Orphan : first\r\n\r\nGeneral\r\nA    : 1:2:3\r\n  : nameless\r\n\r\nMenu\r\n\r\nAudio\r\nB : x\r\n");
+    m_form->DisplayFileDetails(QStringLiteral("/stub.mp3"));
+    ASSERT_EQ(view()->topLevelItemCount(), 4);
+    EXPECT_EQ(view()->topLevelItem(0)->text(0), QStringLiteral("Orphan"));
+    EXPECT_EQ(view()->topLevelItem(0)->text(1), QStringLiteral("first"));
+    EXPECT_EQ(view()->topLevelItem(1)->child(0)->text(1), QStringLiteral("1:2:3"));
+    EXPECT_EQ(textForm(), QStringList({QStringLiteral("General"), QStringLiteral("A: 1:2:3"), QStringLiteral(": nameless"),
+                                       QString(), QStringLiteral("Menu"), QString(), QStringLiteral("Audio"),
+                                       QStringLiteral("B: x"), QString()}));
+    // The row without a group is still a row to copy.
+    selectRow(QStringLiteral("Orphan"));
+    runMenuItem(m_form->CopyNameAndValueToClipboard1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Orphan: first"));
+}
+
+TEST_F(DetailsView, UnmappableCharacterIsReplacedInFileOnlyAndEmptyViewSavesZeroBytes)
+{
+    // A lone surrogate cannot come from a file's tags but can from a broken
+    // report; the clipboard keeps it, the 8-bit file marks it.
+    m_form->FocusedFileName = QStringLiteral("/music/a.b.flac");
+    setStubReport(L"General\nTitle : x\n");
+    m_form->DisplayFileDetails(QStringLiteral("/stub.flac"));
+    QTreeWidgetItem *title = view()->topLevelItem(0)->child(0);
+    title->setText(1, QStringLiteral("x") + QChar(0xDC01) + QStringLiteral("y"));
+    selectRow(QStringLiteral("Title"));
+    runMenuItem(m_form->CopyValueToClipboard1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("x") + QChar(0xDC01) + QStringLiteral("y"));
+    TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    EXPECT_EQ(saveThroughDialog(path), QStringLiteral("a.b.flac details.txt"));
+    EXPECT_EQ(TempDir::readAll(path), QByteArray("General\r\nTitle: x?y\r\n\r\n"));
+
+    setStubReport(L"");
+    m_form->DisplayFileDetails(QStringLiteral("/unreadable.flac"));
+    EXPECT_EQ(view()->topLevelItemCount(), 0);
+    const QString empty = dir.filePath(QStringLiteral("empty.txt"));
+    saveThroughDialog(empty);
+    ASSERT_TRUE(QFileInfo::exists(empty));
+    EXPECT_EQ(QFileInfo(empty).size(), 0);
+    runMenuItem(m_form->CopyCompleteListToClipboard1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString());
+    EXPECT_TRUE(m_errors.isEmpty());
+}
+
+#endif
+
+#if defined(DETAILS_VIEW_NO_LIBRARY)
+
+TEST_F(DetailsView, WithoutLibraryFocusEmptiesViewSilently)
+{
+    view()->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Earlier"), QStringLiteral("contents")}));
+    m_form->DisplayFileDetails(QStringLiteral("/usr/share/sounds/freedesktop/stereo/bell.oga"));
+    EXPECT_EQ(view()->topLevelItemCount(), 0);
+    EXPECT_TRUE(m_errors.isEmpty());
+    // Before any focus the proposed name is the bare suffix.
+    TempDir dir;
+    EXPECT_EQ(saveThroughDialog(dir.filePath(QStringLiteral("x.txt"))), QStringLiteral(" details.txt"));
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("x.txt"))).size(), 0);
+}
+
+#endif
+
+} // namespace
