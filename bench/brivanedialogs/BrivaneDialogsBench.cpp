@@ -1,0 +1,345 @@
+// Listing large folders and drawing waveform thumbnails in the dialog
+// library's browser, measured through its C interface the way the program
+// uses it. Each listing benchmark reports:
+//   iteration time  path entered -> complete sorted list (with size and date)
+//   first_rows_ms   path entered -> the first rows are in the list
+//   max_stall_ms    longest single pass of the GUI event loop meanwhile
+// BM_QFileSystemModel_* is Qt's QFileSystemModel with a QTreeView on the same
+// folder in the same run, the reference the browser is compared with.
+
+#include "BrivaneDialogs.h"
+
+#include "platform/WindowMessage.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+#include <QTest>
+#include <QTreeView>
+
+#include <benchmark/benchmark.h>
+
+#include <dlfcn.h>
+#include <random>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace {
+
+const QStringList kAudioPatterns = {
+    QStringLiteral("*.mp3"), QStringLiteral("*.flac"), QStringLiteral("*.wav"), QStringLiteral("*.m4a"),
+    QStringLiteral("*.ogg"), QStringLiteral("*.oga"), QStringLiteral("*.aac"), QStringLiteral("*.wma"),
+};
+
+QString fixtureRoot()
+{
+    return QStringLiteral(BD_BENCH_FIXTURES);
+}
+
+// A folder of count files, one in ten not audio, in shuffled creation order
+// (the order readdir returns is then far from sorted).
+QString makeFolder(int count)
+{
+    const QString folder = fixtureRoot() + QStringLiteral("/files-%1").arg(count);
+    const QString marker = folder + QStringLiteral(".complete");
+    if (QFileInfo::exists(marker))
+        return folder;
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    std::vector<int> order(std::size_t(count), 0);
+    for (int i = 0; i < count; ++i)
+        order[std::size_t(i)] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(42));
+    static const char *const extensions[] = {"mp3", "flac", "wav", "m4a", "ogg"};
+    for (int i : order) {
+        const char *ext = i % 10 == 9 ? "txt" : extensions[i % 5];
+        QFile file(folder + QStringLiteral("/Artist %1 - Track %2.%3").arg(i % 97).arg(i).arg(QLatin1String(ext)));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("x");
+    }
+    QFile(marker).open(QIODevice::WriteOnly);
+    return folder;
+}
+
+int audioCount(int count)
+{
+    return count - count / 10;
+}
+
+QString makeThumbnailFolder(int count, int seconds)
+{
+    const QString folder = fixtureRoot() + QStringLiteral("/mp3-%1x%2s").arg(count).arg(seconds);
+    const QString marker = folder + QStringLiteral(".complete");
+    if (QFileInfo::exists(marker))
+        return folder;
+    QDir().mkpath(folder);
+    const QString first = folder + QStringLiteral("/take 01.mp3");
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
+                  QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                  QStringLiteral("sine=frequency=220:sample_rate=44100:duration=%1").arg(seconds),
+                  QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-b:a"), QStringLiteral("192k"), first});
+    if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitCode() != 0)
+        return {};
+    for (int i = 2; i <= count; ++i)
+        QFile::copy(first, folder + QStringLiteral("/take %1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+    QFile(marker).open(QIODevice::WriteOnly);
+    return folder;
+}
+
+// Runs the event loop until done() holds; the longest single pass is a GUI stall.
+struct Pump
+{
+    double maxStallMs = 0;
+    double firstMs = -1;
+
+    template<typename Done, typename First>
+    bool run(Done done, First first, const QElapsedTimer &clock, int timeoutMs = 60000)
+    {
+        QElapsedTimer pass;
+        while (!done()) {
+            if (clock.elapsed() > timeoutMs)
+                return false;
+            pass.start();
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            maxStallMs = std::max(maxStallMs, pass.nsecsElapsed() / 1e6);
+            if (firstMs < 0 && first())
+                firstMs = clock.nsecsElapsed() / 1e6;
+        }
+        return true;
+    }
+};
+
+// The browser opened once, as the program opens it.
+class Browser
+{
+public:
+    static Browser &instance()
+    {
+        static Browser browser;
+        return browser;
+    }
+
+    bool ok() const { return m_window != nullptr; }
+    QLineEdit *pathEdit() const { return m_window->findChild<QLineEdit *>(QStringLiteral("PathEdit")); }
+    QAbstractItemView *details() const
+    {
+        return m_window->findChild<QAbstractItemView *>(QStringLiteral("FileListDetails"));
+    }
+    QListView *thumbnails() const { return m_window->findChild<QListView *>(QStringLiteral("FileListThumbnails")); }
+    QLabel *status() const { return m_window->findChild<QLabel *>(QStringLiteral("StatusLabel")); }
+    QWidget *window() const { return m_window; }
+
+    void enter(const QString &folder)
+    {
+        pathEdit()->setText(folder);
+        QTest::keyClick(pathEdit(), Qt::Key_Return);
+    }
+    bool complete(int rows) const
+    {
+        return details()->model()->rowCount() == rows && !status()->text().contains(QStringLiteral("reading"));
+    }
+    void leave()
+    {
+        enter(m_empty);
+        QElapsedTimer clock;
+        clock.start();
+        Pump().run([this] { return complete(0); }, [] { return false; }, clock);
+    }
+
+private:
+    Browser()
+    {
+        m_empty = fixtureRoot() + QStringLiteral("/empty");
+        QDir().mkpath(m_empty);
+        const QByteArray beside = QFile::encodeName(QCoreApplication::applicationDirPath()) + '/' + bdLibraryFileName;
+        void *library = dlopen(beside.constData(), RTLD_NOW);
+        if (!library)
+            return;
+        auto open = reinterpret_cast<TBrivaneDialogs_OpenDialog>(dlsym(library, "BrivaneDialogs_OpenDialog"));
+        m_host.resize(1400, 900);
+        m_host.show();
+        m_filters = u"All audio files|*.mp3;*.flac;*.wav;*.m4a;*.ogg;*.oga;*.aac;*.wma";
+        m_initial = std::u16string(reinterpret_cast<const char16_t *>(m_empty.utf16()), std::size_t(m_empty.size()));
+        m_additional = u"UIDPIScaling=96\r\nThumbnailsWidth=160\r\nThumbnailsHeight=48";
+        m_params.Options = 0x01B80040;
+        m_params.OptionsEx = 0x0400;
+        m_params.ParentWindow = platform::handleOf(&m_host);
+        m_params.HookProc = &Browser::hook;
+        m_params.DialogGUID = TBDGUID{0xB0B0B0B0, 0x1, 0x2, {1, 2, 3, 4, 5, 6, 7, 8}};
+        m_params.Filters = m_filters.c_str();
+        m_params.InitialDir = m_initial.c_str();
+        m_params.AdditionalParameters = m_additional.c_str();
+        open(&m_params, &m_results);
+        m_window = platform::widgetOf(s_handle);
+    }
+
+    static std::uint32_t hook(std::uintptr_t, std::uint32_t msg, std::uint64_t wParam, std::int64_t)
+    {
+        if (msg == bdEventWindowCreated)
+            s_handle = std::uintptr_t(wParam);
+        return 1;
+    }
+
+    static inline std::uintptr_t s_handle = 0;
+    QWidget m_host;
+    QWidget *m_window = nullptr;
+    QString m_empty;
+    std::u16string m_filters, m_initial, m_additional;
+    TOpenDialogParams m_params{};
+    TOpenDialogResults m_results{};
+};
+
+void browserListing(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const QString folder = makeFolder(count);
+    Browser &browser = Browser::instance();
+    if (!browser.ok()) {
+        state.SkipWithError("libBrivaneDialogs.so not loaded");
+        return;
+    }
+    const int rows = audioCount(count);
+    double firstTotal = 0;
+    double stall = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        browser.leave();
+        state.ResumeTiming();
+        QElapsedTimer clock;
+        clock.start();
+        browser.enter(folder);
+        Pump pump;
+        const bool done = pump.run([&] { return browser.complete(rows); },
+                                   [&] { return browser.details()->model()->rowCount() > 0; }, clock);
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        if (!done) {
+            state.SkipWithError("listing did not complete");
+            return;
+        }
+        firstTotal += pump.firstMs < 0 ? clock.nsecsElapsed() / 1e6 : pump.firstMs;
+        stall = std::max(stall, pump.maxStallMs);
+    }
+    state.counters["first_rows_ms"] = firstTotal / double(state.iterations());
+    state.counters["max_stall_ms"] = stall;
+    state.counters["rows"] = rows;
+}
+
+void qFileSystemModelListing(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const QString folder = makeFolder(count);
+    const int rows = audioCount(count);
+    double firstTotal = 0;
+    double stall = 0;
+    for (auto _ : state) {
+        QFileSystemModel model;
+        model.setNameFilters(kAudioPatterns);
+        model.setNameFilterDisables(false);
+        QTreeView view;
+        view.setModel(&model);
+        view.setUniformRowHeights(true);
+        view.setSortingEnabled(true);
+        view.sortByColumn(0, Qt::AscendingOrder);
+        view.resize(900, 800);
+        view.show();
+        bool loaded = false;
+        QObject::connect(&model, &QFileSystemModel::directoryLoaded, [&](const QString &path) {
+            if (path == folder)
+                loaded = true;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const QModelIndex root = model.setRootPath(folder);
+        view.setRootIndex(root);
+        Pump pump;
+        const bool done = pump.run([&] { return loaded && model.rowCount(root) == rows; },
+                                   [&] { return model.rowCount(root) > 0; }, clock, 120000);
+        // Its sort runs after the load; count it and the paint that follows.
+        for (int i = 0; i < 3; ++i) {
+            QElapsedTimer pass;
+            pass.start();
+            QCoreApplication::processEvents();
+            pump.maxStallMs = std::max(pump.maxStallMs, pass.nsecsElapsed() / 1e6);
+        }
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        if (!done) {
+            state.SkipWithError("QFileSystemModel did not complete");
+            return;
+        }
+        firstTotal += pump.firstMs < 0 ? clock.nsecsElapsed() / 1e6 : pump.firstMs;
+        stall = std::max(stall, pump.maxStallMs);
+    }
+    state.counters["first_rows_ms"] = firstTotal / double(state.iterations());
+    state.counters["max_stall_ms"] = stall;
+    state.counters["rows"] = rows;
+}
+
+void waveformThumbnails(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const QString folder = makeThumbnailFolder(count, 180);
+    Browser &browser = Browser::instance();
+    if (folder.isEmpty() || !browser.ok()) {
+        state.SkipWithError("no fixture or no library");
+        return;
+    }
+    browser.window()->findChild<QAbstractButton *>(QStringLiteral("ThumbnailsViewButton"))->click();
+    qint64 stamp = QDateTime::currentSecsSinceEpoch();
+    double stall = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        browser.leave();
+        // A new modification time makes every file new to the thumbnail cache.
+        ++stamp;
+        for (int i = 1; i <= count; ++i) {
+            const QByteArray path = QFile::encodeName(folder + QStringLiteral("/take %1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+            utimbuf times{stamp, stamp};
+            utime(path.constData(), &times);
+        }
+        state.ResumeTiming();
+        QElapsedTimer clock;
+        clock.start();
+        browser.enter(folder);
+        Pump pump;
+        const bool done = pump.run([&] { return browser.thumbnails()->property("readyThumbnails").toInt() >= count; },
+                                   [] { return false; }, clock);
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        if (!done) {
+            state.SkipWithError("thumbnails did not complete (are they all on screen?)");
+            break;
+        }
+        stall = std::max(stall, pump.maxStallMs);
+    }
+    browser.window()->findChild<QAbstractButton *>(QStringLiteral("DetailsViewButton"))->click();
+    state.counters["max_stall_ms"] = stall;
+}
+
+} // namespace
+
+BENCHMARK(browserListing)->Name("BM_Browser_List")->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(qFileSystemModelListing)->Name("BM_QFileSystemModel_List")->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(browserListing)->Name("BM_Browser_List")->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(waveformThumbnails)->Name("BM_Thumbnails_3min_mp3")->Arg(20)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
