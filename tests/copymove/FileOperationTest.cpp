@@ -1,0 +1,379 @@
+#include "CopyMoveTestSupport.h"
+
+#include "util/FileOperation.h"
+#include "util/VantrelError.h"
+
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kLargeFile = 48 * 1024 * 1024;
+
+// ---- making sure the folder exists ----
+
+TEST(EnsureFolderExistsTest, CreatesMissingLevelsBelowAnExistingFolder)
+{
+    TempDir dir;
+    const QString target = dir.filePath(QStringLiteral("one/two"));
+    EXPECT_TRUE(EnsureFolderExists(target));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("one"))).isDir());
+    EXPECT_TRUE(QFileInfo(target).isDir());
+    // Existing: used as is.
+    EXPECT_TRUE(EnsureFolderExists(target));
+    EXPECT_TRUE(EnsureFolderExists(QStringLiteral("/")));
+}
+
+TEST(EnsureFolderExistsTest, OneTrailingDelimiterIsIgnored)
+{
+    TempDir dir;
+    EXPECT_TRUE(EnsureFolderExists(dir.filePath(QStringLiteral("with slash/"))));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("with slash"))).isDir());
+    EXPECT_TRUE(EnsureFolderExists(dir.filePath(QStringLiteral("a/b/c/"))));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("a/b/c"))).isDir());
+}
+
+TEST(EnsureFolderExistsTest, EmptyAndRelativeTextsWithoutAFolderPartRaise)
+{
+    TempDir dir;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    for (const char *text : {"", "Select a folder...", "abc", "music/new"}) {
+        try {
+            EnsureFolderExists(QString::fromUtf8(text));
+            ADD_FAILURE() << "no error for " << text;
+        } catch (const VantrelError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Unable to create directory")) << text;
+        }
+    }
+    // A relative top level of one or two characters lands in the working folder.
+    EXPECT_TRUE(EnsureFolderExists(QStringLiteral("ab")));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ab"))).isDir());
+    EXPECT_TRUE(EnsureFolderExists(QStringLiteral("ab/cd")));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ab/cd"))).isDir());
+    QDir::setCurrent(previous);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("ab")});
+}
+
+TEST(EnsureFolderExistsTest, LevelThatCannotBeMadeFailsAndEarlierLevelsStay)
+{
+    TempDir dir;
+    dir.write(QStringLiteral("made/file"), "x");
+    // A file is in the way of the second level.
+    EXPECT_FALSE(EnsureFolderExists(dir.filePath(QStringLiteral("made/file/deeper/deepest"))));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("made"))).isDir());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("made/file/deeper"))));
+
+    // A place no one may create anything in.
+    EXPECT_FALSE(EnsureFolderExists(QStringLiteral("/proc/vantrel-test/folder")));
+}
+
+// ---- the transfer ----
+
+class FileOperationTest : public ::testing::Test
+{
+protected:
+    QString source(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QStringLiteral("src/") + name);
+        EXPECT_TRUE(writeFile(path, bytes));
+        return path;
+    }
+    QString target(const QString &name = QString()) const
+    {
+        return name.isEmpty() ? dir.filePath(QStringLiteral("dst")) : dir.filePath(QStringLiteral("dst/") + name);
+    }
+    FileOperationResult run(FileOperationKind kind, const QStringList &sources, const QString &folder)
+    {
+        QDir().mkpath(folder);
+        FileOperation operation(kind, sources, folder);
+        return operation.Run(observer);
+    }
+
+    TempDir dir;
+    ScriptedObserver observer;
+};
+
+TEST_F(FileOperationTest, CopyPutsEveryFileInTheFolderAndLeavesTheSources)
+{
+    const QByteArray a = patternBytes(300000, 1);
+    const QStringList sources{source(QStringLiteral("a.flac"), a), source(QStringLiteral("empty.mp3"), {}),
+                              source(QStringLiteral("Ünï code.wav"), "w")};
+    const FileOperationResult result = run(FileOperationKind::Copy, sources, target() + QLatin1Char('/'));
+    EXPECT_EQ(result.transferred, (QStringList{target(QStringLiteral("a.flac")), target(QStringLiteral("empty.mp3")),
+                                               target(QStringLiteral("Ünï code.wav"))}));
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(readFile(target(QStringLiteral("a.flac"))), a);
+    EXPECT_TRUE(QFileInfo(target(QStringLiteral("empty.mp3"))).isFile());
+    EXPECT_EQ(readFile(sources.at(0)), a);
+    EXPECT_EQ(entriesOf(target()).size(), 3);
+    EXPECT_EQ(observer.last.doneFiles, 3);
+    EXPECT_EQ(observer.last.doneBytes, a.size() + 1);
+    EXPECT_EQ(observer.last.totalBytes, a.size() + 1);
+}
+
+TEST_F(FileOperationTest, EmptySourceListTransfersNothing)
+{
+    const FileOperationResult result = run(FileOperationKind::Move, {}, target());
+    EXPECT_TRUE(result.transferred.isEmpty());
+    EXPECT_TRUE(entriesOf(target()).isEmpty());
+}
+
+TEST_F(FileOperationTest, MoveWithinOneFileSystemIsARename)
+{
+    const QByteArray bytes = patternBytes(5000, 2);
+    const QString path = source(QStringLiteral("song.mp3"), bytes);
+    const quint64 inode = inodeOf(path);
+    const FileOperationResult result = run(FileOperationKind::Move, {path}, target());
+    ASSERT_EQ(result.transferred.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(inodeOf(target(QStringLiteral("song.mp3"))), inode);
+    EXPECT_EQ(readFile(target(QStringLiteral("song.mp3"))), bytes);
+}
+
+TEST_F(FileOperationTest, SymbolicLinkToAFileIsCopiedAsItsContent)
+{
+    const QString real = source(QStringLiteral("real.mp3"), "content");
+    const QString link = dir.filePath(QStringLiteral("src/link.mp3"));
+    ASSERT_TRUE(QFile::link(real, link));
+    run(FileOperationKind::Copy, {link}, target());
+    const QFileInfo copied(target(QStringLiteral("link.mp3")));
+    EXPECT_FALSE(copied.isSymLink());
+    EXPECT_EQ(readFile(copied.filePath()), QByteArray("content"));
+}
+
+struct ConflictCase
+{
+    const char *name;
+    FileOperationKind kind;
+    ConflictResolution answer;
+    QByteArray expectedTarget; // content under the original name afterwards
+    bool keptBoth;
+    bool sourceStays;
+};
+
+class ConflictTest : public FileOperationTest, public ::testing::WithParamInterface<ConflictCase>
+{
+};
+
+TEST_P(ConflictTest, ExistingFileChangesOnlyOnTheUsersWord)
+{
+    const ConflictCase &c = GetParam();
+    const QString path = source(QStringLiteral("take.mp3"), "new");
+    ASSERT_TRUE(writeFile(target(QStringLiteral("take.mp3")), "old"));
+    observer.answers = {{c.answer, false}};
+    const FileOperationResult result = run(c.kind, {path}, target());
+
+    ASSERT_EQ(observer.conflicts.size(), 1u);
+    EXPECT_EQ(observer.conflicts.front().target, target(QStringLiteral("take.mp3")));
+    EXPECT_EQ(observer.conflicts.front().targetSize, 3);
+    EXPECT_EQ(readFile(target(QStringLiteral("take.mp3"))), c.expectedTarget);
+    EXPECT_EQ(QFileInfo::exists(target(QStringLiteral("take (2).mp3"))), c.keptBoth);
+    if (c.keptBoth) {
+        EXPECT_EQ(readFile(target(QStringLiteral("take (2).mp3"))), QByteArray("new"));
+    }
+    EXPECT_EQ(QFileInfo::exists(path), c.sourceStays);
+    EXPECT_EQ(result.cancelled, c.answer == ConflictResolution::Cancel);
+    // Never a temporary file left over.
+    EXPECT_EQ(entriesOf(target()).size(), c.keptBoth ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ConflictTest,
+    ::testing::Values(
+        ConflictCase{"CopySkip", FileOperationKind::Copy, ConflictResolution::Skip, "old", false, true},
+        ConflictCase{"CopyCancel", FileOperationKind::Copy, ConflictResolution::Cancel, "old", false, true},
+        ConflictCase{"CopyReplace", FileOperationKind::Copy, ConflictResolution::Replace, "new", false, true},
+        ConflictCase{"CopyKeepBoth", FileOperationKind::Copy, ConflictResolution::KeepBoth, "old", true, true},
+        ConflictCase{"MoveSkip", FileOperationKind::Move, ConflictResolution::Skip, "old", false, true},
+        ConflictCase{"MoveReplace", FileOperationKind::Move, ConflictResolution::Replace, "new", false, false},
+        ConflictCase{"MoveKeepBoth", FileOperationKind::Move, ConflictResolution::KeepBoth, "old", true, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(FileOperationTest, ApplyToAllAsksOnceAndCancelStopsTheRest)
+{
+    QStringList sources;
+    for (const QString &name : {QStringLiteral("1.mp3"), QStringLiteral("2.mp3"), QStringLiteral("3.mp3")}) {
+        sources.append(source(name, "new"));
+        ASSERT_TRUE(writeFile(target(name), "old"));
+    }
+    observer.answers = {{ConflictResolution::Replace, true}};
+    run(FileOperationKind::Copy, sources, target());
+    EXPECT_EQ(observer.conflicts.size(), 1u);
+    for (const QString &name : {QStringLiteral("1.mp3"), QStringLiteral("2.mp3"), QStringLiteral("3.mp3")})
+        EXPECT_EQ(readFile(target(name)), QByteArray("new"));
+
+    ScriptedObserver second;
+    second.answers = {{ConflictResolution::Cancel, true}};
+    ASSERT_TRUE(writeFile(target(QStringLiteral("1.mp3")), "kept"));
+    FileOperation operation(FileOperationKind::Move, sources, target());
+    const FileOperationResult result = operation.Run(second);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(second.conflicts.size(), 1u);
+    EXPECT_EQ(readFile(target(QStringLiteral("1.mp3"))), QByteArray("kept"));
+    for (const QString &path : sources)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+}
+
+TEST_F(FileOperationTest, CopyIntoItsOwnFolderMakesASecondFile)
+{
+    const QString path = source(QStringLiteral("same.mp3"), "same");
+    const FileOperationResult result = run(FileOperationKind::Copy, {path}, dir.filePath(QStringLiteral("src")));
+    EXPECT_TRUE(observer.conflicts.empty());
+    EXPECT_EQ(result.transferred, QStringList{dir.filePath(QStringLiteral("src/same (2).mp3"))});
+    EXPECT_EQ(readFile(path), QByteArray("same"));
+    const FileOperationResult moved = run(FileOperationKind::Move, {path}, dir.filePath(QStringLiteral("src")));
+    EXPECT_EQ(moved.skipped, 1);
+    EXPECT_EQ(readFile(path), QByteArray("same"));
+}
+
+TEST_F(FileOperationTest, MissingSourceIsReportedAndTheRestGoesOn)
+{
+    const QString gone = dir.filePath(QStringLiteral("src/gone.mp3"));
+    const QString here = source(QStringLiteral("here.mp3"), "here");
+    const FileOperationResult result = run(FileOperationKind::Copy, {gone, here}, target());
+    ASSERT_EQ(observer.errors.size(), 1);
+    EXPECT_TRUE(observer.errors.front().startsWith(gone));
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.transferred, QStringList{target(QStringLiteral("here.mp3"))});
+
+    ScriptedObserver stop;
+    stop.onError = ErrorResolution::Cancel;
+    FileOperation operation(FileOperationKind::Copy, {gone, here}, dir.filePath(QStringLiteral("other")));
+    QDir().mkpath(dir.filePath(QStringLiteral("other")));
+    EXPECT_TRUE(operation.Run(stop).cancelled);
+    EXPECT_TRUE(entriesOf(dir.filePath(QStringLiteral("other"))).isEmpty());
+}
+
+TEST_F(FileOperationTest, CancelMidwayLeavesNoPartialFileAndTheSourceIntact)
+{
+    const QByteArray bytes = patternBytes(kLargeFile, 3);
+    const QString path = source(QStringLiteral("large.flac"), bytes);
+    QDir().mkpath(target());
+    FileOperation operation(FileOperationKind::Copy, {path, source(QStringLiteral("after.mp3"), "after")}, target());
+    qint64 cancelledAt = -1;
+    observer.onProgress = [&](const FileOperationProgress &progress) {
+        if (cancelledAt < 0 && progress.doneBytes > 0) {
+            cancelledAt = progress.doneBytes;
+            operation.Cancel();
+        }
+    };
+    const FileOperationResult result = operation.Run(observer);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_GT(cancelledAt, 0);
+    EXPECT_LT(cancelledAt, kLargeFile) << "the copy finished before it could be cancelled";
+    EXPECT_TRUE(result.transferred.isEmpty());
+    EXPECT_TRUE(entriesOf(target()).isEmpty()) << entriesOf(target()).join(u',').toStdString();
+    EXPECT_EQ(readFile(path), bytes);
+}
+
+// ---- across file systems ----
+
+class CrossFileSystemTest : public FileOperationTest
+{
+protected:
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "a second file system needs root to mount a tmpfs; not tested";
+        mount = std::make_unique<TmpfsMount>(dir.filePath(QStringLiteral("tmpfs")));
+        if (!mount->mounted())
+            GTEST_SKIP() << "mounting a tmpfs was refused; not tested";
+        other = mount->path() + QStringLiteral("/moved");
+        QDir().mkpath(other);
+    }
+
+    std::unique_ptr<TmpfsMount> mount;
+    QString other;
+};
+
+TEST_F(CrossFileSystemTest, MoveKeepsEveryByteAndRemovesTheSourceAfterwards)
+{
+    const QByteArray large = patternBytes(kLargeFile, 4);
+    const QStringList sources{source(QStringLiteral("large.flac"), large), source(QStringLiteral("empty.wav"), {}),
+                              source(QStringLiteral("small.mp3"), "small")};
+    QFile::setPermissions(sources.at(2), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QDateTime modified = QFileInfo(sources.at(0)).lastModified();
+    const FileOperationResult result = run(FileOperationKind::Move, sources, other);
+    EXPECT_EQ(result.transferred.size(), 3);
+    EXPECT_EQ(readFile(other + QStringLiteral("/large.flac")), large);
+    EXPECT_EQ(QFileInfo(other + QStringLiteral("/empty.wav")).size(), 0);
+    EXPECT_EQ(readFile(other + QStringLiteral("/small.mp3")), QByteArray("small"));
+    EXPECT_EQ(QFileInfo(other + QStringLiteral("/small.mp3")).permissions() & QFileDevice::ReadGroup, 0);
+    EXPECT_EQ(QFileInfo(other + QStringLiteral("/large.flac")).lastModified().toSecsSinceEpoch(), modified.toSecsSinceEpoch());
+    for (const QString &path : sources)
+        EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(entriesOf(other).size(), 3);
+}
+
+TEST_F(CrossFileSystemTest, CancelledMoveKeepsTheSourceAndLeavesNothingBehind)
+{
+    const QByteArray large = patternBytes(kLargeFile, 5);
+    const QString path = source(QStringLiteral("large.flac"), large);
+    FileOperation operation(FileOperationKind::Move, {path}, other);
+    qint64 cancelledAt = -1;
+    observer.onProgress = [&](const FileOperationProgress &progress) {
+        if (cancelledAt < 0 && progress.doneBytes > 0) {
+            cancelledAt = progress.doneBytes;
+            operation.Cancel();
+        }
+    };
+    EXPECT_TRUE(operation.Run(observer).cancelled);
+    EXPECT_LT(cancelledAt, kLargeFile);
+    EXPECT_EQ(readFile(path), large);
+    EXPECT_TRUE(entriesOf(other).isEmpty()) << entriesOf(other).join(u',').toStdString();
+}
+
+TEST_F(CrossFileSystemTest, FullTargetFailsWithoutAPartialFile)
+{
+    TmpfsMount tiny(dir.filePath(QStringLiteral("tiny")));
+    ::umount2(QFile::encodeName(tiny.path()).constData(), MNT_DETACH);
+    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(tiny.path()).constData(), "tmpfs", 0, "size=1m"), 0);
+    const QString path = source(QStringLiteral("big.flac"), patternBytes(4 * 1024 * 1024, 6));
+    const FileOperationResult result = run(FileOperationKind::Move, {path}, tiny.path());
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(observer.errors.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(entriesOf(tiny.path()).isEmpty()) << entriesOf(tiny.path()).join(u',').toStdString();
+}
+
+// ---- permissions, as an unprivileged user ----
+
+TEST(FileOperationPermissionTest, UnwritableFolderIsReportedAndNothingIsLeft)
+{
+    if (!runningAsNobodyChild()) {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "started as an unprivileged user already: run as root to test permissions";
+        QString output;
+        EXPECT_EQ(runTestAsNobody(QStringLiteral("FileOperationPermissionTest.UnwritableFolderIsReportedAndNothingIsLeft"),
+                                  &output),
+                  0)
+            << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+        return;
+    }
+    ASSERT_NE(::geteuid(), 0u);
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("src/song.mp3"), "song");
+    const QString locked = dir.mkdir(QStringLiteral("locked"));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    ScriptedObserver observer;
+    FileOperation move(FileOperationKind::Move, {path}, locked);
+    EXPECT_EQ(move.Run(observer).failed, 1);
+    FileOperation copy(FileOperationKind::Copy, {path}, locked);
+    EXPECT_EQ(copy.Run(observer).failed, 1);
+    EXPECT_EQ(observer.errors.size(), 2);
+    EXPECT_EQ(readFile(path), QByteArray("song"));
+    EXPECT_TRUE(entriesOf(locked).isEmpty());
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+} // namespace
