@@ -276,6 +276,7 @@ void BrowserWidget::startListing(bool snapshot)
     request.filter = m_config.filters.filterAt(m_config.filterIndex);
     request.showHidden = m_config.showHidden;
     request.foldersOnly = m_config.foldersOnly;
+    request.order = m_model->order();
     m_lister->start(request);
     updateStatus();
 }
@@ -291,7 +292,7 @@ void BrowserWidget::receive(ListBatch &&batch)
         if (batch.final && batch.error == 0)
             m_model->applySnapshot(std::move(m_snapshot));
     } else {
-        m_model->addEntries(std::move(batch.entries));
+        m_model->addEntries(std::move(batch.entries), batch.sorted ? &batch.sortedBy : nullptr);
     }
     if (batch.final)
         finishListing(batch);

@@ -15,52 +15,13 @@ namespace bd {
 
 namespace {
 
-int compareNames(const FolderEntry &a, const FolderEntry &b)
-{
-    if (a.sortKey && b.sortKey) {
-        if (const int c = a.sortKey->compare(*b.sortKey))
-            return c;
-    }
-    return QString::compare(a.name, b.name, Qt::CaseSensitive);
-}
-
 QString suffixOf(const QString &name)
 {
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot > 0 ? name.mid(dot + 1) : QString();
 }
 
-template<typename T>
-int threeWay(T a, T b)
-{
-    return a < b ? -1 : (b < a ? 1 : 0);
-}
-
 } // namespace
-
-bool EntryOrder::operator()(const FolderEntry &a, const FolderEntry &b) const
-{
-    if (a.isDir != b.isDir)
-        return a.isDir;
-    int c = 0;
-    switch (column) {
-    case FileListModel::SizeColumn:
-        c = threeWay(a.size, b.size);
-        break;
-    case FileListModel::TypeColumn:
-        if (!a.isDir)
-            c = QString::compare(suffixOf(a.name), suffixOf(b.name), Qt::CaseInsensitive);
-        break;
-    case FileListModel::ModifiedColumn:
-        c = threeWay(a.modified, b.modified);
-        break;
-    default:
-        break;
-    }
-    if (c == 0)
-        c = compareNames(a, b);
-    return order == Qt::AscendingOrder ? c < 0 : c > 0;
-}
 
 FileListModel::FileListModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -128,9 +89,10 @@ void FileListModel::reorder(Mutate mutate)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries)
+void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries, bool presorted)
 {
-    std::sort(entries.begin(), entries.end(), m_order);
+    if (!presorted)
+        std::sort(entries.begin(), entries.end(), m_order);
     if (m_rows.empty()) {
         beginInsertRows({}, 0, int(entries.size()) - 1);
         m_rows = std::move(entries);
@@ -157,10 +119,10 @@ void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries)
     });
 }
 
-void FileListModel::addEntries(std::vector<FolderEntry> &&entries)
+void FileListModel::addEntries(std::vector<FolderEntry> &&entries, const EntryOrder *sortedBy)
 {
     if (!entries.empty())
-        mergeSorted(std::move(entries));
+        mergeSorted(std::move(entries), sortedBy && *sortedBy == m_order);
 }
 
 void FileListModel::applySnapshot(std::vector<FolderEntry> &&entries)

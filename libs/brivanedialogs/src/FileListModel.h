@@ -9,15 +9,6 @@
 
 namespace bd {
 
-// Orders rows: folders first, then by the sort column, ties broken by the
-// natural name order and finally by the raw name so the order is total.
-struct EntryOrder
-{
-    int column = 0;
-    Qt::SortOrder order = Qt::AscendingOrder;
-    bool operator()(const FolderEntry &a, const FolderEntry &b) const;
-};
-
 // The file list of one folder: a flat, always sorted table fed in batches.
 // Never touches the file system itself.
 class FileListModel : public QAbstractTableModel
@@ -35,7 +26,8 @@ public:
     const QString &folder() const { return m_folder; }
 
     // Merges rows of the folder's first listing into the sorted list.
-    void addEntries(std::vector<FolderEntry> &&entries);
+    void addEntries(std::vector<FolderEntry> &&entries, const EntryOrder *sortedBy = nullptr);
+    EntryOrder order() const { return m_order; }
     // Brings the list to a complete new listing of the same folder, keeping
     // the rows that stayed (and with them selection and focus).
     void applySnapshot(std::vector<FolderEntry> &&entries);
@@ -65,7 +57,7 @@ private:
     // focus) with their rows.
     template<typename Mutate>
     void reorder(Mutate mutate);
-    void mergeSorted(std::vector<FolderEntry> &&entries);
+    void mergeSorted(std::vector<FolderEntry> &&entries, bool presorted);
     void recount();
 
     QString m_folder;

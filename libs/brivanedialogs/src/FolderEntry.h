@@ -18,4 +18,15 @@ struct FolderEntry
     bool isDir = false;
 };
 
+// Orders rows: folders first, then by the sort column (0 name, 1 size, 2 type,
+// 3 date modified), ties broken by the natural name order and finally by the
+// raw name so the order is total.
+struct EntryOrder
+{
+    int column = 0;
+    Qt::SortOrder order = Qt::AscendingOrder;
+    bool operator()(const FolderEntry &a, const FolderEntry &b) const;
+    bool operator==(const EntryOrder &other) const = default;
+};
+
 } // namespace bd

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -105,6 +106,7 @@ void FolderLister::run(const ListRequest &request)
     QElapsedTimer sinceBatch;
     sinceBatch.start();
     bool firstSent = false;
+    int delivered = 0;
     int sinceCheck = 0;
     QString name;
     errno = 0;
@@ -150,10 +152,13 @@ void FolderLister::run(const ListRequest &request)
         row.sortKey = collator.sortKey(name);
         batch.entries.push_back(std::move(row));
 
-        const bool due = firstSent ? sinceBatch.elapsed() >= kBatchIntervalMs
-                                   : int(batch.entries.size()) >= kFirstBatchEntries
-                                         || sinceBatch.elapsed() >= kBatchIntervalMs;
+        const bool progressive = delivered < kProgressiveEntries;
+        const bool due = progressive
+                         && (firstSent ? sinceBatch.elapsed() >= kBatchIntervalMs
+                                       : int(batch.entries.size()) >= kFirstBatchEntries
+                                             || sinceBatch.elapsed() >= kBatchIntervalMs);
         if (due) {
+            delivered += int(batch.entries.size());
             if (m_current != request.id)
                 return;
             firstSent = true;
@@ -167,6 +172,13 @@ void FolderLister::run(const ListRequest &request)
     }
     if (m_current != request.id)
         return;
+    if (int(batch.entries.size()) > kFirstBatchEntries) {
+        std::sort(batch.entries.begin(), batch.entries.end(), request.order);
+        batch.sorted = true;
+        batch.sortedBy = request.order;
+        if (m_current != request.id)
+            return;
+    }
     batch.final = true;
     post(std::move(batch));
 }

@@ -21,10 +21,13 @@ struct ListRequest
     FileFilter filter;
     bool showHidden = false;
     bool foldersOnly = false;
+    EntryOrder order; // the list's order, for the presorted final batch
 };
 
-// A part of a folder's listing. Entries arrive unsorted in batches; the last
-// batch of a request has final set. A folder that cannot be read ends with
+// A part of a folder's listing. The first entries arrive unsorted in small
+// batches so the list fills at once; the bulk of a large folder arrives as one
+// final batch sorted on the listing thread (sorted set), so the GUI thread
+// only merges it. The last batch of a request has final set. A folder that cannot be read ends with
 // error set to the errno value and an empty final batch.
 struct ListBatch
 {
@@ -33,6 +36,8 @@ struct ListBatch
     bool final = false;
     int error = 0;
     int skippedNames = 0; // names that are not valid UTF-8, never shown
+    bool sorted = false;
+    EntryOrder sortedBy;
 };
 
 // Lists folders on a thread of its own. A new request cancels the one before;
@@ -54,6 +59,9 @@ public:
     // many small ones.
     static constexpr int kFirstBatchEntries = 200;
     static constexpr int kBatchIntervalMs = 50;
+    // Beyond this many entries, merging every batch into the sorted list
+    // would cost the GUI thread more than one sort on this thread.
+    static constexpr int kProgressiveEntries = 5000;
 
 private:
     void run(const ListRequest &request);
