@@ -1,0 +1,241 @@
+#include "DialogHost.h"
+
+#include "support/TempDir.h"
+
+#include "platform/KeyStore.h"
+#include "platform/WindowMessage.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A browser in a host window over a small folder, for behaviour beyond the
+// events: sorting, refresh, drag data, filters, remembered places.
+class BrowserBehaviourTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.loaded());
+        forgetDialogState();
+        dir.mkdir(QStringLiteral("Folder B"));
+        dir.mkdir(QStringLiteral("folder a"));
+        dir.write(QStringLiteral("big.mp3"), QByteArray(3000, 'x'));
+        dir.write(QStringLiteral("small.wav"), QByteArray(10, 'x'));
+        dir.write(QStringLiteral("middle.flac"), QByteArray(500, 'x'));
+        dir.write(QStringLiteral("cover.jpg"), "x");
+        parent.resize(800, 500);
+        parent.show();
+    }
+
+    void TearDown() override
+    {
+        if (QWidget *window = browserWindow(handle))
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        forgetDialogState();
+    }
+
+    QWidget *open(const QString &folder, int rows, const char16_t *filters = nullptr)
+    {
+        records.setIntegrated(&parent, folder);
+        if (filters) {
+            records.filters = filters;
+            records.params.Filters = records.filters.c_str();
+        }
+        EXPECT_EQ(host.openDialog(&records.params, &records.results), 1);
+        const auto created = DialogHost::eventsWithCode(bdEventWindowCreated);
+        if (created.empty())
+            return nullptr;
+        handle = std::uintptr_t(created.back().wParam);
+        QWidget *window = browserWindow(handle);
+        EXPECT_TRUE(waitForRows(window, rows)) << rowNames(window).join(u',').toStdString();
+        return window;
+    }
+
+    DialogHost host;
+    TempDir dir;
+    QWidget parent;
+    HostRecords records;
+    std::uintptr_t handle = 0;
+};
+
+} // namespace
+
+TEST_F(BrowserBehaviourTest, ColumnsSortWithFoldersAlwaysFirst)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *view = qobject_cast<QTreeView *>(detailsView(window));
+    ASSERT_NE(view, nullptr);
+    const struct
+    {
+        int column;
+        Qt::SortOrder order;
+        QStringList expected;
+    } cases[] = {
+        {0, Qt::AscendingOrder, {u"folder a"_qs, u"Folder B"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs}},
+        {0, Qt::DescendingOrder, {u"Folder B"_qs, u"folder a"_qs, u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs}},
+        {1, Qt::AscendingOrder, {u"folder a"_qs, u"Folder B"_qs, u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs}},
+        {1, Qt::DescendingOrder, {u"Folder B"_qs, u"folder a"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs}},
+        {2, Qt::AscendingOrder, {u"folder a"_qs, u"Folder B"_qs, u"middle.flac"_qs, u"big.mp3"_qs, u"small.wav"_qs}},
+    };
+    for (const auto &c : cases) {
+        view->header()->setSortIndicator(c.column, c.order);
+        EXPECT_EQ(rowNames(window), c.expected) << "column " << c.column << " order " << int(c.order);
+    }
+}
+
+TEST_F(BrowserBehaviourTest, RefreshKeepsSelectionAndFocusOfRowsThatStayed)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Up, Qt::ShiftModifier); // middle.flac and small.wav
+    dir.write(QStringLiteral("aaa.mp3"), "x"); // sorts before both
+    QFile::remove(dir.filePath(QStringLiteral("big.mp3")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowNames(window).contains(QStringLiteral("aaa.mp3")); }, 5000));
+    EXPECT_FALSE(rowNames(window).contains(QStringLiteral("big.mp3")));
+    EXPECT_EQ(view->currentIndex().data().toString(), QStringLiteral("middle.flac"));
+
+    DialogHost::events().clear();
+    platform::sendWindowMessage(handle, bdMsgReportSelection);
+    const auto reports = DialogHost::eventsWithCode(bdEventSelection);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].names, (QStringList{dir.filePath(QStringLiteral("middle.flac")),
+                                             dir.filePath(QStringLiteral("small.wav"))}));
+}
+
+TEST_F(BrowserBehaviourTest, DraggedItemsAreFileUrlsInListOrder)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+    const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+    std::unique_ptr<QMimeData> mime(view->model()->mimeData(selected));
+    ASSERT_NE(mime, nullptr);
+    QStringList paths;
+    for (const QUrl &url : mime->urls())
+        paths.append(url.toLocalFile());
+    EXPECT_EQ(paths, (QStringList{dir.filePath(u"folder a"_qs), dir.filePath(u"Folder B"_qs), dir.filePath(u"big.mp3"_qs),
+                                  dir.filePath(u"middle.flac"_qs), dir.filePath(u"small.wav"_qs)}));
+    EXPECT_TRUE(view->model()->flags(selected.first()).testFlag(Qt::ItemIsDragEnabled));
+}
+
+TEST_F(BrowserBehaviourTest, FilterBoxChoosesAmongTheFiltersAndIsRemembered)
+{
+    QWidget *window = open(dir.path(), 5, u"Audio|*.MP3;*.wav;*.flac|Pictures|*.jpg|Everything|*.*");
+    auto *filter = window->findChild<QComboBox *>(QStringLiteral("FilterBox"));
+    ASSERT_NE(filter, nullptr);
+    EXPECT_EQ(filter->count(), 3);
+    filter->setCurrentIndex(1);
+    ASSERT_TRUE(waitForRows(window, 3));
+    EXPECT_EQ(rowNames(window).last(), QStringLiteral("cover.jpg"));
+    filter->setCurrentIndex(2);
+    ASSERT_TRUE(waitForRows(window, 6));
+
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(platform::KeyStore().readDword(testGuidKey(), QStringLiteral("Filter index")).value_or(0), 2u);
+    window = open(dir.path(), 6, u"Audio|*.MP3;*.wav;*.flac|Pictures|*.jpg|Everything|*.*");
+    EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("FilterBox"))->currentIndex(), 2);
+}
+
+TEST_F(BrowserBehaviourTest, RecentFoldersAreNewestFirstAndKept)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    for (const QString &name : {u"folder a"_qs, u"Folder B"_qs}) {
+        pathEdit->setText(dir.filePath(name));
+        QTest::keyClick(pathEdit, Qt::Key_Return);
+    }
+    auto *places = window->findChild<QTreeWidget *>(QStringLiteral("PlacesView"));
+    QTreeWidgetItem *recent = nullptr;
+    for (int i = 0; i < places->topLevelItemCount(); ++i) {
+        if (places->topLevelItem(i)->text(0) == u"Recent folders")
+            recent = places->topLevelItem(i);
+    }
+    ASSERT_NE(recent, nullptr);
+    ASSERT_GE(recent->childCount(), 3);
+    EXPECT_EQ(recent->child(0)->text(0), QStringLiteral("Folder B"));
+    EXPECT_EQ(recent->child(1)->text(0), QStringLiteral("folder a"));
+
+    // Clicking a recent folder opens it.
+    places->itemClicked(recent->child(1), 0);
+    EXPECT_EQ(pathEdit->text(), dir.filePath(u"folder a"_qs));
+
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const platform::KeyStore store;
+    const QString key = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Recent folders");
+    EXPECT_EQ(store.readString(key, QStringLiteral("Folder1")).value_or(QString()), dir.filePath(u"folder a"_qs));
+    EXPECT_EQ(store.readString(key, QStringLiteral("Folder2")).value_or(QString()), dir.filePath(u"Folder B"_qs));
+}
+
+TEST_F(BrowserBehaviourTest, RightClickOnTheHeaderOffersBothPanelModes)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *header = window->findChild<QLabel *>(QStringLiteral("LocationsHeader"));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->text(), QStringLiteral("Locations"));
+    header->customContextMenuRequested(QPoint(5, 5));
+    auto *menu = window->findChild<QMenu *>(QStringLiteral("LocationsModeMenu"));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    menu->actions().at(1)->trigger();
+    menu->close();
+    auto *tree = window->findChild<QTreeView *>(QStringLiteral("FolderTree"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(tree->isVisible());
+    // The tree follows the folder shown.
+    EXPECT_EQ(QDir::cleanPath(tree->currentIndex().data(Qt::UserRole + 1).toString()), dir.path());
+}
+
+TEST_F(BrowserBehaviourTest, UnreadableFolderIsSaidInTheList)
+{
+    if (::geteuid() == 0) {
+        // Root reads every folder; only an unprivileged user sees the refusal.
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QStringLiteral("runuser"),
+                    {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+                     QCoreApplication::applicationFilePath(),
+                     QStringLiteral("--gtest_filter=BrowserBehaviourTest.UnreadableFolderIsSaidInTheList")});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QByteArray output = child.readAll();
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        return;
+    }
+    const QString locked = dir.mkdir(QStringLiteral("locked"));
+    dir.write(QStringLiteral("locked/hidden.mp3"), "x");
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    QWidget *window = open(locked, 0);
+    ASSERT_NE(window, nullptr);
+    auto *message = window->findChild<QLabel *>(QStringLiteral("FileListMessage"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !message->isHidden(); }, 5000));
+    EXPECT_TRUE(message->text().startsWith(QStringLiteral("This folder cannot be read"))) << message->text().toStdString();
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), locked);
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
+}
