@@ -51,7 +51,7 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     m_details->header()->resizeSection(FileListModel::NameColumn, scale.px(240));
     m_details->header()->resizeSection(FileListModel::SizeColumn, scale.px(80));
     m_details->header()->resizeSection(FileListModel::TypeColumn, scale.px(90));
-    m_details->header()->resizeSection(FileListModel::ModifiedColumn, scale.px(130));
+    m_details->header()->resizeSection(FileListModel::ModifiedColumn, scale.px(150));
     m_details->setIconSize(scale.px(QSize(16, 16)));
     addWidget(m_details);
 

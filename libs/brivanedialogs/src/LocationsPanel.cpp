@@ -195,6 +195,13 @@ void LocationsPanel::ensureTree()
     connect(m_tree, &QTreeView::clicked, this, open);
     connect(m_tree, &QTreeView::activated, this, open);
     m_stack->addWidget(m_tree);
+    // The model reads folders in the background; once the current folder's
+    // branch is there, show it.
+    connect(m_treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+        if (m_mode == PanelMode::Tree && (m_currentFolder == loaded || m_currentFolder.startsWith(loaded + u'/')
+                                          || loaded == u"/"))
+            setCurrentFolder(m_currentFolder);
+    });
 }
 
 void LocationsPanel::setCurrentFolder(const QString &folder)
@@ -206,7 +213,7 @@ void LocationsPanel::setCurrentFolder(const QString &folder)
     if (!index.isValid())
         return;
     m_tree->setCurrentIndex(index);
-    m_tree->scrollTo(index);
+    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void LocationsPanel::setMode(PanelMode mode)
