@@ -110,13 +110,22 @@ void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries, bool presort
         endInsertRows();
         return;
     }
-    reorder([&] {
+    auto merge = [&] {
         const auto middle = m_rows.size();
         m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
                       std::make_move_iterator(entries.end()));
         std::inplace_merge(m_rows.begin(), m_rows.begin() + qsizetype(middle), m_rows.end(), m_order);
         recount();
-    });
+    };
+    // Nothing to keep (no focus, no selection yet): a reset costs the views
+    // less than moving every row.
+    if (persistentIndexList().isEmpty()) {
+        beginResetModel();
+        merge();
+        endResetModel();
+        return;
+    }
+    reorder(merge);
 }
 
 void FileListModel::addEntries(std::vector<FolderEntry> &&entries, const EntryOrder *sortedBy)
