@@ -239,3 +239,36 @@ TEST_F(BrowserBehaviourTest, UnreadableFolderIsSaidInTheList)
     EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), locked);
     ::chmod(QFile::encodeName(locked).constData(), 0755);
 }
+
+TEST_F(BrowserBehaviourTest, LibrarySettingsApplyToTheNextBrowser)
+{
+    dir.write(QStringLiteral(".hidden take.mp3"), "x");
+    const QString key = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Settings");
+    const struct
+    {
+        QString showHidden;
+        QString defaultView;
+        int rows;
+        QString visibleView;
+    } cases[] = {
+        {u"0"_qs, u"0"_qs, 5, u"FileListDetails"_qs},
+        {u"1"_qs, u"2"_qs, 6, u"FileListThumbnails"_qs},
+        {u"0"_qs, u"1"_qs, 5, u"FileListList"_qs},
+    };
+    for (const auto &c : cases) {
+        platform::KeyStore store;
+        store.writeString(key, QStringLiteral("Show hidden files"), c.showHidden);
+        store.writeString(key, QStringLiteral("Default view"), c.defaultView);
+        forgetDialogState(); // a remembered view would win over the default
+        DialogHost::events().clear();
+        QWidget *window = open(dir.path(), c.rows);
+        ASSERT_NE(window, nullptr);
+        auto *view = window->findChild<QAbstractItemView *>(c.visibleView);
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(view->isVisible()) << c.visibleView.toStdString();
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files"));
+    platform::KeyStore().deleteValue(key, QStringLiteral("Default view"));
+}
