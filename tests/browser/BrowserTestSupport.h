@@ -12,6 +12,13 @@
 #include <QWidget>
 
 #include <functional>
+#include <ostream>
+
+// Readable QString values in failed expectations.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Helpers shared by the browser, copy/move and hint tests.
 

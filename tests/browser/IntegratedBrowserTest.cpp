@@ -1,0 +1,310 @@
+#include "BrowserTestSupport.h"
+
+#include "app/ActionManager.h"
+#include "app/Globals.h"
+#include "app/UnitMain.h"
+#include "app/VantrelApplication.h"
+#include "browser/BrivaneDialogsDefs.h"
+#include "browser/BrivaneDialogsDynamic.h"
+
+#include "support/TempDir.h"
+
+#include "platform/KeyStore.h"
+#include "platform/WindowMessage.h"
+
+#include <QAbstractItemView>
+#include <QFile>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kKey = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
+
+// The main window with the real dialog library, in a home of its own so the
+// first run for a user is a real first run.
+class IntegratedBrowserTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        DisplayScale = 96;
+        ASSERT_TRUE(BrivaneDialogsDynamic().Load()) << "libBrivaneDialogs.so must be built beside the tests";
+        music = home.filePath(QStringLiteral("home/Music"));
+        QDir().mkpath(music + QStringLiteral("/Sub"));
+        for (const char *name : {"b.flac", "a.mp3", "c.wav", "notes.txt"})
+            write(QString::fromLatin1(name));
+        VantrelApplication::setErrorReporter([this](const QString &message) { errors.append(message); });
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        FreeBrivaneDialogsDynamic();
+        VantrelApplication::setErrorReporter({});
+    }
+
+    QString write(const QString &name)
+    {
+        const QString path = music + QLatin1Char('/') + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("audio");
+        return path;
+    }
+
+    TFormMain &start()
+    {
+        form = std::make_unique<TFormMain>();
+        ShowTreeViewHint = false;
+        form->resize(1300, 700);
+        return *form;
+    }
+
+    // Opens the browser as start-up does and waits for its listing.
+    QAbstractItemView *open(int rows)
+    {
+        form->OpenBrivaneDialogsIntegrated();
+        QWidget *window = platform::widgetOf(form->BrivaneDialogsWindow);
+        EXPECT_NE(window, nullptr);
+        if (!window)
+            return nullptr;
+        auto *view = window->findChild<QAbstractItemView *>(QStringLiteral("FileListDetails"));
+        EXPECT_NE(view, nullptr);
+        if (view) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount() == rows; }, 10000))
+                << view->model()->rowCount();
+        }
+        return view;
+    }
+
+    int rowOf(QAbstractItemView *view, const QString &name)
+    {
+        for (int row = 0; row < view->model()->rowCount(); ++row) {
+            if (view->model()->index(row, 0).data().toString() == name)
+                return row;
+        }
+        return -1;
+    }
+
+    void select(QAbstractItemView *view, const QStringList &names)
+    {
+        view->selectionModel()->clearSelection();
+        for (const QString &name : names) {
+            const int row = rowOf(view, name);
+            ASSERT_GE(row, 0) << name.toStdString();
+            view->selectionModel()->select(view->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+
+    TempDir home;
+    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    QString music;
+    std::unique_ptr<TFormMain> form;
+    QStringList errors;
+};
+
+TEST_F(IntegratedBrowserTest, FirstRunSeedsTheMusicFolderAndTheBrowserOpensThere)
+{
+    EXPECT_FALSE(platform::KeyStore().keyExists(kKey));
+    start();
+    EXPECT_EQ(platform::KeyStore().readString(kKey, QStringLiteral("Folder")).value_or(QString()),
+              music + QLatin1Char('/'));
+    // Sub, a.mp3, b.flac, c.wav: the text file is filtered out.
+    QAbstractItemView *view = open(4);
+    ASSERT_NE(view, nullptr);
+    EXPECT_GE(rowOf(view, QStringLiteral("a.mp3")), 0);
+    EXPECT_LT(rowOf(view, QStringLiteral("notes.txt")), 0);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(IntegratedBrowserTest, LaterStartsLeaveTheKeyAloneEvenWithoutItsFolder)
+{
+    start();
+    form.reset();
+    platform::KeyStore store;
+    ASSERT_TRUE(store.keyExists(kKey));
+    store.deleteValue(kKey, QStringLiteral("Folder"));
+    store.writeDword(kKey, QStringLiteral("Filter index"), 0);
+    start();
+    EXPECT_TRUE(store.keyExists(kKey));
+    EXPECT_FALSE(store.readString(kKey, QStringLiteral("Folder")).has_value());
+}
+
+TEST_F(IntegratedBrowserTest, SelectionKeepsExistingFilesInReportedOrder)
+{
+    start();
+    QAbstractItemView *view = open(4);
+    ASSERT_NE(view, nullptr);
+    select(view, {QStringLiteral("Sub"), QStringLiteral("a.mp3"), QStringLiteral("c.wav")});
+    form->GetSelectedFilesList();
+    EXPECT_EQ(form->SelectedFilesList, (QStringList{music + QStringLiteral("/a.mp3"), music + QStringLiteral("/c.wav")}));
+    // Back to the normal cursor afterwards.
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // Files gone from disk since they were listed drop out silently.
+    select(view, {QStringLiteral("a.mp3"), QStringLiteral("b.flac")});
+    QFile::remove(music + QStringLiteral("/a.mp3"));
+    QFile::remove(music + QStringLiteral("/b.flac"));
+    form->GetSelectedFilesList();
+    EXPECT_TRUE(form->SelectedFilesList.isEmpty()) << form->SelectedFilesList.join(u',').toStdString();
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(IntegratedBrowserTest, FocusedFileIsRemembered)
+{
+    start();
+    QAbstractItemView *view = open(4);
+    ASSERT_NE(view, nullptr);
+    view->setCurrentIndex(view->model()->index(rowOf(view, QStringLiteral("b.flac")), 0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->FocusedFileName == music + QStringLiteral("/b.flac"); }, 5000))
+        << form->FocusedFileName.toStdString();
+}
+
+TEST_F(IntegratedBrowserTest, TypingInTheBrowsersTextFieldSuspendsTheSpaceBarAction)
+{
+    start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QAbstractItemView *view = open(4);
+    ASSERT_NE(view, nullptr);
+    QWidget *window = platform::widgetOf(form->BrivaneDialogsWindow);
+    auto *field = window->findChild<QLineEdit *>();
+    ASSERT_NE(field, nullptr);
+    field->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ActionManager1->isSuspended(); }, 5000));
+    view->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->ActionManager1->isSuspended(); }, 5000));
+}
+
+TEST_F(IntegratedBrowserTest, RequestsBeforeTheBrowserWindowIsKnownSendNothing)
+{
+    start();
+    ASSERT_EQ(form->BrivaneDialogsWindow, 0u);
+    form->SelectedFilesList = {QStringLiteral("/earlier/selection.mp3")};
+    form->GetSelectedFilesList();
+    form->RefitBrivaneDialogs();
+    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/earlier/selection.mp3")});
+}
+
+TEST_F(IntegratedBrowserTest, ClosingTheWindowClosesTheBrowserWhichKeepsItsFolder)
+{
+    start();
+    QAbstractItemView *view = open(4);
+    ASSERT_NE(view, nullptr);
+    QPointer<QWidget> browser = platform::widgetOf(form->BrivaneDialogsWindow);
+    auto *field = browser->findChild<QLineEdit *>();
+    ASSERT_NE(field, nullptr);
+    // Somewhere else than where it opened.
+    field->setText(music + QStringLiteral("/Sub"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount() == 0; }, 5000));
+    form->CloseBrivaneDialogsIntegrated();
+    EXPECT_TRUE(!browser || !browser->isVisible());
+    EXPECT_EQ(platform::KeyStore().readString(kKey, QStringLiteral("Folder")).value_or(QString()),
+              music + QStringLiteral("/Sub/"));
+}
+
+// Events handed to the hook's handler as the library would send them.
+class BrowserEventsTest : public IntegratedBrowserTest
+{
+protected:
+    void report(const QStringList &names)
+    {
+        std::u16string list;
+        for (const QString &name : names) {
+            list += name.toStdU16String();
+            list += u'\0';
+        }
+        list += u'\0';
+        TOpenDialogResults results{};
+        results.FileCount = std::uint32_t(names.size());
+        results.FileNames = list.data();
+        form->HandleBrivaneDialogsEvent(bdEventSelection, reinterpret_cast<std::uintptr_t>(&results));
+    }
+};
+
+TEST_F(BrowserEventsTest, SymbolicLinksToFilesCountFoldersAndDanglingLinksDoNot)
+{
+    start();
+    const QString file = music + QStringLiteral("/a.mp3");
+    ASSERT_TRUE(QFile::link(file, music + QStringLiteral("/link.mp3")));
+    ASSERT_TRUE(QFile::link(music + QStringLiteral("/gone.mp3"), music + QStringLiteral("/dangling.mp3")));
+    ASSERT_TRUE(QFile::link(music + QStringLiteral("/Sub"), music + QStringLiteral("/folderlink")));
+    report({music + QStringLiteral("/Sub"), music + QStringLiteral("/link.mp3"), music + QStringLiteral("/dangling.mp3"),
+            music + QStringLiteral("/folderlink"), QString(), file});
+    // The empty name ends the list.
+    EXPECT_EQ(form->SelectedFilesList, QStringList{music + QStringLiteral("/link.mp3")});
+
+    form->HandleBrivaneDialogsEvent(bdEventSelection, 0);
+    EXPECT_TRUE(form->SelectedFilesList.isEmpty());
+    TOpenDialogResults nullList{};
+    form->SelectedFilesList = {file};
+    form->HandleBrivaneDialogsEvent(bdEventSelection, reinterpret_cast<std::uintptr_t>(&nullList));
+    EXPECT_TRUE(form->SelectedFilesList.isEmpty());
+}
+
+TEST_F(BrowserEventsTest, TextFocusEventSwitchesTheActionListOnlyForZeroAndOne)
+{
+    start();
+    const struct
+    {
+        std::uint64_t wParam;
+        bool suspendedAfter;
+    } steps[] = {{2, false}, {1, true}, {2, true}, {7, true}, {0, false}, {0, false}};
+    for (const auto &step : steps) {
+        form->HandleBrivaneDialogsEvent(bdEventTextFocus, step.wParam);
+        EXPECT_EQ(form->ActionManager1->isSuspended(), step.suspendedAfter) << step.wParam;
+    }
+}
+
+TEST_F(BrowserEventsTest, WindowEventIsRememberedAndOtherCodesChangeNothing)
+{
+    start();
+    form->SelectedFilesList = {QStringLiteral("/kept.mp3")};
+    form->HandleBrivaneDialogsEvent(0x9999, 1);
+    form->HandleBrivaneDialogsEvent(2051, 1);
+    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/kept.mp3")});
+    EXPECT_EQ(form->BrivaneDialogsWindow, 0u);
+    form->HandleBrivaneDialogsEvent(bdEventWindowCreated, 0x1234);
+    EXPECT_EQ(form->BrivaneDialogsWindow, 0x1234u);
+    // A handle of no living window: requests go nowhere and change nothing.
+    form->GetSelectedFilesList();
+    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/kept.mp3")});
+}
+
+TEST_F(BrowserEventsTest, CloseRequestClosesTheMainWindow)
+{
+    start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->HandleBrivaneDialogsEvent(bdEventCloseRequest, 0);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST(BrowserWithoutLibraryTest, PanelExplainsWhatIsMissingAndTheRestWorks)
+{
+    TempDir home;
+    PrivateHome privateHome(home.filePath(QStringLiteral("home")));
+    FreeBrivaneDialogsDynamic();
+    TFormMain form;
+    ShowTreeViewHint = false;
+    form.OpenBrivaneDialogsIntegrated();
+    ASSERT_NE(form.LabelBrowserUnavailable, nullptr);
+    EXPECT_TRUE(form.LabelBrowserUnavailable->text().contains(QStringLiteral("libBrivaneDialogs.so")));
+    EXPECT_EQ(form.LabelBrowserUnavailable->parentWidget(), form.PanelBrivaneDialogs);
+    EXPECT_EQ(form.BrivaneDialogsWindow, 0u);
+    form.SelectedFilesList = {QStringLiteral("/x.mp3")};
+    form.GetSelectedFilesList();
+    EXPECT_EQ(form.SelectedFilesList, QStringList{QStringLiteral("/x.mp3")});
+    // The seeding does not need the library.
+    EXPECT_TRUE(platform::KeyStore().keyExists(kKey));
+}
+
+} // namespace
