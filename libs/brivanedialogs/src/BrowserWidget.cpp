@@ -12,6 +12,7 @@
 #include <QFileSystemWatcher>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -196,6 +197,13 @@ void BrowserWidget::watchTextField(QLineEdit *edit)
 
 bool BrowserWidget::eventFilter(QObject *watched, QEvent *event)
 {
+    // Escape in the path bar gives up the typed path and returns to the list.
+    if (watched == m_nav->pathEdit() && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        m_nav->setPath(m_folder);
+        focusFileList();
+        return true;
+    }
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         for (const QPointer<QLineEdit> &edit : std::as_const(m_textFields)) {
             if (edit != watched)
