@@ -282,6 +282,9 @@ TEST_F(IntegratedBrowserTest, BadPathIsSaidInlineAndNothingMoves)
     EXPECT_FALSE(error->isHidden());
     EXPECT_TRUE(error->text().contains(QStringLiteral("missing")));
     EXPECT_EQ(rowNames(window).size(), 5);
+    QTest::keyClick(pathEdit, Qt::Key_Escape); // gives up the typed text
+    EXPECT_EQ(pathEdit->text(), dir.path());
+    EXPECT_TRUE(error->isHidden());
 
     pathEdit->setText(path(QStringLiteral("Sub")));
     QTest::keyClick(pathEdit, Qt::Key_Return);
