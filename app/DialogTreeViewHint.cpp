@@ -99,6 +99,7 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
     CheckBoxDoNotShowAgain->setObjectName(QStringLiteral("CheckBoxDoNotShowAgain"));
     CheckBoxDoNotShowAgain->setAccessibleName(CheckBoxDoNotShowAgain->text());
     CheckBoxDoNotShowAgain->setFont(tahoma(false));
+    CheckBoxDoNotShowAgain->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     inside->addWidget(CheckBoxDoNotShowAgain, QRect(142, 166, 204, 17));
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
@@ -106,6 +107,8 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
     Button1->setAccessibleName(QStringLiteral("OK"));
     Button1->setFont(tahoma(false));
     Button1->setDefault(true);
+    // The designed height, not the style's preferred one.
+    Button1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     layout->addWidget(Button1, QRect(329, 201, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
     connect(Button1, &QPushButton::clicked, this, &TFormTreeViewHint::Button1Click);
 
