@@ -16,7 +16,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QFileInfo>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHash>
@@ -24,6 +24,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -216,7 +218,7 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
     case bdEventFocusChanged: {
         const auto *item = reinterpret_cast<const TBDFocusedItem *>(wParam);
         FocusedFileName = item && item->FileName ? QString::fromUtf16(item->FileName) : QString();
-        // details: DisplayFileDetails(FocusedFileName);
+        DisplayFileDetails(FocusedFileName);
         // preview: if (CheckBoxPreview->isChecked()) PlayPreviewFile(FocusedFileName);
         break;
     }
@@ -228,8 +230,10 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
             const QString fileName = QString::fromUtf16(name);
             name += fileName.size() + 1;
             try {
-                // Follows symbolic links: a link to an existing file counts.
-                if (QFileInfo(fileName).isFile())
+                // stat() follows symbolic links: a link to an existing file
+                // counts. Called once per selected name, so no QFileInfo.
+                struct stat info{};
+                if (::stat(QFile::encodeName(fileName).constData(), &info) == 0 && S_ISREG(info.st_mode))
                     SelectedFilesList.append(fileName);
             } catch (...) {
                 // One name that cannot be examined does not stop the others.
