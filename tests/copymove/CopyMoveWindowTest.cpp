@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -241,6 +242,36 @@ INSTANTIATE_TEST_SUITE_P(Answers, WindowConflictTest,
                                            ConflictAnswerCase{"KeepBoth", "ButtonKeepBoth", "existing"},
                                            ConflictAnswerCase{"Replace", "ButtonReplace", "incoming"}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CopyMoveWindowTest, LongTransferShowsProgressAndTheWindowKeepsWorking)
+{
+    // The transfer waits on a conflict question for longer than the progress
+    // window's delay; meanwhile the GUI thread must go on handling events.
+    const QString folder = dir.mkdir(QStringLiteral("slow"));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/first.mp3"), "existing"));
+    form->SelectedFilesList = {file(QStringLiteral("first.mp3"), "incoming"), file(QStringLiteral("second.mp3"), "2")};
+    form->EditFolder1->setText(folder);
+    int ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+    heartbeat.start(10);
+    bool progressShown = false;
+    ModalAnswer answer(QStringLiteral("FormFileConflict"), [&](QWidget *widget) {
+        QTest::qWait(900);
+        for (QWidget *window : QApplication::topLevelWidgets())
+            progressShown |= window->objectName() == QStringLiteral("FormFileOperationProgress") && window->isVisible();
+        widget->findChild<QPushButton *>(QStringLiteral("ButtonSkip"))->click();
+    });
+    form->Button2->click();
+    EXPECT_TRUE(answer.answered());
+    EXPECT_TRUE(progressShown);
+    EXPECT_GT(ticks, 20);
+    EXPECT_EQ(readFile(folder + QStringLiteral("/first.mp3")), QByteArray("existing"));
+    EXPECT_EQ(readFile(folder + QStringLiteral("/second.mp3")), QByteArray("2"));
+    // Gone once the transfer is over: nothing is shown after it.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->objectName() == QStringLiteral("FormFileOperationProgress") && window->isVisible());
+}
 
 TEST_F(CopyMoveWindowTest, PickerFillsItsOwnEditWithOneTrailingDelimiterAndCancelLeavesIt)
 {

@@ -1,0 +1,156 @@
+#include "BrowserTestSupport.h"
+#include "StubBrivaneDialogs.h"
+
+#include "app/Globals.h"
+#include "app/SettingsFile.h"
+#include "app/UnitMain.h"
+#include "browser/BrivaneDialogsDefs.h"
+#include "browser/BrivaneDialogsDynamic.h"
+
+#include "support/TempDir.h"
+
+#include "platform/WindowMessage.h"
+
+#include <QFrame>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+namespace {
+
+// Records the messages the main window sends to the browser's window.
+class RecordingWindow : public QWidget
+{
+public:
+    bool event(QEvent *event) override
+    {
+        if (platform::WindowMessageEvent::isWindowMessage(event)) {
+            messages.append(static_cast<platform::WindowMessageEvent *>(event)->message());
+            return true;
+        }
+        return QWidget::event(event);
+    }
+    QList<unsigned> messages;
+};
+
+// The browser opened on the recording stand-in of the library, so the
+// record the program fills can be checked field by field.
+class BrowserRecordTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        DisplayScale = 96;
+        const QString path = binaryDir() + QStringLiteral("/bin/libStubBrivaneDialogsFull.so");
+        ASSERT_TRUE(BrivaneDialogsDynamic().LoadFrom(path));
+        void *stub = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
+        ASSERT_NE(stub, nullptr);
+        control = reinterpret_cast<StubControlFunction>(::dlsym(stub, "StubBrivaneDialogs_Control"))();
+        ::dlclose(stub);
+        *control = StubControl{};
+    }
+    void TearDown() override
+    {
+        form.reset();
+        FreeBrivaneDialogsDynamic();
+    }
+
+    TFormMain &start()
+    {
+        form = std::make_unique<TFormMain>();
+        ShowTreeViewHint = false;
+        return *form;
+    }
+
+    TempDir home;
+    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    StubControl *control = nullptr;
+    std::unique_ptr<TFormMain> form;
+};
+
+TEST_F(BrowserRecordTest, OpeningFillsTheRecordAsTheLibraryExpects)
+{
+    start();
+    // Whatever scale start-up settled on is what the browser gets.
+    DisplayScale = 120;
+    control->names = {};
+    form->OpenBrivaneDialogsIntegrated();
+    ASSERT_EQ(control->calls, 1);
+    EXPECT_EQ(control->entry, "open");
+    const TOpenDialogParams &p = control->params;
+    EXPECT_EQ(p.Options, 0x01B80040u);
+    EXPECT_EQ(p.OptionsEx, 0x0400u);
+    EXPECT_EQ(p.ParentWindow, platform::handleOf(form->PanelBrivaneDialogs));
+    EXPECT_EQ(GUIDToString(p.DialogGUID), QStringLiteral("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"));
+    EXPECT_EQ(p.DialogType, bvdtOpenDialog);
+    EXPECT_EQ(p.InitialDir, nullptr);
+    EXPECT_EQ(p.User, nullptr);
+    EXPECT_EQ(p.FileName, nullptr);
+    EXPECT_EQ(p.DefaultExt, nullptr);
+    EXPECT_EQ(p.Appearance, nullptr);
+    EXPECT_EQ(p.FilterIndex, 0);
+    EXPECT_EQ(control->title, u"Audio files from");
+    EXPECT_EQ(control->filters,
+              u"All audio files|*.mp3;*.mp2;*.mp1;*.flac;*.fla;*.flc;*.oga;*.wav;*.aif;*.aiff;*.aifc;*.afc;*.mp4;*.m4a;"
+              u"*.m4b;*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf");
+    EXPECT_EQ(control->additional, u"UIDPIScaling=120\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100");
+    // The window came with the library's report; every event was answered with 1.
+    EXPECT_EQ(form->BrivaneDialogsWindow, 0x5151u);
+    for (std::uint32_t answer : control->hookResults)
+        EXPECT_EQ(answer, 1u);
+    // The results record went back through the browser's binding.
+    EXPECT_EQ(control->freed.size(), 1u);
+    EXPECT_EQ(form->LabelBrowserUnavailable, nullptr);
+}
+
+TEST_F(BrowserRecordTest, ThumbnailSizeIsReadFromTheSettingsWithinItsLimits)
+{
+    {
+        SettingsFile ini(GetSettingsFileName());
+        ini.WriteInteger(QStringLiteral("Display"), QStringLiteral("Thumbnail width"), 5);
+        ini.WriteInteger(QStringLiteral("Display"), QStringLiteral("Thumbnail height"), 20000);
+    }
+    start();
+    form->OpenBrivaneDialogsIntegrated();
+    EXPECT_EQ(control->additional, u"UIDPIScaling=96\r\nThumbnailsWidth=32\r\nThumbnailsHeight=10000");
+}
+
+TEST_F(BrowserRecordTest, FocusAndSelectionReportsReachTheWindow)
+{
+    start();
+    const QString file = home.write(QStringLiteral("song.mp3"), "x");
+    control->focusName = file.toStdU16String();
+    control->names = {file.toStdU16String(), home.path().toStdU16String()};
+    form->OpenBrivaneDialogsIntegrated();
+    EXPECT_EQ(form->FocusedFileName, file);
+    EXPECT_EQ(form->SelectedFilesList, QStringList{file});
+}
+
+TEST_F(BrowserRecordTest, ResizesRequestsAndClosingGoToTheBrowsersWindow)
+{
+    start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    RecordingWindow browser;
+    form->HandleBrivaneDialogsEvent(bdEventWindowCreated, platform::handleOf(&browser));
+
+    form->resize(form->width() + 40, form->height() + 30);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(browser.messages.contains(bdMsgRefit));
+    browser.messages.clear();
+    form->PanelBrivaneDialogsContainer->resize(form->PanelBrivaneDialogsContainer->width() - 20,
+                                               form->PanelBrivaneDialogsContainer->height());
+    EXPECT_EQ(browser.messages, QList<unsigned>{bdMsgRefit});
+
+    browser.messages.clear();
+    form->GetSelectedFilesList();
+    EXPECT_EQ(browser.messages, QList<unsigned>{bdMsgReportSelection});
+
+    browser.show();
+    form->CloseBrivaneDialogsIntegrated();
+    EXPECT_FALSE(browser.isVisible());
+}
+
+} // namespace
