@@ -9,7 +9,6 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -82,12 +81,20 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     , m_views(new FileViews(m_model, config.scale, config.scale.px(config.thumbnailSize), config.multiSelect,
                             m_splitter))
     , m_status(new QLabel(this))
-    , m_watcher(new QFileSystemWatcher(this))
     , m_recent(config.recentFolders)
 {
     setObjectName(QStringLiteral("BrowserWidget"));
     setAccessibleName(tr("File browser"));
-    m_lister = std::make_unique<FolderLister>(this, [this](ListBatch &&batch) { receive(std::move(batch)); });
+    m_lister = std::make_unique<FolderLister>(
+        this, [this](ListBatch &&batch) { receive(std::move(batch)); },
+        [this](const QString &changed) {
+            if (changed != m_folder)
+                return; // a report about the folder shown before
+            if (!QFileInfo(m_folder).isDir())
+                folderVanished();
+            else
+                m_refreshTimer.start();
+        });
 
     auto *layout = new QVBoxLayout(this);
     const int margin = config.scale.px(4);
@@ -134,12 +141,6 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     connect(m_views->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         updateStatus();
         Q_EMIT selectionChanged();
-    });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!QFileInfo(m_folder).isDir())
-            folderVanished();
-        else
-            m_refreshTimer.start();
     });
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(kRefreshDelayMs);
@@ -229,10 +230,7 @@ bool BrowserWidget::openFolder(const QString &path, Navigation how, const QStrin
     const QString folder = cleanFolder(path);
     if (!QFileInfo(folder).isDir())
         return false;
-    if (!m_folder.isEmpty())
-        m_watcher->removePath(m_folder);
     m_folder = folder;
-    m_watcher->addPath(folder);
     switch (how) {
     case Navigation::Visit:
         m_history.visit(folder);

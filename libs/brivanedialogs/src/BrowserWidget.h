@@ -12,7 +12,6 @@
 
 #include <memory>
 
-class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QSplitter;
@@ -116,7 +115,6 @@ private:
     FileListModel *m_model;
     FileViews *m_views;
     QLabel *m_status;
-    QFileSystemWatcher *m_watcher;
     WaveformThumbnails *m_thumbnails = nullptr;
     std::unique_ptr<FolderLister> m_lister;
     QTimer m_refreshTimer;

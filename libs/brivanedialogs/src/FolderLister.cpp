@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QLocale>
 
 #include <algorithm>
@@ -38,15 +39,36 @@ qint64 toMsecs(const struct timespec &time)
 
 } // namespace
 
-FolderLister::FolderLister(QObject *receiver, Deliver deliver)
+FolderLister::FolderLister(QObject *receiver, Deliver deliver, Changed changed)
     : m_receiver(receiver)
     , m_deliver(std::move(deliver))
     , m_worker(new QObject)
+    , m_watcher(new QFileSystemWatcher)
 {
     m_thread.setObjectName(QStringLiteral("BrivaneDialogs folder lister"));
     m_worker->moveToThread(&m_thread);
+    m_watcher->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    QObject::connect(&m_thread, &QThread::finished, m_watcher, &QObject::deleteLater);
+    QPointer<QObject> target = receiver;
+    QObject::connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_watcher,
+                     [target, changed](const QString &folder) {
+                         if (target)
+                             QMetaObject::invokeMethod(target, [changed, folder] { changed(folder); },
+                                                       Qt::QueuedConnection);
+                     });
     m_thread.start();
+}
+
+void FolderLister::watchOnly(const QString &folder)
+{
+    const QStringList watched = m_watcher->directories();
+    if (!watched.contains(folder))
+        m_watcher->addPath(folder);
+    for (const QString &old : watched) {
+        if (old != folder)
+            m_watcher->removePath(old);
+    }
 }
 
 FolderLister::~FolderLister()
@@ -83,10 +105,27 @@ void FolderLister::run(const ListRequest &request)
         return;
     ListBatch batch;
     batch.id = request.id;
+    // The watch goes on once the first rows are out: watching a folder costs
+    // the kernel time in proportion to its entries (tens of milliseconds for
+    // 100,000), which the first rows should not wait for. Old watches go last.
+    struct Watch
+    {
+        FolderLister *lister;
+        QString folder;
+        bool done = false;
+        void now()
+        {
+            if (!done)
+                lister->watchOnly(folder);
+            done = true;
+        }
+        ~Watch() { now(); }
+    } watch{this, request.folder};
 
     const QByteArray path = QFile::encodeName(request.folder);
     std::unique_ptr<DIR, DirCloser> dir(opendir(path.constData()));
     if (!dir) {
+        watch.done = true; // nothing there to watch
         batch.error = errno != 0 ? errno : EIO;
         batch.final = true;
         post(std::move(batch));
@@ -167,6 +206,7 @@ void FolderLister::run(const ListRequest &request)
             std::swap(next, batch);
             batch.id = request.id;
             post(std::move(next));
+            watch.now();
             sinceBatch.restart();
         }
     }
@@ -180,6 +220,7 @@ void FolderLister::run(const ListRequest &request)
             return;
     }
     batch.final = true;
+    watch.now(); // before the list is complete, so no later change goes unseen
     post(std::move(batch));
 }
 

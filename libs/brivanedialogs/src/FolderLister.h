@@ -8,6 +8,8 @@
 #include <QString>
 #include <QThread>
 
+class QFileSystemWatcher;
+
 #include <atomic>
 #include <functional>
 #include <vector>
@@ -40,15 +42,19 @@ struct ListBatch
     EntryOrder sortedBy;
 };
 
-// Lists folders on a thread of its own. A new request cancels the one before;
-// results are delivered on the receiver's thread and dropped when the
-// receiver is gone.
+// Lists folders on a thread of its own and watches the folder listed for
+// changes. A new request cancels the one before; results and change reports
+// are delivered on the receiver's thread and dropped when the receiver is
+// gone. The watch is in place before the folder is read, so no change falls
+// between the two; and adding a watch can wait tens of milliseconds in the
+// kernel, which only this thread feels.
 class FolderLister
 {
 public:
     using Deliver = std::function<void(ListBatch &&)>;
+    using Changed = std::function<void(const QString &folder)>;
 
-    FolderLister(QObject *receiver, Deliver deliver);
+    FolderLister(QObject *receiver, Deliver deliver, Changed changed);
     ~FolderLister();
 
     void start(const ListRequest &request);
@@ -57,7 +63,7 @@ public:
     // The first batch goes out early so the list shows rows at once; later
     // batches are paced so the GUI thread merges a few large ones instead of
     // many small ones.
-    static constexpr int kFirstBatchEntries = 200;
+    static constexpr int kFirstBatchEntries = 64;
     static constexpr int kBatchIntervalMs = 50;
     // Beyond this many entries, merging every batch into the sorted list
     // would cost the GUI thread more than one sort on this thread.
@@ -66,11 +72,13 @@ public:
 private:
     void run(const ListRequest &request);
     void post(ListBatch &&batch);
+    void watchOnly(const QString &folder);
 
     QPointer<QObject> m_receiver;
     Deliver m_deliver;
     QThread m_thread;
-    QObject *m_worker; // lives on m_thread
+    QObject *m_worker;                // lives on m_thread
+    QFileSystemWatcher *m_watcher;    // lives on m_thread
     std::atomic<quint64> m_current{0};
 };
 
