@@ -322,18 +322,39 @@ TEST_F(IntegratedBrowserTest, NamesThatAreNotUtf8AreLeftOutWithoutHarm)
     EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text().contains(QStringLiteral("UTF-8")));
 }
 
-TEST_F(IntegratedBrowserTest, ScalesItsInterfaceByTheHostsDpi)
+TEST_F(IntegratedBrowserTest, ScalesByTheExtraParametersAndIgnoresBadOnes)
 {
+    // The test screen has 96 DPI, which is also what a missing or bad scale
+    // falls back to. Fonts are 12 px at 96 DPI; a thumbnail item is the
+    // scaled thumbnail width plus 8 px of padding.
     struct Case
     {
-        int dpi;
+        const char16_t *parameters;
         int fontPixels;
+        int thumbnailItemWidth;
     };
-    for (const Case c : {Case{96, 12}, Case{144, 18}, Case{192, 24}}) {
+    const Case cases[] = {
+        {u"UIDPIScaling=96\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100", 12, 408},
+        {u"UIDPIScaling=144\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100", 18, 608},
+        {u"UIDPIScaling=192\r\nThumbnailsWidth=120\r\nThumbnailsHeight=40", 24, 248},
+        {nullptr, 12, 408},
+        {u"", 12, 408},
+        {u"UIDPIScaling=abc\r\nThumbnailsWidth=-3\r\nThumbnailsHeight=99999999999", 12, 408},
+        {u"noise\r\n=\r\nUIDPIScaling=\r\nuidpiscaling=120", 15, 508},
+        {u"UIDPIScaling=100000\r\nThumbnailsWidth=5", 12, 408},
+    };
+    for (const Case &c : cases) {
         DialogHost::events().clear();
-        QWidget *window = open(dir.path(), 5, c.dpi);
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(detailsView(window)->font().pixelSize(), c.fontPixels) << c.dpi;
+        records.setIntegrated(&parent, dir.path());
+        records.params.AdditionalParameters = c.parameters;
+        ASSERT_EQ(host.openDialog(&records.params, &records.results), 1);
+        QWidget *window = browserWindow(DialogHost::eventsWithCode(bdEventWindowCreated).front().wParam);
+        ASSERT_TRUE(waitForRows(window, 5));
+        const QString label = c.parameters ? QString::fromUtf16(c.parameters) : QStringLiteral("(null)");
+        EXPECT_EQ(detailsView(window)->font().pixelSize(), c.fontPixels) << label.toStdString();
+        auto *thumbnails = window->findChild<QAbstractItemView *>(QStringLiteral("FileListThumbnails"));
+        EXPECT_EQ(thumbnails->sizeHintForIndex(thumbnails->model()->index(1, 0)).width(), c.thumbnailItemWidth)
+            << label.toStdString();
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
