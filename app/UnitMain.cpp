@@ -66,7 +66,7 @@ void TFormMain::FormCreate()
     ConnectDetailsHandlers();
     ConvertHintLineBreaks(this);
     setAcceptDrops(true);
-    // preview: load the audio add-ons here, before the stored settings apply.
+    InitializePreview();
     LoadSettings();
     ConnectBrowserControls();
     SetInitialBrivaneDialogsParameters();
@@ -77,7 +77,7 @@ void TFormMain::FormDestroy()
 {
     CloseBrivaneDialogsIntegrated();
     QCoreApplication::processEvents();
-    // preview: release the audio output here.
+    ReleaseBASS();
     SelectedFilesList.clear();
 }
 

@@ -144,6 +144,22 @@ public:
     // ---- end details ----
 
     // ---- preview (UnitMainPreview.cpp) ----
+    // Wires the volume slider, the preview box and the space-bar action, and
+    // loads the audio add-ons; called once at creation, before the stored
+    // settings apply.
+    void InitializePreview();
+    // Opens the audio output on the device selected in the settings window.
+    void InitializeBASS();
+    // Stops the current preview and plays FileName from its start.
+    void PlayPreviewFile(const QString &FileName);
+    void TrackBarVolumeChange();
+    void CheckBoxPreviewClick();
+    void ActionSpaceBarExecute();
+    // Releases the audio output; called when the window is destroyed.
+    void ReleaseBASS();
+    // The one preview stream; stale once the library freed it, which every
+    // later call with it then ignores.
+    std::uint32_t PreviewStream = 0;
     // ---- end preview ----
 
     // ---- open-with and settings (UnitMainOpenWith.cpp) ----

@@ -1,7 +1,5 @@
 #include "BassFixtures.h"
 
-#include "support/TempDir.h"
-
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -140,11 +138,14 @@ void writeOnce(const QString &path, QByteArray (*make)())
 
 QString bassFixtureDir()
 {
+    // The folders ctest passes; this file is shared by test executables with
+    // different mains, so it does not lean on theirs.
     static const QString dir = [] {
-        const QString folder = binaryDir() + QStringLiteral("/fixtures/bass");
+        const QString sourceDir = qEnvironmentVariable("VANTREL_SOURCE_DIR");
+        const QString folder = qEnvironmentVariable("VANTREL_BINARY_DIR") + QStringLiteral("/fixtures/bass");
         QDir().mkpath(folder);
         QProcess script;
-        script.start(QStringLiteral("bash"), {sourceDir() + QStringLiteral("/tests/bass/make_fixtures.sh"), folder});
+        script.start(QStringLiteral("bash"), {sourceDir + QStringLiteral("/tests/bass/make_fixtures.sh"), folder});
         script.waitForFinished(300000);
         writeOnce(folder + QStringLiteral("/tone.dsf"), &dsfFile);
         writeOnce(folder + QStringLiteral("/tone.dff"), &dffFile);

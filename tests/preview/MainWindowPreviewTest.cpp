@@ -1,0 +1,132 @@
+// The main window's preview handlers: the volume label and track, the
+// preview switch, the space bar, and the output's life with the window.
+
+#include "tests/app/MainWindowTestSupport.h"
+
+#include "app/Globals.h"
+#include "app/VantrelApplication.h"
+#include "tests/bass/BassFixtures.h"
+
+#include "support/TempDir.h"
+
+#include "bass.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QSlider>
+
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class MainWindowPreview : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        // No modal hint window in the way of these tests.
+        ShowTreeViewHint = false;
+        bassFixtureDir();
+        m_capture = m_temp.filePath(QStringLiteral("capture.raw"));
+        qputenv("SDL_DISKAUDIOFILE", m_capture.toLocal8Bit());
+    }
+
+    TempDir m_temp;
+    QString m_capture;
+};
+
+bool isGone(std::uint32_t stream)
+{
+    BASS_ChannelIsActive(stream);
+    return BASS_ErrorGetCode() == BASS_ERROR_HANDLE;
+}
+
+TEST_F(MainWindowPreview, LabelShowsThePositionWithAPercentSign)
+{
+    TFormMain &form = createWindow();
+    EXPECT_EQ(form.LabelVolumeValue->text(), QStringLiteral("100%"));
+    for (const int position : {0, 7, 55, 100}) {
+        form.TrackBarVolume->setValue(position);
+        EXPECT_EQ(form.LabelVolumeValue->text(), QString::number(position) + QLatin1Char('%'));
+    }
+}
+
+TEST_F(MainWindowPreview, StoredVolumeShowsInTheLabelFromTheStart)
+{
+    writeSetting(QStringLiteral("Settings"), QStringLiteral("Preview volume"), QStringLiteral("40"));
+    TFormMain &form = createWindow();
+    EXPECT_EQ(form.TrackBarVolume->value(), 40);
+    EXPECT_EQ(form.LabelVolumeValue->text(), QStringLiteral("40%"));
+}
+
+TEST_F(MainWindowPreview, PlaySpaceAndSwitchOff)
+{
+    TFormMain &form = createWindow();
+    form.InitializeBASS();
+    // Space before any preview does nothing.
+    form.ActionSpaceBar->trigger();
+    EXPECT_EQ(form.PreviewStream, 0u);
+
+    form.CheckBoxPreview->setChecked(true);
+    EXPECT_EQ(form.PreviewStream, 0u) << "ticking the box plays nothing by itself";
+    form.PlayPreviewFile(bassFixture(QStringLiteral("long440.wav")));
+    const std::uint32_t first = form.PreviewStream;
+    ASSERT_NE(first, 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_PLAYING));
+
+    form.ActionSpaceBar->trigger();
+    EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_PAUSED));
+    form.ActionSpaceBar->trigger();
+    EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_PLAYING));
+
+    // Paused, then another file: the paused one is freed, the new one plays.
+    form.ActionSpaceBar->trigger();
+    form.PlayPreviewFile(bassFixture(QStringLiteral("long440.wav")));
+    EXPECT_TRUE(isGone(first));
+    const std::uint32_t second = form.PreviewStream;
+    EXPECT_EQ(BASS_ChannelIsActive(second), DWORD(BASS_ACTIVE_PLAYING));
+
+    form.CheckBoxPreview->setChecked(false);
+    EXPECT_TRUE(isGone(second));
+    // A file that cannot be played leaves the handle 0.
+    form.PlayPreviewFile(m_temp.write(QStringLiteral("broken.flac"), "no audio here"));
+    EXPECT_EQ(form.PreviewStream, 0u);
+}
+
+TEST_F(MainWindowPreview, SliderChangesTheVolumeOfThePlayingPreviewAtOnce)
+{
+    TFormMain &form = createWindow();
+    form.InitializeBASS();
+    form.PlayPreviewFile(bassFixture(QStringLiteral("level440.wav")));
+    ASSERT_NE(form.PreviewStream, 0u);
+    std::this_thread::sleep_for(500ms);
+    form.TrackBarVolume->setValue(50);
+    const std::uint32_t stream = form.PreviewStream;
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (!isGone(stream) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(isGone(stream));
+
+    // Destroying the window releases the output, which writes out the capture.
+    static_cast<VantrelApplication *>(qApp)->setActionManager(nullptr);
+    FormMain = nullptr;
+    m_form.reset();
+    std::vector<double> levels;
+    for (const Slice &slice : slices(readCapture(m_capture).left)) {
+        if (!slice.silent())
+            levels.push_back(slice.rms);
+    }
+    ASSERT_GT(levels.size(), 100u);
+    EXPECT_NEAR(levels[5], 0.3536, 0.01);
+    EXPECT_NEAR(levels[levels.size() - 5] / levels[5], 0.5, 0.02);
+    // The output is free again: it can be opened anew.
+    EXPECT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
+    BASS_Free();
+}
+
+} // namespace
