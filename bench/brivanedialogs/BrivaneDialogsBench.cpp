@@ -249,6 +249,47 @@ void browserListing(benchmark::State &state)
     state.counters["rows"] = rows;
 }
 
+// A file appears in a folder already shown: time until the list has it (the
+// watcher's report, the pause that gathers bursts, a new listing and the
+// merge), and the stall that costs the GUI.
+void browserLiveRefresh(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const QString folder = makeFolder(count);
+    Browser &browser = Browser::instance();
+    if (!browser.ok()) {
+        state.SkipWithError("libBrivaneDialogs.so not loaded");
+        return;
+    }
+    int rows = audioCount(count);
+    browser.leave();
+    browser.enter(folder);
+    QElapsedTimer opening;
+    opening.start();
+    Pump().run([&] { return browser.complete(rows); }, [] { return false; }, opening);
+    double stall = 0;
+    int added = 0;
+    for (auto _ : state) {
+        const QString name = folder + QStringLiteral("/zz new take %1.mp3").arg(added++);
+        QElapsedTimer clock;
+        clock.start();
+        QFile(name).open(QIODevice::WriteOnly);
+        ++rows;
+        Pump pump;
+        const bool done = pump.run([&] { return browser.complete(rows); }, [] { return false; }, clock);
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        if (!done) {
+            state.SkipWithError("the new file did not appear");
+            break;
+        }
+        stall = std::max(stall, pump.maxStallMs);
+    }
+    for (int i = 0; i < added; ++i)
+        QFile::remove(folder + QStringLiteral("/zz new take %1.mp3").arg(i));
+    browser.leave();
+    state.counters["max_stall_ms"] = stall;
+}
+
 void qFileSystemModelListing(benchmark::State &state)
 {
     const int count = int(state.range(0));
@@ -344,6 +385,7 @@ void waveformThumbnails(benchmark::State &state)
 BENCHMARK(browserListing)->Name("BM_Browser_List")->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(qFileSystemModelListing)->Name("BM_QFileSystemModel_List")->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(browserListing)->Name("BM_Browser_List")->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(browserLiveRefresh)->Name("BM_Browser_LiveRefresh")->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(waveformThumbnails)->Name("BM_Thumbnails_3min_mp3")->Arg(20)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char **argv)

@@ -283,6 +283,7 @@ void BrowserWidget::startListing(bool snapshot)
     request.showHidden = m_config.showHidden;
     request.foldersOnly = m_config.foldersOnly;
     request.order = m_model->order();
+    request.snapshot = snapshot;
     m_lister->start(request);
     updateStatus();
 }
@@ -295,8 +296,11 @@ void BrowserWidget::receive(ListBatch &&batch)
     if (m_snapshotMode) {
         m_snapshot.insert(m_snapshot.end(), std::make_move_iterator(batch.entries.begin()),
                           std::make_move_iterator(batch.entries.end()));
-        if (batch.final && batch.error == 0)
-            m_model->applySnapshot(std::move(m_snapshot));
+        if (batch.final && batch.error == 0) {
+            m_model->applySnapshot(m_snapshot, batch.sorted ? &batch.sortedBy : nullptr);
+            m_lister->dispose(std::move(m_snapshot));
+            m_snapshot.clear();
+        }
     } else {
         m_model->addEntries(std::move(batch.entries), batch.sorted ? &batch.sortedBy : nullptr);
     }

@@ -1,9 +1,10 @@
 #include "FileListModel.h"
 
+#include "FolderDiff.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QHash>
 #include <QLocale>
 #include <QMimeData>
 #include <QStyle>
@@ -134,65 +135,56 @@ void FileListModel::addEntries(std::vector<FolderEntry> &&entries, const EntryOr
         mergeSorted(std::move(entries), sortedBy && *sortedBy == m_order);
 }
 
-void FileListModel::applySnapshot(std::vector<FolderEntry> &&entries)
+void FileListModel::applySnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy)
 {
-    QHash<QString, std::size_t> fresh;
-    fresh.reserve(qsizetype(entries.size()));
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        fresh.insert(entries[i].name, i);
+    const FolderDiff diff = diffFolder(m_rows, entries, m_order, sortedBy && *sortedBy == m_order);
 
-    // Gone (or turned from file to folder or back): remove, last run first so
-    // the rows before stay where they are.
-    std::vector<bool> kept(entries.size(), false);
-    int row = int(m_rows.size()) - 1;
-    while (row >= 0) {
-        const auto it = fresh.constFind(m_rows[std::size_t(row)].name);
-        if (it != fresh.constEnd() && entries[*it].isDir == m_rows[std::size_t(row)].isDir) {
-            kept[*it] = true;
-            --row;
-            continue;
-        }
-        int first = row;
-        while (first > 0) {
-            const auto prev = fresh.constFind(m_rows[std::size_t(first - 1)].name);
-            if (prev != fresh.constEnd() && entries[*prev].isDir == m_rows[std::size_t(first - 1)].isDir)
-                break;
-            --first;
-        }
-        beginRemoveRows({}, first, row);
-        m_rows.erase(m_rows.begin() + first, m_rows.begin() + row + 1);
-        recount();
-        endRemoveRows();
-        row = first - 1;
-    }
-
-    // Changed size or date: update in place, then restore the order if the
-    // sort column was one of them.
+    // Size or date changed: in place, while the rows still have their old numbers.
     int firstChanged = -1;
     int lastChanged = -1;
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        FolderEntry &current = m_rows[i];
-        const FolderEntry &now = entries[fresh.value(current.name)];
-        if (current.size != now.size || current.modified != now.modified) {
-            current.size = now.size;
-            current.modified = now.modified;
-            if (firstChanged < 0)
-                firstChanged = int(i);
-            lastChanged = int(i);
-        }
+    for (const auto &[row, fresh] : diff.changed) {
+        m_rows[std::size_t(row)].size = entries[fresh].size;
+        m_rows[std::size_t(row)].modified = entries[fresh].modified;
+        firstChanged = firstChanged < 0 ? row : std::min(firstChanged, row);
+        lastChanged = std::max(lastChanged, row);
     }
-    if (firstChanged >= 0) {
+    if (firstChanged >= 0)
         Q_EMIT dataChanged(index(firstChanged, 0), index(lastChanged, ColumnCount - 1));
-        if (!std::is_sorted(m_rows.begin(), m_rows.end(), m_order))
-            reorder([this] { std::stable_sort(m_rows.begin(), m_rows.end(), m_order); });
+
+    // Gone (or turned from file to folder or back): each run of rows at once,
+    // last run first so the rows before keep their numbers.
+    for (auto end = diff.removed.rbegin(); end != diff.removed.rend();) {
+        auto first = end;
+        while (std::next(first) != diff.removed.rend() && *std::next(first) == *first - 1)
+            ++first;
+        beginRemoveRows({}, *first, *end);
+        m_rows.erase(m_rows.begin() + *first, m_rows.begin() + *end + 1);
+        recount();
+        endRemoveRows();
+        end = std::next(first);
     }
 
+    if (firstChanged >= 0 && !std::is_sorted(m_rows.begin(), m_rows.end(), m_order))
+        reorder([this] { std::stable_sort(m_rows.begin(), m_rows.end(), m_order); });
+
     std::vector<FolderEntry> added;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (!kept[i])
-            added.push_back(std::move(entries[i]));
+    added.reserve(diff.added.size());
+    for (std::size_t j : diff.added)
+        added.push_back(std::move(entries[j]));
+    if (added.size() > kFewRows) {
+        addEntries(std::move(added));
+        return;
     }
-    addEntries(std::move(added));
+    // A few new files: each goes in at its place, so the rest of the list
+    // (selection, focus, scroll position) is left alone.
+    for (FolderEntry &entry : added) {
+        const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), entry, m_order);
+        const int row = int(at - m_rows.begin());
+        beginInsertRows({}, row, row);
+        m_rows.insert(at, std::move(entry));
+        recount();
+        endInsertRows();
+    }
 }
 
 int FileListModel::rowCount(const QModelIndex &parent) const

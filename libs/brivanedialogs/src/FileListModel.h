@@ -30,7 +30,9 @@ public:
     EntryOrder order() const { return m_order; }
     // Brings the list to a complete new listing of the same folder, keeping
     // the rows that stayed (and with them selection and focus).
-    void applySnapshot(std::vector<FolderEntry> &&entries);
+    // Rows taken over are moved out of entries; the rest is left for the
+    // caller to dispose of.
+    void applySnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy = nullptr);
 
     const FolderEntry &entry(int row) const { return m_rows[std::size_t(row)]; }
     QString fullPath(int row) const;
@@ -53,6 +55,9 @@ public:
     static QString typeName(const FolderEntry &entry);
 
 private:
+    // Up to this many new rows are inserted one by one; more are merged.
+    static constexpr std::size_t kFewRows = 64;
+
     // Runs a change of row order, moving persistent indexes (selection and
     // focus) with their rows.
     template<typename Mutate>

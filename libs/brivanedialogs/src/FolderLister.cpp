@@ -84,6 +84,12 @@ void FolderLister::start(const ListRequest &request)
     QMetaObject::invokeMethod(m_worker, [this, request] { run(request); }, Qt::QueuedConnection);
 }
 
+void FolderLister::dispose(std::vector<FolderEntry> &&entries)
+{
+    auto doomed = std::make_shared<std::vector<FolderEntry>>(std::move(entries));
+    QMetaObject::invokeMethod(m_worker, [doomed]() mutable { doomed.reset(); }, Qt::QueuedConnection);
+}
+
 void FolderLister::cancel()
 {
     m_current = 0;
@@ -191,7 +197,7 @@ void FolderLister::run(const ListRequest &request)
         row.sortKey = collator.sortKey(name);
         batch.entries.push_back(std::move(row));
 
-        const bool progressive = delivered < kProgressiveEntries;
+        const bool progressive = !request.snapshot && delivered < kProgressiveEntries;
         const bool due = progressive
                          && (firstSent ? sinceBatch.elapsed() >= kBatchIntervalMs
                                        : int(batch.entries.size()) >= kFirstBatchEntries
@@ -212,7 +218,7 @@ void FolderLister::run(const ListRequest &request)
     }
     if (m_current != request.id)
         return;
-    if (int(batch.entries.size()) > kFirstBatchEntries) {
+    if (request.snapshot || int(batch.entries.size()) > kFirstBatchEntries) {
         std::sort(batch.entries.begin(), batch.entries.end(), request.order);
         batch.sorted = true;
         batch.sortedBy = request.order;

@@ -24,6 +24,9 @@ struct ListRequest
     bool showHidden = false;
     bool foldersOnly = false;
     EntryOrder order; // the list's order, for the presorted final batch
+    // A new listing of the folder shown: all of it in one sorted batch, to
+    // be compared with the rows shown.
+    bool snapshot = false;
 };
 
 // A part of a folder's listing. The first entries arrive unsorted in small
@@ -58,6 +61,9 @@ public:
     ~FolderLister();
 
     void start(const ListRequest &request);
+    // Frees entries on the listing thread: freeing a large listing costs
+    // the GUI thread milliseconds for nothing.
+    void dispose(std::vector<FolderEntry> &&entries);
     void cancel();
 
     // The first batch goes out early so the list shows rows at once; later
