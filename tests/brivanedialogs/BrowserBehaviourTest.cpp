@@ -272,3 +272,25 @@ TEST_F(BrowserBehaviourTest, LibrarySettingsApplyToTheNextBrowser)
     platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files"));
     platform::KeyStore().deleteValue(key, QStringLiteral("Default view"));
 }
+
+TEST_F(BrowserBehaviourTest, FileThatGrowsMovesInASizeSortedListAndStaysSelected)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *view = qobject_cast<QTreeView *>(detailsView(window));
+    view->header()->setSortIndicator(1, Qt::AscendingOrder);
+    ASSERT_EQ(rowNames(window).mid(2), (QStringList{u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs}));
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Up); // middle.flac
+    ASSERT_EQ(view->currentIndex().data().toString(), u"middle.flac"_qs);
+
+    dir.write(QStringLiteral("small.wav"), QByteArray(9000, 'x')); // now the biggest
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return rowNames(window).mid(2) == QStringList{u"middle.flac"_qs, u"big.mp3"_qs, u"small.wav"_qs}; },
+        5000))
+        << rowNames(window).join(u',').toStdString();
+    EXPECT_EQ(view->currentIndex().data().toString(), u"middle.flac"_qs);
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().data().toString(), u"middle.flac"_qs);
+}

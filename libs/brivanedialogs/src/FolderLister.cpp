@@ -1,9 +1,10 @@
 #include "FolderLister.h"
 
+#include "DirectoryWatch.h"
+
 #include <QCollator>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileSystemWatcher>
 #include <QLocale>
 
 #include <algorithm>
@@ -43,32 +44,19 @@ FolderLister::FolderLister(QObject *receiver, Deliver deliver, Changed changed)
     : m_receiver(receiver)
     , m_deliver(std::move(deliver))
     , m_worker(new QObject)
-    , m_watcher(new QFileSystemWatcher)
+    , m_watch(nullptr)
 {
     m_thread.setObjectName(QStringLiteral("BrivaneDialogs folder lister"));
     m_worker->moveToThread(&m_thread);
-    m_watcher->moveToThread(&m_thread);
-    QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    QObject::connect(&m_thread, &QThread::finished, m_watcher, &QObject::deleteLater);
     QPointer<QObject> target = receiver;
-    QObject::connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_watcher,
-                     [target, changed](const QString &folder) {
-                         if (target)
-                             QMetaObject::invokeMethod(target, [changed, folder] { changed(folder); },
-                                                       Qt::QueuedConnection);
-                     });
+    m_watch = new DirectoryWatch([target, changed](const QString &folder) {
+        if (target)
+            QMetaObject::invokeMethod(target, [changed, folder] { changed(folder); }, Qt::QueuedConnection);
+    });
+    m_watch->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    QObject::connect(&m_thread, &QThread::finished, m_watch, &QObject::deleteLater);
     m_thread.start();
-}
-
-void FolderLister::watchOnly(const QString &folder)
-{
-    const QStringList watched = m_watcher->directories();
-    if (!watched.contains(folder))
-        m_watcher->addPath(folder);
-    for (const QString &old : watched) {
-        if (old != folder)
-            m_watcher->removePath(old);
-    }
 }
 
 FolderLister::~FolderLister()
@@ -76,6 +64,11 @@ FolderLister::~FolderLister()
     cancel();
     m_thread.quit();
     m_thread.wait();
+}
+
+void FolderLister::watchOnly(const QString &folder)
+{
+    m_watch->watch(folder);
 }
 
 void FolderLister::start(const ListRequest &request)

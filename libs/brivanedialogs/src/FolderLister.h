@@ -8,7 +8,9 @@
 #include <QString>
 #include <QThread>
 
-class QFileSystemWatcher;
+namespace bd {
+class DirectoryWatch;
+}
 
 #include <atomic>
 #include <functional>
@@ -84,7 +86,7 @@ private:
     Deliver m_deliver;
     QThread m_thread;
     QObject *m_worker;                // lives on m_thread
-    QFileSystemWatcher *m_watcher;    // lives on m_thread
+    DirectoryWatch *m_watch;          // lives on m_thread
     std::atomic<quint64> m_current{0};
 };
 
