@@ -13,6 +13,7 @@ extern "C" {
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -158,6 +159,44 @@ void BM_CpuWhilePlayingMp3(benchmark::State &state)
     }
 }
 
+long residentKilobytes()
+{
+    FILE *status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    long kilobytes = 0;
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "VmRSS: %ld", &kilobytes) == 1)
+            break;
+    }
+    std::fclose(status);
+    return kilobytes;
+}
+
+// 1,000 focus changes over five formats: resident memory must stay flat.
+void BM_ThousandFocusChanges(benchmark::State &state)
+{
+    const std::string files[] = {kFixtures + "/tone.mp3", kFixtures + "/tone.flac", kFixtures + "/tone-vorbis.oga",
+                                 kFixtures + "/tone.m4a", kFixtures + "/tone.wav"};
+    HSTREAM stream = 0;
+    auto cycle = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            BASS_StreamFree(stream);
+            stream = BASS_StreamCreateFile(FALSE, files[i % 5].c_str(), 0, 0, BASS_STREAM_AUTOFREE);
+            BASS_ChannelPlay(stream, TRUE);
+        }
+    };
+    cycle(100); // warm: allocator pools, decoder tables
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const long before = residentKilobytes();
+    for (auto _ : state)
+        cycle(1000);
+    BASS_StreamFree(stream);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the reaper frees the last ones
+    state.counters["rss_growth_kb"] = double(residentKilobytes() - before);
+}
+
 void formatArgs(benchmark::internal::Benchmark *bench)
 {
     for (int i = 0; i < int(std::size(kFormats)); ++i)
@@ -173,6 +212,7 @@ BENCHMARK(BM_StreamStart)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_PlayPreviewFile)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_CpuWhilePlayingMp3)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThousandFocusChanges)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

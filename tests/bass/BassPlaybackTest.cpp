@@ -103,7 +103,9 @@ TEST_F(BassPlayback, NextStreamStopsThePreviousAtOnceAndStartsAtItsBeginning)
     EXPECT_EQ(sounding[2].pitch, 2);
     EXPECT_NEAR(double(sounding[1].slices), 30, 3) << "the marked first 0.3 s of the second file";
     EXPECT_NEAR(double(sounding[2].slices), 40, 3);
-    // Between the last slice of 440 Hz and the first of 880 Hz, at most one device period (23 ms) of silence.
+    // Between the last slice of 440 Hz and the first of 880 Hz only the time
+    // to open the second file and the next device period (23 ms); a loaded
+    // machine may stretch that, so allow 80 ms.
     size_t last440 = 0, first880 = 0;
     for (size_t i = 0; i < sliced.size(); ++i) {
         const int pitch = sliced[i].silent() ? -1 : nearestPitch(sliced[i].frequency, {440, 880});
@@ -113,7 +115,7 @@ TEST_F(BassPlayback, NextStreamStopsThePreviousAtOnceAndStartsAtItsBeginning)
             first880 = i;
     }
     ASSERT_GT(first880, last440);
-    EXPECT_LE(first880 - last440, 4u);
+    EXPECT_LE(first880 - last440, 8u);
 }
 
 TEST_F(BassPlayback, VolumeScalesTheAmplitudeAtOnce)
