@@ -7,6 +7,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -293,4 +295,46 @@ TEST_F(BrowserBehaviourTest, FileThatGrowsMovesInASizeSortedListAndStaysSelected
     const QModelIndexList selected = view->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
     EXPECT_EQ(selected.first().data().toString(), u"middle.flac"_qs);
+}
+
+TEST_F(BrowserBehaviourTest, SortColumnAndWidthsAreRememberedPerDialog)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *view = qobject_cast<QTreeView *>(detailsView(window));
+    view->header()->setSortIndicator(1, Qt::DescendingOrder);
+    view->header()->resizeSection(0, 321);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    DialogHost::events().clear();
+    window = open(dir.path(), 5);
+    view = qobject_cast<QTreeView *>(detailsView(window));
+    EXPECT_EQ(view->header()->sortIndicatorSection(), 1);
+    EXPECT_EQ(view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(view->header()->sectionSize(0), 321);
+    EXPECT_EQ(rowNames(window).mid(2), (QStringList{u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs}));
+}
+
+TEST_F(BrowserBehaviourTest, ListMenuCopiesNamesAndShowsHiddenFiles)
+{
+    dir.write(QStringLiteral(".secret.mp3"), "x");
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Up, Qt::ShiftModifier);
+    view->customContextMenuRequested(view->visualRect(view->currentIndex()).center());
+    auto *menu = window->findChild<QMenu *>(QStringLiteral("FileListMenu"));
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        texts.append(action->text());
+    EXPECT_EQ(texts, (QStringList{u"Copy full name"_qs, QString(), u"Refresh"_qs, u"Show hidden files"_qs}));
+    menu->actions().at(0)->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              dir.filePath(u"middle.flac"_qs) + u'\n' + dir.filePath(u"small.wav"_qs));
+    menu->actions().at(3)->trigger();
+    menu->close();
+    EXPECT_TRUE(waitForRows(window, 6));
+    EXPECT_TRUE(rowNames(window).contains(u".secret.mp3"_qs));
 }

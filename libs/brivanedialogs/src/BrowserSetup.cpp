@@ -34,6 +34,7 @@ BrowserConfig browserConfig(const DialogRequest &request, const RememberedState 
     config.view = remembered.view.value_or(library.defaultView);
     config.panel = remembered.panel.value_or(PanelMode::Locations);
     config.recentFolders = DialogSettings::readRecentFolders();
+    config.columns = remembered.columns;
     return config;
 }
 

@@ -7,15 +7,20 @@
 #include "WaveformThumbnails.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTreeView>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -118,6 +123,8 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_status->setObjectName(QStringLiteral("StatusLabel"));
     m_status->setAccessibleName(tr("Status"));
 
+    if (!config.columns.isEmpty())
+        m_views->detailsView()->header()->restoreState(config.columns);
     m_views->setViewMode(config.view);
     m_nav->setViewMode(config.view);
     m_nav->setFilterIndex(config.filterIndex);
@@ -136,6 +143,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     connect(m_panel, &LocationsPanel::folderRequested, this,
             [this](const QString &folder) { openFolder(folder); });
     connect(m_views, &FileViews::activated, this, &BrowserWidget::activate);
+    connect(m_views, &FileViews::contextMenuRequested, this, &BrowserWidget::showContextMenu);
     connect(m_views->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { currentChanged(current); });
     connect(m_views->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -358,6 +366,32 @@ void BrowserWidget::keepVisibleThumbnails()
     m_thumbnails->retainOnly(visible);
 }
 
+void BrowserWidget::showContextMenu(const QPoint &globalPos, const QModelIndex &index)
+{
+    // Not exec(): the host may close the browser while a nested loop runs.
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("FileListMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (index.isValid() && m_model->entry(index.row()).isDir) {
+        const QString folder = m_model->fullPath(index.row());
+        menu->addAction(tr("Open"), this, [this, folder] { openFolder(folder); });
+    }
+    const QStringList selected = selectedPaths();
+    QAction *copy = menu->addAction(tr("Copy full name"), this, [selected] {
+        QGuiApplication::clipboard()->setText(selected.join(u'\n'));
+    });
+    copy->setEnabled(!selected.isEmpty());
+    menu->addSeparator();
+    menu->addAction(tr("Refresh"), this, &BrowserWidget::refresh);
+    QAction *hidden = menu->addAction(tr("Show hidden files"), this, [this](bool on) {
+        m_config.showHidden = on;
+        openFolder(m_folder, Navigation::Replace);
+    });
+    hidden->setCheckable(true);
+    hidden->setChecked(m_config.showHidden);
+    menu->popup(globalPos);
+}
+
 void BrowserWidget::folderVanished()
 {
     const QString gone = m_folder;
@@ -494,6 +528,17 @@ void BrowserWidget::rememberRecent(const QString &folder)
     while (m_recent.size() > DialogSettings::kMaxRecentFolders)
         m_recent.removeLast();
     m_panel->setRecentFolders(m_recent);
+}
+
+RememberedState BrowserWidget::rememberedState() const
+{
+    RememberedState state;
+    state.folder = m_folder;
+    state.filterIndex = filterIndex();
+    state.view = viewMode();
+    state.panel = panelMode();
+    state.columns = m_views->detailsView()->header()->saveState();
+    return state;
 }
 
 QString BrowserWidget::statusText() const

@@ -39,6 +39,7 @@ struct BrowserConfig
     ViewMode view = ViewMode::Details;
     PanelMode panel = PanelMode::Locations;
     QStringList recentFolders;
+    QByteArray columns; // saved details header
 };
 
 // The file browser shared by the embedded browser and the modal dialogs:
@@ -69,6 +70,8 @@ public:
     PanelMode panelMode() const;
     void setPanelMode(PanelMode mode);
     QStringList recentFolders() const { return m_recent; }
+    // What the dialog remembers for next time.
+    RememberedState rememberedState() const;
     bool isLoading() const { return m_loading; }
     QString statusText() const;
 
@@ -107,6 +110,7 @@ private:
     void rememberRecent(const QString &folder);
     void focusName(const QString &name);
     void keepVisibleThumbnails();
+    void showContextMenu(const QPoint &globalPos, const QModelIndex &index);
 
     BrowserConfig m_config;
     NavigationBar *m_nav;

@@ -18,6 +18,7 @@ const QString kFolder = QStringLiteral("Folder");
 const QString kFilterIndex = QStringLiteral("Filter index");
 const QString kView = QStringLiteral("View");
 const QString kPanel = QStringLiteral("Left panel");
+const QString kColumns = QStringLiteral("Columns");
 
 QString libraryKey()
 {
@@ -77,21 +78,25 @@ RememberedState DialogSettings::readState(const QString &guid)
         state.filterIndex = std::int32_t(*index); // 4294967295 reads back as -1
     state.view = readEnum<ViewMode>(store, key, kView, 3);
     state.panel = readEnum<PanelMode>(store, key, kPanel, 2);
+    state.columns = QByteArray::fromBase64(store.readString(key, kColumns).value_or(QString()).toLatin1());
     return state;
 }
 
-void DialogSettings::writeState(const QString &guid, const QString &folder, int filterIndex,
-                                ViewMode view, PanelMode panel)
+void DialogSettings::writeState(const QString &guid, const RememberedState &state)
 {
     const QString key = dialogKey(guid);
-    const bool folderExists = !folder.isEmpty() && QFileInfo(folder).isDir();
+    const bool folderExists = !state.folder.isEmpty() && QFileInfo(state.folder).isDir();
     editStore([&](platform::IniDocument &doc) {
         doc.addSection(key);
         if (folderExists)
-            doc.setValue(key, kFolder, withTrailingSlash(folder));
-        doc.setValue(key, kFilterIndex, QString::number(quint32(filterIndex)));
-        doc.setValue(key, kView, QString::number(int(view)));
-        doc.setValue(key, kPanel, QString::number(int(panel)));
+            doc.setValue(key, kFolder, withTrailingSlash(state.folder));
+        doc.setValue(key, kFilterIndex, QString::number(quint32(state.filterIndex.value_or(-1))));
+        if (state.view)
+            doc.setValue(key, kView, QString::number(int(*state.view)));
+        if (state.panel)
+            doc.setValue(key, kPanel, QString::number(int(*state.panel)));
+        if (!state.columns.isEmpty())
+            doc.setValue(key, kColumns, QString::fromLatin1(state.columns.toBase64()));
     });
 }
 

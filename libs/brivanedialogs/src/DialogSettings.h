@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,7 @@ struct RememberedState
     std::optional<int> filterIndex;   // counted from 0, -1 for none
     std::optional<ViewMode> view;
     std::optional<PanelMode> panel;
+    QByteArray columns;               // the details header: widths and sort column
 };
 
 // The library's own settings, shared by every dialog.
@@ -35,8 +37,7 @@ public:
 
     static RememberedState readState(const QString &guid);
     // "Folder" is written only for an existing folder.
-    static void writeState(const QString &guid, const QString &folder, int filterIndex,
-                           ViewMode view, PanelMode panel);
+    static void writeState(const QString &guid, const RememberedState &state);
 
     static LibrarySettings readLibrarySettings();
     static void writeLibrarySettings(const LibrarySettings &settings);

@@ -94,7 +94,13 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_details),
                                     static_cast<QAbstractItemView *>(m_list),
                                     static_cast<QAbstractItemView *>(m_thumbnails)})
+    {
         connect(view, &QAbstractItemView::activated, this, &FileViews::activated);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &pos) {
+            Q_EMIT contextMenuRequested(view->viewport()->mapToGlobal(pos), view->indexAt(pos));
+        });
+    }
 
     m_message->setObjectName(QStringLiteral("FileListMessage"));
     m_message->setAccessibleName(tr("Folder message"));

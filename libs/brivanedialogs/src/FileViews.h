@@ -48,6 +48,7 @@ public:
 Q_SIGNALS:
     void activated(const QModelIndex &index);
     void viewModeChanged(ViewMode mode);
+    void contextMenuRequested(const QPoint &globalPos, const QModelIndex &index);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

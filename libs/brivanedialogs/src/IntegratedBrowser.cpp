@@ -93,8 +93,7 @@ void IntegratedBrowser::storeState()
     if (m_stored || !m_browser)
         return;
     m_stored = true;
-    DialogSettings::writeState(m_request.guid, m_browser->currentFolder(), m_browser->filterIndex(),
-                               m_browser->viewMode(), m_browser->panelMode());
+    DialogSettings::writeState(m_request.guid, m_browser->rememberedState());
     DialogSettings::writeRecentFolders(m_browser->recentFolders());
 }
 

@@ -58,8 +58,7 @@ int ModalDialog::run(const DialogRequest &request, TOpenDialogResults *results)
     if (confirmed) {
         dialog->m_sink.selection(dialog, dialog->m_chosen, filterIndex);
         if (dialog) {
-            DialogSettings::writeState(request.guid, dialog->m_browser->currentFolder(), filterIndex,
-                                       dialog->m_browser->viewMode(), dialog->m_browser->panelMode());
+            DialogSettings::writeState(request.guid, dialog->m_browser->rememberedState());
             DialogSettings::writeRecentFolders(dialog->m_browser->recentFolders());
         }
     }
