@@ -104,11 +104,14 @@ int Engine::init(int device, DWORD freq)
     if (device == kNoSoundDevice) {
         m_output = std::make_unique<NullOutput>(rate, mixer);
     } else {
+        // Held from before the listing, so SDL's audio is started once, not twice.
+        const bool sdlAudio = acquireSdlAudio();
         refreshDevices();
-        if (device >= int(m_devices.size()))
+        if (device >= int(m_devices.size()) || !sdlAudio) {
+            if (sdlAudio)
+                releaseSdlAudio();
             return BASS_ERROR_DEVICE;
-        if (!acquireSdlAudio())
-            return BASS_ERROR_DRIVER;
+        }
         const char *name = device >= kFirstListedDevice ? m_devices[size_t(device)].name : nullptr;
         m_output = SdlOutput::open(*SdlLibrary::get(), name, rate, mixer);
         if (!m_output) {
