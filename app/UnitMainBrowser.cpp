@@ -219,7 +219,8 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
         const auto *item = reinterpret_cast<const TBDFocusedItem *>(wParam);
         FocusedFileName = item && item->FileName ? QString::fromUtf16(item->FileName) : QString();
         DisplayFileDetails(FocusedFileName);
-        // preview: if (CheckBoxPreview->isChecked()) PlayPreviewFile(FocusedFileName);
+        if (CheckBoxPreview->isChecked())
+            PlayPreviewFile(FocusedFileName);
         break;
     }
     case bdEventSelection: {

@@ -6,6 +6,7 @@
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
+#include "details/MediaInfoLibraryFunctions.h"
 
 #include "support/TempDir.h"
 
@@ -18,7 +19,11 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QCheckBox>
 #include <QTest>
+#include <QTreeWidget>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -286,6 +291,68 @@ TEST_F(BrowserEventsTest, CloseRequestClosesTheMainWindow)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     form->HandleBrivaneDialogsEvent(bdEventCloseRequest, 0);
     EXPECT_FALSE(form->isVisible());
+}
+
+// Half a second of a 440 Hz tone as 16-bit mono PCM WAV.
+QByteArray toneWav()
+{
+    const int rate = 44100;
+    const int samples = rate / 2;
+    QByteArray data;
+    for (int i = 0; i < samples; ++i) {
+        const auto value = qint16(8000 * std::sin(2 * M_PI * 440 * i / rate));
+        data.append(char(value & 0xFF));
+        data.append(char((value >> 8) & 0xFF));
+    }
+    QByteArray wav;
+    const auto u32 = [&wav](quint32 v) {
+        for (int b = 0; b < 4; ++b)
+            wav.append(char((v >> (8 * b)) & 0xFF));
+    };
+    const auto u16 = [&wav](quint16 v) {
+        wav.append(char(v & 0xFF));
+        wav.append(char(v >> 8));
+    };
+    wav.append("RIFF");
+    u32(quint32(36 + data.size()));
+    wav.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    wav.append("data");
+    u32(quint32(data.size()));
+    return wav + data;
+}
+
+TEST_F(BrowserEventsTest, FocusShowsTheDetailsAndPlaysOnlyWithPreviewOn)
+{
+    InitializeMediaInfoLibraryFunctions();
+    start();
+    form->InitializeBASS();
+    const QString path = music + QStringLiteral("/tone.wav");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(toneWav());
+    }
+    const std::u16string name = path.toStdU16String();
+    TBDFocusedItem item{name.c_str(), nullptr};
+
+    form->CheckBoxPreview->setChecked(false);
+    form->HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
+    EXPECT_EQ(form->FocusedFileName, path);
+    EXPECT_GT(form->ListViewDetails->topLevelItemCount(), 0);
+    EXPECT_EQ(form->PreviewStream, 0u);
+
+    form->ListViewDetails->clear();
+    form->CheckBoxPreview->setChecked(true);
+    form->HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
+    EXPECT_GT(form->ListViewDetails->topLevelItemCount(), 0);
+    EXPECT_NE(form->PreviewStream, 0u);
 }
 
 TEST(BrowserWithoutLibraryTest, PanelExplainsWhatIsMissingAndTheRestWorks)
