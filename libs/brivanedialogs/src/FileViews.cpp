@@ -4,6 +4,8 @@
 #include "WaveformDelegate.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QSignalBlocker>
 #include <QLabel>
 #include <QListView>
 #include <QTreeView>
@@ -23,6 +25,31 @@ void setUpCommon(QAbstractItemView *view, bool multiSelect)
     view->setDefaultDropAction(Qt::CopyAction);
 }
 
+// Qt's views make the first row current when they get the keyboard focus
+// with none current. The host treats the focused file as the one the user
+// looks at (details, preview), so a row becomes current only by the user's
+// hand: the first arrow key still lands on the first row.
+template<typename View>
+class UserFocusView : public View
+{
+public:
+    using View::View;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QItemSelectionModel *selection = this->selectionModel();
+        const bool hadCurrent = this->currentIndex().isValid();
+        {
+            const QSignalBlocker quiet(selection);
+            View::focusInEvent(event);
+            if (!hadCurrent && this->currentIndex().isValid())
+                selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        }
+        this->viewport()->update();
+    }
+};
+
 // List and thumbnail views place items one by one; in batches the GUI stays
 // responsive while a very large folder is laid out.
 constexpr int kLayoutBatch = 2000;
@@ -33,9 +60,9 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
                      QWidget *parent)
     : QStackedWidget(parent)
     , m_model(model)
-    , m_details(new QTreeView(this))
-    , m_list(new QListView(this))
-    , m_thumbnails(new QListView(this))
+    , m_details(new UserFocusView<QTreeView>(this))
+    , m_list(new UserFocusView<QListView>(this))
+    , m_thumbnails(new UserFocusView<QListView>(this))
     , m_message(new QLabel(this))
     , m_thumbnailSize(thumbnailSize)
 {
