@@ -12,12 +12,18 @@ extern "C" {
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 #include <thread>
 
 namespace {
@@ -197,6 +203,78 @@ void BM_ThousandFocusChanges(benchmark::State &state)
     state.counters["rss_growth_kb"] = double(residentKilobytes() - before);
 }
 
+// From the start of the preview call to the device's first period that
+// carries the new file. SDL's disk driver writes each period into a pipe as
+// its callback returns; a reader notes when sound first arrives. The device
+// is kept open, so this is the wait for the next period (23 ms) plus our
+// start-up; a random pause between runs spreads the phase.
+void BM_FocusToAudible(benchmark::State &state)
+{
+    BASS_Free();
+    char folder[] = "/tmp/bass-bench-XXXXXX";
+    if (!mkdtemp(folder)) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const std::string pipe = std::string(folder) + "/device";
+    mkfifo(pipe.c_str(), 0600);
+    using clock = std::chrono::steady_clock;
+    std::atomic<bool> armed{false};
+    std::atomic<clock::rep> heard{0};
+    std::thread reader([&] {
+        const int fd = open(pipe.c_str(), O_RDONLY);
+        std::vector<float> buffer(8192);
+        for (;;) {
+            const ssize_t bytes = read(fd, buffer.data(), buffer.size() * sizeof(float));
+            if (bytes <= 0)
+                break;
+            if (!armed)
+                continue;
+            for (ssize_t i = 0; i < bytes / ssize_t(sizeof(float)); ++i) {
+                if (std::fabs(buffer[size_t(i)]) > 1e-4f) {
+                    heard = clock::now().time_since_epoch().count();
+                    armed = false;
+                    break;
+                }
+            }
+        }
+        close(fd);
+    });
+    setenv("SDL_DISKAUDIOFILE", pipe.c_str(), 1);
+    const bool opened = BASS_Init(1, 44100, 0, nullptr, nullptr);
+    const std::string path = kFixtures + "/" + kFormats[state.range(0)].file;
+    state.SetLabel(kFormats[state.range(0)].file);
+    std::mt19937 random(42);
+    HSTREAM stream = 0;
+    for (auto _ : state) {
+        if (!opened) {
+            state.SkipWithError("no SDL device");
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 23000));
+        heard = 0;
+        armed = true;
+        const auto start = clock::now();
+        BASS_StreamFree(stream);
+        stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_AUTOFREE);
+        BASS_ChannelPlay(stream, TRUE);
+        while (heard == 0 && clock::now() - start < std::chrono::seconds(1))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        BASS_StreamFree(stream);
+        stream = 0;
+        const auto at = clock::time_point(clock::duration(heard.load()));
+        state.SetIterationTime(std::chrono::duration<double>(at - start).count());
+        // Let the silence after the stream reach the pipe before the next run.
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    }
+    BASS_Free(); // closes the pipe's writing end: the reader ends
+    reader.join();
+    unlink(pipe.c_str());
+    rmdir(folder);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    BASS_Init(1, 44100, 0, nullptr, nullptr) || BASS_Init(0, 44100, 0, nullptr, nullptr);
+}
+
 void formatArgs(benchmark::internal::Benchmark *bench)
 {
     for (int i = 0; i < int(std::size(kFormats)); ++i)
@@ -213,6 +291,14 @@ BENCHMARK(BM_StreamStart)
 BENCHMARK(BM_PlayPreviewFile)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_CpuWhilePlayingMp3)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ThousandFocusChanges)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FocusToAudible)
+    ->Arg(0)
+    ->Arg(2)
+    ->Iterations(40)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 
