@@ -33,6 +33,7 @@
 #include <dlfcn.h>
 #include <random>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace {
@@ -41,6 +42,15 @@ const QStringList kAudioPatterns = {
     QStringLiteral("*.mp3"), QStringLiteral("*.flac"), QStringLiteral("*.wav"), QStringLiteral("*.m4a"),
     QStringLiteral("*.ogg"), QStringLiteral("*.oga"), QStringLiteral("*.aac"), QStringLiteral("*.wma"),
 };
+
+double residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
 
 QString fixtureRoot()
 {
@@ -247,6 +257,7 @@ void browserListing(benchmark::State &state)
     state.counters["first_rows_ms"] = firstTotal / double(state.iterations());
     state.counters["max_stall_ms"] = stall;
     state.counters["rows"] = rows;
+    state.counters["resident_mb"] = residentMegabytes(); // whole process, folder still shown
 }
 
 // A file appears in a folder already shown: time until the list has it (the
