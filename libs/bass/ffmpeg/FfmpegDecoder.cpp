@@ -14,6 +14,7 @@ extern "C" {
 #include <cstring>
 #include <mutex>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace bass {
 
@@ -82,6 +83,11 @@ int FfmpegDecoder::open(const std::string &path, const BassDecoderOptions &optio
 
     if (options.sampleRate <= 0 || options.channels <= 0)
         return BASS_ERROR_ILLPARAM;
+    // Only plain files: opening a named pipe or a device could wait forever
+    // on the caller's thread.
+    struct stat info{};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return BASS_ERROR_FILEOPEN;
     std::unique_ptr<FfmpegDecoder> decoder(new FfmpegDecoder(options));
     const char *demuxer = demuxerForExtension(path);
     int error = decoder->openInput(path, demuxer);
