@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Pixels of the item's picture area drawn in the waveform colour.
@@ -46,6 +48,8 @@ TEST(Thumbnails, AudioFilesAreDrawnAsTheirWaveforms)
     ASSERT_TRUE(QFile::copy(longMp3, dir.filePath(QStringLiteral("a long.mp3"))));
     ASSERT_TRUE(QFile::copy(shortFlac, dir.filePath(QStringLiteral("b short.flac"))));
     dir.write(QStringLiteral("c broken.mp3"), "this is not audio");
+    // A named pipe never delivers data: decoding it must not hang anything.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("d pipe.mp3"))).constData(), 0644), 0);
 
     QWidget parent;
     parent.resize(900, 600);
@@ -56,12 +60,12 @@ TEST(Thumbnails, AudioFilesAreDrawnAsTheirWaveforms)
     records.params.AdditionalParameters = records.additional.c_str();
     ASSERT_EQ(host.openDialog(&records.params, &records.results), 1);
     QWidget *window = browserWindow(DialogHost::eventsWithCode(bdEventWindowCreated).front().wParam);
-    ASSERT_TRUE(waitForRows(window, 3));
+    ASSERT_TRUE(waitForRows(window, 4));
 
     window->findChild<QAbstractButton *>(QStringLiteral("ThumbnailsViewButton"))->click();
     auto *view = window->findChild<QListView *>(QStringLiteral("FileListThumbnails"));
     ASSERT_TRUE(view->isVisible());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->property("readyThumbnails").toInt() == 3; }, 20000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->property("readyThumbnails").toInt() == 4; }, 20000))
         << view->property("readyThumbnails").toInt();
     EXPECT_EQ(view->visualRect(view->model()->index(0, 0)).size(), QSize(208, 60 + view->fontMetrics().height() + 12));
 
@@ -70,6 +74,7 @@ TEST(Thumbnails, AudioFilesAreDrawnAsTheirWaveforms)
     EXPECT_GT(waveformPixels(view, 0, shot), 1000) << "40 s mp3";
     EXPECT_GT(waveformPixels(view, 1, shot), 1000) << "3 s flac";
     EXPECT_EQ(waveformPixels(view, 2, shot), 0) << "undecodable file";
+    EXPECT_EQ(waveformPixels(view, 3, shot), 0) << "named pipe";
 
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

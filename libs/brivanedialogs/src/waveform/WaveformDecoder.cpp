@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -276,6 +277,11 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pea
     if (!path || !peaks || columns <= 0)
         return 0;
     std::fill(peaks, peaks + 2 * columns, 0.0f);
+    // Only regular files: opening a named pipe called "x.mp3" would wait for
+    // a writer forever.
+    struct stat info {};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode))
+        return 0;
     Decoder decoder;
     if (!decoder.open(path))
         return 0;
