@@ -287,7 +287,9 @@ TEST_F(IntegratedBrowserTest, BadPathIsSaidInlineAndNothingMoves)
     EXPECT_EQ(pathEdit->text(), dir.path());
     EXPECT_TRUE(error->isHidden());
 
-    pathEdit->setText(path(QStringLiteral("Sub")));
+    // Typed as a user types it (with folder completion offered on the way).
+    pathEdit->clear();
+    QTest::keyClicks(pathEdit, path(QStringLiteral("Sub")));
     QTest::keyClick(pathEdit, Qt::Key_Return);
     EXPECT_TRUE(error->isHidden());
     EXPECT_TRUE(waitForRows(window, 0));

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCompleter>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,7 +48,10 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     m_path->setAccessibleName(tr("Folder path"));
     m_path->setToolTip(tr("Type a folder and press Enter"));
     connect(m_path, &QLineEdit::returnPressed, this, [this] { Q_EMIT pathEntered(m_path->text()); });
-    connect(m_path, &QLineEdit::textEdited, this, [this] { setPathError({}); });
+    connect(m_path, &QLineEdit::textEdited, this, [this] {
+        setPathError({});
+        addCompleter();
+    });
 
     m_pathError->setObjectName(QStringLiteral("PathErrorLabel"));
     m_pathError->setAccessibleName(tr("Path error"));
@@ -123,6 +128,20 @@ QToolButton *NavigationBar::makeButton(const QString &objectName, const QString 
     button->setIconSize(m_scale.px(QSize(16, 16)));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
+}
+
+void NavigationBar::addCompleter()
+{
+    // Made at the first keystroke in the path bar, not with every browser.
+    if (m_path->completer())
+        return;
+    auto *folders = new QFileSystemModel(this);
+    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders->setRootPath(QString());
+    auto *completer = new QCompleter(folders, this);
+    completer->setObjectName(QStringLiteral("PathCompleter"));
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    m_path->setCompleter(completer);
 }
 
 void NavigationBar::setPath(const QString &path)

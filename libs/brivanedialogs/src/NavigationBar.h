@@ -46,6 +46,7 @@ Q_SIGNALS:
     void filterIndexChanged(int index);
 
 private:
+    void addCompleter();
     QToolButton *makeButton(const QString &objectName, const QString &text, const QIcon &icon,
                             const QString &toolTip);
 
