@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QSlider>
 
@@ -96,6 +97,51 @@ TEST_F(MainWindowPreview, PlaySpaceAndSwitchOff)
     // A file that cannot be played leaves the handle 0.
     form.PlayPreviewFile(m_temp.write(QStringLiteral("broken.flac"), "no audio here"));
     EXPECT_EQ(form.PreviewStream, 0u);
+}
+
+bool deviceIsOpen(DWORD device)
+{
+    BASS_DEVICEINFO info{};
+    return BASS_GetDeviceInfo(device, &info) && (info.flags & BASS_DEVICE_INIT);
+}
+
+TEST_F(MainWindowPreview, OutputOpensOnTheDeviceRowOfTheSettingsWindow)
+{
+    // Stands in for the settings window: the same names, three device rows.
+    QWidget settings;
+    settings.setObjectName(QStringLiteral("FormSettings"));
+    auto *devices = new QComboBox(&settings);
+    devices->setObjectName(QStringLiteral("ComboBoxAudioDevice"));
+    devices->addItems({QStringLiteral("No sound"), QStringLiteral("Default"), QStringLiteral("Other")});
+
+    TFormMain &form = createWindow();
+    struct Case {
+        int row;
+        DWORD device;
+    };
+    // Row i is device i; no row at all is the library's default, device 1.
+    for (const Case &c : {Case{0, 0}, Case{1, 1}, Case{-1, 1}}) {
+        SCOPED_TRACE(c.row);
+        devices->setCurrentIndex(c.row);
+        form.InitializeBASS();
+        EXPECT_TRUE(deviceIsOpen(c.device));
+        BASS_Free();
+    }
+}
+
+TEST_F(MainWindowPreview, WithoutAnyAudioDeviceThePreviewStaysSilent)
+{
+    const QByteArray driver = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "no-such-driver");
+    TFormMain &form = createWindow();
+    form.InitializeBASS();
+    form.CheckBoxPreview->setChecked(true);
+    form.PlayPreviewFile(bassFixture(QStringLiteral("short440.wav")));
+    EXPECT_EQ(form.PreviewStream, 0u);
+    form.ActionSpaceBar->trigger();
+    form.TrackBarVolume->setValue(30);
+    EXPECT_EQ(form.LabelVolumeValue->text(), QStringLiteral("30%"));
+    qputenv("SDL_AUDIODRIVER", driver);
 }
 
 TEST_F(MainWindowPreview, SliderChangesTheVolumeOfThePlayingPreviewAtOnce)
