@@ -271,6 +271,15 @@ TEST_F(IntegratedBrowserTest, BackspaceGoesUpAndHistoryWalksBothWays)
     EXPECT_EQ(pathEdit->text(), path(QStringLiteral("Sub")));
     QTest::keyClick(detailsView(window), Qt::Key_Right, Qt::AltModifier);
     EXPECT_EQ(pathEdit->text(), dir.path());
+
+    // A double click opens a folder too.
+    ASSERT_TRUE(waitForRows(window, 5));
+    QAbstractItemView *list = detailsView(window);
+    const QPoint sub = list->visualRect(list->model()->index(0, 0)).center();
+    // As the window system sends it: a click, then the second press as a double click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, sub);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, sub);
+    EXPECT_EQ(pathEdit->text(), path(QStringLiteral("Sub")));
 }
 
 TEST_F(IntegratedBrowserTest, BadPathIsSaidInlineAndNothingMoves)
