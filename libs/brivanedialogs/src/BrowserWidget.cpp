@@ -110,6 +110,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     layout->addWidget(m_status);
 
     m_splitter->setObjectName(QStringLiteral("BrowserSplitter"));
+    m_splitter->setAccessibleName(tr("Locations and files"));
     m_splitter->addWidget(m_panel);
     m_splitter->addWidget(m_views);
     m_splitter->setStretchFactor(0, 0);
@@ -371,6 +372,7 @@ void BrowserWidget::showContextMenu(const QPoint &globalPos, const QModelIndex &
     // Not exec(): the host may close the browser while a nested loop runs.
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("FileListMenu"));
+    menu->setAccessibleName(tr("File list menu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     if (index.isValid() && m_model->entry(index.row()).isDir) {
         const QString folder = m_model->fullPath(index.row());

@@ -238,6 +238,7 @@ void LocationsPanel::showModeMenu(const QPoint &globalPos)
     // the browser meanwhile.
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("LocationsModeMenu"));
+    menu->setAccessibleName(tr("Left panel mode"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QAction *places = menu->addAction(placesModeText());
     QAction *tree = menu->addAction(treeModeText());

@@ -94,6 +94,7 @@ ModalDialog::ModalDialog(const DialogRequest &request, QWidget *owner)
     const bool folders = request.type == bvdtFolderDialog;
     auto *nameLabel = new QLabel(folders ? tr("Folder:") : tr("File name:"), this);
     nameLabel->setObjectName(QStringLiteral("FileNameLabel"));
+    nameLabel->setAccessibleName(nameLabel->text());
     nameLabel->setBuddy(m_name);
     m_name->setObjectName(QStringLiteral("FileNameEdit"));
     m_name->setAccessibleName(folders ? tr("Folder") : tr("File name"));
