@@ -5,6 +5,7 @@
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
@@ -337,4 +338,29 @@ TEST_F(BrowserBehaviourTest, ListMenuCopiesNamesAndShowsHiddenFiles)
     menu->close();
     EXPECT_TRUE(waitForRows(window, 6));
     EXPECT_TRUE(rowNames(window).contains(u".secret.mp3"_qs));
+}
+
+TEST_F(BrowserBehaviourTest, EveryControlHasANameAndAnAccessibleName)
+{
+    QWidget *window = open(dir.path(), 5);
+    platform::sendWindowMessage(handle, bdMsgPanelTree); // the tree exists once shown
+    QStringList unnamed;
+    int checked = 0;
+    const QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        const bool control = qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget)
+                             || qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractItemView *>(widget);
+        if (!control || qobject_cast<QHeaderView *>(widget) || widget->objectName().startsWith(u"qt_"))
+            continue;
+        bool inside = false; // parts of Qt's own composite widgets
+        for (QWidget *up = widget->parentWidget(); up && up != window; up = up->parentWidget())
+            inside = inside || qobject_cast<QComboBox *>(up) || up->objectName().startsWith(u"qt_");
+        if (inside || widget->windowFlags().testFlag(Qt::Popup))
+            continue;
+        ++checked;
+        if (widget->objectName().isEmpty() || widget->accessibleName().isEmpty())
+            unnamed.append(QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName());
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(u", ").toStdString();
+    EXPECT_GE(checked, 14); // 7 buttons, path, filter, 3 file views, places, tree
 }
