@@ -1,5 +1,7 @@
 #include "MainWindowTestSupport.h"
 
+#include "util/VantrelError.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -132,6 +134,29 @@ TEST_F(MainWindowTest, HelpItemsOpenPagesThatShipWithTheProgram)
     ASSERT_EQ(recorder.urls.size(), 2);
     for (const QUrl &url : recorder.urls)
         EXPECT_TRUE(QFileInfo::exists(url.toLocalFile())) << url.toString().toStdString();
+}
+
+} // namespace
+
+
+namespace {
+
+TEST_F(MainWindowTest, GeneralErrorHandlerShowsTheTextAndTheProgramGoesOn)
+{
+    TFormMain &form = createWindow();
+    form.show();
+    int clicks = 0;
+    auto *button = new QPushButton(QStringLiteral("Fails"), form.GroupBoxOptions);
+    button->show();
+    QObject::connect(button, &QPushButton::clicked, &form, [&clicks] {
+        ++clicks;
+        throw VantrelError(QStringLiteral("Unable to create directory"));
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(m_errors, (QStringList{QStringLiteral("Unable to create directory"), QStringLiteral("Unable to create directory")}));
+    EXPECT_TRUE(form.isVisible());
 }
 
 } // namespace

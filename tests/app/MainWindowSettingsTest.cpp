@@ -33,7 +33,7 @@ TEST_F(MainWindowTest, LoadsEveryKeyAndSavesThemBack)
     writeSetting(QStringLiteral("Settings"), QStringLiteral("Preview volume"), QStringLiteral("35"));
     writeSetting(QStringLiteral("Settings"), QStringLiteral("Folder 2"), QStringLiteral("/mnt/Sons d'été/"));
     writeSetting(QStringLiteral("Settings"), QStringLiteral("Group box folders visible"), QStringLiteral("1"));
-    writeSetting(QStringLiteral("Hints"), QStringLiteral("Tree-view show"), QStringLiteral("0"));
+    writeSetting(QStringLiteral("Hints"), QStringLiteral("Tree-view show"), QStringLiteral("1"));
     writeSetting(QStringLiteral("Window"), QStringLiteral("State"), QStringLiteral("1"));
     writeSetting(QStringLiteral("Window"), QStringLiteral("X"), QStringLiteral("100"));
     writeSetting(QStringLiteral("Window"), QStringLiteral("Y"), QStringLiteral("50"));
@@ -47,7 +47,8 @@ TEST_F(MainWindowTest, LoadsEveryKeyAndSavesThemBack)
     EXPECT_EQ(form.EditFolder2->text(), QStringLiteral("/mnt/Sons d'été/"));
     EXPECT_TRUE(form.ToolButton4->isChecked());
     EXPECT_FALSE(form.GroupBoxFolders->isHidden());
-    EXPECT_FALSE(ShowTreeViewHint);
+    EXPECT_TRUE(ShowTreeViewHint);
+    ShowTreeViewHint = false;
     EXPECT_FALSE(form.windowState() & Qt::WindowMaximized);
     EXPECT_EQ(form.geometry(), QRect(100, 50, 1400, 800));
 
