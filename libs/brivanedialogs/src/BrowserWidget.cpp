@@ -307,11 +307,14 @@ void BrowserWidget::receive(ListBatch &&batch)
                           std::make_move_iterator(batch.entries.end()));
         if (batch.final && batch.error == 0) {
             m_model->applySnapshot(m_snapshot, batch.sorted ? &batch.sortedBy : nullptr);
+            m_model->rankNames();
             m_lister->dispose(std::move(m_snapshot));
             m_snapshot.clear();
         }
     } else {
         m_model->addEntries(std::move(batch.entries), batch.sorted ? &batch.sortedBy : nullptr);
+        if (batch.final)
+            m_model->rankNames();
     }
     if (batch.final)
         finishListing(batch);

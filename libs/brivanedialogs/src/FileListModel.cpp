@@ -93,7 +93,7 @@ void FileListModel::reorder(Mutate mutate)
 void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries, bool presorted)
 {
     if (!presorted)
-        std::sort(entries.begin(), entries.end(), m_order);
+        sortEntries(entries, m_order);
     if (m_rows.empty()) {
         beginInsertRows({}, 0, int(entries.size()) - 1);
         m_rows = std::move(entries);
@@ -185,6 +185,17 @@ void FileListModel::applySnapshot(std::vector<FolderEntry> &entries, const Entry
         recount();
         endInsertRows();
     }
+}
+
+void FileListModel::rankNames()
+{
+    if (m_order.column != NameColumn)
+        return;
+    // Within folders and within files the rows are in name order (reversed
+    // when descending); ranks are only compared within one of the two.
+    const auto count = std::int32_t(m_rows.size());
+    for (std::int32_t i = 0; i < count; ++i)
+        m_rows[std::size_t(i)].nameRank = m_order.order == Qt::AscendingOrder ? i : count - 1 - i;
 }
 
 int FileListModel::rowCount(const QModelIndex &parent) const
@@ -281,7 +292,7 @@ void FileListModel::sort(int column, Qt::SortOrder order)
     m_order = wanted;
     if (m_rows.empty())
         return;
-    reorder([this] { std::sort(m_rows.begin(), m_rows.end(), m_order); });
+    reorder([this] { sortEntries(m_rows, m_order); });
 }
 
 QStringList FileListModel::mimeTypes() const

@@ -34,6 +34,10 @@ public:
     // caller to dispose of.
     void applySnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy = nullptr);
 
+    // Numbers the rows in name order (see FolderEntry::nameRank) when the
+    // list is sorted by name; call once a listing is complete.
+    void rankNames();
+
     const FolderEntry &entry(int row) const { return m_rows[std::size_t(row)]; }
     QString fullPath(int row) const;
     int rowOfName(const QString &name) const;

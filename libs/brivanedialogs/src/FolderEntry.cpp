@@ -1,11 +1,16 @@
 #include "FolderEntry.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace bd {
 
 namespace {
 
 int compareNames(const FolderEntry &a, const FolderEntry &b)
 {
+    if (a.nameRank >= 0 && b.nameRank >= 0)
+        return a.nameRank < b.nameRank ? -1 : (a.nameRank > b.nameRank ? 1 : 0);
     if (a.sortKey && b.sortKey) {
         if (const int c = a.sortKey->compare(*b.sortKey))
             return c;
@@ -49,6 +54,20 @@ bool EntryOrder::operator()(const FolderEntry &a, const FolderEntry &b) const
     if (c == 0)
         c = compareNames(a, b);
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+void sortEntries(std::vector<FolderEntry> &rows, const EntryOrder &order)
+{
+    std::vector<std::uint32_t> positions(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        positions[i] = std::uint32_t(i);
+    std::sort(positions.begin(), positions.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return order(rows[a], rows[b]); });
+    std::vector<FolderEntry> sorted;
+    sorted.reserve(rows.size());
+    for (std::uint32_t position : positions)
+        sorted.push_back(std::move(rows[position]));
+    rows = std::move(sorted);
 }
 
 } // namespace bd

@@ -3,7 +3,9 @@
 #include <QCollatorSortKey>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace bd {
 
@@ -16,6 +18,11 @@ struct FolderEntry
     qint64 size = 0;      // bytes; 0 for folders
     qint64 modified = 0;  // milliseconds since the epoch (UTC)
     bool isDir = false;
+    // Place in name order once a listing is complete, or -1. Comparing two
+    // ranks is an integer compare instead of a collation key compare, which
+    // makes sorting a large folder by another column (or back) several
+    // times faster. Ranks always agree with the keys.
+    std::int32_t nameRank = -1;
 };
 
 // Orders rows: folders first, then by the sort column (0 name, 1 size, 2 type,
@@ -28,5 +35,9 @@ struct EntryOrder
     bool operator()(const FolderEntry &a, const FolderEntry &b) const;
     bool operator==(const EntryOrder &other) const = default;
 };
+
+// Sorts rows by order. Sorts positions and moves each row once, which is
+// several times faster for large folders than swapping whole rows.
+void sortEntries(std::vector<FolderEntry> &rows, const EntryOrder &order);
 
 } // namespace bd

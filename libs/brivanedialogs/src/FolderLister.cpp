@@ -212,7 +212,7 @@ void FolderLister::run(const ListRequest &request)
     if (m_current != request.id)
         return;
     if (request.snapshot || int(batch.entries.size()) > kFirstBatchEntries) {
-        std::sort(batch.entries.begin(), batch.entries.end(), request.order);
+        sortEntries(batch.entries, request.order);
         batch.sorted = true;
         batch.sortedBy = request.order;
         if (m_current != request.id)
