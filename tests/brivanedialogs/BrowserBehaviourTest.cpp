@@ -364,3 +364,21 @@ TEST_F(BrowserBehaviourTest, EveryControlHasANameAndAnAccessibleName)
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(u", ").toStdString();
     EXPECT_GE(checked, 14); // 7 buttons, path, filter, 3 file views, places, tree
 }
+
+TEST_F(BrowserBehaviourTest, FilesArrivingLaterSortAmongTheOthers)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *view = qobject_cast<QTreeView *>(detailsView(window));
+    dir.write(QStringLiteral("Big 2.mp3"), QByteArray(3000, 'x')); // same size as big.mp3
+    ASSERT_TRUE(waitForRows(window, 6));
+    // " " sorts before ".", so "Big 2" comes before "big."
+    const QStringList byName = {u"folder a"_qs, u"Folder B"_qs, u"Big 2.mp3"_qs, u"big.mp3"_qs,
+                                u"middle.flac"_qs, u"small.wav"_qs};
+    EXPECT_EQ(rowNames(window), byName);
+    view->header()->setSortIndicator(1, Qt::DescendingOrder);
+    // Equal sizes fall back to the name order, reversed with the rest.
+    EXPECT_EQ(rowNames(window), (QStringList{u"Folder B"_qs, u"folder a"_qs, u"big.mp3"_qs, u"Big 2.mp3"_qs,
+                                             u"middle.flac"_qs, u"small.wav"_qs}));
+    view->header()->setSortIndicator(0, Qt::AscendingOrder);
+    EXPECT_EQ(rowNames(window), byName);
+}
