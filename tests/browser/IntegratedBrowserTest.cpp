@@ -1,6 +1,7 @@
 #include "BrowserTestSupport.h"
 
 #include "app/ActionManager.h"
+#include "app/DialogTreeViewHint.h"
 #include "app/Globals.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
@@ -19,6 +20,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QCheckBox>
 #include <QTest>
 #include <QTreeWidget>
@@ -186,6 +188,34 @@ TEST_F(IntegratedBrowserTest, TypingInTheBrowsersTextFieldSuspendsTheSpaceBarAct
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->ActionManager1->isSuspended(); }, 5000));
     view->setFocus();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form->ActionManager1->isSuspended(); }, 5000));
+}
+
+TEST_F(IntegratedBrowserTest, HintLinksSwitchTheBrowsersLeftPanelBehindIt)
+{
+    start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_NE(open(4), nullptr);
+    QWidget *window = platform::widgetOf(form->BrivaneDialogsWindow);
+    auto *places = window->findChild<QWidget *>(QStringLiteral("PlacesView"));
+    auto *tree = window->findChild<QWidget *>(QStringLiteral("FolderTree"));
+    ASSERT_NE(places, nullptr);
+    bool treeShown = false;
+    bool placesBack = false;
+    ShowTreeViewHint = true;
+    ModalAnswer answer(QStringLiteral("FormTreeViewHint"), [&](QWidget *widget) {
+        auto *hint = static_cast<TFormTreeViewHint *>(widget);
+        QTest::mouseClick(hint->LabelTreeView, Qt::LeftButton, {}, hint->LabelTreeView->rect().center());
+        tree = window->findChild<QWidget *>(QStringLiteral("FolderTree"));
+        treeShown = tree && tree->isVisible() && !places->isVisible();
+        QTest::mouseClick(hint->LabelDrivesLocations, Qt::LeftButton, {}, hint->LabelDrivesLocations->rect().center());
+        placesBack = places->isVisible() && !tree->isVisible();
+        hint->Button1->click();
+    });
+    form->ShowTreeViewHintOnce();
+    EXPECT_TRUE(answer.answered());
+    EXPECT_TRUE(treeShown);
+    EXPECT_TRUE(placesBack);
 }
 
 TEST_F(IntegratedBrowserTest, RequestsBeforeTheBrowserWindowIsKnownSendNothing)
