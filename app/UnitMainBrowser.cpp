@@ -71,11 +71,14 @@ public:
 
     ~BrivaneDialogsIntegration() override { registry().remove(&Params); }
 
-    static TFormMain *formOf(const TOpenDialogParams *params)
-    {
-        BrivaneDialogsIntegration *integration = registry().value(params);
-        return integration ? integration->m_form : nullptr;
-    }
+    static BrivaneDialogsIntegration *find(const TOpenDialogParams *params) { return registry().value(params); }
+
+    TFormMain *form() const { return m_form; }
+
+    // Set once the browser was told to close: the main window is being torn
+    // down, and what the library reports while it closes (focus leaving a
+    // field and the like) must not reach the window's half-destroyed state.
+    bool Closed = false;
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -105,13 +108,23 @@ namespace {
 
 std::uint32_t BrivaneDialogsHookProc(BDWindowHandle, std::uint32_t Msg, std::uint64_t wParam, std::int64_t lParam)
 {
-    TFormMain *form = BrivaneDialogsIntegration::formOf(reinterpret_cast<const TOpenDialogParams *>(lParam));
-    if (!form)
+    BrivaneDialogsIntegration *integration =
+        BrivaneDialogsIntegration::find(reinterpret_cast<const TOpenDialogParams *>(lParam));
+    if (!integration)
+        return 1;
+    // A finished results record goes back to the library whatever state the
+    // window is in.
+    if (Msg == bdEventFreeResults) {
+        if (const auto freeResults = BrivaneDialogsDynamic().FreeDialogResults())
+            freeResults(reinterpret_cast<TOpenDialogResults *>(wParam));
+        return 1;
+    }
+    if (integration->Closed)
         return 1;
     // The library's frames sit between us and the event loop: an error must
     // not unwind through them, so it is shown here as the general handler would.
     try {
-        form->HandleBrivaneDialogsEvent(Msg, wParam);
+        integration->form()->HandleBrivaneDialogsEvent(Msg, wParam);
     } catch (const VantrelError &error) {
         VantrelApplication::ReportError(error.message());
     } catch (const std::exception &error) {
@@ -287,6 +300,8 @@ void TFormMain::CloseBrivaneDialogsIntegrated()
 {
     if (BrivaneDialogsWindow != 0)
         platform::sendWindowMessage(BrivaneDialogsWindow, platform::kWmClose);
+    if (BrivaneDialogsIntegrated)
+        BrivaneDialogsIntegrated->Closed = true;
 }
 
 void TFormMain::ShowTreeViewHintOnce()

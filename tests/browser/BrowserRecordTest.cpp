@@ -1,6 +1,7 @@
 #include "BrowserTestSupport.h"
 #include "StubBrivaneDialogs.h"
 
+#include "app/ActionManager.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
@@ -151,6 +152,35 @@ TEST_F(BrowserRecordTest, ResizesRequestsAndClosingGoToTheBrowsersWindow)
     browser.show();
     form->CloseBrivaneDialogsIntegrated();
     EXPECT_FALSE(browser.isVisible());
+}
+
+TEST_F(BrowserRecordTest, AfterClosingOnlyFinishedRecordsAreStillHandled)
+{
+    start();
+    form->OpenBrivaneDialogsIntegrated();
+    TOpenDialogParams *params = control->paramsAddress;
+    ASSERT_NE(params, nullptr);
+    const auto hook = [params](std::uint32_t code, std::uint64_t wParam) {
+        return params->HookProc(0, code, wParam, std::int64_t(reinterpret_cast<std::intptr_t>(params)));
+    };
+    EXPECT_EQ(hook(bdEventTextFocus, 1), 1u);
+    EXPECT_TRUE(form->ActionManager1->isSuspended());
+    EXPECT_EQ(hook(bdEventTextFocus, 0), 1u);
+
+    form->CloseBrivaneDialogsIntegrated();
+    // The window is being torn down: reports no longer reach it...
+    EXPECT_EQ(hook(bdEventTextFocus, 1), 1u);
+    EXPECT_FALSE(form->ActionManager1->isSuspended());
+    form->SelectedFilesList = {QStringLiteral("/kept.mp3")};
+    TOpenDialogResults empty{};
+    char16_t none[] = {0, 0};
+    empty.FileNames = none;
+    EXPECT_EQ(hook(bdEventSelection, reinterpret_cast<std::uintptr_t>(&empty)), 1u);
+    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/kept.mp3")});
+    // ...but a finished record still goes back to the library.
+    const std::size_t freed = control->freed.size();
+    EXPECT_EQ(hook(bdEventFreeResults, reinterpret_cast<std::uintptr_t>(&empty)), 1u);
+    EXPECT_EQ(control->freed.size(), freed + 1);
 }
 
 } // namespace

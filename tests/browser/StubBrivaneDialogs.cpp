@@ -34,6 +34,7 @@ std::int32_t runDialog(const char *entry, TOpenDialogParams *params, TOpenDialog
     ++c.calls;
     c.entry = entry;
     c.params = *params;
+    c.paramsAddress = params;
     c.textsNonNull = params->DefaultExt && params->FileName && params->Filters && params->InitialDir && params->Title;
     c.filters = copyText(params->Filters);
     c.title = copyText(params->Title);

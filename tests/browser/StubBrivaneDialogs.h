@@ -20,6 +20,7 @@ struct StubControl
     int calls = 0;
     std::string entry; // "open", "save" or "folder"
     TOpenDialogParams params{};
+    TOpenDialogParams *paramsAddress = nullptr;
     bool textsNonNull = false;
     std::u16string filters, title, fileName, defaultExt, initialDir;
     bool appearanceSent = false;
