@@ -62,7 +62,8 @@ void TFormMain::FormCreate()
     }
     QCoreApplication::processEvents();
 
-    // open-with: LoadIcons();
+    LoadIcons();
+    ConnectOpenWithButtons();
     ConnectDetailsHandlers();
     ConvertHintLineBreaks(this);
     setAcceptDrops(true);
@@ -225,7 +226,7 @@ void TFormMain::Exit1Click()
 
 void TFormMain::Settings1Click()
 {
-    // open-with: FormSettings->exec();
+    ShowFormSettings();
 }
 
 void TFormMain::OpenHelpPage(const QString &fileName)

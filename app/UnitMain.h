@@ -163,6 +163,22 @@ public:
     // ---- end preview ----
 
     // ---- open-with and settings (UnitMainOpenWith.cpp) ----
+    // The window's icon and the two stock images of the toolbar.
+    void LoadIcons();
+    void ConnectOpenWithButtons();
+    // Shows the settings window modally (Settings... in the menu).
+    void ShowFormSettings();
+    // Rebuilds the image list and the three application buttons from the
+    // settings window's fields.
+    void DisplayOpenWithButtons();
+    void DisplayOpenWithButtons32();
+    void DisplayOpenWithButtonsShell();
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void ToolButton3Click();
+    QString GetSelectedFilesCmdLine() const;
+    // Index into ImageListFilesButtons that a toolbar button shows; -1 for none.
+    static int ToolButtonImageIndex(const QToolButton *button);
     // ---- end open-with ----
 
     // ---- browser, folder picker, copy/move (UnitMainBrowser.cpp) ----

@@ -1,9 +1,11 @@
 #include "app/Globals.h"
+#include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDynamic.h"
 #include "details/MediaInfoLibraryFunctions.h"
+#include "imaging/FreeImageLoader.h"
 #include "scaling/DPIFunctions.h"
 
 #include <QGuiApplication>
@@ -20,6 +22,8 @@ int main(int argc, char **argv)
     // The dialog library, bound for the browser and for the dialog component;
     // released after everything else, when main returns.
     const BrivaneDialogsBindings brivaneDialogs;
+    // FreeImage decodes the toolbar's stock images; released before the dialog library.
+    const FreeImageLibraryScope freeImage;
     // Optional libraries bind before any window exists, MediaInfo last.
     InitializeMediaInfoLibraryFunctions();
 
@@ -40,17 +44,20 @@ int main(int argc, char **argv)
     FormMain = formMain.get();
     app.setActionManager(formMain->ActionManager1);
 
-    // open-with: create FormSettings hidden here (it reads the settings the
-    // audio output, the toolbar and the browser need).
+    // The settings window, hidden: its fields hold what the audio output,
+    // the toolbar and the browser read.
+    auto formSettings = std::make_unique<TFormSettings>(formMain.get());
+    FormSettings = formSettings.get();
     // preview: InitializeBASS() here.
-    // open-with: DisplayOpenWithButtons() here.
+    formMain->DisplayOpenWithButtons();
     formMain->OpenBrivaneDialogsIntegrated();
 
     formMain->show();
     const int result = app.exec();
 
     // Windows go in the reverse order of their creation.
-    // open-with: destroy FormSettings here.
+    FormSettings = nullptr;
+    formSettings.reset();
     app.setActionManager(nullptr);
     FormMain = nullptr;
     formMain.reset();

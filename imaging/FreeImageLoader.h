@@ -10,6 +10,16 @@ class Image32;
 bool LoadFreeImageLibrary();
 bool UnloadFreeImageLibrary();
 
+// Binds the library for the lifetime of the object: made before any window
+// exists, gone after the last one.
+struct FreeImageLibraryScope
+{
+    FreeImageLibraryScope() { LoadFreeImageLibrary(); }
+    ~FreeImageLibraryScope() { UnloadFreeImageLibrary(); }
+    FreeImageLibraryScope(const FreeImageLibraryScope &) = delete;
+    FreeImageLibraryScope &operator=(const FreeImageLibraryScope &) = delete;
+};
+
 // True only when the library is loaded and every one of its 28 entry points
 // this binding knows was found.
 bool FreeImageLoaded();

@@ -1,5 +1,7 @@
 #include "imaging/IconLoaderGR32FIHQ.h"
 
+#include "app/ImageList.h"
+
 #include "imaging/FreeImageLoader.h"
 #include "imaging/IconFile.h"
 #include "imaging/Image32.h"
@@ -126,4 +128,9 @@ QImage IconResourceImageForCell(const QString &name, int loadSize, QSize cell)
         result.fill(Qt::transparent);
     }
     return result;
+}
+
+void AddIconResourceToImageList(const QString &name, ImageList &list, int loadSize)
+{
+    list.add(QPixmap::fromImage(IconResourceImageForCell(name, loadSize, list.cellSize())));
 }

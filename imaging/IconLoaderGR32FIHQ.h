@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class Image32;
+class ImageList;
 
 // High-quality icon scaling for the toolbar's image list. A "bitmap" here is a
 // QImage: Format_ARGB32 words pass to and from a 32-bit image unchanged, any
@@ -43,3 +44,7 @@ bool StretchBitmapHQ(const QImage &source, int width, int height, Image32 &desti
 // the Lanczos kernel. Never fails: without FreeImage, or when anything goes
 // wrong, the result is a fully transparent cell.
 QImage IconResourceImageForCell(const QString &name, int loadSize, QSize cell);
+
+// Appends that image to list (always exactly one image, so the list's
+// indices stay where its users expect them).
+void AddIconResourceToImageList(const QString &name, ImageList &list, int loadSize);

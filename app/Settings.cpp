@@ -1,0 +1,469 @@
+#include "app/Settings.h"
+
+#include "app/Globals.h"
+#include "app/SettingsFile.h"
+#include "app/UnitMain.h"
+#include "app/VantrelApplication.h"
+#include "imaging/IconFile.h"
+#include "scaling/AnchorLayout.h"
+#include "scaling/ScaleFunctions.h"
+#include "util/AppIconLookup.h"
+#include "util/HelperTarvex.h"
+#include "util/VantrelError.h"
+
+#include "bass.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStatusTipEvent>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int kClientWidth = 522;
+constexpr int kClientHeight = 578;
+constexpr int kFontPixels = 11;
+constexpr int kThumbMinimum = 32;
+constexpr int kThumbMaximum = 10000;
+constexpr int kImageSize = 48;
+// ExtractIconW hands out the system's large icon, 32 pixels at 96 DPI.
+constexpr int kExtractedIconSize = 32;
+// A misbehaving audio library must not keep the listing going for ever.
+constexpr DWORD kMaxAudioDevices = 1000;
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kDisplay = QStringLiteral("Display");
+const QString kAudio = QStringLiteral("Audio");
+
+// Entries of ComboBoxDisplayScaling and the "Scaling" values they stand for.
+constexpr std::array<int, 6> kScalingValues = {0, 96, 120, 144, 168, 192};
+
+QFont tahoma(bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(kFontPixels);
+    font.setBold(bold);
+    return font;
+}
+
+template<typename W>
+W *named(W *widget, const QString &objectName, const QString &accessibleName, bool bold = false)
+{
+    widget->setObjectName(objectName);
+    widget->setAccessibleName(accessibleName);
+    widget->setFont(tahoma(bold));
+    return widget;
+}
+
+QLabel *label(QWidget *parent, const QString &text)
+{
+    return named(new QLabel(text, parent), QString(), text);
+}
+
+QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessibleName,
+    bool bold)
+{
+    auto *b = named(new QPushButton(text, parent), objectName, accessibleName, bold);
+    // The designed height, not the style's.
+    b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    // Enter and Escape mean nothing special in this window.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+// The file dialog lists folders, executables and .desktop files, the two
+// things that can be started as an application.
+class ApplicationFilesFilter : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (!files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.suffix() == QStringLiteral("desktop") || info.isExecutable();
+    }
+};
+
+QPixmap applicationPixmap(const QString &path)
+{
+    const QIcon icon = ApplicationIcon(path);
+    if (icon.isNull())
+        return {};
+    const int side = MulDiv(kExtractedIconSize, DisplayScale, 96);
+    return icon.pixmap(QSize(side, side));
+}
+
+} // namespace
+
+TSpinEdit::TSpinEdit(QWidget *parent)
+    : QSpinBox(parent)
+{
+    setRange(kThumbMinimum, kThumbMaximum);
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+QValidator::State TSpinEdit::validate(QString &input, int &) const
+{
+    const QString text = input.trimmed();
+    if (text.isEmpty() || text == QStringLiteral("-") || text == QStringLiteral("+"))
+        return QValidator::Intermediate;
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok)
+        return QValidator::Invalid;
+    return value >= minimum() && value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+void TSpinEdit::fixup(QString &input) const
+{
+    bool ok = false;
+    qlonglong value = input.trimmed().toLongLong(&ok);
+    if (!ok)
+        value = minimum();
+    input = QString::number(std::clamp<qlonglong>(value, minimum(), maximum()));
+}
+
+TFormSettings::TFormSettings(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    CreateControls();
+    FormCreate();
+}
+
+void TFormSettings::CreateControls()
+{
+    setObjectName(QStringLiteral("FormSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setAccessibleName(QStringLiteral("Settings"));
+    setFont(tahoma(true));
+    setFixedSize(kClientWidth, kClientHeight);
+    setModal(true);
+
+    auto *layout = new AnchorLayout(this, QSize(kClientWidth, kClientHeight));
+    GroupBoxSettings = named(new QGroupBox(QStringLiteral(" Settings: "), this), QStringLiteral("GroupBoxSettings"),
+        QStringLiteral(" Settings: "), true);
+    layout->addWidget(GroupBoxSettings, QRect(0, 0, 522, 535),
+        AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right | AnchorLayout::Bottom);
+
+    CreateAppsGroup();
+    CreateThumbnailsGroup();
+    CreateDeviceAndScalingGroups();
+
+    ButtonOK = button(this, QStringLiteral("ButtonOK"), QStringLiteral("OK"), QStringLiteral("OK"), false);
+    layout->addWidget(ButtonOK, QRect(358, 545, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
+    ButtonCancel = button(this, QStringLiteral("ButtonCancel"), QStringLiteral("Cancel"), QStringLiteral("Cancel"), false);
+    layout->addWidget(ButtonCancel, QRect(439, 545, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
+    connect(ButtonOK, &QPushButton::clicked, this, &TFormSettings::ButtonOKClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &TFormSettings::ButtonCancelClick);
+
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setAccessibleName(QStringLiteral("Select an application"));
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    // The proxy model only works in Qt's own dialog.
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog, true);
+    OpenDialog1->setNameFilter(QStringLiteral("Applications (*)"));
+    OpenDialog1->setProxyModel(new ApplicationFilesFilter(OpenDialog1));
+}
+
+void TFormSettings::CreateAppsGroup()
+{
+    auto *settingsLayout = new AnchorLayout(GroupBoxSettings, QSize(522, 535));
+    GroupBoxApps = named(new QGroupBox(QStringLiteral(" Open with applications: "), GroupBoxSettings),
+        QStringLiteral("GroupBoxApps"), QStringLiteral(" Open with applications: "), true);
+    settingsLayout->addWidget(GroupBoxApps, QRect(8, 20, 505, 274), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
+    GroupBoxThumbnails = named(new QGroupBox(QStringLiteral(" Audio thumbnails: "), GroupBoxSettings),
+        QStringLiteral("GroupBoxThumbnails"), QStringLiteral(" Audio thumbnails: "), true);
+    settingsLayout->addWidget(GroupBoxThumbnails, QRect(8, 300, 505, 98),
+        AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
+    GroupBox1 = named(new QGroupBox(QStringLiteral(" Audio device: "), GroupBoxSettings), QStringLiteral("GroupBox1"),
+        QStringLiteral(" Audio device: "), true);
+    settingsLayout->addWidget(GroupBox1, QRect(8, 404, 504, 58));
+    GroupBox2 = named(new QGroupBox(QStringLiteral(" User interface: "), GroupBoxSettings), QStringLiteral("GroupBox2"),
+        QStringLiteral(" User interface: "), true);
+    settingsLayout->addWidget(GroupBox2, QRect(8, 468, 504, 58));
+
+    auto *apps = new AnchorLayout(GroupBoxApps, QSize(505, 274));
+    const int stretch = AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right;
+    const int rowTops[] = {24, 105, 186};
+    QLabel **images[] = {&ImageApp1, &ImageApp2, &ImageApp3};
+    QLineEdit **paths[] = {&EditApp1, &EditApp2, &EditApp3};
+    QPushButton **pickers[] = {&ButtonApp1, &ButtonApp2, &ButtonApp3};
+    QLineEdit **names[] = {&EditApp1Name, &EditApp2Name, &EditApp3Name};
+    QLineEdit **parameters[] = {&EditApp1Parameters, &EditApp2Parameters, &EditApp3Parameters};
+    for (int i = 0; i < 3; ++i) {
+        const QString n = QString::number(i + 1);
+        const int top = rowTops[i];
+        auto *image = named(new QLabel(GroupBoxApps), QStringLiteral("ImageApp") + n, QStringLiteral("Application %1 icon").arg(n));
+        image->setAlignment(Qt::AlignCenter);
+        apps->addWidget(image, QRect(17, top, kImageSize, kImageSize));
+        auto *path = named(new QLineEdit(GroupBoxApps), QStringLiteral("EditApp") + n, QStringLiteral("Application %1").arg(n));
+        apps->addWidget(path, QRect(71, top, 386, 21), stretch);
+        auto *picker = button(GroupBoxApps, QStringLiteral("ButtonApp") + n, QStringLiteral("..."),
+            QStringLiteral("Select application %1").arg(n), true);
+        apps->addWidget(picker, QRect(463, top, 25, 25), AnchorLayout::Top | AnchorLayout::Right);
+        apps->addWidget(label(GroupBoxApps, QStringLiteral("Display name:")), QRect(71, top + 30, 70, 13));
+        auto *name = named(new QLineEdit(GroupBoxApps), QStringLiteral("EditApp%1Name").arg(n),
+            QStringLiteral("Application %1 display name").arg(n));
+        apps->addWidget(name, QRect(144, top + 27, 313, 21), stretch);
+        apps->addWidget(label(GroupBoxApps, QStringLiteral("Parameters:")), QRect(71, top + 57, 70, 13));
+        auto *parameter = named(new QLineEdit(QStringLiteral("{filename}"), GroupBoxApps),
+            QStringLiteral("EditApp%1Parameters").arg(n), QStringLiteral("Application %1 parameters").arg(n));
+        apps->addWidget(parameter, QRect(144, top + 54, 313, 21), stretch);
+        *images[i] = image;
+        *paths[i] = path;
+        *pickers[i] = picker;
+        *names[i] = name;
+        *parameters[i] = parameter;
+    }
+    connect(ButtonApp1, &QPushButton::clicked, this, &TFormSettings::ButtonApp1Click);
+    connect(ButtonApp2, &QPushButton::clicked, this, &TFormSettings::ButtonApp2Click);
+    connect(ButtonApp3, &QPushButton::clicked, this, &TFormSettings::ButtonApp3Click);
+}
+
+void TFormSettings::CreateThumbnailsGroup()
+{
+    auto *thumbs = new AnchorLayout(GroupBoxThumbnails, QSize(505, 98));
+    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("Width:")), QRect(17, 28, 50, 13));
+    SpinEditThumbWidth = named(new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbWidth"),
+        QStringLiteral("Thumbnail width"));
+    SpinEditThumbWidth->setValue(400);
+    thumbs->addWidget(SpinEditThumbWidth, QRect(71, 25, 106, 22));
+    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("pixels")), QRect(183, 28, 40, 13));
+    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("Height:")), QRect(17, 60, 50, 13));
+    SpinEditThumbHeight = named(new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbHeight"),
+        QStringLiteral("Thumbnail height"));
+    SpinEditThumbHeight->setValue(100);
+    thumbs->addWidget(SpinEditThumbHeight, QRect(71, 57, 106, 22));
+    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("pixels")), QRect(183, 60, 40, 13));
+    auto *note = label(GroupBoxThumbnails, QStringLiteral("Values will be multiplied by the scaling factor if using UI DPI "
+                                                          "scaling. Applying this setting requires restart."));
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    thumbs->addWidget(note, QRect(260, 30, 214, 39));
+}
+
+void TFormSettings::CreateDeviceAndScalingGroups()
+{
+    auto *device = new AnchorLayout(GroupBox1, QSize(504, 58));
+    device->addWidget(label(GroupBox1, QStringLiteral("Playback device:")), QRect(12, 26, 84, 13));
+    ComboBoxAudioDevice = named(new QComboBox(GroupBox1), QStringLiteral("ComboBoxAudioDevice"), QStringLiteral("Playback device"));
+    ComboBoxAudioDevice->setEditable(false);
+    ComboBoxAudioDevice->setMaxVisibleItems(32);
+    ComboBoxAudioDevice->addItem(QStringLiteral("Default"));
+    device->addWidget(ComboBoxAudioDevice, QRect(98, 22, 390, 21));
+
+    auto *ui = new AnchorLayout(GroupBox2, QSize(504, 58));
+    ui->addWidget(label(GroupBox2, QStringLiteral("Scale display:")), QRect(12, 26, 70, 13));
+    ComboBoxDisplayScaling = named(new QComboBox(GroupBox2), QStringLiteral("ComboBoxDisplayScaling"), QStringLiteral("Scale display"));
+    ComboBoxDisplayScaling->setEditable(false);
+    ComboBoxDisplayScaling->addItems({QStringLiteral("As Windows (Default)"), QStringLiteral("100%"), QStringLiteral("125%"),
+        QStringLiteral("150%"), QStringLiteral("175%"), QStringLiteral("200%")});
+    ComboBoxDisplayScaling->setCurrentIndex(0);
+    ComboBoxDisplayScaling->setToolTip(QStringLiteral("Select display scaling factor."));
+    ComboBoxDisplayScaling->setStatusTip(QStringLiteral("Select display scaling factor."));
+    ui->addWidget(ComboBoxDisplayScaling, QRect(83, 22, 166, 21));
+    ui->addWidget(label(GroupBox2, QStringLiteral("Applying this setting requires restart.")), QRect(260, 26, 220, 13));
+}
+
+void TFormSettings::FormCreate()
+{
+    ScaleForm(this, DisplayScale);
+    if (FormMain)
+        setWindowIcon(FormMain->windowIcon());
+    ListAudioDevices();
+    LoadSettings();
+}
+
+QLineEdit *TFormSettings::EditApp(int n) const
+{
+    return n == 1 ? EditApp1 : n == 2 ? EditApp2 : n == 3 ? EditApp3 : nullptr;
+}
+
+QLineEdit *TFormSettings::EditAppName(int n) const
+{
+    return n == 1 ? EditApp1Name : n == 2 ? EditApp2Name : n == 3 ? EditApp3Name : nullptr;
+}
+
+QLineEdit *TFormSettings::EditAppParameters(int n) const
+{
+    return n == 1 ? EditApp1Parameters : n == 2 ? EditApp2Parameters : n == 3 ? EditApp3Parameters : nullptr;
+}
+
+QLabel *TFormSettings::ImageApp(int n) const
+{
+    return n == 1 ? ImageApp1 : n == 2 ? ImageApp2 : n == 3 ? ImageApp3 : nullptr;
+}
+
+void TFormSettings::ListAudioDevices()
+{
+    ComboBoxAudioDevice->clear();
+    try {
+        BASS_DEVICEINFO info{};
+        for (DWORD i = 0; i < kMaxAudioDevices && BASS_GetDeviceInfo(i, &info); ++i)
+            ComboBoxAudioDevice->addItem(QString::fromUtf8(info.name ? info.name : ""));
+        // Entry 1 is the first real output; with none there is no selection.
+        ComboBoxAudioDevice->setCurrentIndex(ComboBoxAudioDevice->count() > 1 ? 1 : -1);
+    } catch (...) {
+        // Whatever was listed stays.
+    }
+}
+
+void TFormSettings::LoadSettings()
+{
+    const SettingsFile ini(GetSettingsFileName());
+    for (int n = 1; n <= 3; ++n)
+        EditApp(n)->setText(
+            ini.ReadString(kSettings, QStringLiteral("Application %1").arg(n), QStringLiteral("Select an application...")));
+    for (int n = 1; n <= 3; ++n)
+        EditAppName(n)->setText(ini.ReadString(kSettings, QStringLiteral("Application %1 name").arg(n), QString()));
+    for (int n = 1; n <= 3; ++n)
+        EditAppParameters(n)->setText(
+            ini.ReadString(kSettings, QStringLiteral("Application %1 parameters").arg(n), EditAppParameters(n)->text()));
+
+    SpinEditThumbWidth->setValue(ini.ReadInteger(kDisplay, QStringLiteral("Thumbnail width"), 400));
+    SpinEditThumbHeight->setValue(ini.ReadInteger(kDisplay, QStringLiteral("Thumbnail height"), 100));
+
+    const QString firstDevice = ComboBoxAudioDevice->count() >= 2 ? ComboBoxAudioDevice->itemText(1) : QString();
+    const QString device = ini.ReadString(kAudio, QStringLiteral("Device name"), firstDevice);
+    for (int i = 0; i < ComboBoxAudioDevice->count(); ++i) {
+        if (ComboBoxAudioDevice->itemText(i).compare(device, Qt::CaseInsensitive) == 0) {
+            ComboBoxAudioDevice->setCurrentIndex(i);
+            break;
+        }
+    }
+
+    const int scaling = ini.ReadInteger(kDisplay, QStringLiteral("Scaling"), 0);
+    const auto entry = std::find(kScalingValues.begin(), kScalingValues.end(), scaling);
+    if (entry != kScalingValues.end())
+        ComboBoxDisplayScaling->setCurrentIndex(int(entry - kScalingValues.begin()));
+
+    RefreshApplicationIcons();
+}
+
+void TFormSettings::RefreshApplicationIcons()
+{
+    for (int n = 1; n <= 3; ++n) {
+        QPixmap picture = applicationPixmap(EditApp(n)->text());
+        if (picture.isNull()) {
+            const int side = MulDiv(kImageSize, DisplayScale, 96);
+            picture = QPixmap::fromImage(LoadIconGroup(QStringLiteral("16QUESTION"), kImageSize))
+                          .scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+        ImageApp(n)->setPixmap(picture);
+    }
+}
+
+void TFormSettings::SaveSettings()
+{
+    const QString path = GetSettingsFileName();
+    if (!path.isEmpty() && !QFileInfo::exists(path))
+        CreateUnicodeIniFile(path);
+    SettingsFile ini(path);
+    for (int n = 1; n <= 3; ++n)
+        ini.WriteString(kSettings, QStringLiteral("Application %1").arg(n), EditApp(n)->text());
+    for (int n = 1; n <= 3; ++n)
+        ini.WriteString(kSettings, QStringLiteral("Application %1 name").arg(n), EditAppName(n)->text());
+    for (int n = 1; n <= 3; ++n)
+        ini.WriteString(kSettings, QStringLiteral("Application %1 parameters").arg(n), EditAppParameters(n)->text());
+
+    ini.WriteInteger(kDisplay, QStringLiteral("Thumbnail width"), SpinEditThumbWidth->value());
+    ini.WriteInteger(kDisplay, QStringLiteral("Thumbnail height"), SpinEditThumbHeight->value());
+
+    ini.WriteString(kAudio, QStringLiteral("Device name"),
+        ComboBoxAudioDevice->currentIndex() >= 0 ? ComboBoxAudioDevice->currentText() : QString());
+
+    const int scaling = ComboBoxDisplayScaling->currentIndex();
+    if (scaling >= 0 && scaling < int(kScalingValues.size()))
+        ini.WriteInteger(kDisplay, QStringLiteral("Scaling"), kScalingValues[std::size_t(scaling)]);
+
+    if (FormMain)
+        SaveWindowBounds(ini, FormMain);
+}
+
+void TFormSettings::PickApplication(int n)
+{
+    OpenDialog1->selectFile(EditApp(n)->text());
+    if (OpenDialog1->exec() != QDialog::Accepted)
+        return;
+    const QStringList chosen = OpenDialog1->selectedFiles();
+    if (chosen.isEmpty())
+        return;
+    const QString path = chosen.first();
+    EditApp(n)->setText(path);
+    ImageApp(n)->setPixmap(applicationPixmap(path));
+    EditAppName(n)->setText(ExtractFileNameWithoutExt(path));
+}
+
+void TFormSettings::ButtonApp1Click()
+{
+    PickApplication(1);
+}
+
+void TFormSettings::ButtonApp2Click()
+{
+    PickApplication(2);
+}
+
+void TFormSettings::ButtonApp3Click()
+{
+    PickApplication(3);
+}
+
+void TFormSettings::ButtonOKClick()
+{
+    try {
+        SaveSettings();
+    } catch (const VantrelError &error) {
+        // The window stays open with the user's values; the toolbar keeps the last saved ones.
+        VantrelApplication::ReportError(error.message());
+        return;
+    }
+    if (FormMain)
+        FormMain->DisplayOpenWithButtons();
+    accept();
+}
+
+void TFormSettings::ButtonCancelClick()
+{
+    LoadSettings();
+    reject();
+}
+
+bool TFormSettings::event(QEvent *event)
+{
+    // Hints show in the main window's status bar, like every hint.
+    if (event->type() == QEvent::StatusTip && FormMain) {
+        QStatusTipEvent copy(static_cast<QStatusTipEvent *>(event)->tip());
+        QCoreApplication::sendEvent(FormMain, &copy);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void TFormSettings::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

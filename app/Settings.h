@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QDialog>
+#include <QSpinBox>
+
+class QComboBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// A whole-number field that accepts any number while typing and brings it
+// into its range when it loses the focus: 5 becomes the minimum, anything
+// above the maximum the maximum, text that is no number the minimum.
+class TSpinEdit : public QSpinBox
+{
+public:
+    explicit TSpinEdit(QWidget *parent = nullptr);
+
+protected:
+    QValidator::State validate(QString &input, int &pos) const override;
+    void fixup(QString &input) const override;
+};
+
+// The settings window: the three open-with applications, the audio
+// thumbnails' size, the audio device and the display scaling. Created once
+// and hidden; its controls are the program's live store of these values, read
+// by the toolbar, the launcher, the audio output and the browser.
+class TFormSettings : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFormSettings(QWidget *parent = nullptr);
+
+    void ListAudioDevices();
+    void LoadSettings();
+    // Throws VantrelError "Unable to write to %s" when the file cannot be written.
+    void SaveSettings();
+
+    void ButtonApp1Click();
+    void ButtonApp2Click();
+    void ButtonApp3Click();
+    void ButtonOKClick();
+    void ButtonCancelClick();
+
+    // Slot n (1..3) fields, for the toolbar and the launcher.
+    QLineEdit *EditApp(int n) const;
+    QLineEdit *EditAppName(int n) const;
+    QLineEdit *EditAppParameters(int n) const;
+    QLabel *ImageApp(int n) const;
+
+    QGroupBox *GroupBoxSettings = nullptr;
+    QGroupBox *GroupBoxApps = nullptr;
+    QGroupBox *GroupBoxThumbnails = nullptr;
+    QGroupBox *GroupBox1 = nullptr;
+    QGroupBox *GroupBox2 = nullptr;
+    QLabel *ImageApp1 = nullptr;
+    QLabel *ImageApp2 = nullptr;
+    QLabel *ImageApp3 = nullptr;
+    QLineEdit *EditApp1 = nullptr;
+    QLineEdit *EditApp2 = nullptr;
+    QLineEdit *EditApp3 = nullptr;
+    QPushButton *ButtonApp1 = nullptr;
+    QPushButton *ButtonApp2 = nullptr;
+    QPushButton *ButtonApp3 = nullptr;
+    QLineEdit *EditApp1Name = nullptr;
+    QLineEdit *EditApp2Name = nullptr;
+    QLineEdit *EditApp3Name = nullptr;
+    QLineEdit *EditApp1Parameters = nullptr;
+    QLineEdit *EditApp2Parameters = nullptr;
+    QLineEdit *EditApp3Parameters = nullptr;
+    TSpinEdit *SpinEditThumbWidth = nullptr;
+    TSpinEdit *SpinEditThumbHeight = nullptr;
+    QComboBox *ComboBoxAudioDevice = nullptr;
+    QComboBox *ComboBoxDisplayScaling = nullptr;
+    QPushButton *ButtonOK = nullptr;
+    QPushButton *ButtonCancel = nullptr;
+    QFileDialog *OpenDialog1 = nullptr;
+
+protected:
+    bool event(QEvent *event) override;
+    // Escape does not close the window. (The title-bar button closes it
+    // without saving and without reloading: the edits stay in the fields,
+    // where launching reads them.)
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormCreate();
+    void CreateControls();
+    void CreateAppsGroup();
+    void CreateThumbnailsGroup();
+    void CreateDeviceAndScalingGroups();
+    void PickApplication(int n);
+    void RefreshApplicationIcons();
+};

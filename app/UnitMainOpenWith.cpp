@@ -1,0 +1,216 @@
+// The open-with toolbar and launching the selected files in an application.
+#include "app/Globals.h"
+#include "app/OpenWithLauncher.h"
+#include "app/Settings.h"
+#include "app/UnitMain.h"
+#include "imaging/IconFile.h"
+#include "imaging/IconLoaderGR32FIHQ.h"
+#include "imaging/Image32.h"
+#include "imaging/ResamplerKernels.h"
+#include "imaging/ShellItemImageFactory.h"
+#include "util/AppIconLookup.h"
+#include "util/HelperTarvex.h"
+
+#include <QIcon>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QToolButton>
+
+namespace {
+
+const char *const kImageIndexProperty = "ImageIndex";
+const QString kNoApplicationCaption = QStringLiteral("No app. specified  ");
+// The size SHGetFileInfoW's shell-sized large icon has.
+constexpr int kShellLargeIcon = 32;
+
+QString appPath(int n)
+{
+    return FormSettings ? FormSettings->EditApp(n)->text() : QString();
+}
+
+// " name " with every "&" doubled, so no letter turns into an accelerator.
+QString captionFor(const QString &displayName, const QString &path)
+{
+    QString name = displayName.isEmpty() ? ExtractFileNameWithoutExt(path) : displayName;
+    name.replace(QStringLiteral("&"), QStringLiteral("&&"));
+    return QLatin1Char(' ') + name + QLatin1Char(' ');
+}
+
+void showImage(QToolButton *button, const ImageList &list, int index)
+{
+    button->setProperty(kImageIndexProperty, index);
+    button->setIcon(index >= 0 && index < list.count() ? QIcon(list.at(index)) : QIcon());
+}
+
+// The list copies an icon into a new cell, stretched to the cell's size.
+int addIcon(ImageList &list, const QImage &icon)
+{
+    QImage cell = icon;
+    if (cell.size() != list.cellSize())
+        cell = icon.scaled(list.cellSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return list.add(QPixmap::fromImage(cell));
+}
+
+// The shell may answer with another size than asked; the picture is fitted
+// into the cell (never enlarged, centred) rather than cut off.
+int addShellBitmap(ImageList &list, const QImage *bitmap)
+{
+    const QSize cell = list.cellSize();
+    Image32 fitted;
+    if (bitmap)
+        StretchBitmapHQ(*bitmap, cell.width(), cell.height(), fitted, true, true, true, LanczosKernel, 0);
+    QImage image = CopyImage32ToBitmap(fitted);
+    if (image.size() != cell) {
+        // No picture: a transparent filler keeps one entry per usable slot.
+        image = QImage(cell, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+    }
+    return list.add(QPixmap::fromImage(image));
+}
+
+QIcon mainIcon()
+{
+    QIcon icon;
+    const QByteArray ico = IconGroupData(QStringLiteral("00MAINICON"));
+    for (const QSize &size : IconFileSizes(ico)) {
+        const QImage image = IconFileImage(ico, size.width());
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
+} // namespace
+
+void TFormMain::LoadIcons()
+{
+    ImageListFilesButtons.clear();
+    try {
+        setWindowIcon(mainIcon());
+    } catch (...) {
+        // The window keeps the platform's default icon.
+    }
+    AddIconResourceToImageList(QStringLiteral("16QUESTION"), ImageListFilesButtons, 48);
+    AddIconResourceToImageList(QStringLiteral("17STAR"), ImageListFilesButtons, 128);
+    showImage(ToolButton4, ImageListFilesButtons, 1);
+}
+
+void TFormMain::ConnectOpenWithButtons()
+{
+    connect(ToolButton1, &QToolButton::clicked, this, &TFormMain::ToolButton1Click);
+    connect(ToolButton2, &QToolButton::clicked, this, &TFormMain::ToolButton2Click);
+    connect(ToolButton3, &QToolButton::clicked, this, &TFormMain::ToolButton3Click);
+}
+
+void TFormMain::DisplayOpenWithButtons()
+{
+    // The cell size decides, never the scale value itself.
+    if (ImageListFilesButtons.width() == 32 && ImageListFilesButtons.height() == 32)
+        DisplayOpenWithButtons32();
+    else
+        DisplayOpenWithButtonsShell();
+}
+
+namespace {
+
+enum class IconSource { ShellLargeIcon, ShellItemImage };
+
+void buildOpenWithButtons(TFormMain &form, IconSource source)
+{
+    ImageList &list = form.ImageListFilesButtons;
+    list.clear();
+    AddIconResourceToImageList(QStringLiteral("16QUESTION"), list, 48);
+    AddIconResourceToImageList(QStringLiteral("17STAR"), list, 128);
+    showImage(form.ToolButton4, list, 1);
+
+    QToolButton *buttons[] = {form.ToolButton1, form.ToolButton2, form.ToolButton3};
+    for (int n = 1; n <= 3; ++n) {
+        QToolButton *button = buttons[n - 1];
+        const QString path = appPath(n);
+        if (!IsUsableApplication(path)) {
+            button->setText(kNoApplicationCaption);
+            button->setAccessibleName(kNoApplicationCaption);
+            showImage(button, list, 0);
+        } else {
+            const QString caption = captionFor(FormSettings->EditAppName(n)->text(), path);
+            button->setText(caption);
+            button->setAccessibleName(QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&")));
+            int index = -1;
+            if (source == IconSource::ShellLargeIcon) {
+                const QImage icon = ApplicationIconImage(path, QSize(kShellLargeIcon, kShellLargeIcon));
+                if (!icon.isNull())
+                    index = addIcon(list, icon);
+            } else {
+                std::unique_ptr<QImage> bitmap;
+                GetShellItemBitmap(path, list.width(), list.height(), bitmap);
+                index = addShellBitmap(list, bitmap.get());
+            }
+            showImage(button, list, index);
+        }
+        // Each button as wide as its picture and caption need.
+        button->setFixedWidth(button->sizeHint().width());
+    }
+}
+
+} // namespace
+
+void TFormMain::DisplayOpenWithButtons32()
+{
+    buildOpenWithButtons(*this, IconSource::ShellLargeIcon);
+}
+
+void TFormMain::DisplayOpenWithButtonsShell()
+{
+    buildOpenWithButtons(*this, IconSource::ShellItemImage);
+}
+
+int TFormMain::ToolButtonImageIndex(const QToolButton *button)
+{
+    const QVariant index = button->property(kImageIndexProperty);
+    return index.isValid() ? index.toInt() : -1;
+}
+
+QString TFormMain::GetSelectedFilesCmdLine() const
+{
+    return FilesCmdLine(SelectedFilesList);
+}
+
+namespace {
+
+void launchSlot(TFormMain &form, int n)
+{
+    const QString path = appPath(n);
+    if (!IsUsableApplication(path)) {
+        QMessageBox::information(&form, QStringLiteral("Information"),
+            QStringLiteral("No application specified or the application could not be found. Please specify the "
+                           "applications in settings."));
+        return;
+    }
+    form.GetSelectedFilesList();
+    const QString parameters = ApplyParametersTemplate(FormSettings->EditAppParameters(n)->text(), form.GetSelectedFilesCmdLine());
+    // Whether it started is not examined: the user sees the application or not.
+    StartApplication(path, parameters);
+}
+
+} // namespace
+
+void TFormMain::ToolButton1Click()
+{
+    launchSlot(*this, 1);
+}
+
+void TFormMain::ToolButton2Click()
+{
+    launchSlot(*this, 2);
+}
+
+void TFormMain::ToolButton3Click()
+{
+    launchSlot(*this, 3);
+}
+
+void TFormMain::ShowFormSettings()
+{
+    if (FormSettings)
+        FormSettings->exec();
+}
