@@ -106,6 +106,8 @@ void TFormMain::CreateControls()
     PanelBrivaneDialogs = named(new QFrame(GroupBoxBrivaneDialogsContainer), QStringLiteral("PanelBrivaneDialogs"),
                                 QStringLiteral("Browser"));
     PanelBrivaneDialogs->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // The embedded browser inherits this font; only the group captions are bold.
+    regular(PanelBrivaneDialogs);
     browserLayout->addWidget(PanelBrivaneDialogs);
 
     PanelListerContainer = named(new QWidget(Splitter1), QStringLiteral("PanelListerContainer"), QStringLiteral("Details panel"));

@@ -48,7 +48,7 @@ int main(int argc, char **argv)
     // the toolbar and the browser read.
     auto formSettings = std::make_unique<TFormSettings>(formMain.get());
     FormSettings = formSettings.get();
-    // preview: InitializeBASS() here.
+    formMain->InitializeBASS();
     formMain->DisplayOpenWithButtons();
     formMain->OpenBrivaneDialogsIntegrated();
 
