@@ -2,11 +2,11 @@
 // the focused file, volume, the preview switch and the space bar.
 
 #include "app/Globals.h"
+#include "app/Settings.h"
 #include "app/UnitMain.h"
 #include "preview/PreviewPlayer.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -14,20 +14,13 @@
 
 namespace {
 
-// The settings window's device row; its number is the library's device
-// number. Looked up by name so the preview does not depend on that window's
-// class; before it exists, row 1, the first real output.
+// The settings window's selected device row: its number is the library's
+// device number, -1 (no row) the library's default. Before that window
+// exists, row 1, the first real output.
 int SelectedAudioDevice()
 {
     constexpr int kDefaultRow = 1;
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (window->objectName() != QLatin1String("FormSettings"))
-            continue;
-        if (const auto *devices = window->findChild<QComboBox *>(QStringLiteral("ComboBoxAudioDevice")))
-            return devices->currentIndex(); // -1 with no row: the library's default
-    }
-    return kDefaultRow;
+    return FormSettings ? FormSettings->ComboBoxAudioDevice->currentIndex() : kDefaultRow;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "tests/app/MainWindowTestSupport.h"
 
 #include "app/Globals.h"
+#include "app/Settings.h"
 #include "app/VantrelApplication.h"
 #include "tests/bass/BassFixtures.h"
 
@@ -35,6 +36,11 @@ protected:
         bassFixtureDir();
         m_capture = m_temp.filePath(QStringLiteral("capture.raw"));
         qputenv("SDL_DISKAUDIOFILE", m_capture.toLocal8Bit());
+    }
+    void TearDown() override
+    {
+        FormSettings = nullptr; // a test's own settings window is gone by now
+        MainWindowTest::TearDown();
     }
 
     TempDir m_temp;
@@ -107,14 +113,12 @@ bool deviceIsOpen(DWORD device)
 
 TEST_F(MainWindowPreview, OutputOpensOnTheDeviceRowOfTheSettingsWindow)
 {
-    // Stands in for the settings window: the same names, three device rows.
-    QWidget settings;
-    settings.setObjectName(QStringLiteral("FormSettings"));
-    auto *devices = new QComboBox(&settings);
-    devices->setObjectName(QStringLiteral("ComboBoxAudioDevice"));
-    devices->addItems({QStringLiteral("No sound"), QStringLiteral("Default"), QStringLiteral("Other")});
-
     TFormMain &form = createWindow();
+    TFormSettings settings(&form);
+    FormSettings = &settings;
+    QComboBox *devices = settings.ComboBoxAudioDevice;
+    ASSERT_GE(devices->count(), 2);
+    EXPECT_EQ(devices->currentIndex(), 1);
     struct Case {
         int row;
         DWORD device;
