@@ -1,6 +1,7 @@
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "app/TerminationSignals.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDynamic.h"
@@ -43,6 +44,7 @@ int main(int argc, char **argv)
     auto formMain = std::make_unique<TFormMain>();
     FormMain = formMain.get();
     app.setActionManager(formMain->ActionManager1);
+    CloseWindowOnTerminationSignals(formMain.get());
 
     // The settings window, hidden: its fields hold what the audio output,
     // the toolbar and the browser read.

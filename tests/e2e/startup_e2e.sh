@@ -64,4 +64,23 @@ for expected in "[Settings]" "Details width=550" "Preview volume=100" "Folder 1=
                 "Group box folders visible=0" "[Hints]" "Tree-view show=1" "[Window]" "State=0"; do
     grep -qxF "$expected" <<<"${text//$'\r'/}" || fail "missing line '$expected' in: $text"
 done
-echo "startup_e2e: 1 passed, 0 failed"
+# A session that ends with SIGTERM saves the settings too.
+printf '\xff\xfe' >"$ini"
+"$exe" >"$work/app2.log" 2>&1 &
+app=$!
+for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name '^Vantrel$' >/dev/null 2>&1 && break
+    sleep 0.1
+done
+sleep 1
+kill -TERM $app
+for _ in $(seq 1 100); do
+    kill -0 $app 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 $app 2>/dev/null && fail "vantrel did not exit on SIGTERM"
+app=""
+text=$(tail -c +3 "$ini" | iconv -f UTF-16LE -t UTF-8)
+grep -qF "Preview volume=100" <<<"$text" || fail "SIGTERM did not save the settings: $text"
+
+echo "startup_e2e: 2 passed, 0 failed"
