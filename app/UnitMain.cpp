@@ -76,6 +76,9 @@ void TFormMain::FormCreate()
 
 void TFormMain::FormDestroy()
 {
+    // A window going away must not open the start-up hint from the event
+    // processing below.
+    TimerStartup->stop();
     CloseBrivaneDialogsIntegrated();
     QCoreApplication::processEvents();
     ReleaseBASS();
