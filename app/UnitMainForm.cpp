@@ -1,5 +1,6 @@
 // Building the main window's controls at their designed sizes (scale 96).
 #include "app/ActionManager.h"
+#include "app/FormHelpers.h"
 #include "app/UnitMain.h"
 #include "scaling/AnchorLayout.h"
 
@@ -29,37 +30,11 @@ constexpr int kDesignClientHeight = 728;
 constexpr int kMinimumWidth = 1280;
 constexpr int kMinimumHeight = 700;
 constexpr int kListerWidth = 550;
-constexpr int kFontPixels = 11;
-
-QFont tahoma(bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(kFontPixels);
-    font.setBold(bold);
-    return font;
-}
-
-// Every control gets its designed name and a name for screen readers: its
-// caption, else its hint, else a short human name.
-template<typename W>
-W *named(W *widget, const QString &objectName, const QString &accessibleName)
-{
-    widget->setObjectName(objectName);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
-
 template<typename W>
 W *regular(W *widget)
 {
-    widget->setFont(tahoma(false));
+    widget->setFont(DesignFont(false));
     return widget;
-}
-
-void setHint(QWidget *widget, const QString &hint)
-{
-    widget->setToolTip(hint);
-    widget->setStatusTip(hint);
 }
 
 QAction *namedAction(QObject *parent, const QString &objectName, const QString &text)
@@ -76,7 +51,7 @@ void TFormMain::CreateControls()
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Vantrel"));
     setAccessibleName(QStringLiteral("Vantrel"));
-    setFont(tahoma(true));
+    setFont(DesignFont(true));
     resize(kDesignClientWidth, kDesignClientHeight);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
@@ -88,29 +63,29 @@ void TFormMain::CreateControls()
     centralLayout->setContentsMargins(0, 0, 0, 0);
     setCentralWidget(central);
 
-    Splitter1 = named(new QSplitter(Qt::Horizontal, central), QStringLiteral("Splitter1"), QStringLiteral("Splitter"));
+    Splitter1 = Named(new QSplitter(Qt::Horizontal, central), QStringLiteral("Splitter1"), QStringLiteral("Splitter"));
     Splitter1->setOpaqueResize(true);
     Splitter1->setChildrenCollapsible(false);
     Splitter1->setHandleWidth(3);
     centralLayout->addWidget(Splitter1);
 
-    PanelBrivaneDialogsContainer = named(new QWidget(Splitter1), QStringLiteral("PanelBrivaneDialogsContainer"),
+    PanelBrivaneDialogsContainer = Named(new QWidget(Splitter1), QStringLiteral("PanelBrivaneDialogsContainer"),
                                          QStringLiteral("Browser container"));
     auto *leftLayout = new QVBoxLayout(PanelBrivaneDialogsContainer);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    GroupBoxBrivaneDialogsContainer = named(new QGroupBox(QStringLiteral(" Browser: "), PanelBrivaneDialogsContainer),
+    GroupBoxBrivaneDialogsContainer = Named(new QGroupBox(QStringLiteral(" Browser: "), PanelBrivaneDialogsContainer),
                                             QStringLiteral("GroupBoxBrivaneDialogsContainer"), QStringLiteral(" Browser: "));
     leftLayout->addWidget(GroupBoxBrivaneDialogsContainer);
     auto *browserLayout = new QVBoxLayout(GroupBoxBrivaneDialogsContainer);
     browserLayout->setContentsMargins(2, 2, 2, 2);
-    PanelBrivaneDialogs = named(new QFrame(GroupBoxBrivaneDialogsContainer), QStringLiteral("PanelBrivaneDialogs"),
+    PanelBrivaneDialogs = Named(new QFrame(GroupBoxBrivaneDialogsContainer), QStringLiteral("PanelBrivaneDialogs"),
                                 QStringLiteral("Browser"));
     PanelBrivaneDialogs->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // The embedded browser inherits this font; only the group captions are bold.
     regular(PanelBrivaneDialogs);
     browserLayout->addWidget(PanelBrivaneDialogs);
 
-    PanelListerContainer = named(new QWidget(Splitter1), QStringLiteral("PanelListerContainer"), QStringLiteral("Details panel"));
+    PanelListerContainer = Named(new QWidget(Splitter1), QStringLiteral("PanelListerContainer"), QStringLiteral("Details panel"));
     PanelListerContainer->setMinimumWidth(kListerWidth);
     PanelBrivaneDialogsContainer->setMinimumWidth(kListerWidth);
     Splitter1->addWidget(PanelBrivaneDialogsContainer);
@@ -120,11 +95,11 @@ void TFormMain::CreateControls()
     Splitter1->setSizes({kDesignClientWidth - kListerWidth, kListerWidth});
     CreateRightPanel();
 
-    StatusBar = named(new QStatusBar(this), QStringLiteral("StatusBar"), QStringLiteral("Status bar"));
+    StatusBar = Named(new QStatusBar(this), QStringLiteral("StatusBar"), QStringLiteral("Status bar"));
     StatusBar->setSizeGripEnabled(false);
     setStatusBar(StatusBar);
-    StatusPanel0 = named(new QLabel(StatusBar), QStringLiteral("StatusPanel0"), QStringLiteral("Hint"));
-    StatusPanel1 = named(new QLabel(StatusBar), QStringLiteral("StatusPanel1"), QStringLiteral("Status"));
+    StatusPanel0 = Named(new QLabel(StatusBar), QStringLiteral("StatusPanel0"), QStringLiteral("Hint"));
+    StatusPanel1 = Named(new QLabel(StatusBar), QStringLiteral("StatusPanel1"), QStringLiteral("Status"));
     StatusPanel0->setFont(StatusBar->font());
     StatusPanel1->setFixedWidth(500);
     StatusBar->addWidget(StatusPanel0);
@@ -144,23 +119,23 @@ void TFormMain::CreateControls()
 
 void TFormMain::CreateMenus()
 {
-    MainMenu1 = named(new QMenuBar(this), QStringLiteral("MainMenu1"), QStringLiteral("Menu bar"));
-    MainMenu1->setFont(tahoma(false));
+    MainMenu1 = Named(new QMenuBar(this), QStringLiteral("MainMenu1"), QStringLiteral("Menu bar"));
+    MainMenu1->setFont(DesignFont(false));
     setMenuBar(MainMenu1);
 
-    File1 = named(MainMenu1->addMenu(QStringLiteral("File")), QStringLiteral("File1"), QStringLiteral("File"));
+    File1 = Named(MainMenu1->addMenu(QStringLiteral("File")), QStringLiteral("File1"), QStringLiteral("File"));
     Exit1 = namedAction(File1, QStringLiteral("Exit1"), QStringLiteral("Exit"));
     File1->addAction(Exit1);
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
 
-    Options1 = named(MainMenu1->addMenu(QStringLiteral("Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
+    Options1 = Named(MainMenu1->addMenu(QStringLiteral("Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
     Settings1 = namedAction(Options1, QStringLiteral("Settings1"), QStringLiteral("Settings..."));
     Options1->addAction(Settings1);
     N3 = Options1->addSeparator();
     N3->setObjectName(QStringLiteral("N3"));
     connect(Settings1, &QAction::triggered, this, &TFormMain::Settings1Click);
 
-    Help1 = named(MainMenu1->addMenu(QStringLiteral("Help")), QStringLiteral("Help1"), QStringLiteral("Help"));
+    Help1 = Named(MainMenu1->addMenu(QStringLiteral("Help")), QStringLiteral("Help1"), QStringLiteral("Help"));
     OnlineHelp1 = namedAction(Help1, QStringLiteral("OnlineHelp1"), QStringLiteral("Online Help..."));
     PrivacyPolicy1 = namedAction(Help1, QStringLiteral("PrivacyPolicy1"), QStringLiteral("Privacy Policy..."));
     Help1->addAction(OnlineHelp1);
@@ -175,29 +150,29 @@ void TFormMain::CreateRightPanel()
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->setSpacing(0);
 
-    GroupBoxOpenWith = named(new QGroupBox(QStringLiteral(" Open file in application: "), PanelListerContainer),
+    GroupBoxOpenWith = Named(new QGroupBox(QStringLiteral(" Open file in application: "), PanelListerContainer),
                              QStringLiteral("GroupBoxOpenWith"), QStringLiteral(" Open file in application: "));
     GroupBoxOpenWith->setFixedHeight(58);
     auto *openWithLayout = new QVBoxLayout(GroupBoxOpenWith);
     openWithLayout->setContentsMargins(2, 0, 2, 0);
-    ToolBar1 = named(new QToolBar(GroupBoxOpenWith), QStringLiteral("ToolBar1"), QStringLiteral("Open with applications"));
-    ToolBar1->setFont(tahoma(false));
+    ToolBar1 = Named(new QToolBar(GroupBoxOpenWith), QStringLiteral("ToolBar1"), QStringLiteral("Open with applications"));
+    ToolBar1->setFont(DesignFont(false));
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setIconSize(ImageListFilesButtons.cellSize());
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     openWithLayout->addWidget(ToolBar1);
 
-    ToolButton4 = named(new QToolButton(ToolBar1), QStringLiteral("ToolButton4"),
+    ToolButton4 = Named(new QToolButton(ToolBar1), QStringLiteral("ToolButton4"),
                         QStringLiteral("Display copy/move selected file(s) to folder panel."));
     ToolButton4->setCheckable(true);
     ToolButton4->setFixedSize(38, 38);
     ToolButton4->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    setHint(ToolButton4, QStringLiteral("Display copy/move selected file(s) to folder panel."));
+    SetHint(ToolButton4, QStringLiteral("Display copy/move selected file(s) to folder panel."));
     connect(ToolButton4, &QToolButton::clicked, this, &TFormMain::ToolButton4Click);
     ToolBar1->addWidget(ToolButton4);
 
-    ToolButton5 = named(new QWidget(ToolBar1), QStringLiteral("ToolButton5"), QStringLiteral("Separator"));
+    ToolButton5 = Named(new QWidget(ToolBar1), QStringLiteral("ToolButton5"), QStringLiteral("Separator"));
     ToolButton5->setFixedWidth(8);
     ToolBar1->addWidget(ToolButton5);
 
@@ -209,7 +184,7 @@ void TFormMain::CreateRightPanel()
         button->setAccessibleName(QStringLiteral("No app. specified  "));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setFixedSize(132, 38);
-        setHint(button, QStringLiteral("Open selected file(s) in application specified in settings."));
+        SetHint(button, QStringLiteral("Open selected file(s) in application specified in settings."));
         ToolBar1->addWidget(button);
         *appButtons[i] = button;
     }
@@ -218,14 +193,14 @@ void TFormMain::CreateRightPanel()
     CreateFoldersGroup();
     rightLayout->addWidget(GroupBoxFolders);
 
-    GroupBoxDetails = named(new QGroupBox(QStringLiteral(" Selected audio file's details: "), PanelListerContainer),
+    GroupBoxDetails = Named(new QGroupBox(QStringLiteral(" Selected audio file's details: "), PanelListerContainer),
                             QStringLiteral("GroupBoxDetails"), QStringLiteral(" Selected audio file's details: "));
     auto *detailsLayout = new QVBoxLayout(GroupBoxDetails);
     detailsLayout->setContentsMargins(2, 2, 2, 2);
-    ListViewDetails = named(new QTreeWidget(GroupBoxDetails), QStringLiteral("ListViewDetails"),
+    ListViewDetails = Named(new QTreeWidget(GroupBoxDetails), QStringLiteral("ListViewDetails"),
                             QStringLiteral("Details about the selected audio file."));
     regular(ListViewDetails);
-    setHint(ListViewDetails, QStringLiteral("Details about the selected audio file."));
+    SetHint(ListViewDetails, QStringLiteral("Details about the selected audio file."));
     ListViewDetails->setColumnCount(2);
     ListViewDetails->setHeaderLabels({QStringLiteral("Attribute name"), QStringLiteral("Value")});
     ListViewDetails->setColumnWidth(0, 200);
@@ -240,7 +215,7 @@ void TFormMain::CreateRightPanel()
     ListViewDetails->setContextMenuPolicy(Qt::CustomContextMenu);
     detailsLayout->addWidget(ListViewDetails);
 
-    PopupMenuDetails = named(new QMenu(ListViewDetails), QStringLiteral("PopupMenuDetails"), QStringLiteral("Details menu"));
+    PopupMenuDetails = Named(new QMenu(ListViewDetails), QStringLiteral("PopupMenuDetails"), QStringLiteral("Details menu"));
     CopyValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyValueToClipboard1"),
                                         QStringLiteral("Copy Value To Clipboard"));
     CopyNameAndValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyNameAndValueToClipboard1"),
@@ -261,7 +236,7 @@ void TFormMain::CreateRightPanel()
 
 void TFormMain::CreateFoldersGroup()
 {
-    GroupBoxFolders = named(new QGroupBox(QStringLiteral(" Copy/move selected file(s) to folder: "), PanelListerContainer),
+    GroupBoxFolders = Named(new QGroupBox(QStringLiteral(" Copy/move selected file(s) to folder: "), PanelListerContainer),
                             QStringLiteral("GroupBoxFolders"), QStringLiteral(" Copy/move selected file(s) to folder: "));
     GroupBoxFolders->setFixedHeight(111);
     GroupBoxFolders->setVisible(false);
@@ -285,18 +260,18 @@ void TFormMain::CreateFoldersGroup()
     int number = 1;
     for (const Row &row : rows) {
         const QString n = QString::number(number++);
-        auto *edit = named(new QLineEdit(QStringLiteral("Select a folder..."), GroupBoxFolders),
+        auto *edit = Named(new QLineEdit(QStringLiteral("Select a folder..."), GroupBoxFolders),
                            QStringLiteral("EditFolder") + n, QStringLiteral("Folder ") + n);
         regular(edit);
         layout->addWidget(edit, QRect(6, row.top, 371, 21), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
-        auto *select = named(new QPushButton(QStringLiteral("..."), GroupBoxFolders), QStringLiteral("ButtonSelectFolder") + n,
+        auto *select = Named(new QPushButton(QStringLiteral("..."), GroupBoxFolders), QStringLiteral("ButtonSelectFolder") + n,
                              QStringLiteral("Select folder ") + n);
         layout->addWidget(select, QRect(380, row.top - 2, 25, 25), AnchorLayout::Top | AnchorLayout::Right);
-        auto *copy = named(new QPushButton(QStringLiteral("Copy"), GroupBoxFolders), QString::fromLatin1(row.copyName),
+        auto *copy = Named(new QPushButton(QStringLiteral("Copy"), GroupBoxFolders), QString::fromLatin1(row.copyName),
                            QStringLiteral("Copy to folder ") + n);
         regular(copy);
         layout->addWidget(copy, QRect(408, row.top - 2, 59, 25), AnchorLayout::Top | AnchorLayout::Right);
-        auto *move = named(new QPushButton(QStringLiteral("Move"), GroupBoxFolders), QString::fromLatin1(row.moveName),
+        auto *move = Named(new QPushButton(QStringLiteral("Move"), GroupBoxFolders), QString::fromLatin1(row.moveName),
                            QStringLiteral("Move to folder ") + n);
         regular(move);
         layout->addWidget(move, QRect(470, row.top - 2, 60, 25), AnchorLayout::Top | AnchorLayout::Right);
@@ -309,23 +284,23 @@ void TFormMain::CreateFoldersGroup()
 
 void TFormMain::CreateOptionsGroup()
 {
-    GroupBoxOptions = named(new QGroupBox(QStringLiteral(" Options: "), PanelListerContainer), QStringLiteral("GroupBoxOptions"),
+    GroupBoxOptions = Named(new QGroupBox(QStringLiteral(" Options: "), PanelListerContainer), QStringLiteral("GroupBoxOptions"),
                             QStringLiteral(" Options: "));
     GroupBoxOptions->setFixedHeight(64);
     auto *layout = new AnchorLayout(GroupBoxOptions, QSize(kListerWidth, 64));
 
-    CheckBoxPreview = named(new QCheckBox(QStringLiteral("Preview on select"), GroupBoxOptions),
+    CheckBoxPreview = Named(new QCheckBox(QStringLiteral("Preview on select"), GroupBoxOptions),
                             QStringLiteral("CheckBoxPreview"), QStringLiteral("Preview on select"));
     regular(CheckBoxPreview);
-    setHint(CheckBoxPreview, QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
+    SetHint(CheckBoxPreview, QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
     layout->addWidget(CheckBoxPreview, QRect(16, 28, 137, 17));
 
-    Label1 = named(new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));
+    Label1 = Named(new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));
     regular(Label1);
-    setHint(Label1, QStringLiteral("Preview playback volume."));
+    SetHint(Label1, QStringLiteral("Preview playback volume."));
     layout->addWidget(Label1, QRect(294, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
 
-    TrackBarVolume = named(new QSlider(Qt::Horizontal, GroupBoxOptions), QStringLiteral("TrackBarVolume"),
+    TrackBarVolume = Named(new QSlider(Qt::Horizontal, GroupBoxOptions), QStringLiteral("TrackBarVolume"),
                            QStringLiteral("Volume"));
     TrackBarVolume->setRange(0, 100);
     TrackBarVolume->setTickPosition(QSlider::TicksBothSides);
@@ -334,9 +309,9 @@ void TFormMain::CreateOptionsGroup()
     TrackBarVolume->setValue(100);
     layout->addWidget(TrackBarVolume, QRect(338, 14, 150, 42), AnchorLayout::Top | AnchorLayout::Right);
 
-    LabelVolumeValue = named(new QLabel(QStringLiteral("100%"), GroupBoxOptions), QStringLiteral("LabelVolumeValue"),
+    LabelVolumeValue = Named(new QLabel(QStringLiteral("100%"), GroupBoxOptions), QStringLiteral("LabelVolumeValue"),
                              QStringLiteral("Volume value"));
     regular(LabelVolumeValue);
-    setHint(LabelVolumeValue, QStringLiteral("Preview playback volume."));
+    SetHint(LabelVolumeValue, QStringLiteral("Preview playback volume."));
     layout->addWidget(LabelVolumeValue, QRect(494, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
 }
