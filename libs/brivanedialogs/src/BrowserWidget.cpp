@@ -260,7 +260,8 @@ bool BrowserWidget::openFolder(const QString &path, Navigation how, const QStrin
     m_thumbnails->cancelAll();
     m_thumbnails->resetReadyCount();
     m_views->thumbnailView()->setProperty("readyThumbnails", 0);
-    m_model->setFolder(folder);
+    // Freeing a large folder's rows takes the GUI thread milliseconds.
+    m_lister->dispose(m_model->setFolder(folder));
     startListing(false);
     Q_EMIT folderChanged(folder);
     return true;
@@ -331,7 +332,7 @@ void BrowserWidget::finishListing(const ListBatch &last)
         return;
     }
     if (last.error != 0) {
-        m_model->setFolder(m_folder);
+        m_lister->dispose(m_model->setFolder(m_folder));
         m_views->setMessage(tr("This folder cannot be read: %1.")
                                 .arg(QString::fromLocal8Bit(std::strerror(last.error))));
     } else if (m_model->rowCount() == 0) {

@@ -32,14 +32,15 @@ FileListModel::FileListModel(QObject *parent)
     m_fileIcon = QIcon::fromTheme(QStringLiteral("audio-x-generic"), style->standardIcon(QStyle::SP_FileIcon));
 }
 
-void FileListModel::setFolder(const QString &folder)
+std::vector<FolderEntry> FileListModel::setFolder(const QString &folder)
 {
     beginResetModel();
     m_folder = folder;
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    std::vector<FolderEntry> old;
+    old.swap(m_rows);
     m_folderCount = 0;
     endResetModel();
+    return old;
 }
 
 QString FileListModel::fullPath(int row) const

@@ -21,8 +21,9 @@ public:
 
     explicit FileListModel(QObject *parent = nullptr);
 
-    // Empties the list for another folder.
-    void setFolder(const QString &folder);
+    // Empties the list for another folder and hands back the old rows, which
+    // the caller may free elsewhere.
+    [[nodiscard]] std::vector<FolderEntry> setFolder(const QString &folder);
     const QString &folder() const { return m_folder; }
 
     // Merges rows of the folder's first listing into the sorted list.

@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <mutex>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -79,8 +80,23 @@ void FolderLister::start(const ListRequest &request)
 
 void FolderLister::dispose(std::vector<FolderEntry> &&entries)
 {
-    auto doomed = std::make_shared<std::vector<FolderEntry>>(std::move(entries));
-    QMetaObject::invokeMethod(m_worker, [doomed]() mutable { doomed.reset(); }, Qt::QueuedConnection);
+    if (entries.empty())
+        return;
+    // Handed over under a lock, never shared: the rows must not end up freed
+    // here by whichever side lets go last.
+    {
+        std::lock_guard lock(m_trashMutex);
+        m_trash.push_back(std::move(entries));
+    }
+    QMetaObject::invokeMethod(m_worker, [this] { emptyTrash(); }, Qt::QueuedConnection);
+}
+
+void FolderLister::emptyTrash()
+{
+    std::vector<std::vector<FolderEntry>> doomed;
+    std::lock_guard lock(m_trashMutex);
+    doomed.swap(m_trash);
+    // doomed is freed after the lock is released, on this thread.
 }
 
 void FolderLister::cancel()

@@ -14,6 +14,7 @@ class DirectoryWatch;
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 namespace bd {
@@ -81,6 +82,7 @@ private:
     void run(const ListRequest &request);
     void post(ListBatch &&batch);
     void watchOnly(const QString &folder);
+    void emptyTrash();
 
     QPointer<QObject> m_receiver;
     Deliver m_deliver;
@@ -88,6 +90,8 @@ private:
     QObject *m_worker;                // lives on m_thread
     DirectoryWatch *m_watch;          // lives on m_thread
     std::atomic<quint64> m_current{0};
+    std::mutex m_trashMutex;
+    std::vector<std::vector<FolderEntry>> m_trash;
 };
 
 } // namespace bd
