@@ -205,6 +205,28 @@ TEST_F(IntegratedBrowserTest, PathBarFocusIsReportedForTyping)
     EXPECT_EQ(states(), (std::vector<std::uint64_t>{1, 0}));
 }
 
+TEST_F(IntegratedBrowserTest, ViewsSwitchByKeyboardAndKeepTheFocusedRow)
+{
+    QWidget *window = open(dir.path(), 5);
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    QAbstractItemView *details = detailsView(window);
+    details->setFocus();
+    QTest::keyClick(details, Qt::Key_Home);
+    QTest::keyClick(details, Qt::Key_Down); // Track1.MP3
+    const struct
+    {
+        Qt::Key key;
+        const char *visible;
+    } cases[] = {{Qt::Key_3, "FileListThumbnails"}, {Qt::Key_2, "FileListList"}, {Qt::Key_1, "FileListDetails"}};
+    for (const auto &c : cases) {
+        QTest::keyClick(QApplication::focusWidget(), c.key, Qt::ControlModifier);
+        auto *view = window->findChild<QAbstractItemView *>(QString::fromLatin1(c.visible));
+        EXPECT_TRUE(view->isVisible()) << c.visible;
+        EXPECT_EQ(view->currentIndex().data().toString(), QStringLiteral("Track1.MP3")) << c.visible;
+    }
+}
+
 TEST_F(IntegratedBrowserTest, PanelMessagesSwitchTheLeftPanel)
 {
     QWidget *window = open(dir.path(), 5);

@@ -193,6 +193,9 @@ void BrowserWidget::buildShortcuts()
     add(QKeySequence(Qt::ALT | Qt::Key_Left), &BrowserWidget::goBack);
     add(QKeySequence(Qt::ALT | Qt::Key_Right), &BrowserWidget::goForward);
     add(QKeySequence(Qt::Key_F5), &BrowserWidget::refresh);
+    add(QKeySequence(Qt::CTRL | Qt::Key_1), [this] { setViewMode(ViewMode::Details); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_2), [this] { setViewMode(ViewMode::List); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_3), [this] { setViewMode(ViewMode::Thumbnails); });
     add(QKeySequence(Qt::CTRL | Qt::Key_L), [this] {
         m_nav->pathEdit()->setFocus(Qt::ShortcutFocusReason);
         m_nav->pathEdit()->selectAll();

@@ -75,7 +75,9 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     auto *viewRow = new QHBoxLayout;
     viewRow->setSpacing(0);
     for (const auto &view : views) {
-        QToolButton *button = makeButton(view.objectName, view.text, style->standardIcon(view.icon), view.text);
+        const QString shortcut = QStringLiteral(" (Ctrl+%1)").arg(int(view.mode) + 1);
+        QToolButton *button =
+            makeButton(view.objectName, view.text, style->standardIcon(view.icon), view.text + shortcut);
         button->setCheckable(true);
         m_views->addButton(button, int(view.mode));
         viewRow->addWidget(button);
