@@ -130,6 +130,8 @@ public:
     // Reads FileName's details and shows them grouped by section, replacing
     // the previous file's in one update.
     void DisplayFileDetails(const QString &FileName);
+    // Replaces the list's groups and rows with those of the details lines.
+    void FillDetailsView(const QStringList &lines);
     // Appends the text form of ListView's groups and rows to List.
     static void GetDetialsList(QStringList &List, const QTreeWidget *ListView);
     void CopyValueToClipboard1Click();

@@ -96,6 +96,11 @@ void TFormMain::DisplayFileDetails(const QString &FileName)
 {
     TDetailsLines lines;
     ReadFileDetails(FileName, lines);
+    FillDetailsView(lines);
+}
+
+void TFormMain::FillDetailsView(const TDetailsLines &lines)
+{
     const DetailsContents contents = BuildDetailsContents(lines);
 
     // Everything is built off the view and handed over in one insertion, so

@@ -84,7 +84,8 @@ protected:
     void runMenuItem(QAction *action)
     {
         QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
-        QCoreApplication::processEvents();
+        // Delivered now and only this call, through the application's notify().
+        QCoreApplication::sendPostedEvents(action, QEvent::MetaCall);
     }
 
     // Runs "Save Complete List To File..." and answers its dialog with Path
@@ -97,9 +98,10 @@ protected:
         dialog->setDirectory(m_dialogFolder.path());
         QString proposed;
         bool answered = false;
+        QObject timerScope; // no answer outlives this call
         std::function<void()> answer = [&] {
             if (!dialog->isVisible()) {
-                QTimer::singleShot(10, answer);
+                QTimer::singleShot(10, &timerScope, answer);
                 return;
             }
             proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
@@ -118,7 +120,7 @@ protected:
                 static_cast<QDialog *>(dialog)->accept();
             }
         };
-        QTimer::singleShot(0, answer);
+        QTimer::singleShot(0, &timerScope, answer);
         runMenuItem(m_form->SaveCompleteListToFile1);
         EXPECT_TRUE(answered);
         return proposed;
