@@ -1,5 +1,6 @@
-// Reading details without a usable library: nothing is called, the caller's
-// list stays as it was. Built twice, once per way of lacking the library.
+// Which library a start-up binds, and reading details without a usable one:
+// nothing is called, the caller's list stays as it was. Built once per case,
+// since a process binds the library only once.
 #include "QtPrinting.h"
 #include "details/MediaInfoDll.h"
 #include "details/MediaInfoLibraryFunctions.h"
@@ -8,7 +9,16 @@
 
 namespace {
 
-#ifdef INCOMPLETE_LIBRARY
+#if defined(PROGRAM_FOLDER_FIRST)
+// Two libraries of one name: a complete one beside the program and an
+// incomplete one that the system search (LD_LIBRARY_PATH) would find first.
+TEST(LibrarySearch, ProgramFolderComesBeforeSystemSearch)
+{
+    InitializeMediaInfoLibraryFunctions(QStringLiteral("libmediainfo_pick.so"));
+    EXPECT_TRUE(MediaInfoLibraryAvailable());
+    EXPECT_NE(MediaInfoDll::entryPoints().MediaInfo_Inform, nullptr);
+}
+#elif defined(INCOMPLETE_LIBRARY)
 // The stand-in lacks MediaInfo_Inform: loaded, but never to be called.
 TEST(IncompleteLibrary, CountsAsUnavailable)
 {
