@@ -71,6 +71,27 @@ QLabel *label(QWidget *parent, const QString &text)
     return named(new QLabel(text, parent), QString(), text);
 }
 
+// Captions size themselves to their text, so a wider substitute for Tahoma
+// does not cut them off. Returns where the caption ends.
+int addCaption(AnchorLayout *layout, QWidget *parent, const QString &text, int left, int top)
+{
+    QLabel *caption = label(parent, text);
+    layout->addWidget(caption, QRect(QPoint(left, top), caption->sizeHint()));
+    return left + caption->sizeHint().width();
+}
+
+// A field beside a caption starts after it: where the font is wider than the
+// designed one, the field gives up some of its width rather than cover it.
+void keepClearOf(AnchorLayout *layout, QWidget *field, int captionRight)
+{
+    constexpr int gap = 3;
+    QRect rect = layout->designRect(field);
+    if (rect.left() < captionRight + gap) {
+        rect.setLeft(captionRight + gap);
+        layout->setDesignRect(field, rect);
+    }
+}
+
 QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessibleName,
     bool bold)
 {
@@ -220,14 +241,16 @@ void TFormSettings::CreateAppsGroup()
         auto *picker = button(GroupBoxApps, QStringLiteral("ButtonApp") + n, QStringLiteral("..."),
             QStringLiteral("Select application %1").arg(n), true);
         apps->addWidget(picker, QRect(463, top, 25, 25), AnchorLayout::Top | AnchorLayout::Right);
-        apps->addWidget(label(GroupBoxApps, QStringLiteral("Display name:")), QRect(71, top + 30, 70, 13));
+        const int nameCaption = addCaption(apps, GroupBoxApps, QStringLiteral("Display name:"), 71, top + 30);
         auto *name = named(new QLineEdit(GroupBoxApps), QStringLiteral("EditApp%1Name").arg(n),
             QStringLiteral("Application %1 display name").arg(n));
         apps->addWidget(name, QRect(144, top + 27, 313, 21), stretch);
-        apps->addWidget(label(GroupBoxApps, QStringLiteral("Parameters:")), QRect(71, top + 57, 70, 13));
+        keepClearOf(apps, name, nameCaption);
+        const int parametersCaption = addCaption(apps, GroupBoxApps, QStringLiteral("Parameters:"), 71, top + 57);
         auto *parameter = named(new QLineEdit(QStringLiteral("{filename}"), GroupBoxApps),
             QStringLiteral("EditApp%1Parameters").arg(n), QStringLiteral("Application %1 parameters").arg(n));
         apps->addWidget(parameter, QRect(144, top + 54, 313, 21), stretch);
+        keepClearOf(apps, parameter, parametersCaption);
         *images[i] = image;
         *paths[i] = path;
         *pickers[i] = picker;
@@ -242,18 +265,18 @@ void TFormSettings::CreateAppsGroup()
 void TFormSettings::CreateThumbnailsGroup()
 {
     auto *thumbs = new AnchorLayout(GroupBoxThumbnails, QSize(505, 98));
-    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("Width:")), QRect(17, 28, 50, 13));
+    addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("Width:"), 17, 28);
     SpinEditThumbWidth = named(new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbWidth"),
         QStringLiteral("Thumbnail width"));
     SpinEditThumbWidth->setValue(400);
     thumbs->addWidget(SpinEditThumbWidth, QRect(71, 25, 106, 22));
-    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("pixels")), QRect(183, 28, 40, 13));
-    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("Height:")), QRect(17, 60, 50, 13));
+    addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("pixels"), 183, 28);
+    addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("Height:"), 17, 60);
     SpinEditThumbHeight = named(new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbHeight"),
         QStringLiteral("Thumbnail height"));
     SpinEditThumbHeight->setValue(100);
     thumbs->addWidget(SpinEditThumbHeight, QRect(71, 57, 106, 22));
-    thumbs->addWidget(label(GroupBoxThumbnails, QStringLiteral("pixels")), QRect(183, 60, 40, 13));
+    addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("pixels"), 183, 60);
     auto *note = label(GroupBoxThumbnails, QStringLiteral("Values will be multiplied by the scaling factor if using UI DPI "
                                                           "scaling. Applying this setting requires restart."));
     note->setWordWrap(true);
@@ -264,15 +287,16 @@ void TFormSettings::CreateThumbnailsGroup()
 void TFormSettings::CreateDeviceAndScalingGroups()
 {
     auto *device = new AnchorLayout(GroupBox1, QSize(504, 58));
-    device->addWidget(label(GroupBox1, QStringLiteral("Playback device:")), QRect(12, 26, 84, 13));
+    const int deviceCaption = addCaption(device, GroupBox1, QStringLiteral("Playback device:"), 12, 26);
     ComboBoxAudioDevice = named(new QComboBox(GroupBox1), QStringLiteral("ComboBoxAudioDevice"), QStringLiteral("Playback device"));
     ComboBoxAudioDevice->setEditable(false);
     ComboBoxAudioDevice->setMaxVisibleItems(32);
     ComboBoxAudioDevice->addItem(QStringLiteral("Default"));
     device->addWidget(ComboBoxAudioDevice, QRect(98, 22, 390, 21));
+    keepClearOf(device, ComboBoxAudioDevice, deviceCaption);
 
     auto *ui = new AnchorLayout(GroupBox2, QSize(504, 58));
-    ui->addWidget(label(GroupBox2, QStringLiteral("Scale display:")), QRect(12, 26, 70, 13));
+    const int scalingCaption = addCaption(ui, GroupBox2, QStringLiteral("Scale display:"), 12, 26);
     ComboBoxDisplayScaling = named(new QComboBox(GroupBox2), QStringLiteral("ComboBoxDisplayScaling"), QStringLiteral("Scale display"));
     ComboBoxDisplayScaling->setEditable(false);
     ComboBoxDisplayScaling->addItems({QStringLiteral("As Windows (Default)"), QStringLiteral("100%"), QStringLiteral("125%"),
@@ -281,7 +305,8 @@ void TFormSettings::CreateDeviceAndScalingGroups()
     ComboBoxDisplayScaling->setToolTip(QStringLiteral("Select display scaling factor."));
     ComboBoxDisplayScaling->setStatusTip(QStringLiteral("Select display scaling factor."));
     ui->addWidget(ComboBoxDisplayScaling, QRect(83, 22, 166, 21));
-    ui->addWidget(label(GroupBox2, QStringLiteral("Applying this setting requires restart.")), QRect(260, 26, 220, 13));
+    keepClearOf(ui, ComboBoxDisplayScaling, scalingCaption);
+    addCaption(ui, GroupBox2, QStringLiteral("Applying this setting requires restart."), 260, 26);
 }
 
 void TFormSettings::FormCreate()

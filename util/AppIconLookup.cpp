@@ -1,12 +1,16 @@
 #include "util/AppIconLookup.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,16 +62,16 @@ QString canonical(const QString &path)
     return c.isEmpty() ? QFileInfo(path).absoluteFilePath() : c;
 }
 
-// Whether an Exec/TryExec program token starts the file whose canonical
-// path is target.
-bool programNames(const QString &program, const QString &target)
+// The canonical path of the file an Exec/TryExec program token starts, by
+// absolute path or through PATH; empty when it names nothing.
+QString resolveProgram(const QString &program)
 {
     if (program.isEmpty())
-        return false;
+        return {};
     if (program.startsWith(QLatin1Char('/')))
-        return canonical(program) == target;
+        return QFileInfo(program).isFile() ? canonical(program) : QString();
     const QString found = QStandardPaths::findExecutable(program);
-    return !found.isEmpty() && canonical(found) == target;
+    return found.isEmpty() ? QString() : canonical(found);
 }
 
 // The program an Exec line runs, past a leading "env NAME=value ...".
@@ -81,6 +85,40 @@ QString execProgram(const QString &exec)
             ++i;
     }
     return i < args.size() ? args[i] : QString();
+}
+
+// Reading every .desktop file of a desktop (hundreds) for each lookup would
+// cost tens of milliseconds on the GUI thread, so parsed entries are kept and
+// read again only when a file's time stamp or size changes (or PATH does).
+struct IndexedEntry
+{
+    QDateTime modified;
+    qint64 size = -1;
+    bool usable = false;
+    QString tryExecTarget;
+    QString execTarget;
+};
+
+const IndexedEntry &indexedEntry(const QFileInfo &file)
+{
+    static QHash<QString, IndexedEntry> cache;
+    static QString cachedPath;
+    const QString path = qEnvironmentVariable("PATH");
+    if (path != cachedPath) {
+        cache.clear();
+        cachedPath = path;
+    }
+    IndexedEntry &slot = cache[file.absoluteFilePath()];
+    const QDateTime modified = file.lastModified();
+    if (slot.size == file.size() && slot.modified == modified)
+        return slot;
+    const DesktopEntry entry = ReadDesktopEntry(file.absoluteFilePath());
+    slot.modified = modified;
+    slot.size = file.size();
+    slot.usable = entry.valid && !entry.hidden;
+    slot.tryExecTarget = resolveProgram(entry.tryExec);
+    slot.execTarget = resolveProgram(execProgram(entry.exec));
+    return slot;
 }
 
 // Without a platform theme (offscreen, bare X servers) Qt knows no icon
@@ -212,23 +250,24 @@ QString FindDesktopEntryForExecutable(const QString &path)
         const QString apps = folder + QStringLiteral("/applications");
         if (!QFileInfo(apps).isDir())
             continue;
-        QStringList files;
+        QList<QFileInfo> files;
         QDirIterator it(apps, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files.append(it.next());
-        files.sort();
-        for (const QString &file : files) {
+        while (it.hasNext()) {
+            it.next();
+            files.append(it.fileInfo());
+        }
+        std::sort(files.begin(), files.end(),
+            [](const QFileInfo &a, const QFileInfo &b) { return a.filePath() < b.filePath(); });
+        for (const QFileInfo &file : files) {
             // The desktop-file id: the path below applications/ with '/' as '-'.
-            QString id = file.mid(apps.size() + 1);
+            QString id = file.filePath().mid(apps.size() + 1);
             id.replace(QLatin1Char('/'), QLatin1Char('-'));
             if (seenIds.contains(id))
                 continue;
             seenIds.insert(id);
-            const DesktopEntry entry = ReadDesktopEntry(file);
-            if (!entry.valid || entry.hidden)
-                continue;
-            if (programNames(entry.tryExec, target) || programNames(execProgram(entry.exec), target))
-                return file;
+            const IndexedEntry &entry = indexedEntry(file);
+            if (entry.usable && (entry.tryExecTarget == target || entry.execTarget == target))
+                return file.filePath();
         }
     }
     return {};
