@@ -46,13 +46,16 @@ void BM_DisplayOpenWithButtonsScale144(benchmark::State &state)
     // Two with theme icons, one with none (a filler entry).
     const QString apps[] = {writeExecutable(dir, QStringLiteral("wave-editor")), writeExecutable(dir, QStringLiteral("tagger")),
         writeExecutable(dir, QStringLiteral("no-icon-tool"))};
-    writeDesktopEntry(dir, apps[0], "gvim");
+    writeDesktopEntry(dir, apps[0], "display-im6.q16");
     writeDesktopEntry(dir, apps[1], "display-im6.q16");
 
     DisplayScale = 144;
     ShowTreeViewHint = false;
     TFormMain form;
     FormMain = &form;
+    // Scale 144 gives 48-pixel cells; the window's creation may have lowered
+    // the scale to fit a small (virtual) screen, so the cell is set as 144 makes it.
+    form.ImageListFilesButtons.setCellSize(QSize(48, 48));
     TFormSettings settings(&form);
     FormSettings = &settings;
     for (int n = 1; n <= 3; ++n)

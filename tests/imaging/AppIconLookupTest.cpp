@@ -12,7 +12,7 @@ namespace {
 
 // A private XDG world: the user's and one system application folder in a
 // temporary tree, then the real /usr/share so the installed icon themes
-// (hicolor with gvim and display-im6.q16) are found.
+// (hicolor with ImageMagick's display-im6.q16, a test dependency) are found.
 class AppIconLookupTest : public testing::Test
 {
 protected:
@@ -48,19 +48,19 @@ protected:
 TEST_F(AppIconLookupTest, ExecutableFindsTheEntryThatStartsIt)
 {
     const QString tool = executable(QStringLiteral("opt/My Tools/wave-editor"));
-    desktop(QStringLiteral("system/applications/other.desktop"), "Exec=/usr/bin/true\nIcon=display-im6.q16\n");
     const QString entry = desktop(QStringLiteral("system/applications/waves.desktop"),
-        "Exec=\"" + tool.toUtf8() + "\" --new %F\nIcon=gvim\n");
+        "Exec=\"" + tool.toUtf8() + "\" --new %F\nIcon=display-im6.q16\n");
+    desktop(QStringLiteral("system/applications/other.desktop"), "Exec=/usr/bin/true\nIcon=other-icon\n");
     EXPECT_EQ(FindDesktopEntryForExecutable(tool), entry);
-    EXPECT_EQ(ApplicationIconName(tool), QStringLiteral("gvim"));
-    EXPECT_FALSE(ApplicationIcon(tool).isNull()) << "hicolor's gvim icon is installed";
+    EXPECT_EQ(ApplicationIconName(tool), QStringLiteral("display-im6.q16"));
+    EXPECT_FALSE(ApplicationIcon(tool).isNull()) << "hicolor's display-im6.q16 icon is installed";
 }
 
 TEST_F(AppIconLookupTest, TryExecAndPathNamesCount)
 {
     const QString onPath = executable(QStringLiteral("bin/tagger"));
-    desktop(QStringLiteral("system/applications/tagger.desktop"), "TryExec=tagger\nExec=sh -c tagger\nIcon=gvim\n");
-    EXPECT_EQ(ApplicationIconName(onPath), QStringLiteral("gvim"));
+    desktop(QStringLiteral("system/applications/tagger.desktop"), "TryExec=tagger\nExec=sh -c tagger\nIcon=tagger-icon\n");
+    EXPECT_EQ(ApplicationIconName(onPath), QStringLiteral("tagger-icon"));
 
     const QString viaEnv = executable(QStringLiteral("bin/mixer"));
     desktop(QStringLiteral("system/applications/mixer.desktop"), "Exec=env LANG=C mixer %U\nIcon=/nonexistent/mixer.png\n");
@@ -71,7 +71,7 @@ TEST_F(AppIconLookupTest, TryExecAndPathNamesCount)
 TEST_F(AppIconLookupTest, UserEntriesWinAndHiddenOnesAreSkipped)
 {
     const QString tool = executable(QStringLiteral("opt/player"));
-    desktop(QStringLiteral("system/applications/player.desktop"), "Exec=" + tool.toUtf8() + "\nIcon=gvim\n");
+    desktop(QStringLiteral("system/applications/player.desktop"), "Exec=" + tool.toUtf8() + "\nIcon=system-icon\n");
     desktop(QStringLiteral("home/applications/player.desktop"), "Exec=" + tool.toUtf8() + "\nIcon=display-im6.q16\n");
     EXPECT_EQ(ApplicationIconName(tool), QStringLiteral("display-im6.q16"));
 
@@ -96,8 +96,19 @@ TEST_F(AppIconLookupTest, WithoutAnEntryTheThemeIconOfTheBaseNameServes)
 
 TEST_F(AppIconLookupTest, DesktopFileGivesItsOwnIcon)
 {
-    const QString entry = desktop(QStringLiteral("elsewhere/editor.desktop"), "Exec=vi\nIcon=gvim\nIcon[de]=other\n");
-    EXPECT_EQ(ApplicationIconName(entry), QStringLiteral("gvim"));
+    const QString entry = desktop(QStringLiteral("elsewhere/editor.desktop"), "Exec=vi\nIcon=editor-icon\nIcon[de]=other\n");
+    EXPECT_EQ(ApplicationIconName(entry), QStringLiteral("editor-icon"));
+
+    // An icon given by its file.
+    QImage picture(20, 20, QImage::Format_ARGB32);
+    picture.fill(qRgba(200, 30, 30, 255));
+    const QString file = dir.filePath(QStringLiteral("pictures/app.png"));
+    dir.mkdir(QStringLiteral("pictures"));
+    ASSERT_TRUE(picture.save(file));
+    const QString withFile = desktop(QStringLiteral("elsewhere/file.desktop"), "Exec=vi\nIcon=" + file.toUtf8() + "\n");
+    const QImage image = ApplicationIconImage(withFile, QSize(20, 20));
+    ASSERT_EQ(image.size(), QSize(20, 20));
+    EXPECT_EQ(image.pixel(5, 5), qRgba(200, 30, 30, 255));
     const QString noIcon = desktop(QStringLiteral("elsewhere/bare.desktop"), "Exec=vi\n");
     EXPECT_TRUE(ApplicationIcon(noIcon).isNull());
     EXPECT_TRUE(ApplicationIconName(dir.filePath(QStringLiteral("missing.desktop"))).isEmpty());

@@ -31,12 +31,12 @@ class ToolbarTest : public OpenWithTest
 {
 protected:
     // An application with a real theme icon: a .desktop entry in the private
-    // XDG folders starts it and names hicolor's gvim icon.
+    // XDG folders starts it and names hicolor's display-im6.q16 icon.
     QString appWithIcon(const QString &relative)
     {
         const QString path = executable(relative);
         m_dir.write(QStringLiteral("system/applications/") + QFileInfo(path).fileName() + QStringLiteral(".desktop"),
-            "[Desktop Entry]\nType=Application\nName=T\nExec=" + path.toUtf8() + " %F\nIcon=gvim\n");
+            "[Desktop Entry]\nType=Application\nName=T\nExec=" + path.toUtf8() + " %F\nIcon=display-im6.q16\n");
         return path;
     }
 };
