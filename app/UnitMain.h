@@ -99,7 +99,7 @@ public:
     QMenu *PopupMenuDetails = nullptr;
     QAction *CopyValueToClipboard1 = nullptr;
     QAction *CopyNameAndValueToClipboard1 = nullptr;
-    QAction *CopyCompleteListToClipboard1 = nullptr;
+    QAction *CopyAllToClipboard1 = nullptr;
     QAction *SaveCompleteListToFile1 = nullptr;
 
     QGroupBox *GroupBoxOptions = nullptr;

@@ -88,7 +88,7 @@ void TFormMain::ConnectDetailsHandlers()
 {
     connect(CopyValueToClipboard1, &QAction::triggered, this, &TFormMain::CopyValueToClipboard1Click);
     connect(CopyNameAndValueToClipboard1, &QAction::triggered, this, &TFormMain::CopyNameAndValueToClipboard1Click);
-    connect(CopyCompleteListToClipboard1, &QAction::triggered, this, &TFormMain::CopyAllToClipboard1Click);
+    connect(CopyAllToClipboard1, &QAction::triggered, this, &TFormMain::CopyAllToClipboard1Click);
     connect(SaveCompleteListToFile1, &QAction::triggered, this, &TFormMain::SaveCompleteListToFile1Click);
 }
 

@@ -220,11 +220,11 @@ void TFormMain::CreateRightPanel()
                                         QStringLiteral("Copy Value To Clipboard"));
     CopyNameAndValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyNameAndValueToClipboard1"),
                                                QStringLiteral("Copy Name And Value To Clipboard"));
-    CopyCompleteListToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyCompleteListToClipboard1"),
+    CopyAllToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyAllToClipboard1"),
                                                QStringLiteral("Copy Complete List To Clipboard"));
     SaveCompleteListToFile1 = namedAction(PopupMenuDetails, QStringLiteral("SaveCompleteListToFile1"),
                                           QStringLiteral("Save Complete List To File..."));
-    PopupMenuDetails->addActions({CopyValueToClipboard1, CopyNameAndValueToClipboard1, CopyCompleteListToClipboard1,
+    PopupMenuDetails->addActions({CopyValueToClipboard1, CopyNameAndValueToClipboard1, CopyAllToClipboard1,
                                   SaveCompleteListToFile1});
     connect(ListViewDetails, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenuDetails->popup(ListViewDetails->viewport()->mapToGlobal(pos)); });
