@@ -156,7 +156,14 @@ QIcon iconFromName(const QString &name)
         return icon.availableSizes().isEmpty() && icon.pixmap(QSize(48, 48)).isNull() ? QIcon() : icon;
     }
     ensureIconTheme();
-    return QIcon::fromTheme(name);
+    QIcon icon = QIcon::fromTheme(name);
+    // Some entries name their theme icon with a file extension, which the
+    // theme lookup does not expect.
+    static const QStringList extensions = {QStringLiteral(".png"), QStringLiteral(".svg"), QStringLiteral(".xpm")};
+    for (const QString &extension : extensions)
+        if (icon.isNull() && name.endsWith(extension))
+            icon = QIcon::fromTheme(name.chopped(extension.size()));
+    return icon;
 }
 
 } // namespace

@@ -109,6 +109,8 @@ TEST_F(AppIconLookupTest, DesktopFileGivesItsOwnIcon)
     const QImage image = ApplicationIconImage(withFile, QSize(20, 20));
     ASSERT_EQ(image.size(), QSize(20, 20));
     EXPECT_EQ(image.pixel(5, 5), qRgba(200, 30, 30, 255));
+    const QString withExtension = desktop(QStringLiteral("elsewhere/ext.desktop"), "Exec=vi\nIcon=display-im6.q16.png\n");
+    EXPECT_FALSE(ApplicationIcon(withExtension).isNull()) << "a theme name given with its extension";
     const QString noIcon = desktop(QStringLiteral("elsewhere/bare.desktop"), "Exec=vi\n");
     EXPECT_TRUE(ApplicationIcon(noIcon).isNull());
     EXPECT_TRUE(ApplicationIconName(dir.filePath(QStringLiteral("missing.desktop"))).isEmpty());

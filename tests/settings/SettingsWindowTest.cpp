@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -126,6 +127,14 @@ TEST_F(SettingsWindowTest, ControlsCaptionsAndRanges)
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         }
     }
+}
+
+TEST_F(SettingsWindowTest, HintsShowInTheMainWindowsStatusBar)
+{
+    TFormSettings &s = createSettings();
+    QStatusTipEvent tip(s.ComboBoxDisplayScaling->statusTip());
+    QApplication::sendEvent(s.ComboBoxDisplayScaling, &tip);
+    EXPECT_EQ(m_form->StatusPanel0->text(), QStringLiteral("Select display scaling factor."));
 }
 
 TEST_F(SettingsWindowTest, DevicesAreListedInOrderAndEntryOneIsSelected)
