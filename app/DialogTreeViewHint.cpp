@@ -1,5 +1,7 @@
 #include "app/DialogTreeViewHint.h"
 
+#include "app/FormHelpers.h"
+
 #include "app/Globals.h"
 #include "scaling/AnchorLayout.h"
 #include "scaling/ScaleFunctions.h"
@@ -20,16 +22,6 @@ namespace {
 
 constexpr int kClientWidth = 412;
 constexpr int kClientHeight = 234;
-constexpr int kFontPixels = 11;
-
-QFont tahoma(bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(kFontPixels);
-    font.setBold(bold);
-    return font;
-}
-
 // The links are right-aligned: when the font that stands in for Tahoma is
 // wider, the label grows to the left so its text is never cut off.
 QRect linkRect(const QLabel *label, QRect designed)
@@ -50,7 +42,8 @@ static void initHintResources()
 }
 
 TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindow)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                         | Qt::WindowCloseButtonHint)
     , m_browserWindow(browserWindow)
 {
     initHintResources();
@@ -58,7 +51,7 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
     setWindowTitle(QStringLiteral("Hint"));
     setAccessibleName(QStringLiteral("Hint"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFont(tahoma(true));
+    setFont(DesignFont(true));
     setFixedSize(kClientWidth, kClientHeight);
 
     auto *layout = new AnchorLayout(this, QSize(kClientWidth, kClientHeight));
@@ -78,7 +71,7 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
 
     LabelFileName = new QLabel(GroupBox1);
     LabelFileName->setObjectName(QStringLiteral("LabelFileName"));
-    LabelFileName->setFont(tahoma(false));
+    LabelFileName->setFont(DesignFont(false));
     LabelFileName->setWordWrap(true);
     LabelFileName->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LabelFileName->setAttribute(Qt::WA_TranslucentBackground);
@@ -98,14 +91,14 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
     CheckBoxDoNotShowAgain = new QCheckBox(QStringLiteral("Do not show this hint again"), GroupBox1);
     CheckBoxDoNotShowAgain->setObjectName(QStringLiteral("CheckBoxDoNotShowAgain"));
     CheckBoxDoNotShowAgain->setAccessibleName(CheckBoxDoNotShowAgain->text());
-    CheckBoxDoNotShowAgain->setFont(tahoma(false));
+    CheckBoxDoNotShowAgain->setFont(DesignFont(false));
     CheckBoxDoNotShowAgain->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     inside->addWidget(CheckBoxDoNotShowAgain, QRect(142, 166, 204, 17));
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAccessibleName(QStringLiteral("OK"));
-    Button1->setFont(tahoma(false));
+    Button1->setFont(DesignFont(false));
     Button1->setDefault(true);
     // The designed height, not the style's preferred one.
     Button1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -122,7 +115,7 @@ QLabel *TFormTreeViewHint::makeLink(const QString &name, const QString &text)
     auto *label = new QLabel(text, GroupBox1);
     label->setObjectName(name);
     label->setAccessibleName(text);
-    label->setFont(tahoma(false));
+    label->setFont(DesignFont(false));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setCursor(Qt::PointingHandCursor);
     // Reachable from the keyboard too: Tab to it, Space or Enter follows it.

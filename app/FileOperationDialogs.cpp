@@ -1,5 +1,7 @@
 #include "app/FileOperationDialogs.h"
 
+#include "app/FormHelpers.h"
+
 #include "app/Globals.h"
 #include "scaling/ScaleFunctions.h"
 
@@ -16,23 +18,7 @@
 
 namespace {
 
-constexpr int kFontPixels = 11;
 constexpr int kProgressSteps = 1000;
-
-QFont tahoma()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(kFontPixels);
-    return font;
-}
-
-template<typename W>
-W *named(W *widget, const QString &objectName, const QString &accessibleName)
-{
-    widget->setObjectName(objectName);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 QString verb(FileOperationKind kind)
 {
@@ -60,28 +46,28 @@ TFormFileOperationProgress::TFormFileOperationProgress(QWidget *owner, FileOpera
     const QString title = verb(kind) + QStringLiteral(" files");
     setWindowTitle(title);
     setAccessibleName(title);
-    setFont(tahoma());
+    setFont(DesignFont());
     setWindowModality(Qt::WindowModal);
 
     auto *layout = new QVBoxLayout(this);
-    LabelOperation = named(new QLabel(this), QStringLiteral("LabelOperation"), QStringLiteral("Operation"));
+    LabelOperation = Named(new QLabel(this), QStringLiteral("LabelOperation"), QStringLiteral("Operation"));
     LabelOperation->setText(verb(kind) + QLatin1Char(' ')
                             + (fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(fileCount))
                             + QStringLiteral(" to ") + QDir::toNativeSeparators(folder));
     LabelOperation->setWordWrap(true);
     layout->addWidget(LabelOperation);
-    LabelCurrentFile = named(new QLabel(this), QStringLiteral("LabelCurrentFile"), QStringLiteral("Current file"));
+    LabelCurrentFile = Named(new QLabel(this), QStringLiteral("LabelCurrentFile"), QStringLiteral("Current file"));
     LabelCurrentFile->setTextFormat(Qt::PlainText);
     layout->addWidget(LabelCurrentFile);
-    ProgressBarTransfer = named(new QProgressBar(this), QStringLiteral("ProgressBarTransfer"), QStringLiteral("Progress"));
+    ProgressBarTransfer = Named(new QProgressBar(this), QStringLiteral("ProgressBarTransfer"), QStringLiteral("Progress"));
     ProgressBarTransfer->setRange(0, kProgressSteps);
     ProgressBarTransfer->setValue(0);
     layout->addWidget(ProgressBarTransfer);
-    LabelAmount = named(new QLabel(this), QStringLiteral("LabelAmount"), QStringLiteral("Amount done"));
+    LabelAmount = Named(new QLabel(this), QStringLiteral("LabelAmount"), QStringLiteral("Amount done"));
     layout->addWidget(LabelAmount);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    ButtonCancel = named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("ButtonCancel"),
+    ButtonCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("ButtonCancel"),
                          QStringLiteral("Cancel"));
     buttons->addWidget(ButtonCancel);
     layout->addLayout(buttons);
@@ -115,12 +101,12 @@ TFormFileConflict::TFormFileConflict(QWidget *owner, FileOperationKind kind, con
     setObjectName(QStringLiteral("FormFileConflict"));
     setWindowTitle(QStringLiteral("File already exists"));
     setAccessibleName(windowTitle());
-    setFont(tahoma());
+    setFont(DesignFont());
     setWindowModality(Qt::ApplicationModal);
 
     const QFileInfo target(conflict.target);
     auto *layout = new QVBoxLayout(this);
-    LabelQuestion = named(new QLabel(this), QStringLiteral("LabelQuestion"), QStringLiteral("Question"));
+    LabelQuestion = Named(new QLabel(this), QStringLiteral("LabelQuestion"), QStringLiteral("Question"));
     LabelQuestion->setTextFormat(Qt::PlainText);
     LabelQuestion->setWordWrap(true);
     LabelQuestion->setText(QStringLiteral("The folder \"%1\" already has a file named \"%2\". What should happen to the "
@@ -129,20 +115,20 @@ TFormFileConflict::TFormFileConflict(QWidget *owner, FileOperationKind kind, con
                                     kind == FileOperationKind::Move ? QStringLiteral("moving")
                                                                     : QStringLiteral("copying")));
     layout->addWidget(LabelQuestion);
-    LabelExisting = named(new QLabel(this), QStringLiteral("LabelExisting"), QStringLiteral("Existing file"));
+    LabelExisting = Named(new QLabel(this), QStringLiteral("LabelExisting"), QStringLiteral("Existing file"));
     LabelExisting->setText(QStringLiteral("Existing file: ") + describe(conflict.targetSize, conflict.targetModified));
     layout->addWidget(LabelExisting);
-    LabelIncoming = named(new QLabel(this), QStringLiteral("LabelIncoming"), QStringLiteral("Incoming file"));
+    LabelIncoming = Named(new QLabel(this), QStringLiteral("LabelIncoming"), QStringLiteral("Incoming file"));
     LabelIncoming->setText(QStringLiteral("Incoming file: ") + describe(conflict.sourceSize, conflict.sourceModified));
     layout->addWidget(LabelIncoming);
-    CheckBoxApplyToAll = named(new QCheckBox(QStringLiteral("Do the same for all remaining conflicts"), this),
+    CheckBoxApplyToAll = Named(new QCheckBox(QStringLiteral("Do the same for all remaining conflicts"), this),
                                QStringLiteral("CheckBoxApplyToAll"), QStringLiteral("Do the same for all remaining conflicts"));
     layout->addWidget(CheckBoxApplyToAll);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     const auto addButton = [&](const QString &name, const QString &text, ConflictResolution resolution) {
-        auto *button = named(new QPushButton(text, this), name, text);
+        auto *button = Named(new QPushButton(text, this), name, text);
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, resolution] {
             m_resolution = resolution;
