@@ -307,8 +307,12 @@ void BrowserWidget::receive(ListBatch &&batch)
         return;
     m_skippedNames += batch.skippedNames;
     if (m_snapshotMode) {
-        m_snapshot.insert(m_snapshot.end(), std::make_move_iterator(batch.entries.begin()),
-                          std::make_move_iterator(batch.entries.end()));
+        // A new listing comes as one batch; gathering is only for safety.
+        if (m_snapshot.empty())
+            m_snapshot.swap(batch.entries);
+        else
+            m_snapshot.insert(m_snapshot.end(), std::make_move_iterator(batch.entries.begin()),
+                              std::make_move_iterator(batch.entries.end()));
         if (batch.final && batch.error == 0) {
             m_model->applySnapshot(m_snapshot, batch.sorted ? &batch.sortedBy : nullptr);
             m_model->rankNames();

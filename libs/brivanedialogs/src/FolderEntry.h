@@ -4,17 +4,20 @@
 #include <QString>
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <vector>
 
 namespace bd {
 
 // One row of the file list. The collator key is made on the listing thread,
-// so the GUI thread sorts by plain byte comparisons.
+// so the GUI thread sorts by plain byte comparisons. It is held by a shared
+// pointer because QCollatorSortKey has no move constructor: rows move a lot
+// (sorting, merging, handing over), and each copy of a key is a call and an
+// atomic count.
 struct FolderEntry
 {
     QString name;
-    std::optional<QCollatorSortKey> sortKey;
+    std::shared_ptr<const QCollatorSortKey> sortKey;
     qint64 size = 0;      // bytes; 0 for folders
     qint64 modified = 0;  // milliseconds since the epoch (UTC)
     bool isDir = false;

@@ -203,7 +203,7 @@ void FolderLister::run(const ListRequest &request)
             row.size = isDir ? 0 : qint64(info.st_size);
             row.modified = toMsecs(info.st_mtim);
         }
-        row.sortKey = collator.sortKey(name);
+        row.sortKey = std::make_shared<const QCollatorSortKey>(collator.sortKey(name));
         batch.entries.push_back(std::move(row));
 
         const bool progressive = !request.snapshot && delivered < kProgressiveEntries;
