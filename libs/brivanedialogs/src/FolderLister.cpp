@@ -122,7 +122,8 @@ void FolderLister::run(const ListRequest &request)
     batch.id = request.id;
     // The watch goes on once the first rows are out: watching a folder costs
     // the kernel time in proportion to its entries (tens of milliseconds for
-    // 100,000), which the first rows should not wait for. Old watches go last.
+    // 100,000), which the first rows should not wait for. A cancelled or
+    // failed listing leaves the watch as it was.
     struct Watch
     {
         FolderLister *lister;
@@ -134,13 +135,11 @@ void FolderLister::run(const ListRequest &request)
                 lister->watchOnly(folder);
             done = true;
         }
-        ~Watch() { now(); }
     } watch{this, request.folder};
 
     const QByteArray path = QFile::encodeName(request.folder);
     std::unique_ptr<DIR, DirCloser> dir(opendir(path.constData()));
     if (!dir) {
-        watch.done = true; // nothing there to watch
         batch.error = errno != 0 ? errno : EIO;
         batch.final = true;
         post(std::move(batch));
