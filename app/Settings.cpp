@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/FormHelpers.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
@@ -33,7 +34,6 @@ namespace {
 
 constexpr int kClientWidth = 522;
 constexpr int kClientHeight = 578;
-constexpr int kFontPixels = 11;
 constexpr int kThumbMinimum = 32;
 constexpr int kThumbMaximum = 10000;
 constexpr int kImageSize = 48;
@@ -49,20 +49,12 @@ const QString kAudio = QStringLiteral("Audio");
 // Entries of ComboBoxDisplayScaling and the "Scaling" values they stand for.
 constexpr std::array<int, 6> kScalingValues = {0, 96, 120, 144, 168, 192};
 
-QFont tahoma(bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(kFontPixels);
-    font.setBold(bold);
-    return font;
-}
-
+// Every control here carries its own font: captions of group boxes and the
+// "..." buttons bold, everything else regular.
 template<typename W>
 W *named(W *widget, const QString &objectName, const QString &accessibleName, bool bold = false)
 {
-    widget->setObjectName(objectName);
-    widget->setAccessibleName(accessibleName);
-    widget->setFont(tahoma(bold));
+    Named(widget, objectName, accessibleName)->setFont(DesignFont(bold));
     return widget;
 }
 
@@ -162,7 +154,8 @@ void TSpinEdit::fixup(QString &input) const
 }
 
 TFormSettings::TFormSettings(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint)
 {
     CreateControls();
     FormCreate();
@@ -173,7 +166,7 @@ void TFormSettings::CreateControls()
     setObjectName(QStringLiteral("FormSettings"));
     setWindowTitle(QStringLiteral("Settings"));
     setAccessibleName(QStringLiteral("Settings"));
-    setFont(tahoma(true));
+    setFont(DesignFont(true));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
