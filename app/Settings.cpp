@@ -187,6 +187,14 @@ void TFormSettings::CreateControls()
     connect(ButtonOK, &QPushButton::clicked, this, &TFormSettings::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormSettings::ButtonCancelClick);
 
+}
+
+QFileDialog *TFormSettings::ApplicationDialog()
+{
+    // Made at the first pick: a file dialog with its file-system model costs
+    // about as much as the rest of this window, and start-up never needs it.
+    if (OpenDialog1)
+        return OpenDialog1;
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setAccessibleName(QStringLiteral("Select an application"));
@@ -196,6 +204,7 @@ void TFormSettings::CreateControls()
     OpenDialog1->setOption(QFileDialog::DontUseNativeDialog, true);
     OpenDialog1->setNameFilter(QStringLiteral("Applications (*)"));
     OpenDialog1->setProxyModel(new ApplicationFilesFilter(OpenDialog1));
+    return OpenDialog1;
 }
 
 void TFormSettings::CreateAppsGroup()
@@ -419,10 +428,11 @@ void TFormSettings::SaveSettings()
 
 void TFormSettings::PickApplication(int n)
 {
-    OpenDialog1->selectFile(EditApp(n)->text());
-    if (OpenDialog1->exec() != QDialog::Accepted)
+    QFileDialog *dialog = ApplicationDialog();
+    dialog->selectFile(EditApp(n)->text());
+    if (dialog->exec() != QDialog::Accepted)
         return;
-    const QStringList chosen = OpenDialog1->selectedFiles();
+    const QStringList chosen = dialog->selectedFiles();
     if (chosen.isEmpty())
         return;
     const QString path = chosen.first();

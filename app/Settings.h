@@ -77,7 +77,9 @@ public:
     QComboBox *ComboBoxDisplayScaling = nullptr;
     QPushButton *ButtonOK = nullptr;
     QPushButton *ButtonCancel = nullptr;
+    // The application picker; made at the first pick (ApplicationDialog()).
     QFileDialog *OpenDialog1 = nullptr;
+    QFileDialog *ApplicationDialog();
 
 protected:
     bool event(QEvent *event) override;
