@@ -25,14 +25,6 @@
 #include <QToolButton>
 #include <QUrl>
 
-namespace {
-
-// Status panel 1 keeps this width at scale 96; panel 0 takes the rest.
-constexpr int kStatusPanel1Width = 500;
-constexpr int kStartupTimerInterval = 100;
-
-} // namespace
-
 TFormMain::TFormMain(QWidget *parent)
     : QMainWindow(parent)
 {

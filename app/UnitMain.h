@@ -31,6 +31,11 @@ class TFormMain : public QMainWindow
     Q_OBJECT
 
 public:
+    // Status panel 1 keeps this width at scale 96; panel 0 takes the rest.
+    static constexpr int kStatusPanel1Width = 500;
+    // The hint window opens this long after the window is first activated.
+    static constexpr int kStartupTimerInterval = 100;
+
     explicit TFormMain(QWidget *parent = nullptr);
     ~TFormMain() override;
 

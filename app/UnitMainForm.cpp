@@ -101,7 +101,7 @@ void TFormMain::CreateControls()
     StatusPanel0 = Named(new QLabel(StatusBar), QStringLiteral("StatusPanel0"), QStringLiteral("Hint"));
     StatusPanel1 = Named(new QLabel(StatusBar), QStringLiteral("StatusPanel1"), QStringLiteral("Status"));
     StatusPanel0->setFont(StatusBar->font());
-    StatusPanel1->setFixedWidth(500);
+    StatusPanel1->setFixedWidth(kStatusPanel1Width);
     StatusBar->addWidget(StatusPanel0);
     StatusBar->addWidget(StatusPanel1);
 
@@ -112,7 +112,7 @@ void TFormMain::CreateControls()
 
     TimerStartup = new QTimer(this);
     TimerStartup->setObjectName(QStringLiteral("TimerStartup"));
-    TimerStartup->setInterval(100);
+    TimerStartup->setInterval(kStartupTimerInterval);
     connect(TimerStartup, &QTimer::timeout, this, &TFormMain::TimerStartupTimer);
     TimerStartup->start();
 }
