@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/ErrorBoundary.h"
 #include "app/FormHelpers.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
@@ -184,8 +185,8 @@ void TFormSettings::CreateControls()
     layout->addWidget(ButtonOK, QRect(358, 545, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
     ButtonCancel = button(this, QStringLiteral("ButtonCancel"), QStringLiteral("Cancel"), QStringLiteral("Cancel"), false);
     layout->addWidget(ButtonCancel, QRect(439, 545, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
-    connect(ButtonOK, &QPushButton::clicked, this, &TFormSettings::ButtonOKClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &TFormSettings::ButtonCancelClick);
+    connect(ButtonOK, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonOKClick));
+    connect(ButtonCancel, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonCancelClick));
 
 }
 
@@ -259,9 +260,9 @@ void TFormSettings::CreateAppsGroup()
         *names[i] = name;
         *parameters[i] = parameter;
     }
-    connect(ButtonApp1, &QPushButton::clicked, this, &TFormSettings::ButtonApp1Click);
-    connect(ButtonApp2, &QPushButton::clicked, this, &TFormSettings::ButtonApp2Click);
-    connect(ButtonApp3, &QPushButton::clicked, this, &TFormSettings::ButtonApp3Click);
+    connect(ButtonApp1, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonApp1Click));
+    connect(ButtonApp2, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonApp2Click));
+    connect(ButtonApp3, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonApp3Click));
 }
 
 void TFormSettings::CreateThumbnailsGroup()

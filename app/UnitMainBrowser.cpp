@@ -2,6 +2,7 @@
 // main window, answering its events and asking it for the selection.
 #include "app/ActionManager.h"
 #include "app/DialogTreeViewHint.h"
+#include "app/ErrorBoundary.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
@@ -147,15 +148,15 @@ void TFormMain::ConnectBrowserControls()
     BrivaneDialogFolder->setDialogGUID(GUIDToString(kFolderPickerGUID));
     BrivaneDialogFolder->setStyle(bdsWindows);
 
-    connect(ButtonSelectFolder1, &QPushButton::clicked, this, &TFormMain::ButtonSelectFolder1Click);
-    connect(ButtonSelectFolder2, &QPushButton::clicked, this, &TFormMain::ButtonSelectFolder2Click);
-    connect(ButtonSelectFolder3, &QPushButton::clicked, this, &TFormMain::ButtonSelectFolder3Click);
-    connect(Button2, &QPushButton::clicked, this, &TFormMain::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TFormMain::Button3Click);
-    connect(Button5, &QPushButton::clicked, this, &TFormMain::Button5Click);
-    connect(Button6, &QPushButton::clicked, this, &TFormMain::Button6Click);
-    connect(Button8, &QPushButton::clicked, this, &TFormMain::Button8Click);
-    connect(Button9, &QPushButton::clicked, this, &TFormMain::Button9Click);
+    connect(ButtonSelectFolder1, &QPushButton::clicked, this, Guarded(this, &TFormMain::ButtonSelectFolder1Click));
+    connect(ButtonSelectFolder2, &QPushButton::clicked, this, Guarded(this, &TFormMain::ButtonSelectFolder2Click));
+    connect(ButtonSelectFolder3, &QPushButton::clicked, this, Guarded(this, &TFormMain::ButtonSelectFolder3Click));
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button3Click));
+    connect(Button5, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button5Click));
+    connect(Button6, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button6Click));
+    connect(Button8, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button8Click));
+    connect(Button9, &QPushButton::clicked, this, Guarded(this, &TFormMain::Button9Click));
 }
 
 void TFormMain::SetInitialBrivaneDialogsParameters()

@@ -1,5 +1,6 @@
 // The focused file's details: the grouped list, its copies to the clipboard
 // and its export to a text file.
+#include "app/ErrorBoundary.h"
 #include "app/UnitMain.h"
 #include "details/DetailsTextForm.h"
 #include "details/MediaInfoLibraryFunctions.h"
@@ -86,10 +87,10 @@ void putOnClipboard(const QString &text)
 
 void TFormMain::ConnectDetailsHandlers()
 {
-    connect(CopyValueToClipboard1, &QAction::triggered, this, &TFormMain::CopyValueToClipboard1Click);
-    connect(CopyNameAndValueToClipboard1, &QAction::triggered, this, &TFormMain::CopyNameAndValueToClipboard1Click);
-    connect(CopyAllToClipboard1, &QAction::triggered, this, &TFormMain::CopyAllToClipboard1Click);
-    connect(SaveCompleteListToFile1, &QAction::triggered, this, &TFormMain::SaveCompleteListToFile1Click);
+    connect(CopyValueToClipboard1, &QAction::triggered, this, Guarded(this, &TFormMain::CopyValueToClipboard1Click));
+    connect(CopyNameAndValueToClipboard1, &QAction::triggered, this, Guarded(this, &TFormMain::CopyNameAndValueToClipboard1Click));
+    connect(CopyAllToClipboard1, &QAction::triggered, this, Guarded(this, &TFormMain::CopyAllToClipboard1Click));
+    connect(SaveCompleteListToFile1, &QAction::triggered, this, Guarded(this, &TFormMain::SaveCompleteListToFile1Click));
 }
 
 void TFormMain::DisplayFileDetails(const QString &FileName)

@@ -1,4 +1,5 @@
 // The open-with toolbar and launching the selected files in an application.
+#include "app/ErrorBoundary.h"
 #include "app/Globals.h"
 #include "app/OpenWithLauncher.h"
 #include "app/Settings.h"
@@ -97,9 +98,9 @@ void TFormMain::LoadIcons()
 
 void TFormMain::ConnectOpenWithButtons()
 {
-    connect(ToolButton1, &QToolButton::clicked, this, &TFormMain::ToolButton1Click);
-    connect(ToolButton2, &QToolButton::clicked, this, &TFormMain::ToolButton2Click);
-    connect(ToolButton3, &QToolButton::clicked, this, &TFormMain::ToolButton3Click);
+    connect(ToolButton1, &QToolButton::clicked, this, Guarded(this, &TFormMain::ToolButton1Click));
+    connect(ToolButton2, &QToolButton::clicked, this, Guarded(this, &TFormMain::ToolButton2Click));
+    connect(ToolButton3, &QToolButton::clicked, this, Guarded(this, &TFormMain::ToolButton3Click));
 }
 
 void TFormMain::DisplayOpenWithButtons()

@@ -81,10 +81,21 @@ bool VantrelApplication::notify(QObject *receiver, QEvent *event)
         if (routeArrowKey(event))
             return true;
         return QApplication::notify(receiver, event);
+    } catch (...) {
+        ReportCurrentException();
+    }
+    return true;
+}
+
+void VantrelApplication::ReportCurrentException()
+{
+    try {
+        throw;
     } catch (const VantrelError &error) {
         ReportError(error.message());
     } catch (const std::exception &error) {
         ReportError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ReportError(QStringLiteral("An unexpected error occurred."));
     }
-    return true;
 }

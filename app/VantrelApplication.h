@@ -25,6 +25,8 @@ public:
     using ErrorReporter = std::function<void(const QString &)>;
     static void setErrorReporter(ErrorReporter reporter);
     static void ReportError(const QString &message);
+    // Reports the exception being handled; call only inside a catch block.
+    static void ReportCurrentException();
 
 private:
     bool routeArrowKey(QEvent *event);

@@ -1,5 +1,6 @@
 #include "MainWindowTestSupport.h"
 
+#include "app/ErrorBoundary.h"
 #include "util/VantrelError.h"
 
 #include <QAction>
@@ -145,16 +146,21 @@ TEST_F(MainWindowTest, GeneralErrorHandlerShowsTheTextAndTheProgramGoesOn)
 {
     TFormMain &form = createWindow();
     form.show();
-    int clicks = 0;
     auto *button = new QPushButton(QStringLiteral("Fails"), form.GroupBoxOptions);
     button->show();
-    QObject::connect(button, &QPushButton::clicked, &form, [&clicks] {
-        ++clicks;
-        throw VantrelError(QStringLiteral("Unable to create directory"));
-    });
+    struct Failing
+    {
+        int clicks = 0;
+        void handler()
+        {
+            ++clicks;
+            throw VantrelError(QStringLiteral("Unable to create directory"));
+        }
+    } failing;
+    QObject::connect(button, &QPushButton::clicked, &form, Guarded(&failing, &Failing::handler));
     QTest::mouseClick(button, Qt::LeftButton);
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(failing.clicks, 2);
     EXPECT_EQ(m_errors, (QStringList{QStringLiteral("Unable to create directory"), QStringLiteral("Unable to create directory")}));
     EXPECT_TRUE(form.isVisible());
 }
