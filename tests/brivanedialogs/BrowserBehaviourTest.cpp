@@ -1,4 +1,4 @@
-#include "DialogHost.h"
+#include "HostedBrowserFixture.h"
 
 #include "support/TempDir.h"
 
@@ -34,7 +34,7 @@ namespace {
 
 // A browser in a host window over a small folder, for behaviour beyond the
 // events: sorting, refresh, drag data, filters, remembered places.
-class BrowserBehaviourTest : public ::testing::Test
+class BrowserBehaviourTest : public HostedBrowserTest
 {
 protected:
     void SetUp() override
@@ -53,9 +53,7 @@ protected:
 
     void TearDown() override
     {
-        if (QWidget *window = browserWindow(handle))
-            window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        HostedBrowserTest::TearDown();
         forgetDialogState();
     }
 
@@ -66,21 +64,8 @@ protected:
             records.filters = filters;
             records.params.Filters = records.filters.c_str();
         }
-        EXPECT_EQ(host.openDialog(&records.params, &records.results), 1);
-        const auto created = DialogHost::eventsWithCode(bdEventWindowCreated);
-        if (created.empty())
-            return nullptr;
-        handle = std::uintptr_t(created.back().wParam);
-        QWidget *window = browserWindow(handle);
-        EXPECT_TRUE(waitForRows(window, rows)) << rowNames(window).join(u',').toStdString();
-        return window;
+        return openPrepared(rows);
     }
-
-    DialogHost host;
-    TempDir dir;
-    QWidget parent;
-    HostRecords records;
-    std::uintptr_t handle = 0;
 };
 
 } // namespace

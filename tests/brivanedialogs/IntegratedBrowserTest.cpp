@@ -1,4 +1,4 @@
-#include "DialogHost.h"
+#include "HostedBrowserFixture.h"
 
 #include "support/TempDir.h"
 
@@ -24,7 +24,7 @@
 
 namespace {
 
-class IntegratedBrowserTest : public ::testing::Test
+class IntegratedBrowserTest : public HostedBrowserTest
 {
 protected:
     void SetUp() override
@@ -38,25 +38,11 @@ protected:
         parent.show();
     }
 
-    void TearDown() override
-    {
-        if (QWidget *window = browserWindow(handle))
-            window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
     // Opens the browser as the program does and waits for its first listing.
     QWidget *open(const QString &folder, int expectedRows, int dpi = 96)
     {
         records.setIntegrated(&parent, folder, dpi);
-        EXPECT_EQ(host.openDialog(&records.params, &records.results), 1);
-        const auto created = DialogHost::eventsWithCode(bdEventWindowCreated);
-        if (created.empty())
-            return nullptr;
-        handle = std::uintptr_t(created.front().wParam);
-        QWidget *window = browserWindow(handle);
-        EXPECT_TRUE(waitForRows(window, expectedRows)) << rowNames(window).join(u',').toStdString();
-        return window;
+        return openPrepared(expectedRows);
     }
 
     QStringList reportSelection()
@@ -69,11 +55,6 @@ protected:
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
-    DialogHost host;
-    TempDir dir;
-    QWidget parent;
-    HostRecords records;
-    std::uintptr_t handle = 0;
 };
 
 } // namespace
