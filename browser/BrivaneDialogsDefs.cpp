@@ -116,17 +116,7 @@ QString BDStyleName(TBDStyle style)
 
 QString GUIDToString(const TBDGUID &guid)
 {
-    QString text = QStringLiteral("{%1-%2-%3-")
-                       .arg(guid.Data1, 8, 16, QLatin1Char('0'))
-                       .arg(guid.Data2, 4, 16, QLatin1Char('0'))
-                       .arg(guid.Data3, 4, 16, QLatin1Char('0'));
-    for (int i = 0; i < 8; ++i) {
-        if (i == 2)
-            text += QLatin1Char('-');
-        text += QStringLiteral("%1").arg(guid.Data4[i], 2, 16, QLatin1Char('0'));
-    }
-    text += QLatin1Char('}');
-    return text.toUpper();
+    return platform::GuidKeyName(guid.Data1, guid.Data2, guid.Data3, guid.Data4);
 }
 
 TBDGUID StringToGUID(const QString &text)

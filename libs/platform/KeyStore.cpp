@@ -25,6 +25,20 @@ bool loadForWrite(const QString &path, IniDocument &doc, QString *error)
 
 } // namespace
 
+QString GuidKeyName(quint32 data1, quint16 data2, quint16 data3, const quint8 (&data4)[8])
+{
+    QString text = QStringLiteral("{%1-%2-%3-")
+                       .arg(data1, 8, 16, QLatin1Char('0'))
+                       .arg(data2, 4, 16, QLatin1Char('0'))
+                       .arg(data3, 4, 16, QLatin1Char('0'));
+    for (int i = 0; i < 8; ++i) {
+        if (i == 2)
+            text += QLatin1Char('-');
+        text += QStringLiteral("%1").arg(data4[i], 2, 16, QLatin1Char('0'));
+    }
+    return text.toUpper() + QLatin1Char('}');
+}
+
 QString KeyStore::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)

@@ -51,3 +51,16 @@ TEST(KeyStoreTest, DefaultPathIsInTheConfigFolder)
 }
 
 } // namespace
+
+namespace {
+
+TEST(KeyStoreTest, GuidKeyNameIsUpperCaseInBraces)
+{
+    const quint8 tail[8] = {0xB7, 0xBA, 0xCA, 0xE3, 0xB9, 0x46, 0x00, 0x48};
+    EXPECT_EQ(platform::GuidKeyName(0x14041EA1, 0x43B5, 0x474A, tail),
+              QStringLiteral("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"));
+    const quint8 zeros[8] = {};
+    EXPECT_EQ(platform::GuidKeyName(0xA, 0xB, 0xC, zeros), QStringLiteral("{0000000A-000B-000C-0000-000000000000}"));
+}
+
+} // namespace

@@ -2,6 +2,8 @@
 
 #include "Utf16.h"
 
+#include "platform/KeyStore.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -29,16 +31,7 @@ int screenDpi()
 
 QString guidText(const TBDGUID &guid)
 {
-    QString text = QStringLiteral("{%1-%2-%3-")
-                       .arg(guid.Data1, 8, 16, QLatin1Char('0'))
-                       .arg(guid.Data2, 4, 16, QLatin1Char('0'))
-                       .arg(guid.Data3, 4, 16, QLatin1Char('0'));
-    for (int i = 0; i < 8; ++i) {
-        if (i == 2)
-            text += u'-';
-        text += QStringLiteral("%1").arg(guid.Data4[i], 2, 16, QLatin1Char('0'));
-    }
-    return text.toUpper() + u'}';
+    return platform::GuidKeyName(guid.Data1, guid.Data2, guid.Data3, guid.Data4);
 }
 
 DialogRequest DialogRequest::read(TOpenDialogParams *params, TBVDialogType type)

@@ -6,6 +6,11 @@
 
 namespace platform {
 
+// A GUID in the registry's key-name form: braces, upper-case hexadecimal,
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}". Dialog keys are named by it on
+// both sides of the dialog library's interface.
+QString GuidKeyName(quint32 data1, quint16 data2, quint16 data3, const quint8 (&data4)[8]);
+
 // The per-user key store that stands in for the registry's current-user hive.
 // One INI file; a key is a section named by its full path below the hive and
 // exists when its section header exists, even without values. Text values
