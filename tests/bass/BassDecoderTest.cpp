@@ -3,6 +3,9 @@
 // length and pitch, in the device's stereo float format.
 
 #include "BassFixtures.h"
+#include "HostileAudioFiles.h"
+
+#include "support/TempDir.h"
 
 #include "libs/bass/ffmpeg/DecoderApi.h"
 #include "bass.h"
@@ -162,3 +165,16 @@ TEST(Decoder, InterruptStopsReading)
 }
 
 } // namespace
+
+TEST(Decoder, LowestAcceptedRateIsUpsampledInSlicesWithNothingLost)
+{
+    // One second at 1 kHz becomes 44,100 frames: each decoded frame is
+    // resampled in slices, and every slice's output is kept.
+    TempDir dir;
+    const std::string path = hostile::writeLowRateWav(QFile::encodeName(dir.path()).toStdString());
+    ASSERT_FALSE(path.empty());
+    const Decoded decoded = decodeAll(QFile::decodeName(path.c_str()));
+    ASSERT_EQ(decoded.error, BASS_OK);
+    EXPECT_NEAR(double(decoded.left.size()), double(kRate), kRate * 0.01);
+    EXPECT_GT(rmsOf(decoded.left.data(), decoded.left.size()), 0.1);
+}

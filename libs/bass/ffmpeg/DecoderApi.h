@@ -3,7 +3,8 @@
 // The C boundary between libbass.so and its FFmpeg decoder, libbass_ffmpeg.so.
 // The decoder lives in its own shared object so that a program linking
 // libbass.so does not load FFmpeg (and the ~130 libraries it pulls in) at
-// start-up: libbass.so opens it with dlopen at the first stream.
+// start-up: libbass.so opens it with dlopen on a thread of its own once the
+// output is opened, or at the first stream if that comes sooner.
 
 #ifdef __cplusplus
 extern "C" {
@@ -28,11 +29,14 @@ typedef int (*BassDecoderReadFn)(BassDecoder *decoder, float *out, int frames);
 // Goes back to the first sample. Returns a BASS error code.
 typedef int (*BassDecoderRewindFn)(BassDecoder *decoder);
 typedef void (*BassDecoderCloseFn)(BassDecoder *decoder);
+// Sets up, ahead of the first file, what opening it would otherwise set up.
+typedef void (*BassDecoderPrepareFn)(void);
 
 #define BASS_DECODER_OPEN "bass_decoder_open"
 #define BASS_DECODER_READ "bass_decoder_read"
 #define BASS_DECODER_REWIND "bass_decoder_rewind"
 #define BASS_DECODER_CLOSE "bass_decoder_close"
+#define BASS_DECODER_PREPARE "bass_decoder_prepare"
 
 #ifdef __cplusplus
 }

@@ -11,7 +11,9 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <string_view>
 #include <sys/stat.h>
@@ -35,6 +37,53 @@ constexpr int kFormatProbeBytes = 64 * 1024;
 constexpr int kProbeBytes = 4096;
 // A few corrupt packets in a row are skipped; this many means the data is not audio we can decode.
 constexpr int kMaxConsecutiveDecodeErrors = 64;
+
+// Budgets for finding a file's first audio, so a hostile or broken file
+// (a huge file of zeros or noise under an audio name) is refused quickly
+// instead of being searched to its end.
+// Input the header may take: tags with a large cover picture and an MP4
+// index are the biggest parts real files put before their audio.
+constexpr long long kHeaderBudgetBytes = 32LL << 20;
+// Input from the end of the header to the first decoded audio: real files
+// have it within a few KB (a frame or two past some padding).
+constexpr long long kFirstAudioBudgetBytes = 1LL << 20;
+// Processor time of the whole search, whatever was read: a backstop for input
+// that is cheap to read but costly to reject. Real files need under 5 ms.
+constexpr long long kSearchCpuBudgetNs = 80'000'000;
+
+// What real audio uses: 1 kHz test tones to 768 kHz studio masters, and up to
+// 22.2 surround with room to spare. Outside this a header lies, and believing
+// it sizes packets and resampler buffers from the lie.
+constexpr int kMinSampleRate = 1000;
+constexpr int kMaxSampleRate = 768000;
+constexpr int kMaxChannels = 32;
+// Output frames per resampling call, so a long decoded frame (or one from a
+// low rate, which upsampling multiplies) never needs more than this at once.
+constexpr int kSliceFrames = 8192;
+
+bool plausibleRate(int rate)
+{
+    return rate >= kMinSampleRate && rate <= kMaxSampleRate;
+}
+
+bool plausibleChannels(int channels)
+{
+    return channels >= 1 && channels <= kMaxChannels;
+}
+
+long long threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return (long long)now.tv_sec * 1'000'000'000 + now.tv_nsec;
+}
+
+void quietLogs()
+{
+    static std::once_flag quiet;
+    // A preview player has nobody to show FFmpeg's warnings about odd files to.
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
+}
 
 // The demuxer for each extension of the browser's filter. Musepack has two
 // demuxers (SV7 and SV8) told apart only by content, so it is probed.
@@ -77,10 +126,7 @@ int bassErrorFromOpen(int averror)
 
 int FfmpegDecoder::open(const std::string &path, const BassDecoderOptions &options, std::unique_ptr<FfmpegDecoder> &result)
 {
-    static std::once_flag quiet;
-    // A preview player has nobody to show FFmpeg's warnings about odd files to.
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
-
+    quietLogs();
     if (options.sampleRate <= 0 || options.channels <= 0)
         return BASS_ERROR_ILLPARAM;
     // Only plain files: opening a named pipe or a device could wait forever
@@ -107,15 +153,19 @@ int FfmpegDecoder::openInput(const std::string &path, const char *demuxerName)
     AVFormatContext *format = avformat_alloc_context();
     if (!format)
         return BASS_ERROR_MEM;
-    format->interrupt_callback.callback = m_options.interrupt;
-    format->interrupt_callback.opaque = m_options.opaque;
+    format->interrupt_callback.callback = &FfmpegDecoder::interrupt;
+    format->interrupt_callback.opaque = this;
     format->probesize = kProbeBytes;
     format->format_probesize = kFormatProbeBytes;
     const AVInputFormat *demuxer = demuxerName ? av_find_input_format(demuxerName) : nullptr;
+    m_searchStartCpuNs = threadCpuNs();
+    m_opening = format;
     int ret = avformat_open_input(&format, path.c_str(), demuxer, nullptr);
-    if (ret < 0)
-        return bassErrorFromOpen(ret); // avformat_open_input freed the context
+    m_opening = nullptr;
+    if (ret < 0) // avformat_open_input freed the context
+        return m_overBudget ? BASS_ERROR_FILEFORM : bassErrorFromOpen(ret);
     m_format.reset(format);
+    m_searchStartBytes = format->pb ? format->pb->bytes_read : 0;
 
     const AVCodec *codec = nullptr;
     m_streamIndex = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
@@ -145,6 +195,11 @@ int FfmpegDecoder::openInput(const std::string &path, const char *demuxerName)
     if (!m_codec || !m_frame || !m_packet)
         return BASS_ERROR_MEM;
     const AVStream *stream = format->streams[m_streamIndex];
+    // Raw streams learn rate and channels from their first frame (0 here),
+    // which configureResampler() checks in turn.
+    const AVCodecParameters *par = stream->codecpar;
+    if ((par->sample_rate != 0 && !plausibleRate(par->sample_rate)) || par->ch_layout.nb_channels > kMaxChannels)
+        return BASS_ERROR_FORMAT;
     if (avcodec_parameters_to_context(m_codec.get(), stream->codecpar) < 0)
         return BASS_ERROR_FILEFORM;
     m_codec->pkt_timebase = stream->time_base;
@@ -154,9 +209,33 @@ int FfmpegDecoder::openInput(const std::string &path, const char *demuxerName)
         return BASS_ERROR_CODEC;
 
     const int first = refill();
-    if (first == kEnded)
-        return BASS_ERROR_FILEFORM; // nothing decodable: a truncated or broken file
+    m_searching = false;
+    if (m_overBudget || first == kEnded)
+        return BASS_ERROR_FILEFORM; // nothing decodable within the budget: a broken or hostile file
     return first;
+}
+
+int FfmpegDecoder::interrupt(void *self)
+{
+    auto *decoder = static_cast<FfmpegDecoder *>(self);
+    const BassDecoderOptions &options = decoder->m_options;
+    if (options.interrupt && options.interrupt(options.opaque))
+        return 1;
+    return decoder->overBudget() ? 1 : 0;
+}
+
+bool FfmpegDecoder::overBudget()
+{
+    if (!m_searching)
+        return false;
+    if (!m_overBudget) {
+        const AVFormatContext *format = m_format ? m_format.get() : m_opening;
+        const long long bytes = format && format->pb ? format->pb->bytes_read : 0;
+        const bool inHeader = m_searchStartBytes < 0;
+        m_overBudget = (inHeader ? bytes > kHeaderBudgetBytes : bytes - m_searchStartBytes > kFirstAudioBudgetBytes)
+                       || threadCpuNs() - m_searchStartCpuNs > kSearchCpuBudgetNs;
+    }
+    return m_overBudget;
 }
 
 int FfmpegDecoder::decodeFrame()
@@ -202,7 +281,7 @@ bool FfmpegDecoder::configureResampler(const AVFrame *frame)
     if (m_swr && frame->format == m_swrFormat && frame->sample_rate == m_swrRate && channels == m_swrChannels)
         return true;
     m_swr.reset();
-    if (channels <= 0 || frame->sample_rate <= 0)
+    if (!plausibleChannels(channels) || !plausibleRate(frame->sample_rate))
         return false;
 
     AVChannelLayout inLayout{};
@@ -236,9 +315,37 @@ bool FfmpegDecoder::configureResampler(const AVFrame *frame)
     return true;
 }
 
-int FfmpegDecoder::convert(const AVFrame *frame)
+int FfmpegDecoder::convertSlice()
 {
-    const int inFrames = frame ? frame->nb_samples : 0;
+    const AVFrame *frame = m_frame.get();
+    const int remaining = frame->nb_samples - m_frameOffset;
+    int converted = 0;
+    if (remaining > 0) {
+        // Input frames whose output fills about one slice.
+        const auto perSlice = std::max<int64_t>(1, av_rescale(kSliceFrames, m_swrRate, m_options.sampleRate));
+        const int take = int(std::min<int64_t>(remaining, perSlice));
+        const auto format = AVSampleFormat(frame->format);
+        const size_t bytes = size_t(av_get_bytes_per_sample(format));
+        const int channels = frame->ch_layout.nb_channels;
+        std::array<const uint8_t *, kMaxChannels> planes{};
+        if (av_sample_fmt_is_planar(format)) {
+            for (int c = 0; c < channels; ++c)
+                planes[size_t(c)] = frame->extended_data[c] + size_t(m_frameOffset) * bytes;
+        } else {
+            planes[0] = frame->extended_data[0] + size_t(m_frameOffset) * bytes * size_t(channels);
+        }
+        m_frameOffset += take;
+        converted = convert(planes.data(), take);
+    }
+    if (m_frameOffset >= frame->nb_samples) {
+        av_frame_unref(m_frame.get());
+        m_frameHeld = false;
+    }
+    return converted;
+}
+
+int FfmpegDecoder::convert(const uint8_t *const *in, int inFrames)
+{
     const int capacity = swr_get_out_samples(m_swr.get(), inFrames);
     if (capacity <= 0)
         return 0;
@@ -246,8 +353,7 @@ int FfmpegDecoder::convert(const AVFrame *frame)
     m_pending.resize(size_t(capacity) * channels);
     m_pendingPos = 0;
     uint8_t *out = reinterpret_cast<uint8_t *>(m_pending.data());
-    const int converted = swr_convert(m_swr.get(), &out, capacity,
-                                      frame ? const_cast<const uint8_t **>(frame->extended_data) : nullptr, inFrames);
+    const int converted = swr_convert(m_swr.get(), &out, capacity, const_cast<const uint8_t **>(in), inFrames);
     if (converted < 0) {
         m_pending.clear();
         return converted;
@@ -261,7 +367,13 @@ int FfmpegDecoder::refill()
     while (m_pendingPos >= m_pending.size()) {
         m_pending.clear();
         m_pendingPos = 0;
+        if (m_frameHeld) {
+            convertSlice();
+            continue;
+        }
         const int got = decodeFrame();
+        if (m_overBudget)
+            return BASS_ERROR_FILEFORM;
         if (got == AVERROR_EXIT)
             return BASS_ERROR_UNKNOWN;
         if (got < 0)
@@ -271,16 +383,16 @@ int FfmpegDecoder::refill()
             if (!m_swr || m_resamplerFlushed)
                 return kEnded;
             m_resamplerFlushed = true;
-            if (convert(nullptr) <= 0)
+            if (convert(nullptr, 0) <= 0)
                 return kEnded;
             continue;
         }
-        const bool ok = configureResampler(m_frame.get());
-        if (ok)
-            convert(m_frame.get());
-        av_frame_unref(m_frame.get());
-        if (!ok)
+        if (!configureResampler(m_frame.get())) {
+            av_frame_unref(m_frame.get());
             return BASS_ERROR_FORMAT;
+        }
+        m_frameHeld = true;
+        m_frameOffset = 0;
     }
     return BASS_OK;
 }
@@ -302,6 +414,43 @@ int FfmpegDecoder::read(float *out, int frames)
         written += int(take);
     }
     return written;
+}
+
+void FfmpegDecoder::prepare()
+{
+    quietLogs();
+    // Decoders build their static tables when the first one of their kind
+    // opens; a context with a plain stereo layout is enough to trigger it.
+    for (const AVCodecID id : {AV_CODEC_ID_MP3, AV_CODEC_ID_AAC, AV_CODEC_ID_FLAC, AV_CODEC_ID_OPUS, AV_CODEC_ID_AC3,
+                               AV_CODEC_ID_WMAV2, AV_CODEC_ID_ALAC, AV_CODEC_ID_PCM_S16LE}) {
+        const AVCodec *codec = avcodec_find_decoder(id);
+        AvPtr<AVCodecContext> context(codec ? avcodec_alloc_context3(codec) : nullptr);
+        if (!context)
+            continue;
+        context->sample_rate = 44100;
+        av_channel_layout_default(&context->ch_layout, 2);
+        context->thread_count = 1;
+        avcodec_open2(context.get(), codec, nullptr);
+    }
+    for (const char *name : {"mp3", "flac", "ogg", "wav", "aiff", "mov", "aac", "ac3", "asf"})
+        av_find_input_format(name);
+    // And the resampler's filter set-up, with a usual conversion.
+    AVChannelLayout stereo{};
+    av_channel_layout_default(&stereo, 2);
+    SwrContext *swr = nullptr;
+    if (swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_FLT, 44100, &stereo, AV_SAMPLE_FMT_S16P, 48000, 0, nullptr)
+        >= 0) {
+        AvPtr<SwrContext> owned(swr);
+        if (swr_init(swr) >= 0) {
+            std::array<int16_t, 256> left{}, right{};
+            std::array<float, 2 * 512> out{};
+            const uint8_t *in[] = {reinterpret_cast<const uint8_t *>(left.data()),
+                                   reinterpret_cast<const uint8_t *>(right.data())};
+            uint8_t *outPlanes[] = {reinterpret_cast<uint8_t *>(out.data())};
+            swr_convert(swr, outPlanes, 512, in, int(left.size()));
+        }
+    }
+    av_channel_layout_uninit(&stereo);
 }
 
 } // namespace bass
@@ -354,4 +503,9 @@ DECODER_EXPORT int bass_decoder_rewind(BassDecoder *decoder)
 DECODER_EXPORT void bass_decoder_close(BassDecoder *decoder)
 {
     delete decoder;
+}
+
+DECODER_EXPORT void bass_decoder_prepare(void)
+{
+    bass::FfmpegDecoder::prepare();
 }

@@ -34,14 +34,23 @@ public:
     // Frames written, 0 at the end, or -1 when the data cannot be decoded.
     int read(float *out, int frames);
 
+    // Loads what the first file would otherwise load: codec tables and the
+    // resampler's, so the first preview costs what every later one does.
+    static void prepare();
+
 private:
     FfmpegDecoder(const BassDecoderOptions &options) : m_options(options) {}
     int openInput(const std::string &path, const char *demuxer);
-    int openCodec();
+    // Polled by FFmpeg between reads: the caller's abort, and the budget of
+    // the search for the first audio.
+    static int interrupt(void *self);
+    bool overBudget();
     // 1 when a frame is in m_frame, 0 at the end, or a negative FFmpeg error.
     int decodeFrame();
-    // Converts m_frame (or, with no frame, the resampler's tail) into m_pending.
-    int convert(const AVFrame *frame);
+    // Converts the next slice of m_frame (or, with no frame, the resampler's
+    // tail) into m_pending.
+    int convertSlice();
+    int convert(const uint8_t *const *in, int inFrames);
     bool configureResampler(const AVFrame *frame);
     // Decodes until m_pending holds samples; returns a BASS error code, or
     // kEnded at the end of the file.
@@ -56,6 +65,13 @@ private:
     AvPtr<AVPacket> m_packet;
     AvPtr<SwrContext> m_swr;
     int m_streamIndex = -1;
+    AVFormatContext *m_opening = nullptr; // the input while avformat_open_input runs
+    bool m_searching = true;              // no audio decoded yet: the budget applies
+    bool m_overBudget = false;
+    long long m_searchStartBytes = -1;    // input read when the header was done
+    long long m_searchStartCpuNs = 0;
+    int m_frameOffset = 0;                // frames of m_frame already resampled
+    bool m_frameHeld = false;
     bool m_inputEnded = false;
     bool m_resamplerFlushed = false;
     int m_swrFormat = -1;

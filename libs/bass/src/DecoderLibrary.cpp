@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace bass {
 
@@ -42,6 +44,9 @@ const DecoderLibrary *load()
         dlclose(library);
         return nullptr;
     }
+    // Optional: an older decoder object without it is prepared by its first file.
+    if (auto prepare = reinterpret_cast<BassDecoderPrepareFn>(dlsym(library, BASS_DECODER_PREPARE)))
+        prepare();
     return &decoder;
 }
 
@@ -51,6 +56,16 @@ const DecoderLibrary *DecoderLibrary::get()
 {
     static const DecoderLibrary *instance = load();
     return instance;
+}
+
+void DecoderLibrary::preloadInBackground()
+{
+    // FFmpeg and the ~130 libraries it maps take tens of milliseconds to
+    // load: on the caller's thread that is a stall, at the first stream a slow
+    // first preview. Detached: the loaded object is kept for the process's
+    // life, and a stream that comes first simply waits for the load in get().
+    static std::once_flag started;
+    std::call_once(started, [] { std::thread([] { get(); }).detach(); });
 }
 
 } // namespace bass

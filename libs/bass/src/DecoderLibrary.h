@@ -4,7 +4,8 @@
 
 namespace bass {
 
-// The FFmpeg decoder object beside libbass.so, opened at the first stream.
+// The FFmpeg decoder object beside libbass.so: loaded in the background once
+// the output is open, or by the first stream if that comes first.
 struct DecoderLibrary {
     BassDecoderOpenFn open = nullptr;
     BassDecoderReadFn read = nullptr;
@@ -12,7 +13,11 @@ struct DecoderLibrary {
     BassDecoderCloseFn close = nullptr;
 
     // Loaded once and kept; null when the decoder object cannot be loaded.
+    // Waits while another thread is loading it.
     static const DecoderLibrary *get();
+    // Loads and prepares the decoder on a thread of its own, once per
+    // process; returns at once.
+    static void preloadInBackground();
 };
 
 } // namespace bass

@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include "DecoderLibrary.h"
 #include "SdlLibrary.h"
 #include "Stream.h"
 
@@ -128,6 +129,9 @@ int Engine::init(int device, DWORD freq)
     m_reaper.start();
     m_device = device;
     m_initialized = true;
+    ++m_outputGeneration;
+    // With the output open a preview is near: have the decoder ready for it.
+    DecoderLibrary::preloadInBackground();
     return BASS_OK;
 }
 
@@ -136,6 +140,8 @@ int Engine::free()
     std::lock_guard api(m_apiMutex);
     if (!m_initialized)
         return BASS_ERROR_INIT;
+    for (const auto &opening : m_opening)
+        opening->abort();
     {
         std::lock_guard lock(m_streamsMutex);
         for (auto &[handle, stream] : m_streams) {
@@ -168,14 +174,30 @@ DWORD Engine::newHandle()
 
 int Engine::createStream(const std::string &path, DWORD flags, HSTREAM &handle)
 {
+    std::shared_ptr<Stream> stream;
+    unsigned generation = 0;
+    {
+        std::lock_guard api(m_apiMutex);
+        if (!m_initialized)
+            return BASS_ERROR_INIT;
+        stream = std::make_shared<Stream>(newHandle(), flags, m_output->sampleRate(), m_output->channels(),
+                                          [this](DWORD ended) { streamEnded(ended); });
+        generation = m_outputGeneration;
+        m_opening.insert(stream);
+    }
+    // Opening reads and decodes the file within the decoder's budgets; no
+    // lock is held, so other streams, the device list and BASS_Free go on
+    // meanwhile (BASS_Free aborts the open).
+    int error = stream->open(path);
     std::lock_guard api(m_apiMutex);
-    if (!m_initialized)
-        return BASS_ERROR_INIT;
-    auto stream = std::make_shared<Stream>(newHandle(), flags, m_output->sampleRate(), m_output->channels(),
-                                           [this](DWORD ended) { streamEnded(ended); });
-    const int error = stream->open(path);
-    if (error != BASS_OK)
+    m_opening.erase(stream);
+    if (error == BASS_OK && (!m_initialized || generation != m_outputGeneration))
+        error = BASS_ERROR_INIT; // the output it was made for is gone
+    if (error != BASS_OK) {
+        stream->abort();
+        m_reaper.dispose(std::move(stream));
         return error;
+    }
     stream->start();
     handle = stream->handle();
     std::lock_guard lock(m_streamsMutex);

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,7 @@ private:
     void mix(float *out, size_t frames);
     void streamEnded(DWORD handle);
 
-    std::mutex m_apiMutex; // one call at a time into device and stream set-up
+    std::mutex m_apiMutex; // one call at a time into device and stream set-up; never held while a file opens
 
     std::vector<Device> m_devices;
     std::deque<std::string> m_strings; // device texts; BASS hands out pointers that stay valid
@@ -55,6 +56,8 @@ private:
     int m_device = -1;
     std::unique_ptr<Output> m_output;
     DWORD m_nextHandle = 0;
+    unsigned m_outputGeneration = 0; // bumped by every init, so a stream made for an earlier output is dropped
+    std::set<std::shared_ptr<Stream>> m_opening; // streams opening their file: BASS_Free aborts them
 
     std::mutex m_streamsMutex; // guards m_streams; the output thread holds it while mixing
     std::map<DWORD, std::shared_ptr<Stream>> m_streams;
