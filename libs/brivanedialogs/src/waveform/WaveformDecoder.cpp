@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <ctime>
 #include <sys/stat.h>
 #include <cstring>
 #include <memory>
@@ -27,6 +28,28 @@ constexpr int kFramesSkippedAfterSeek = 2;
 constexpr int kMaxPacketsPerColumn = 16;
 // Below this length a full decode costs about as much as sampling.
 constexpr double kSampleAboveSeconds = 20.0;
+
+// Budgets for finding a file's first audio, so a huge file of zeros or noise
+// under an audio name is refused after a few milliseconds instead of being
+// searched to its end. The header may take tags with a large cover picture;
+// after it, the stream probe reads at most kProbeBytes, and real files show
+// their first audio within a few KB. Processor time backs both up.
+constexpr std::int64_t kHeaderBudgetBytes = 32LL << 20;
+constexpr std::int64_t kProbeBytes = 2LL << 20;
+constexpr std::int64_t kFirstAudioBudgetBytes = 4LL << 20;
+constexpr std::int64_t kSearchCpuBudgetNs = 100'000'000;
+// What real audio uses; outside this a header lies, and decoding it would
+// size packets from the lie.
+constexpr int kMinSampleRate = 1000;
+constexpr int kMaxSampleRate = 768000;
+constexpr int kMaxChannels = 32;
+
+std::int64_t threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
 
 struct FormatCloser
 {
@@ -133,17 +156,32 @@ Peak framePeak(const AVFrame *frame)
 class Decoder
 {
 public:
-    bool open(const char *path)
+    bool open(const char *path, const volatile int *cancel)
     {
-        AVFormatContext *format = nullptr;
-        if (avformat_open_input(&format, path, nullptr, nullptr) < 0)
+        AVFormatContext *format = avformat_alloc_context();
+        if (!format)
+            return false;
+        m_cancel = cancel;
+        format->interrupt_callback.callback = &Decoder::interrupt;
+        format->interrupt_callback.opaque = this;
+        format->probesize = kProbeBytes;
+        m_searchStartCpuNs = threadCpuNs();
+        m_opening = format;
+        const int opened = avformat_open_input(&format, path, nullptr, nullptr);
+        m_opening = nullptr;
+        if (opened < 0) // it freed the context
             return false;
         m_format.reset(format);
-        if (avformat_find_stream_info(format, nullptr) < 0)
+        m_searchStartBytes = format->pb ? format->pb->bytes_read : 0;
+        if (avformat_find_stream_info(format, nullptr) < 0 || m_overBudget)
             return false;
         const AVCodec *codec = nullptr;
         m_stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
         if (m_stream < 0 || !codec)
+            return false;
+        const AVCodecParameters *par = format->streams[m_stream]->codecpar;
+        if (par->sample_rate < kMinSampleRate || par->sample_rate > kMaxSampleRate || par->ch_layout.nb_channels < 1
+            || par->ch_layout.nb_channels > kMaxChannels)
             return false;
         m_codec.reset(avcodec_alloc_context3(codec));
         if (!m_codec || avcodec_parameters_to_context(m_codec.get(), format->streams[m_stream]->codecpar) < 0)
@@ -180,7 +218,7 @@ public:
         int packets = 0;
         int skip = skipFrames;
         while (decoded < frames && (maxPackets <= 0 || packets < maxPackets)) {
-            if (cancel && *cancel)
+            if ((cancel && *cancel) || m_overBudget)
                 return -1;
             const int read = av_read_frame(m_format.get(), m_packet.get());
             if (read < 0) {
@@ -194,6 +232,11 @@ public:
                 av_packet_unref(m_packet.get());
             }
             while (avcodec_receive_frame(m_codec.get(), m_frame.get()) == 0) {
+                m_searching = false;
+                if (m_frame->sample_rate > kMaxSampleRate || m_frame->ch_layout.nb_channels > kMaxChannels) {
+                    av_frame_unref(m_frame.get());
+                    return -1;
+                }
                 if (skip > 0) {
                     --skip;
                 } else {
@@ -260,6 +303,32 @@ public:
     }
 
 private:
+    // Polled by FFmpeg between reads: the caller's cancel, and the budget
+    // of the search for the first audio.
+    static int interrupt(void *self)
+    {
+        auto *decoder = static_cast<Decoder *>(self);
+        if (decoder->m_cancel && *decoder->m_cancel)
+            return 1;
+        if (!decoder->m_searching)
+            return 0;
+        if (!decoder->m_overBudget) {
+            const AVFormatContext *format = decoder->m_format ? decoder->m_format.get() : decoder->m_opening;
+            const std::int64_t bytes = format && format->pb ? format->pb->bytes_read : 0;
+            const bool inHeader = decoder->m_searchStartBytes < 0;
+            decoder->m_overBudget =
+                (inHeader ? bytes > kHeaderBudgetBytes : bytes - decoder->m_searchStartBytes > kFirstAudioBudgetBytes)
+                || threadCpuNs() - decoder->m_searchStartCpuNs > kSearchCpuBudgetNs;
+        }
+        return decoder->m_overBudget ? 1 : 0;
+    }
+
+    const volatile int *m_cancel = nullptr;
+    AVFormatContext *m_opening = nullptr; // the input while avformat_open_input runs
+    bool m_searching = true;              // no audio decoded yet: the budget applies
+    bool m_overBudget = false;
+    std::int64_t m_searchStartBytes = -1;
+    std::int64_t m_searchStartCpuNs = 0;
     std::unique_ptr<AVFormatContext, FormatCloser> m_format;
     std::unique_ptr<AVCodecContext, CodecCloser> m_codec;
     std::unique_ptr<AVPacket, PacketFree> m_packet;
@@ -283,7 +352,7 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pea
     if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode))
         return 0;
     Decoder decoder;
-    if (!decoder.open(path))
+    if (!decoder.open(path, cancel))
         return 0;
     if (decoder.seekable() && decoder.duration() > kSampleAboveSeconds) {
         if (decoder.sampled(peaks, columns, cancel))
@@ -292,7 +361,7 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pea
             return 0;
         // Seeking failed part-way: start again and decode everything.
         Decoder again;
-        return again.open(path) && again.full(peaks, columns, cancel) ? 1 : 0;
+        return again.open(path, cancel) && again.full(peaks, columns, cancel) ? 1 : 0;
     }
     return decoder.full(peaks, columns, cancel) ? 1 : 0;
 }

@@ -1,0 +1,81 @@
+// The thumbnails' waveform decoder against files made to have it search or
+// allocate without end: each gives no waveform after reading a bounded part
+// of it, and a real file at the lowest accepted rate still gives one.
+
+#include "tests/bass/HostileAudioFiles.h"
+#include "waveform/WaveformApi.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstdio>
+#include <dlfcn.h>
+#include <vector>
+
+namespace {
+
+long long bytesRead()
+{
+    long long bytes = -1;
+    if (FILE *io = std::fopen("/proc/self/io", "r")) {
+        char line[128];
+        while (std::fgets(line, sizeof line, io)) {
+            if (std::sscanf(line, "rchar: %lld", &bytes) == 1)
+                break;
+        }
+        std::fclose(io);
+    }
+    return bytes;
+}
+
+// Header budget (32 MB) plus the probe and first-audio budget (4 MB), twice
+// for a file that is opened again after a failed seek.
+constexpr long long kMostBytesRead = 80LL << 20;
+constexpr int kColumns = 64;
+
+class WaveformBudget : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // Kept loaded, as the dialog library keeps it: FFmpeg's own tables
+        // stay reachable.
+        m_module = dlopen(WAVEFORM_MODULE, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(m_module, nullptr) << dlerror();
+        m_peaks = reinterpret_cast<BrivaneDialogsWaveform_PeaksProc>(dlsym(m_module, kWaveformPeaksSymbol));
+        ASSERT_NE(m_peaks, nullptr);
+        m_folder = QFile::encodeName(m_temp.path()).toStdString();
+    }
+    void *m_module = nullptr;
+    BrivaneDialogsWaveform_PeaksProc m_peaks = nullptr;
+    TempDir m_temp;
+    std::string m_folder;
+};
+
+TEST_F(WaveformBudget, HostileFilesGiveNoWaveformAfterABoundedRead)
+{
+    std::vector<float> peaks(2 * kColumns);
+    for (const hostile::File &file : hostile::files()) {
+        SCOPED_TRACE(file.what);
+        const std::string path = hostile::write(m_folder, file.name);
+        ASSERT_FALSE(path.empty());
+        const long long before = bytesRead();
+        EXPECT_EQ(m_peaks(path.c_str(), peaks.data(), kColumns, nullptr), 0);
+        EXPECT_LT(bytesRead() - before, kMostBytesRead);
+        std::remove(path.c_str());
+    }
+}
+
+TEST_F(WaveformBudget, ALowRateFileWithinTheRangeIsDrawn)
+{
+    std::vector<float> peaks(2 * kColumns);
+    const std::string path = hostile::writeLowRateWav(m_folder);
+    ASSERT_EQ(m_peaks(path.c_str(), peaks.data(), kColumns, nullptr), 1);
+    EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.1f);
+}
+
+} // namespace
