@@ -1,5 +1,6 @@
 #include "util/FileOperation.h"
 
+#include "util/KernelFileCopy.h"
 #include "util/VantrelError.h"
 
 #include <QDir>
@@ -9,8 +10,11 @@
 
 #include <gio/gio.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -32,9 +36,99 @@ FilePtr fileFor(const QString &path)
     return FilePtr(g_file_new_for_path(QFile::encodeName(path).constData()));
 }
 
+// A file descriptor closed on every path.
+class UniqueFd
+{
+public:
+    explicit UniqueFd(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~UniqueFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    // Closes now and says whether every write made it (NFS and the like
+    // report a full disk only here).
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
 QString messageOf(const GError *error)
 {
     return error ? QString::fromUtf8(error->message) : QString();
+}
+
+QString nativeFolder(const QString &folder)
+{
+    return QDir::toNativeSeparators(folder);
+}
+
+// What went wrong while writing into a folder, in the user's terms: the
+// folder the file was going to, never the temporary name it had meanwhile.
+QString writeFailure(int error, const QString &folder)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("There is not enough free space in the folder \"%1\".").arg(nativeFolder(folder));
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("You are not allowed to write into the folder \"%1\".").arg(nativeFolder(folder));
+    case EROFS:
+        return QStringLiteral("The folder \"%1\" is on a read-only disk.").arg(nativeFolder(folder));
+    default:
+        return QStringLiteral("Writing into the folder \"%1\" failed: %2.")
+            .arg(nativeFolder(folder), QString::fromLocal8Bit(g_strerror(error)));
+    }
+}
+
+QString readFailure(int error)
+{
+    return QStringLiteral("The file could not be read: %1.").arg(QString::fromLocal8Bit(g_strerror(error)));
+}
+
+// GIO's message, put in the same terms: the common causes get the words of
+// writeFailure, anything else keeps GIO's text with the temporary name
+// replaced by the one the user chose.
+QString gioFailure(const GError *error, const QString &temporary, const QString &target)
+{
+    const QString folder = QFileInfo(target).path();
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NO_SPACE))
+        return writeFailure(ENOSPC, folder);
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_READ_ONLY))
+        return writeFailure(EROFS, folder);
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED)
+        && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return writeFailure(EACCES, folder);
+    QString message = messageOf(error);
+    if (!temporary.isEmpty()) {
+        message.replace(temporary, target);
+        message.replace(QFileInfo(temporary).fileName(), QFileInfo(target).fileName());
+    }
+    return message;
+}
+
+// Two names of one file: the same path, or hard links to the same inode.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first{};
+    struct stat second{};
+    return ::lstat(QFile::encodeName(a).constData(), &first) == 0
+           && ::lstat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
 }
 
 bool isCancelledError(const GError *error)
@@ -177,6 +271,9 @@ FileOperationResult FileOperation::Run(FileOperationObserver &observer)
         case Outcome::Done:
             result.transferred.append(transfer.target);
             break;
+        case Outcome::InPlace:
+            result.alreadyInPlace.append(transfer.target);
+            break;
         case Outcome::Skipped:
             ++result.skipped;
             break;
@@ -217,11 +314,13 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
 
     const QString folder = QFileInfo(transfer.target).path();
     const QFileInfo target(transfer.target);
-    if (target.exists() && target.canonicalFilePath() == source.canonicalFilePath()) {
-        // The file is already in the folder: a move has nothing to do, a copy
-        // becomes a second file beside it.
-        if (m_kind == FileOperationKind::Move)
-            return Outcome::Skipped;
+    const bool samePath = target.exists() && target.canonicalFilePath() == source.canonicalFilePath();
+    // The file is already in the folder: a move has nothing to do (renaming
+    // one hard link onto another of the same file would do nothing and
+    // report success), a copy becomes a second file beside it.
+    if (m_kind == FileOperationKind::Move && (samePath || sameFile(transfer.source, transfer.target)))
+        return Outcome::InPlace;
+    if (samePath) {
         transfer.target = folder + QLatin1Char('/') + UniqueName(folder, source.fileName());
     } else if (pathTaken(transfer.target)) {
         ConflictDecision decision = m_decisionForAll;
@@ -272,7 +371,7 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
         if (isCancelledError(error.get()))
             return Outcome::Cancelled;
         if (!g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED))
-            return fail(transfer, observer, messageOf(error.get()));
+            return fail(transfer, observer, gioFailure(error.get(), QString(), transfer.target));
     }
 
     const Outcome copied = copyThenRename(transfer, observer);
@@ -299,34 +398,102 @@ FileOperation::Outcome FileOperation::copyThenRename(Transfer &transfer, FileOpe
                     + QString::number(QRandomGenerator::global()->generate(), 16);
     } while (pathTaken(temporary));
 
-    const FilePtr from = fileFor(transfer.source);
+    m_progress.currentFile = transfer.source;
+    const qint64 doneBefore = m_progress.doneBytes;
+    std::optional<Outcome> copied = copyInKernel(transfer, temporary, observer);
+    if (!copied)
+        copied = copyWithGio(transfer, temporary, observer);
+    m_progress.doneBytes = doneBefore;
+    if (*copied != Outcome::Done)
+        return *copied;
+
+    // Not cancellable: the file is complete, putting it in place is instant.
     const FilePtr partial = fileFor(temporary);
     const FilePtr to = fileFor(transfer.target);
+    const auto renameFlags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
+                                            | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
+    GError *raw = nullptr;
+    if (!g_file_move(partial.get(), to.get(), renameFlags, nullptr, nullptr, nullptr, &raw)) {
+        const ErrorPtr error(raw);
+        g_file_delete(partial.get(), nullptr, nullptr);
+        return fail(transfer, observer, gioFailure(error.get(), temporary, transfer.target));
+    }
+    return Outcome::Done;
+}
+
+std::optional<FileOperation::Outcome> FileOperation::copyInKernel(Transfer &transfer, const QString &temporary,
+                                                                  FileOperationObserver &observer)
+{
+    const bool move = m_kind == FileOperationKind::Move;
+    // A moved symbolic link stays a link: GIO copies the link itself.
+    UniqueFd from(::open(QFile::encodeName(transfer.source).constData(), O_RDONLY | O_CLOEXEC | (move ? O_NOFOLLOW : 0)));
+    if (!from) {
+        if (move && errno == ELOOP)
+            return std::nullopt;
+        return fail(transfer, observer, readFailure(errno));
+    }
+    struct stat info{};
+    if (::fstat(from.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+
+    const QByteArray partialName = QFile::encodeName(temporary);
+    const QString folder = QFileInfo(transfer.target).path();
+    // Only the user may see the file until it is complete; its own
+    // permissions follow with the other attributes.
+    UniqueFd to(::open(partialName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!to)
+        return fail(transfer, observer, writeFailure(errno, folder));
+
+    const qint64 doneBefore = m_progress.doneBytes;
+    const KernelCopyResult copied = KernelCopyFile(from.get(), to.get(), [&](qint64 done) {
+        report(observer, transfer.source, done);
+        return !IsCancelled();
+    });
+    m_progress.doneBytes = doneBefore;
+    const bool closed = to.close();
+    if (copied.status != KernelCopyStatus::Done || !closed) {
+        const int error = copied.status == KernelCopyStatus::Done ? errno : copied.error;
+        ::unlink(partialName.constData());
+        switch (copied.status) {
+        case KernelCopyStatus::Unsupported:
+            return std::nullopt;
+        case KernelCopyStatus::Stopped:
+            return Outcome::Cancelled;
+        case KernelCopyStatus::Failed:
+        case KernelCopyStatus::Done:
+            return fail(transfer, observer, writeFailure(error, folder));
+        }
+    }
+
+    // What GIO would carry over in the same copy: permissions for a copy,
+    // everything it can (times, owner, extended attributes) for a move.
+    // As with GIO, a file system that keeps no such attributes is no error.
+    const FilePtr source = fileFor(transfer.source);
+    const FilePtr partial = fileFor(temporary);
+    const auto flags = GFileCopyFlags(move ? G_FILE_COPY_ALL_METADATA | G_FILE_COPY_NOFOLLOW_SYMLINKS : G_FILE_COPY_NONE);
+    g_file_copy_attributes(source.get(), partial.get(), flags, nullptr, nullptr);
+    return Outcome::Done;
+}
+
+FileOperation::Outcome FileOperation::copyWithGio(Transfer &transfer, const QString &temporary,
+                                                  FileOperationObserver &observer)
+{
+    const FilePtr from = fileFor(transfer.source);
+    const FilePtr partial = fileFor(temporary);
     // A moved file keeps everything it had; a copy gets the usual subset.
     const bool move = m_kind == FileOperationKind::Move;
     const auto copyFlags = GFileCopyFlags(move ? G_FILE_COPY_ALL_METADATA | G_FILE_COPY_NOFOLLOW_SYMLINKS : G_FILE_COPY_NONE);
     CopyProgress progress{&observer, &m_progress, m_progress.doneBytes};
-    m_progress.currentFile = transfer.source;
 
     GError *raw = nullptr;
     const bool copied = g_file_copy(from.get(), partial.get(), copyFlags, static_cast<GCancellable *>(m_cancellable),
                                     &copyProgress, &progress, &raw);
-    m_progress.doneBytes = progress.doneBefore;
     if (!copied) {
         const ErrorPtr error(raw);
         g_file_delete(partial.get(), nullptr, nullptr);
         if (isCancelledError(error.get()))
             return Outcome::Cancelled;
-        return fail(transfer, observer, messageOf(error.get()));
-    }
-
-    // Not cancellable: the file is complete, putting it in place is instant.
-    const auto renameFlags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
-                                            | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
-    if (!g_file_move(partial.get(), to.get(), renameFlags, nullptr, nullptr, nullptr, &raw)) {
-        const ErrorPtr error(raw);
-        g_file_delete(partial.get(), nullptr, nullptr);
-        return fail(transfer, observer, messageOf(error.get()));
+        return fail(transfer, observer, gioFailure(error.get(), temporary, transfer.target));
     }
     return Outcome::Done;
 }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <optional>
 
 // Copying and moving files into a folder, on GIO. No widgets: questions and
 // progress go through an observer, so the engine runs on a worker thread and
@@ -15,7 +16,9 @@
 // cancel or an error never leaves a partial file behind; an existing file is
 // replaced only when the observer says so; a move across file systems deletes
 // the source only after its copy is complete; a move within one file system is
-// a rename.
+// a rename. A copy runs inside the kernel where it can (as fast as `cp`) and
+// through GIO where it cannot (across file systems and the like). Messages
+// name the user's files and folders, never the temporary name.
 
 // Makes sure a folder exists, creating missing levels from the top down: one
 // trailing "/" is ignored, a level is created only when its parent exists or
@@ -70,6 +73,9 @@ public:
 struct FileOperationResult
 {
     QStringList transferred; // final target paths, in source order
+    // Moves with nothing to do: the file is already in the folder under its
+    // name (the same path, or a hard link of the same file).
+    QStringList alreadyInPlace;
     int skipped = 0;
     int failed = 0;
     bool cancelled = false;
@@ -101,10 +107,13 @@ public:
 
 private:
     struct Transfer;
-    enum class Outcome { Done, Skipped, Failed, Cancelled };
+    enum class Outcome { Done, InPlace, Skipped, Failed, Cancelled };
 
     Outcome transferOne(Transfer &transfer, FileOperationObserver &observer);
     Outcome copyThenRename(Transfer &transfer, FileOperationObserver &observer);
+    // Unset when the kernel cannot copy this file: the caller uses GIO.
+    std::optional<Outcome> copyInKernel(Transfer &transfer, const QString &temporary, FileOperationObserver &observer);
+    Outcome copyWithGio(Transfer &transfer, const QString &temporary, FileOperationObserver &observer);
     Outcome fail(Transfer &transfer, FileOperationObserver &observer, const QString &message);
     void report(FileOperationObserver &observer, const QString &current, qint64 doneInFile);
 

@@ -1,6 +1,7 @@
 #include "CopyMoveTestSupport.h"
 
 #include "util/FileOperation.h"
+#include "util/KernelFileCopy.h"
 #include "util/VantrelError.h"
 
 #include "support/TempDir.h"
@@ -10,6 +11,9 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -231,8 +235,26 @@ TEST_F(FileOperationTest, CopyIntoItsOwnFolderMakesASecondFile)
     EXPECT_EQ(result.transferred, QStringList{dir.filePath(QStringLiteral("src/same (2).mp3"))});
     EXPECT_EQ(readFile(path), QByteArray("same"));
     const FileOperationResult moved = run(FileOperationKind::Move, {path}, dir.filePath(QStringLiteral("src")));
-    EXPECT_EQ(moved.skipped, 1);
+    EXPECT_EQ(moved.alreadyInPlace, QStringList{path});
+    EXPECT_TRUE(moved.transferred.isEmpty());
     EXPECT_EQ(readFile(path), QByteArray("same"));
+}
+
+TEST_F(FileOperationTest, MoveOntoAHardLinkOfItselfIsAlreadyInPlace)
+{
+    const QString path = source(QStringLiteral("linked.mp3"), "linked");
+    QDir().mkpath(target());
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(target(QStringLiteral("linked.mp3"))).constData()),
+              0);
+    const FileOperationResult moved = run(FileOperationKind::Move, {path}, target());
+    EXPECT_EQ(moved.alreadyInPlace, QStringList{target(QStringLiteral("linked.mp3"))});
+    EXPECT_TRUE(moved.transferred.isEmpty());
+    EXPECT_EQ(moved.skipped + moved.failed, 0);
+    EXPECT_TRUE(observer.conflicts.empty());
+    EXPECT_TRUE(observer.errors.isEmpty());
+    // Nothing was touched: both names still lead to the one file.
+    EXPECT_EQ(inodeOf(path), inodeOf(target(QStringLiteral("linked.mp3"))));
+    EXPECT_EQ(entriesOf(target()), QStringList{QStringLiteral("linked.mp3")});
 }
 
 TEST_F(FileOperationTest, MissingSourceIsReportedAndTheRestGoesOn)
@@ -273,6 +295,100 @@ TEST_F(FileOperationTest, CancelMidwayLeavesNoPartialFileAndTheSourceIntact)
     EXPECT_TRUE(result.transferred.isEmpty());
     EXPECT_TRUE(entriesOf(target()).isEmpty()) << entriesOf(target()).join(u',').toStdString();
     EXPECT_EQ(readFile(path), bytes);
+}
+
+// ---- the copy inside the kernel ----
+
+TEST_F(FileOperationTest, CopyReportsProgressChunkByChunkAndKeepsThePermissions)
+{
+    const QByteArray bytes = patternBytes(kLargeFile, 7);
+    const QString path = source(QStringLiteral("chunks.flac"), bytes);
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    std::vector<qint64> seen;
+    observer.onProgress = [&](const FileOperationProgress &progress) {
+        if (progress.doneBytes > 0 && progress.doneBytes < kLargeFile)
+            seen.push_back(progress.doneBytes);
+    };
+    const FileOperationResult result = run(FileOperationKind::Copy, {path}, target());
+    ASSERT_EQ(result.transferred, QStringList{target(QStringLiteral("chunks.flac"))});
+    EXPECT_EQ(readFile(target(QStringLiteral("chunks.flac"))), bytes);
+    // A report after every chunk on the way, rising by at most a chunk.
+    EXPECT_GE(qint64(seen.size()), kLargeFile / kKernelCopyChunk - 1);
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_GT(seen[i], seen[i - 1]);
+        EXPECT_LE(seen[i] - seen[i - 1], kKernelCopyChunk);
+    }
+    EXPECT_EQ(QFileInfo(target(QStringLiteral("chunks.flac"))).permissions(),
+              QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::WriteOwner | QFileDevice::WriteUser
+                  | QFileDevice::ReadOther);
+    EXPECT_EQ(observer.last.doneBytes, kLargeFile);
+}
+
+struct KernelCopyCase
+{
+    const char *name;
+    qint64 size;
+    int stopAfterChunks; // 0: never
+    KernelCopyStatus expected;
+    qint64 expectedCopied;
+};
+
+class KernelCopyTest : public ::testing::TestWithParam<KernelCopyCase>
+{
+};
+
+TEST_P(KernelCopyTest, CopiesInChunksAndStopsWhenAsked)
+{
+    const KernelCopyCase &c = GetParam();
+    constexpr qint64 chunk = 64 * 1024;
+    TempDir dir;
+    const QByteArray bytes = patternBytes(c.size, 8);
+    const QString from = dir.write(QStringLiteral("from"), bytes);
+    const QString to = dir.filePath(QStringLiteral("to"));
+    QFile in(from);
+    QFile out(to);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    int calls = 0;
+    const KernelCopyResult result = KernelCopyFile(
+        in.handle(), out.handle(),
+        [&](qint64 done) {
+            ++calls;
+            EXPECT_EQ(done, std::min(calls * chunk, c.size));
+            return c.stopAfterChunks == 0 || calls < c.stopAfterChunks;
+        },
+        chunk);
+    out.close();
+    EXPECT_EQ(result.status, c.expected);
+    EXPECT_EQ(result.copied, c.expectedCopied);
+    EXPECT_EQ(readFile(to), bytes.left(c.expectedCopied));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KernelCopyTest,
+    ::testing::Values(KernelCopyCase{"Whole", 1000000, 0, KernelCopyStatus::Done, 1000000},
+                      KernelCopyCase{"ExactChunks", 4 * 65536, 0, KernelCopyStatus::Done, 4 * 65536},
+                      KernelCopyCase{"StoppedAfterTwoChunks", 1000000, 2, KernelCopyStatus::Stopped, 2 * 65536},
+                      // Nothing to copy: left to the copy in user space.
+                      KernelCopyCase{"Empty", 0, 0, KernelCopyStatus::Unsupported, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(FileOperationTest, FileTheKernelCannotCopyIsCopiedThroughGio)
+{
+    // A virtual file reports no size and hands copy_file_range nothing; its
+    // content arrives all the same.
+    const QString path = QStringLiteral("/proc/version");
+    const QByteArray expected = readFile(path);
+    ASSERT_FALSE(expected.isEmpty());
+    QFile in(path);
+    QFile out(dir.filePath(QStringLiteral("probe")));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+    EXPECT_EQ(KernelCopyFile(in.handle(), out.handle(), {}).status, KernelCopyStatus::Unsupported);
+
+    const FileOperationResult result = run(FileOperationKind::Copy, {path}, target());
+    ASSERT_EQ(result.transferred, QStringList{target(QStringLiteral("version"))});
+    EXPECT_EQ(readFile(target(QStringLiteral("version"))), expected);
+    EXPECT_EQ(entriesOf(target()), QStringList{QStringLiteral("version")});
 }
 
 // ---- across file systems ----
@@ -332,18 +448,76 @@ TEST_F(CrossFileSystemTest, CancelledMoveKeepsTheSourceAndLeavesNothingBehind)
     EXPECT_TRUE(entriesOf(other).isEmpty()) << entriesOf(other).join(u',').toStdString();
 }
 
-TEST_F(CrossFileSystemTest, FullTargetFailsWithoutAPartialFile)
+TEST_F(CrossFileSystemTest, CopyFallsBackToGioWithProgressAndCancel)
+{
+    const QByteArray large = patternBytes(kLargeFile, 9);
+    const QString path = source(QStringLiteral("across.flac"), large);
+    // The kernel refuses this pair of files; the copy is done all the same.
+    {
+        QFile in(path);
+        QFile out(other + QStringLiteral("/probe"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+        const KernelCopyResult refused = KernelCopyFile(in.handle(), out.handle(), {});
+        EXPECT_EQ(refused.status, KernelCopyStatus::Unsupported);
+        EXPECT_EQ(refused.error, EXDEV);
+        out.remove();
+    }
+    qint64 reports = 0;
+    observer.onProgress = [&](const FileOperationProgress &progress) {
+        reports += progress.doneBytes > 0 && progress.doneBytes < kLargeFile;
+    };
+    const FileOperationResult result = run(FileOperationKind::Copy, {path}, other);
+    ASSERT_EQ(result.transferred, QStringList{other + QStringLiteral("/across.flac")});
+    EXPECT_EQ(readFile(other + QStringLiteral("/across.flac")), large);
+    EXPECT_GT(reports, 1);
+
+    FileOperation cancelled(FileOperationKind::Copy, {path}, other + QStringLiteral("/again"));
+    QDir().mkpath(other + QStringLiteral("/again"));
+    observer.onProgress = [&](const FileOperationProgress &progress) {
+        if (progress.doneBytes > 0)
+            cancelled.Cancel();
+    };
+    EXPECT_TRUE(cancelled.Run(observer).cancelled);
+    EXPECT_TRUE(entriesOf(other + QStringLiteral("/again")).isEmpty());
+}
+
+struct FullDiskCase
+{
+    const char *name;
+    bool sameFileSystem; // the copy inside the kernel, else GIO's
+    FileOperationKind kind;
+};
+
+class FullDiskTest : public CrossFileSystemTest, public ::testing::WithParamInterface<FullDiskCase>
+{
+};
+
+TEST_P(FullDiskTest, FullTargetFailsWithoutAPartialFileAndNamesTheFolder)
 {
     TmpfsMount tiny(dir.filePath(QStringLiteral("tiny")));
     ::umount2(QFile::encodeName(tiny.path()).constData(), MNT_DETACH);
-    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(tiny.path()).constData(), "tmpfs", 0, "size=1m"), 0);
-    const QString path = source(QStringLiteral("big.flac"), patternBytes(4 * 1024 * 1024, 6));
-    const FileOperationResult result = run(FileOperationKind::Move, {path}, tiny.path());
+    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(tiny.path()).constData(), "tmpfs", 0, "size=6m"), 0);
+    // 4 of the 6 MB are taken, by the source itself when it lives there.
+    const QString ballast = tiny.path() + QStringLiteral("/src/big.flac");
+    ASSERT_TRUE(writeFile(ballast, patternBytes(4 * 1024 * 1024, 6)));
+    const QString path = GetParam().sameFileSystem ? ballast : source(QStringLiteral("big.flac"), patternBytes(4 * 1024 * 1024, 6));
+    const QString folder = tiny.path() + QStringLiteral("/full");
+    QDir().mkpath(folder);
+    const FileOperationResult result = run(GetParam().kind, {path}, folder);
     EXPECT_EQ(result.failed, 1);
-    EXPECT_EQ(observer.errors.size(), 1);
+    ASSERT_EQ(observer.errors.size(), 1);
+    EXPECT_TRUE(observer.errors.front().contains(QStringLiteral("not enough free space in the folder \"") + folder + u'"'))
+        << observer.errors.front().toStdString();
+    EXPECT_FALSE(observer.errors.front().contains(QStringLiteral(".part-"))) << observer.errors.front().toStdString();
     EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_TRUE(entriesOf(tiny.path()).isEmpty()) << entriesOf(tiny.path()).join(u',').toStdString();
+    EXPECT_TRUE(entriesOf(folder).isEmpty()) << entriesOf(folder).join(u',').toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, FullDiskTest,
+                         ::testing::Values(FullDiskCase{"CopyInKernel", true, FileOperationKind::Copy},
+                                           FullDiskCase{"CopyThroughGio", false, FileOperationKind::Copy},
+                                           FullDiskCase{"MoveThroughGio", false, FileOperationKind::Move}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- permissions, as an unprivileged user ----
 
