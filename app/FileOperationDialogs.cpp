@@ -25,6 +25,13 @@ QString verb(FileOperationKind kind)
     return kind == FileOperationKind::Move ? QStringLiteral("Moving") : QStringLiteral("Copying");
 }
 
+// A label's text is also what a screen reader says for it.
+void showText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->setAccessibleName(text);
+}
+
 QString describe(qint64 size, const QDateTime &modified)
 {
     return FormatByteSize(size) + QStringLiteral(", modified ")
@@ -50,20 +57,21 @@ TFormFileOperationProgress::TFormFileOperationProgress(QWidget *owner, FileOpera
     setWindowModality(Qt::WindowModal);
 
     auto *layout = new QVBoxLayout(this);
-    LabelOperation = Named(new QLabel(this), QStringLiteral("LabelOperation"), QStringLiteral("Operation"));
-    LabelOperation->setText(verb(kind) + QLatin1Char(' ')
-                            + (fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(fileCount))
-                            + QStringLiteral(" to ") + QDir::toNativeSeparators(folder));
+    LabelOperation = Named(new QLabel(this), QStringLiteral("LabelOperation"), QString());
+    LabelOperation->setTextFormat(Qt::PlainText);
+    showText(LabelOperation, verb(kind) + QLatin1Char(' ')
+                                 + (fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(fileCount))
+                                 + QStringLiteral(" to ") + QDir::toNativeSeparators(folder));
     LabelOperation->setWordWrap(true);
     layout->addWidget(LabelOperation);
-    LabelCurrentFile = Named(new QLabel(this), QStringLiteral("LabelCurrentFile"), QStringLiteral("Current file"));
+    LabelCurrentFile = Named(new QLabel(this), QStringLiteral("LabelCurrentFile"), QString());
     LabelCurrentFile->setTextFormat(Qt::PlainText);
     layout->addWidget(LabelCurrentFile);
     ProgressBarTransfer = Named(new QProgressBar(this), QStringLiteral("ProgressBarTransfer"), QStringLiteral("Progress"));
     ProgressBarTransfer->setRange(0, kProgressSteps);
     ProgressBarTransfer->setValue(0);
     layout->addWidget(ProgressBarTransfer);
-    LabelAmount = Named(new QLabel(this), QStringLiteral("LabelAmount"), QStringLiteral("Amount done"));
+    LabelAmount = Named(new QLabel(this), QStringLiteral("LabelAmount"), QString());
     layout->addWidget(LabelAmount);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -79,19 +87,22 @@ TFormFileOperationProgress::TFormFileOperationProgress(QWidget *owner, FileOpera
 
 void TFormFileOperationProgress::SetProgress(const FileOperationProgress &progress)
 {
-    LabelCurrentFile->setText(QFileInfo(progress.currentFile).fileName());
+    // Once the user cancelled, that is what the window says until it goes.
+    if (!m_cancelling)
+        showText(LabelCurrentFile, QFileInfo(progress.currentFile).fileName());
     const int value = progress.totalBytes > 0 ? int(progress.doneBytes * kProgressSteps / progress.totalBytes)
                                               : (progress.totalFiles > 0 ? progress.doneFiles * kProgressSteps / progress.totalFiles : 0);
     ProgressBarTransfer->setValue(std::clamp(value, 0, kProgressSteps));
-    LabelAmount->setText(FormatByteSize(progress.doneBytes) + QStringLiteral(" of ") + FormatByteSize(progress.totalBytes));
+    showText(LabelAmount, FormatByteSize(progress.doneBytes) + QStringLiteral(" of ") + FormatByteSize(progress.totalBytes));
 }
 
 void TFormFileOperationProgress::reject()
 {
     // The window closes when the operation has stopped, not before: the
     // file in transfer is still being cleaned up.
+    m_cancelling = true;
     ButtonCancel->setEnabled(false);
-    LabelCurrentFile->setText(QStringLiteral("Cancelling..."));
+    showText(LabelCurrentFile, QStringLiteral("Cancelling..."));
     Q_EMIT CancelRequested();
 }
 
@@ -106,20 +117,22 @@ TFormFileConflict::TFormFileConflict(QWidget *owner, FileOperationKind kind, con
 
     const QFileInfo target(conflict.target);
     auto *layout = new QVBoxLayout(this);
-    LabelQuestion = Named(new QLabel(this), QStringLiteral("LabelQuestion"), QStringLiteral("Question"));
+    LabelQuestion = Named(new QLabel(this), QStringLiteral("LabelQuestion"), QString());
     LabelQuestion->setTextFormat(Qt::PlainText);
     LabelQuestion->setWordWrap(true);
-    LabelQuestion->setText(QStringLiteral("The folder \"%1\" already has a file named \"%2\". What should happen to the "
-                                          "file you are %3?")
-                               .arg(QDir::toNativeSeparators(target.path()), target.fileName(),
-                                    kind == FileOperationKind::Move ? QStringLiteral("moving")
-                                                                    : QStringLiteral("copying")));
+    showText(LabelQuestion, QStringLiteral("The folder \"%1\" already has a file named \"%2\". What should happen to the "
+                                           "file you are %3?")
+                                .arg(QDir::toNativeSeparators(target.path()), target.fileName(),
+                                     kind == FileOperationKind::Move ? QStringLiteral("moving")
+                                                                     : QStringLiteral("copying")));
     layout->addWidget(LabelQuestion);
-    LabelExisting = Named(new QLabel(this), QStringLiteral("LabelExisting"), QStringLiteral("Existing file"));
-    LabelExisting->setText(QStringLiteral("Existing file: ") + describe(conflict.targetSize, conflict.targetModified));
+    LabelExisting = Named(new QLabel(this), QStringLiteral("LabelExisting"), QString());
+    LabelExisting->setTextFormat(Qt::PlainText);
+    showText(LabelExisting, QStringLiteral("Existing file: ") + describe(conflict.targetSize, conflict.targetModified));
     layout->addWidget(LabelExisting);
-    LabelIncoming = Named(new QLabel(this), QStringLiteral("LabelIncoming"), QStringLiteral("Incoming file"));
-    LabelIncoming->setText(QStringLiteral("Incoming file: ") + describe(conflict.sourceSize, conflict.sourceModified));
+    LabelIncoming = Named(new QLabel(this), QStringLiteral("LabelIncoming"), QString());
+    LabelIncoming->setTextFormat(Qt::PlainText);
+    showText(LabelIncoming, QStringLiteral("Incoming file: ") + describe(conflict.sourceSize, conflict.sourceModified));
     layout->addWidget(LabelIncoming);
     CheckBoxApplyToAll = Named(new QCheckBox(QStringLiteral("Do the same for all remaining conflicts"), this),
                                QStringLiteral("CheckBoxApplyToAll"), QStringLiteral("Do the same for all remaining conflicts"));
@@ -158,19 +171,31 @@ ConflictDecision TFormFileConflict::Decision() const
     return decision;
 }
 
-bool AskSkipAfterError(QWidget *owner, FileOperationKind kind, const QString &source, const QString &message)
+TFormFileError::TFormFileError(QWidget *owner, FileOperationKind kind, const QString &source, const QString &message)
+    : QMessageBox(QMessageBox::Warning, QStringLiteral("Error"),
+                  QStringLiteral("\"%1\" could not be %2.\n%3")
+                      .arg(QFileInfo(source).fileName(),
+                           kind == FileOperationKind::Move ? QStringLiteral("moved") : QStringLiteral("copied"), message),
+                  QMessageBox::NoButton, owner)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"),
-                    QStringLiteral("\"%1\" could not be %2.\n%3")
-                        .arg(QFileInfo(source).fileName(),
-                             kind == FileOperationKind::Move ? QStringLiteral("moved") : QStringLiteral("copied"), message),
-                    QMessageBox::NoButton, owner);
-    box.setObjectName(QStringLiteral("FileOperationErrorBox"));
-    QPushButton *skip = box.addButton(QStringLiteral("Skip"), QMessageBox::AcceptRole);
-    skip->setObjectName(QStringLiteral("ButtonSkip"));
-    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("ButtonCancel"));
-    box.setDefaultButton(skip);
-    box.exec();
-    return box.clickedButton() == skip;
+    setObjectName(QStringLiteral("FileOperationErrorBox"));
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(text());
+    setTextFormat(Qt::PlainText);
+    if (auto *label = findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+        label->setAccessibleName(text());
+    ButtonSkip = addButton(QStringLiteral("Skip"), QMessageBox::AcceptRole);
+    ButtonSkip->setObjectName(QStringLiteral("ButtonSkip"));
+    ButtonSkip->setAccessibleName(ButtonSkip->text());
+    ButtonCancel = addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    ButtonCancel->setAccessibleName(ButtonCancel->text());
+    setDefaultButton(ButtonSkip);
+    setEscapeButton(ButtonCancel);
+}
+
+bool TFormFileError::SkipChosen() const
+{
+    // Closed from outside (the operation was cancelled): not a skip.
+    return clickedButton() == ButtonSkip;
 }

@@ -3,6 +3,7 @@
 #include "util/FileOperation.h"
 
 #include <QDialog>
+#include <QMessageBox>
 
 class QCheckBox;
 class QLabel;
@@ -32,6 +33,9 @@ Q_SIGNALS:
 
 public:
     void reject() override;
+
+private:
+    bool m_cancelling = false;
 };
 
 // Asks what to do with a file whose name is taken in the target folder.
@@ -57,8 +61,19 @@ private:
     ConflictResolution m_resolution = ConflictResolution::Cancel;
 };
 
-// Asks whether to go on after a file failed: true to skip it, false to stop.
-bool AskSkipAfterError(QWidget *owner, FileOperationKind kind, const QString &source, const QString &message);
+// Asks whether to go on after a file failed: skip it, or stop.
+class TFormFileError : public QMessageBox
+{
+    Q_OBJECT
+
+public:
+    TFormFileError(QWidget *owner, FileOperationKind kind, const QString &source, const QString &message);
+
+    bool SkipChosen() const;
+
+    QPushButton *ButtonSkip = nullptr;
+    QPushButton *ButtonCancel = nullptr;
+};
 
 // "1.5 MB" and the like.
 QString FormatByteSize(qint64 bytes);

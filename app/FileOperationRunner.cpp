@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -21,6 +22,12 @@ constexpr int kProgressRefreshMs = 100;
 
 // Hands the engine's questions to the GUI thread and waits there for the
 // answer; keeps the latest progress for the window to pick up.
+//
+// A question must always be answerable: it is owned by the progress window
+// when that is up, and the progress window is held back while a question is
+// open (shown later, it would stack above the question and, being modal for
+// the main window, take its clicks and keys). Cancelling closes an open
+// question, so the worker waiting for it goes on to stop.
 class Bridge : public QObject, public FileOperationObserver
 {
 public:
@@ -38,9 +45,12 @@ public:
         QMetaObject::invokeMethod(
             this,
             [&] {
+                if (m_operation.IsCancelled())
+                    return;
                 TFormFileConflict dialog(dialogOwner(), m_operation.kind(), conflict);
-                dialog.exec();
-                decision = dialog.Decision();
+                ask(dialog);
+                if (!m_operation.IsCancelled())
+                    decision = dialog.Decision();
             },
             Qt::BlockingQueuedConnection);
         return decision;
@@ -52,7 +62,14 @@ public:
             return ErrorResolution::Cancel;
         bool skip = false;
         QMetaObject::invokeMethod(
-            this, [&] { skip = AskSkipAfterError(dialogOwner(), m_operation.kind(), source, message); },
+            this,
+            [&] {
+                if (m_operation.IsCancelled())
+                    return;
+                TFormFileError box(dialogOwner(), m_operation.kind(), source, message);
+                ask(box);
+                skip = box.SkipChosen() && !m_operation.IsCancelled();
+            },
             Qt::BlockingQueuedConnection);
         return skip ? ErrorResolution::Skip : ErrorResolution::Cancel;
     }
@@ -69,9 +86,30 @@ public:
         return m_progress;
     }
 
+    bool questionOpen() const { return !m_question.isNull(); }
+
+    // Stops the operation, whatever is on screen.
+    void cancel()
+    {
+        m_operation.Cancel();
+        if (m_question)
+            m_question->reject();
+    }
+
     QPointer<TFormFileOperationProgress> window;
+    // Called once a question has been answered.
+    std::function<void()> questionClosed;
 
 private:
+    void ask(QDialog &question)
+    {
+        m_question = &question;
+        question.exec();
+        m_question = nullptr;
+        if (questionClosed)
+            questionClosed();
+    }
+
     QWidget *dialogOwner() const
     {
         if (window && window->isVisible())
@@ -83,6 +121,7 @@ private:
     FileOperation &m_operation;
     QMutex m_mutex;
     FileOperationProgress m_progress;
+    QPointer<QDialog> m_question;
 };
 
 // Until the progress window is up, clicks and keys meant for the owner
@@ -141,13 +180,24 @@ FileOperationResult RunFileOperation(QWidget *owner, FileOperationKind kind, con
     QTimer showTimer;
     showTimer.setSingleShot(true);
     QObject::connect(&showTimer, &QTimer::timeout, [&] {
+        if (finished || bridge.window)
+            return;
+        // Asked again once the question is answered.
+        if (bridge.questionOpen())
+            return;
         auto *window = new TFormFileOperationProgress(owner, kind, int(sources.size()), folder);
-        QObject::connect(window, &TFormFileOperationProgress::CancelRequested, [&operation] { operation.Cancel(); });
+        QObject::connect(window, &TFormFileOperationProgress::CancelRequested, [&bridge] { bridge.cancel(); });
         window->SetProgress(bridge.latest());
         window->show();
         bridge.window = window;
     });
     showTimer.start(kProgressDelayMs);
+    // After a question the transfer may be nearly done: the window comes only
+    // if it still takes a while.
+    bridge.questionClosed = [&] {
+        if (!bridge.window && !finished)
+            showTimer.start(kProgressDelayMs);
+    };
     QTimer refreshTimer;
     QObject::connect(&refreshTimer, &QTimer::timeout, [&] {
         if (bridge.window)
@@ -160,7 +210,7 @@ FileOperationResult RunFileOperation(QWidget *owner, FileOperationKind kind, con
         // The application asked every event loop to end (it is quitting):
         // stop the transfer and wait for the worker to clean up.
         if (!finished)
-            operation.Cancel();
+            bridge.cancel();
     }
     worker.join();
     showTimer.stop();

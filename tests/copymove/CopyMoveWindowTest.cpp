@@ -243,10 +243,11 @@ INSTANTIATE_TEST_SUITE_P(Answers, WindowConflictTest,
                                            ConflictAnswerCase{"Replace", "ButtonReplace", "incoming"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(CopyMoveWindowTest, LongTransferShowsProgressAndTheWindowKeepsWorking)
+TEST_F(CopyMoveWindowTest, OpenQuestionHoldsTheProgressWindowBackAndTheWindowKeepsWorking)
 {
     // The transfer waits on a conflict question for longer than the progress
-    // window's delay; meanwhile the GUI thread must go on handling events.
+    // window's delay; meanwhile the GUI thread must go on handling events,
+    // and the progress window must not come up over the question.
     const QString folder = dir.mkdir(QStringLiteral("slow"));
     ASSERT_TRUE(writeFile(folder + QStringLiteral("/first.mp3"), "existing"));
     form->SelectedFilesList = {file(QStringLiteral("first.mp3"), "incoming"), file(QStringLiteral("second.mp3"), "2")};
@@ -264,7 +265,7 @@ TEST_F(CopyMoveWindowTest, LongTransferShowsProgressAndTheWindowKeepsWorking)
     });
     form->Button2->click();
     EXPECT_TRUE(answer.answered());
-    EXPECT_TRUE(progressShown);
+    EXPECT_FALSE(progressShown);
     EXPECT_GT(ticks, 20);
     EXPECT_EQ(readFile(folder + QStringLiteral("/first.mp3")), QByteArray("existing"));
     EXPECT_EQ(readFile(folder + QStringLiteral("/second.mp3")), QByteArray("2"));
@@ -310,6 +311,43 @@ TEST(FileOperationProgressTest, ShowsTheAmountAndCancelAsksWithoutClosing)
     EXPECT_EQ(cancel.count(), 2);
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.ButtonCancel->isEnabled());
+    // Progress that still arrives while the operation stops does not hide
+    // that it is stopping.
+    progress.doneBytes = 2000;
+    progress.currentFile = QStringLiteral("/music/b.flac");
+    window.SetProgress(progress);
+    EXPECT_EQ(window.LabelCurrentFile->text(), QStringLiteral("Cancelling..."));
+    EXPECT_EQ(window.ProgressBarTransfer->value(), 500);
+}
+
+TEST(FileOperationDialogsTest, LabelsGiveScreenReadersTheirText)
+{
+    TFormFileOperationProgress progressWindow(nullptr, FileOperationKind::Copy, 1, QStringLiteral("/music/new"));
+    FileOperationProgress progress;
+    progress.totalBytes = 2048;
+    progress.currentFile = QStringLiteral("/music/a.flac");
+    progressWindow.SetProgress(progress);
+    FileConflict conflict;
+    conflict.source = QStringLiteral("/music/a.flac");
+    conflict.target = QStringLiteral("/music/new/a.flac");
+    TFormFileConflict question(nullptr, FileOperationKind::Copy, conflict);
+    TFormFileError error(nullptr, FileOperationKind::Move, QStringLiteral("/music/a.flac"), QStringLiteral("No space."));
+    int labels = 0;
+    for (QWidget *window : std::initializer_list<QWidget *>{&progressWindow, &question, &error}) {
+        for (QLabel *label : window->findChildren<QLabel *>()) {
+            if (label->text().isEmpty())
+                continue;
+            ++labels;
+            EXPECT_EQ(label->accessibleName(), label->text()) << label->objectName().toStdString();
+        }
+    }
+    EXPECT_GE(labels, 7);
+    EXPECT_TRUE(question.LabelQuestion->accessibleName().contains(QStringLiteral("\"a.flac\"")));
+    EXPECT_EQ(error.text(), QStringLiteral("\"a.flac\" could not be moved.\nNo space."));
+    // Closed without an answer (the operation was cancelled): not a skip.
+    error.show();
+    error.reject();
+    EXPECT_FALSE(error.SkipChosen());
 }
 
 } // namespace
