@@ -291,6 +291,10 @@ inline constexpr std::uint32_t bdMsgReportSelection = 2072; // 0x818
 inline constexpr std::uint32_t bdMsgPanelLocations = 2095;  // 0x82F
 // Left panel: folder tree.
 inline constexpr std::uint32_t bdMsgPanelTree = 2096;       // 0x830
+// Put the keyboard focus in the browser's path bar with its text selected,
+// as Ctrl+L does inside the browser; for a host shortcut that works from
+// anywhere in its window. Answers 1 when the path bar took the focus.
+inline constexpr std::uint32_t bdMsgFocusPathBar = 2097;    // 0x831
 // Close the browser: it stores its folder and filter index.
 inline constexpr std::uint32_t bdMsgClose = 0x0010;
 

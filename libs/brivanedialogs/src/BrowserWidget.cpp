@@ -7,6 +7,7 @@
 #include "WaveformThumbnails.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
+#include <QThreadPool>
 #include <QTreeView>
 #include <QShortcut>
 #include <QSplitter>
@@ -86,10 +88,15 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     , m_views(new FileViews(m_model, config.scale, config.scale.px(config.thumbnailSize), config.multiSelect,
                             m_splitter))
     , m_status(new QLabel(this))
-    , m_recent(config.recentFolders)
 {
     setObjectName(QStringLiteral("BrowserWidget"));
     setAccessibleName(tr("File browser"));
+    // Stored lists may hold one folder several times ("x" and "x/").
+    for (const QString &folder : config.recentFolders) {
+        const QString clean = cleanFolder(folder);
+        if (!folder.isEmpty() && !m_recent.contains(clean))
+            m_recent.append(clean);
+    }
     m_lister = std::make_unique<FolderLister>(
         this, [this](ListBatch &&batch) { receive(std::move(batch)); },
         [this](const QString &changed) {
@@ -124,8 +131,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_status->setObjectName(QStringLiteral("StatusLabel"));
     m_status->setAccessibleName(tr("Status"));
 
-    if (!config.columns.isEmpty())
-        m_views->detailsView()->header()->restoreState(config.columns);
+    m_views->restoreColumns(config.columns);
     m_views->setViewMode(config.view);
     m_nav->setViewMode(config.view);
     m_nav->setFilterIndex(config.filterIndex);
@@ -141,8 +147,10 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
         if (!m_folder.isEmpty())
             openFolder(m_folder, Navigation::Replace);
     });
-    connect(m_panel, &LocationsPanel::folderRequested, this,
-            [this](const QString &folder) { openFolder(folder); });
+    connect(m_panel, &LocationsPanel::folderRequested, this, [this](const QString &folder) {
+        if (!openFolder(folder))
+            forgetRecent(cleanFolder(folder)); // a recent folder deleted since
+    });
     connect(m_views, &FileViews::activated, this, &BrowserWidget::activate);
     connect(m_views, &FileViews::contextMenuRequested, this, &BrowserWidget::showContextMenu);
     connect(m_views->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -172,7 +180,9 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
 
     watchTextField(m_nav->pathEdit());
     buildShortcuts();
-    setFocusProxy(m_views->currentView());
+    chainTabOrder();
+    connect(m_panel, &LocationsPanel::viewCreated, this, &BrowserWidget::chainTabOrder);
+    dropMissingRecent();
 }
 
 BrowserWidget::~BrowserWidget()
@@ -196,10 +206,37 @@ void BrowserWidget::buildShortcuts()
     add(QKeySequence(Qt::CTRL | Qt::Key_1), [this] { setViewMode(ViewMode::Details); });
     add(QKeySequence(Qt::CTRL | Qt::Key_2), [this] { setViewMode(ViewMode::List); });
     add(QKeySequence(Qt::CTRL | Qt::Key_3), [this] { setViewMode(ViewMode::Thumbnails); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_L), [this] {
-        m_nav->pathEdit()->setFocus(Qt::ShortcutFocusReason);
-        m_nav->pathEdit()->selectAll();
-    });
+    add(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { focusPathBar(); });
+}
+
+void BrowserWidget::chainTabOrder()
+{
+    // No focus proxy: a proxy inside the browser pulls every Tab that would
+    // enter it back to the file list, so the bar could never be reached.
+    // Focus given to the browser itself is handed on in focusInEvent.
+    QList<QWidget *> order = m_nav->tabOrder();
+    order.append(m_panel->focusViews());
+    for (QAbstractItemView *view : m_views->views())
+        order.append(view);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void BrowserWidget::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    // The host gives the browser the focus as a whole: the file list takes it.
+    focusFileList();
+}
+
+bool BrowserWidget::focusPathBar()
+{
+    QLineEdit *path = m_nav->pathEdit();
+    if (!path->isVisibleTo(this) || !path->isEnabled())
+        return false;
+    path->setFocus(Qt::ShortcutFocusReason);
+    path->selectAll();
+    return true;
 }
 
 void BrowserWidget::watchTextField(QLineEdit *edit)
@@ -408,6 +445,7 @@ void BrowserWidget::showContextMenu(const QPoint &globalPos, const QModelIndex &
 void BrowserWidget::folderVanished()
 {
     const QString gone = m_folder;
+    forgetRecent(gone);
     const QString parent = nearestExistingFolder(parentOf(gone));
     if (parent.isEmpty())
         return;
@@ -516,7 +554,6 @@ void BrowserWidget::setViewMode(ViewMode mode)
 {
     m_views->setViewMode(mode);
     m_nav->setViewMode(mode);
-    setFocusProxy(m_views->currentView());
 }
 
 PanelMode BrowserWidget::panelMode() const
@@ -541,6 +578,39 @@ void BrowserWidget::rememberRecent(const QString &folder)
     while (m_recent.size() > DialogSettings::kMaxRecentFolders)
         m_recent.removeLast();
     m_panel->setRecentFolders(m_recent);
+}
+
+void BrowserWidget::forgetRecent(const QString &folder)
+{
+    if (m_recent.removeAll(folder) > 0)
+        m_panel->setRecentFolders(m_recent);
+}
+
+void BrowserWidget::dropMissingRecent()
+{
+    // Folders deleted since they were visited leave the list. Asked on a
+    // worker: a stored folder may sit on a mount that does not answer.
+    QPointer<BrowserWidget> self(this);
+    const QStringList folders = m_recent;
+    QThreadPool::globalInstance()->start([self, folders] {
+        QStringList missing;
+        for (const QString &folder : folders) {
+            if (!QFileInfo(folder).isDir())
+                missing.append(folder);
+        }
+        if (missing.isEmpty())
+            return;
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, missing] {
+                if (!self)
+                    return;
+                for (const QString &folder : missing)
+                    self->m_recent.removeAll(folder);
+                self->m_panel->setRecentFolders(self->m_recent);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 RememberedState BrowserWidget::rememberedState() const

@@ -78,6 +78,9 @@ public:
     // Text fields whose focus is reported with textFieldFocusChanged.
     void watchTextField(QLineEdit *edit);
     void focusFileList();
+    // The path bar takes the focus with its text selected; false when the
+    // browser has no path bar to show.
+    bool focusPathBar();
 
     NavigationBar *navigationBar() const { return m_nav; }
     LocationsPanel *locationsPanel() const { return m_panel; }
@@ -95,9 +98,11 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void buildShortcuts();
+    void chainTabOrder();
     void startListing(bool snapshot);
     void receive(ListBatch &&batch);
     void finishListing(const ListBatch &last);
@@ -108,6 +113,8 @@ private:
     void updateStatus();
     void updateHistoryButtons();
     void rememberRecent(const QString &folder);
+    void forgetRecent(const QString &folder);
+    void dropMissingRecent();
     void focusName(const QString &name);
     void keepVisibleThumbnails();
     void showContextMenu(const QPoint &globalPos, const QModelIndex &index);

@@ -229,11 +229,11 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         case NameColumn:
             return row.name;
         case SizeColumn:
-            return row.isDir ? QString() : QLocale().formattedDataSize(row.size, 1, QLocale::DataSizeTraditionalFormat);
+            return row.isDir ? QString() : cachedText(m_sizeTexts, row.size, false);
         case TypeColumn:
             return typeName(row);
         case ModifiedColumn:
-            return QLocale().toString(QDateTime::fromMSecsSinceEpoch(row.modified), QLocale::ShortFormat);
+            return cachedText(m_dateTexts, row.modified, true);
         default:
             return {};
         }
@@ -258,6 +258,20 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
+}
+
+QString FileListModel::cachedText(QHash<qint64, QString> &cache, qint64 key, bool date) const
+{
+    // A few screens' worth; emptied when full rather than tracking use.
+    constexpr qsizetype kCachedTexts = 4096;
+    if (const auto found = cache.constFind(key); found != cache.cend())
+        return *found;
+    if (cache.size() >= kCachedTexts)
+        cache.clear();
+    QString text = date ? m_locale.toString(QDateTime::fromMSecsSinceEpoch(key), QLocale::ShortFormat)
+                        : m_locale.formattedDataSize(key, 1, QLocale::DataSizeTraditionalFormat);
+    cache.insert(key, text);
+    return text;
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -3,7 +3,9 @@
 #include "FolderEntry.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QIcon>
+#include <QLocale>
 
 #include <vector>
 
@@ -76,6 +78,12 @@ private:
     int m_folderCount = 0;
     QIcon m_folderIcon;
     QIcon m_fileIcon;
+    // Formatting a date or a size costs microseconds, and every paint asks
+    // for the same few screens of them again.
+    QString cachedText(QHash<qint64, QString> &cache, qint64 key, bool date) const;
+    QLocale m_locale;
+    mutable QHash<qint64, QString> m_dateTexts;
+    mutable QHash<qint64, QString> m_sizeTexts;
 };
 
 } // namespace bd

@@ -1,5 +1,6 @@
 #include "FileViews.h"
 
+#include "FileItemDelegate.h"
 #include "FileListModel.h"
 #include "WaveformDelegate.h"
 
@@ -69,6 +70,8 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     m_details->setObjectName(QStringLiteral("FileListDetails"));
     m_details->setAccessibleName(tr("Files (details)"));
     m_details->setModel(model);
+    auto *rows = new FileItemDelegate(this);
+    m_details->setItemDelegate(rows);
     setUpCommon(m_details, multiSelect);
     m_details->setRootIsDecorated(false);
     m_details->setItemsExpandable(false);
@@ -79,23 +82,28 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     m_details->header()->setSectionsMovable(false);
     m_details->header()->setStretchLastSection(false);
     m_details->header()->setSectionResizeMode(QHeaderView::Interactive);
-    m_details->header()->resizeSection(FileListModel::NameColumn, scale.px(240));
+    m_details->header()->setMinimumSectionSize(scale.px(40));
     m_details->header()->resizeSection(FileListModel::SizeColumn, scale.px(80));
     m_details->header()->resizeSection(FileListModel::TypeColumn, scale.px(90));
     m_details->header()->resizeSection(FileListModel::ModifiedColumn, scale.px(150));
+    stretchNameColumn();
     m_details->setIconSize(scale.px(QSize(16, 16)));
     addWidget(m_details);
 
     m_list->setObjectName(QStringLiteral("FileListList"));
     m_list->setAccessibleName(tr("Files (list)"));
     m_list->setModel(model);
+    m_list->setItemDelegate(rows);
     m_list->setSelectionModel(m_details->selectionModel());
     setUpCommon(m_list, multiSelect);
     m_list->setViewMode(QListView::ListMode);
     m_list->setFlow(QListView::TopToBottom);
     m_list->setWrapping(true);
     m_list->setResizeMode(QListView::Adjust);
-    m_list->setUniformItemSizes(true);
+    // Each column of names as wide as its longest: one size for all would be
+    // the first name's, cutting every longer one.
+    m_list->setUniformItemSizes(false);
+    m_list->setTextElideMode(Qt::ElideNone);
     m_list->setLayoutMode(QListView::Batched);
     m_list->setBatchSize(kLayoutBatch);
     m_list->setIconSize(scale.px(QSize(16, 16)));
@@ -147,6 +155,25 @@ QAbstractItemView *FileViews::currentView() const
     default:
         return m_details;
     }
+}
+
+void FileViews::restoreColumns(const QByteArray &state)
+{
+    if (!state.isEmpty())
+        m_details->header()->restoreState(state);
+    stretchNameColumn();
+}
+
+void FileViews::stretchNameColumn()
+{
+    // The name is what people read: it takes whatever width the other
+    // columns leave (a stored header may say otherwise; it lost).
+    m_details->header()->setSectionResizeMode(FileListModel::NameColumn, QHeaderView::Stretch);
+}
+
+QList<QAbstractItemView *> FileViews::views() const
+{
+    return {m_details, m_list, m_thumbnails};
 }
 
 QItemSelectionModel *FileViews::selectionModel() const

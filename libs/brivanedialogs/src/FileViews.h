@@ -32,6 +32,10 @@ public:
     QTreeView *detailsView() const { return m_details; }
     QListView *listView() const { return m_list; }
     QListView *thumbnailView() const { return m_thumbnails; }
+    QList<QAbstractItemView *> views() const;
+    // The details header as stored (sort column, widths); the name column
+    // always takes the free width.
+    void restoreColumns(const QByteArray &state);
     QItemSelectionModel *selectionModel() const;
     QSize thumbnailSize() const { return m_thumbnailSize; }
     // Draws the thumbnails view's files as waveforms from source.
@@ -55,6 +59,7 @@ protected:
 
 private:
     void placeMessage();
+    void stretchNameColumn();
 
     FileListModel *m_model;
     QTreeView *m_details;

@@ -88,6 +88,15 @@ void IntegratedBrowser::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void IntegratedBrowser::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    // The host focuses the browser window as a whole (by its handle): the
+    // file list takes the keys.
+    if (m_browser)
+        m_browser->focusFileList();
+}
+
 void IntegratedBrowser::storeState()
 {
     if (m_stored || !m_browser)

@@ -30,6 +30,7 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     IntegratedBrowser(const DialogRequest &request, const RememberedState &remembered, QWidget *host);

@@ -1,11 +1,14 @@
 #include "LocationsPanel.h"
 
+#include "FolderTreeModel.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
+#include <QHash>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QStackedWidget>
@@ -41,6 +44,53 @@ QTreeWidgetItem *addPlace(QTreeWidgetItem *group, const QString &text, const QSt
     return item;
 }
 
+QStringList pathParts(const QString &folder)
+{
+    return folder.split(u'/', Qt::SkipEmptyParts);
+}
+
+// The last path parts of each folder, as many as it takes to tell it from
+// every other folder of the list ("a/self", "b/self"); the root is "/".
+QStringList distinctLabels(const QStringList &folders)
+{
+    QList<QStringList> parts;
+    QList<int> depth;
+    for (const QString &folder : folders) {
+        parts.append(pathParts(folder));
+        depth.append(1);
+    }
+    auto labelOf = [&](qsizetype i) {
+        const QStringList &p = parts[i];
+        if (p.isEmpty())
+            return QStringLiteral("/");
+        const int take = std::min<int>(depth[i], int(p.size()));
+        QString label = p.mid(p.size() - take).join(u'/');
+        return take == int(p.size()) ? u'/' + label : label;
+    };
+    // Lengthen every label that clashes until none does; a label that is
+    // already the whole path cannot clash (the list has no duplicates).
+    for (bool clash = true; clash;) {
+        clash = false;
+        QHash<QString, QList<qsizetype>> byLabel;
+        for (qsizetype i = 0; i < folders.size(); ++i)
+            byLabel[labelOf(i)].append(i);
+        for (const QList<qsizetype> &same : std::as_const(byLabel)) {
+            if (same.size() < 2)
+                continue;
+            for (qsizetype i : same) {
+                if (depth[i] < int(parts[i].size())) {
+                    ++depth[i];
+                    clash = true;
+                }
+            }
+        }
+    }
+    QStringList labels;
+    for (qsizetype i = 0; i < folders.size(); ++i)
+        labels.append(labelOf(i));
+    return labels;
+}
+
 } // namespace
 
 QString LocationsPanel::placesModeText()
@@ -60,6 +110,7 @@ LocationsPanel::LocationsPanel(const UiScale &scale, bool showHidden, QWidget *p
     , m_header(new QLabel(tr("Locations"), this))
     , m_stack(new QStackedWidget(this))
     , m_places(new QTreeWidget(this))
+    , m_folderIcon(QApplication::style()->standardIcon(QStyle::SP_DirIcon))
 {
     setObjectName(QStringLiteral("LocationsPanel"));
     setAccessibleName(tr("Locations"));
@@ -101,7 +152,7 @@ void LocationsPanel::buildPlaces()
 {
     QStyle *style = QApplication::style();
     const QIcon driveIcon = style->standardIcon(QStyle::SP_DriveHDIcon);
-    const QIcon folderIcon = style->standardIcon(QStyle::SP_DirIcon);
+    const QIcon &folderIcon = m_folderIcon;
 
     auto *drives = new QTreeWidgetItem(m_places, {tr("Drives")});
     const QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
@@ -147,12 +198,14 @@ void LocationsPanel::buildPlaces()
 
 void LocationsPanel::setRecentFolders(const QStringList &folders)
 {
+    // Every visit reports the list; most leave it as it was.
+    if (folders == m_recentFolders)
+        return;
+    m_recentFolders = folders;
     qDeleteAll(m_recentGroup->takeChildren());
-    const QIcon folderIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
-    for (const QString &folder : folders) {
-        QString name = QFileInfo(folder.endsWith(u'/') && folder.size() > 1 ? folder.chopped(1) : folder).fileName();
-        addPlace(m_recentGroup, name.isEmpty() ? folder : name, folder, folderIcon);
-    }
+    const QStringList labels = distinctLabels(folders);
+    for (qsizetype i = 0; i < folders.size(); ++i)
+        addPlace(m_recentGroup, labels[i], folders[i], m_folderIcon);
     m_recentGroup->setExpanded(true);
 }
 
@@ -167,41 +220,53 @@ void LocationsPanel::ensureTree()
 {
     if (m_tree)
         return;
-    // The folder tree loads lazily and watches what it shows, which is what
-    // QFileSystemModel is good at; the file list does not use it.
-    m_treeModel = new QFileSystemModel(this);
-    QDir::Filters filters = QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives;
-    if (m_showHidden)
-        filters |= QDir::Hidden;
-    m_treeModel->setFilter(filters);
-    m_treeModel->setRootPath(QStringLiteral("/"));
-
+    m_treeModel = new FolderTreeModel(m_showHidden, this);
     m_tree = new QTreeView(this);
     m_tree->setObjectName(QStringLiteral("FolderTree"));
     m_tree->setAccessibleName(tr("Folder tree"));
     m_tree->setModel(m_treeModel);
     m_tree->setHeaderHidden(true);
-    for (int column = 1; column < m_treeModel->columnCount(); ++column)
-        m_tree->hideColumn(column);
     m_tree->setIconSize(m_scale.px(QSize(16, 16)));
+    m_tree->setIndentation(m_scale.px(14));
     m_tree->setUniformRowHeights(true);
+    // Deep folders scroll sideways instead of being cut to a bare arrow.
+    m_tree->setTextElideMode(Qt::ElideNone);
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_tree->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_tree, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { showModeMenu(m_tree->viewport()->mapToGlobal(pos)); });
     auto open = [this](const QModelIndex &index) {
-        if (index.isValid())
-            Q_EMIT folderRequested(m_treeModel->filePath(index));
+        const QString path = m_treeModel->pathOf(index);
+        if (!path.isEmpty() && path != m_currentFolder)
+            Q_EMIT folderRequested(path);
     };
     connect(m_tree, &QTreeView::clicked, this, open);
     connect(m_tree, &QTreeView::activated, this, open);
-    m_stack->addWidget(m_tree);
-    // The model reads folders in the background; once the current folder's
-    // branch is there, show it.
-    connect(m_treeModel, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
-        if (m_mode == PanelMode::Tree && (m_currentFolder == loaded || m_currentFolder.startsWith(loaded + u'/')
-                                          || loaded == u"/"))
-            setCurrentFolder(m_currentFolder);
+    // A folder opened again may have new or fewer subfolders.
+    connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        if (!m_revealing && !m_treeModel->canFetchMore(index))
+            m_treeModel->reload(index);
     });
+    connect(m_treeModel, &FolderTreeModel::revealed, this, &LocationsPanel::showRevealed);
+    m_stack->addWidget(m_tree);
+    Q_EMIT viewCreated();
+}
+
+void LocationsPanel::showRevealed(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    m_revealing = true;
+    m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    // The current folder shows its subfolders, its parents open above it.
+    m_tree->expand(index);
+    if (!m_treeModel->canFetchMore(index))
+        m_treeModel->reload(index); // read before: may have changed since
+    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_revealing = false;
 }
 
 void LocationsPanel::setCurrentFolder(const QString &folder)
@@ -209,11 +274,15 @@ void LocationsPanel::setCurrentFolder(const QString &folder)
     m_currentFolder = folder;
     if (!m_tree || m_mode != PanelMode::Tree)
         return;
-    const QModelIndex index = m_treeModel->index(folder);
-    if (!index.isValid())
-        return;
-    m_tree->setCurrentIndex(index);
-    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_treeModel->reveal(folder);
+}
+
+QList<QWidget *> LocationsPanel::focusViews() const
+{
+    QList<QWidget *> views{m_places};
+    if (m_tree)
+        views.append(m_tree);
+    return views;
 }
 
 void LocationsPanel::setMode(PanelMode mode)

@@ -3,9 +3,9 @@
 #include "DialogSettings.h"
 #include "UiScale.h"
 
+#include <QIcon>
 #include <QWidget>
 
-class QFileSystemModel;
 class QLabel;
 class QMenu;
 class QStackedWidget;
@@ -14,6 +14,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace bd {
+
+class FolderTreeModel;
 
 // The browser's left panel under a "Locations" header, in one of two modes:
 // drives, standard locations and recently visited folders; or a folder tree.
@@ -27,12 +29,16 @@ public:
 
     void setMode(PanelMode mode);
     PanelMode mode() const { return m_mode; }
+    // Newest first; each shown by as much of its path as tells it from the
+    // others, the whole path as its tooltip.
     void setRecentFolders(const QStringList &folders);
     // Follows the folder shown in the file list.
     void setCurrentFolder(const QString &folder);
 
     QTreeWidget *placesView() const { return m_places; }
     QTreeView *treeView() const { return m_tree; }
+    // The panel's focusable views (the tree only once it was made).
+    QList<QWidget *> focusViews() const;
 
     static QString placesModeText();
     static QString treeModeText();
@@ -40,12 +46,16 @@ public:
 Q_SIGNALS:
     void folderRequested(const QString &folder);
     void modeChanged(PanelMode mode);
+    // A view was made on demand (the folder tree); its place in the Tab
+    // order is the browser's business.
+    void viewCreated();
 
 private:
     void buildPlaces();
     void ensureTree();
     void showModeMenu(const QPoint &globalPos);
     void placeActivated(QTreeWidgetItem *item);
+    void showRevealed(const QModelIndex &index);
 
     UiScale m_scale;
     bool m_showHidden;
@@ -55,8 +65,12 @@ private:
     QTreeWidget *m_places;
     QTreeWidgetItem *m_recentGroup = nullptr;
     QTreeView *m_tree = nullptr;
-    QFileSystemModel *m_treeModel = nullptr;
+    FolderTreeModel *m_treeModel = nullptr;
     QString m_currentFolder;
+    QStringList m_recentFolders;
+    QIcon m_folderIcon;
+    // Expanding on the way to the current folder reads each folder once.
+    bool m_revealing = false;
 };
 
 } // namespace bd

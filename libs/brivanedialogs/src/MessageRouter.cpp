@@ -34,6 +34,10 @@ bool handleWindowMessage(QEvent *event, BrowserWidget *browser, QWidget *window,
     case bdMsgPanelTree:
         browser->setPanelMode(PanelMode::Tree);
         break;
+    case bdMsgFocusPathBar:
+        message->setResult(browser->focusPathBar() ? 1 : 0);
+        message->accept();
+        return true;
     default:
         return false;
     }

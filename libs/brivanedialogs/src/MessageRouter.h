@@ -16,7 +16,7 @@ class BrowserWidget;
 void connectHook(BrowserWidget *browser, QWidget *window, const HookSink &sink);
 
 // Answers the host's window messages (refit, selection report, left-panel
-// mode). True when event was one of them.
+// mode, path bar focus). True when event was one of them.
 bool handleWindowMessage(QEvent *event, BrowserWidget *browser, QWidget *window, const HookSink &sink,
                          const std::function<void()> &refit);
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QCompleter>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -56,10 +57,8 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     m_pathError->setObjectName(QStringLiteral("PathErrorLabel"));
     m_pathError->setAccessibleName(tr("Path error"));
     m_pathError->setWordWrap(true);
-    QPalette palette = m_pathError->palette();
-    palette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x20));
-    m_pathError->setPalette(palette);
     m_pathError->hide();
+    colourPathError();
 
     const struct
     {
@@ -130,6 +129,32 @@ QToolButton *NavigationBar::makeButton(const QString &objectName, const QString 
     button->setIconSize(m_scale.px(QSize(16, 16)));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
+}
+
+void NavigationBar::colourPathError()
+{
+    // An error red, dark on a light window and light on a dark one, so it
+    // reads under any palette the desktop gives.
+    const bool darkWindow = palette().color(QPalette::Window).lightnessF() < 0.5;
+    QPalette errorPalette = m_pathError->palette();
+    errorPalette.setColor(QPalette::WindowText, darkWindow ? QColor(0xFF, 0x8A, 0x80) : QColor(0xB0, 0x00, 0x20));
+    m_pathError->setPalette(errorPalette);
+}
+
+void NavigationBar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        colourPathError();
+}
+
+QList<QWidget *> NavigationBar::tabOrder() const
+{
+    QList<QWidget *> order{m_path, m_back, m_forward, m_up, m_refresh};
+    for (QAbstractButton *button : m_views->buttons())
+        order.append(button);
+    order.append(m_filter);
+    return order;
 }
 
 void NavigationBar::addCompleter()

@@ -35,6 +35,9 @@ public:
     QLineEdit *pathEdit() const { return m_path; }
     QComboBox *filterBox() const { return m_filter; }
     QLabel *pathErrorLabel() const { return m_pathError; }
+    // The bar's controls in the order Tab visits them: as they read, left
+    // to right and top to bottom.
+    QList<QWidget *> tabOrder() const;
 
 Q_SIGNALS:
     void pathEntered(const QString &text);
@@ -45,8 +48,12 @@ Q_SIGNALS:
     void viewModeRequested(ViewMode mode);
     void filterIndexChanged(int index);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void addCompleter();
+    void colourPathError();
     QToolButton *makeButton(const QString &objectName, const QString &text, const QIcon &icon,
                             const QString &toolTip);
 

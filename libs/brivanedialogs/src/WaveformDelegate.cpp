@@ -35,11 +35,19 @@ void WaveformDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     QStyle *style = widget ? widget->style() : QApplication::style();
     opt.text.clear();
     opt.icon = QIcon();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+    const bool selected = (opt.state & QStyle::State_Selected) != 0;
+    // Selection colours come as a pair of one colour group: the text colour
+    // on any other background (a style's pale tint) can be unreadable.
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (opt.state & QStyle::State_Active) ? QPalette::Active
+                                                                             : QPalette::Inactive;
+    if (selected)
+        painter->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
+    else
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
 
     const QRect area(opt.rect.x() + (opt.rect.width() - m_size.width()) / 2, opt.rect.y() + kPadding,
                      m_size.width(), m_size.height());
-    const bool selected = (opt.state & QStyle::State_Selected) != 0;
     const QPalette &palette = opt.palette;
     painter->save();
     painter->setClipRect(opt.rect);
@@ -66,7 +74,7 @@ void WaveformDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
 
     const QRect textRect(opt.rect.x() + kPadding, area.bottom() + kPadding, opt.rect.width() - 2 * kPadding,
                          opt.fontMetrics.height());
-    painter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(opt.font);
     const QString name = index.data(Qt::DisplayRole).toString();
     painter->drawText(textRect, Qt::AlignHCenter | Qt::AlignVCenter,
