@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class ActionManager;
+class PreviewWorker;
 class QAction;
 class QCheckBox;
 class QFileDialog;
@@ -165,8 +166,11 @@ public:
     // Releases the audio output; called when the window is destroyed.
     void ReleaseBASS();
     // The one preview stream; stale once the library freed it, which every
-    // later call with it then ignores.
+    // later call with it then ignores. Set when the worker reports a play.
     std::uint32_t PreviewStream = 0;
+    // Makes the preview's library calls off the GUI thread, in order; null
+    // once the output is released.
+    PreviewWorker *Preview = nullptr;
     // ---- end preview ----
 
     // ---- open-with and settings (UnitMainOpenWith.cpp) ----

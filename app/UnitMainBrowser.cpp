@@ -232,9 +232,11 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
     case bdEventFocusChanged: {
         const auto *item = reinterpret_cast<const TBDFocusedItem *>(wParam);
         FocusedFileName = item && item->FileName ? QString::fromUtf16(item->FileName) : QString();
-        DisplayFileDetails(FocusedFileName);
+        // The sound first: the preview only queues the file for its worker,
+        // while the details read the file here.
         if (CheckBoxPreview->isChecked())
             PlayPreviewFile(FocusedFileName);
+        DisplayFileDetails(FocusedFileName);
         break;
     }
     case bdEventSelection: {

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/UnitMain.h"
 #include "preview/PreviewPlayer.h"
+#include "preview/PreviewWorker.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -27,6 +28,9 @@ int SelectedAudioDevice()
 
 void TFormMain::InitializePreview()
 {
+    Preview = new PreviewWorker(this);
+    Preview->setVolume(TrackBarVolume->value());
+    connect(Preview, &PreviewWorker::played, this, [this](std::uint32_t stream) { PreviewStream = stream; });
     connect(TrackBarVolume, &QSlider::valueChanged, this, [this] { TrackBarVolumeChange(); });
     // Also runs when the settings set the box, as a click would.
     connect(CheckBoxPreview, &QCheckBox::toggled, this, [this] { CheckBoxPreviewClick(); });
@@ -42,7 +46,10 @@ void TFormMain::InitializeBASS()
 
 void TFormMain::PlayPreviewFile(const QString &FileName)
 {
-    PreviewStream = PreviewPlayer::Play(PreviewStream, FileName, TrackBarVolume->value());
+    // Opening the file waits on its content: the worker does it, and the
+    // newest file asked for replaces any still waiting.
+    if (Preview)
+        Preview->play(FileName);
 }
 
 void TFormMain::TrackBarVolumeChange()
@@ -51,22 +58,28 @@ void TFormMain::TrackBarVolumeChange()
     // the selection this slider shows.
     const int position = TrackBarVolume->value();
     LabelVolumeValue->setText(QString::number(position) + QLatin1Char('%'));
-    PreviewPlayer::SetVolume(PreviewStream, position);
+    if (Preview)
+        Preview->setVolume(position);
 }
 
 void TFormMain::CheckBoxPreviewClick()
 {
     // Ticking plays nothing: the next focus change does.
-    if (!CheckBoxPreview->isChecked())
-        PreviewPlayer::Stop(PreviewStream);
+    if (!CheckBoxPreview->isChecked() && Preview)
+        Preview->stop();
 }
 
 void TFormMain::ActionSpaceBarExecute()
 {
-    PreviewPlayer::TogglePause(PreviewStream);
+    // After the play asked for last, so it reaches that file's stream.
+    if (Preview)
+        Preview->togglePause();
 }
 
 void TFormMain::ReleaseBASS()
 {
+    // The worker ends first: no call of its may follow the release.
+    delete Preview;
+    Preview = nullptr;
     PreviewPlayer::CloseOutput();
 }

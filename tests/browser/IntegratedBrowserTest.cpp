@@ -8,6 +8,7 @@
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
 #include "details/MediaInfoLibraryFunctions.h"
+#include "preview/PreviewWorker.h"
 
 #include "support/TempDir.h"
 
@@ -382,6 +383,9 @@ TEST_F(BrowserEventsTest, FocusShowsTheDetailsAndPlaysOnlyWithPreviewOn)
     form->CheckBoxPreview->setChecked(true);
     form->HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
     EXPECT_GT(form->ListViewDetails->topLevelItemCount(), 0);
+    // The preview opens the file on its worker; its handle arrives by event.
+    form->Preview->waitIdle();
+    QCoreApplication::processEvents();
     EXPECT_NE(form->PreviewStream, 0u);
 }
 

@@ -6,7 +6,10 @@
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "app/VantrelApplication.h"
+#include "browser/BrivaneDialogsDefs.h"
+#include "preview/PreviewWorker.h"
 #include "tests/bass/BassFixtures.h"
+#include "tests/bass/HostileAudioFiles.h"
 
 #include "support/TempDir.h"
 
@@ -16,7 +19,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QSlider>
+#include <QTimer>
 
 #include <chrono>
 #include <thread>
@@ -53,6 +58,14 @@ bool isGone(std::uint32_t stream)
     return BASS_ErrorGetCode() == BASS_ERROR_HANDLE;
 }
 
+// The preview's requests have run on its worker and their results reached
+// the window.
+void settle(TFormMain &form)
+{
+    form.Preview->waitIdle();
+    QCoreApplication::processEvents();
+}
+
 TEST_F(MainWindowPreview, LabelShowsThePositionWithAPercentSign)
 {
     TFormMain &form = createWindow();
@@ -82,26 +95,33 @@ TEST_F(MainWindowPreview, PlaySpaceAndSwitchOff)
     form.CheckBoxPreview->setChecked(true);
     EXPECT_EQ(form.PreviewStream, 0u) << "ticking the box plays nothing by itself";
     form.PlayPreviewFile(bassFixture(QStringLiteral("long440.wav")));
+    settle(form);
     const std::uint32_t first = form.PreviewStream;
     ASSERT_NE(first, 0u);
     EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_PLAYING));
 
     form.ActionSpaceBar->trigger();
+    settle(form);
     EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_PAUSED));
     form.ActionSpaceBar->trigger();
+    settle(form);
     EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_PLAYING));
 
     // Paused, then another file: the paused one is freed, the new one plays.
     form.ActionSpaceBar->trigger();
+    settle(form);
     form.PlayPreviewFile(bassFixture(QStringLiteral("long440.wav")));
+    settle(form);
     EXPECT_TRUE(isGone(first));
     const std::uint32_t second = form.PreviewStream;
     EXPECT_EQ(BASS_ChannelIsActive(second), DWORD(BASS_ACTIVE_PLAYING));
 
     form.CheckBoxPreview->setChecked(false);
+    settle(form);
     EXPECT_TRUE(isGone(second));
     // A file that cannot be played leaves the handle 0.
     form.PlayPreviewFile(m_temp.write(QStringLiteral("broken.flac"), "no audio here"));
+    settle(form);
     EXPECT_EQ(form.PreviewStream, 0u);
 }
 
@@ -141,6 +161,7 @@ TEST_F(MainWindowPreview, WithoutAnyAudioDeviceThePreviewStaysSilent)
     form.InitializeBASS();
     form.CheckBoxPreview->setChecked(true);
     form.PlayPreviewFile(bassFixture(QStringLiteral("short440.wav")));
+    settle(form);
     EXPECT_EQ(form.PreviewStream, 0u);
     form.ActionSpaceBar->trigger();
     form.TrackBarVolume->setValue(30);
@@ -153,6 +174,7 @@ TEST_F(MainWindowPreview, SliderChangesTheVolumeOfThePlayingPreviewAtOnce)
     TFormMain &form = createWindow();
     form.InitializeBASS();
     form.PlayPreviewFile(bassFixture(QStringLiteral("level440.wav")));
+    settle(form);
     ASSERT_NE(form.PreviewStream, 0u);
     std::this_thread::sleep_for(500ms);
     form.TrackBarVolume->setValue(50);
@@ -177,6 +199,69 @@ TEST_F(MainWindowPreview, SliderChangesTheVolumeOfThePlayingPreviewAtOnce)
     // The output is free again: it can be opened anew.
     EXPECT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
     BASS_Free();
+}
+
+TEST_F(MainWindowPreview, RapidFocusChangesEndWithTheLastFilePlayingAndSpaceReachesIt)
+{
+    TFormMain &form = createWindow();
+    form.InitializeBASS();
+    form.CheckBoxPreview->setChecked(true);
+    QStringList files;
+    for (int i = 0; i < 20; ++i) {
+        files << m_temp.filePath(QStringLiteral("f%1.wav").arg(i));
+        ASSERT_TRUE(QFile::copy(bassFixture(QStringLiteral("long440.wav")), files.last()));
+    }
+    QList<std::uint32_t> streams;
+    QString lastPlayed;
+    QObject::connect(form.Preview, &PreviewWorker::played, &form, [&](std::uint32_t stream, const QString &name) {
+        streams << stream;
+        lastPlayed = name;
+    });
+    for (const QString &file : files) {
+        const std::u16string name = file.toStdU16String();
+        TBDFocusedItem item{name.c_str(), nullptr};
+        form.HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
+    }
+    // Space right after the last focus change pauses that file, not one before.
+    form.ActionSpaceBar->trigger();
+    settle(form);
+    EXPECT_EQ(lastPlayed, files.last());
+    ASSERT_FALSE(streams.isEmpty());
+    EXPECT_EQ(form.PreviewStream, streams.last());
+    EXPECT_EQ(BASS_ChannelIsActive(streams.last()), DWORD(BASS_ACTIVE_PAUSED));
+    for (int i = 0; i + 1 < streams.size(); ++i)
+        EXPECT_TRUE(isGone(streams[i])) << i;
+}
+
+TEST_F(MainWindowPreview, EventLoopKeepsTurningWhileHostileFilesAreFocused)
+{
+    TFormMain &form = createWindow();
+    form.InitializeBASS();
+    form.CheckBoxPreview->setChecked(true);
+    int ticks = 0;
+    QTimer zero;
+    zero.setInterval(0);
+    QObject::connect(&zero, &QTimer::timeout, [&] { ++ticks; });
+    zero.start();
+    const std::string folder = QFile::encodeName(m_temp.path()).toStdString();
+    for (const hostile::File &file : hostile::files()) {
+        SCOPED_TRACE(file.what);
+        const QString path = QFile::decodeName(hostile::write(folder, file.name).c_str());
+        ASSERT_FALSE(path.isEmpty());
+        QSignalSpy played(form.Preview, &PreviewWorker::played);
+        const std::u16string name = path.toStdU16String();
+        TBDFocusedItem item{name.c_str(), nullptr};
+        form.HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
+        // The focus handler is back before the file has been looked at; the
+        // answer arrives through the event loop, which meanwhile keeps
+        // serving the timer.
+        const int ticksAtReturn = ticks;
+        ASSERT_TRUE(played.wait(30000));
+        EXPECT_GT(ticks, ticksAtReturn);
+        EXPECT_EQ(played.first().first().value<std::uint32_t>(), 0u);
+        EXPECT_EQ(form.PreviewStream, 0u);
+        QFile::remove(path);
+    }
 }
 
 } // namespace

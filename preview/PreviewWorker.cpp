@@ -1,0 +1,109 @@
+#include "preview/PreviewWorker.h"
+
+#include "preview/PreviewPlayer.h"
+
+#include <algorithm>
+
+PreviewWorker::PreviewWorker(QObject *parent)
+    : QObject(parent)
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+PreviewWorker::~PreviewWorker()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.clear();
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void PreviewWorker::enqueue(Request request)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (request.kind == Kind::Play || request.kind == Kind::Stop) {
+            // The stream those would act on is freed by this request anyway.
+            std::erase_if(m_queue, [](const Request &waiting) { return waiting.kind != Kind::Volume; });
+        } else if (request.kind == Kind::Volume) {
+            // The volume is read when the request runs: one waiting is enough.
+            if (std::any_of(m_queue.begin(), m_queue.end(), [](const Request &r) { return r.kind == Kind::Volume; }))
+                return;
+        }
+        m_queue.push_back(std::move(request));
+    }
+    m_wake.notify_all();
+}
+
+void PreviewWorker::play(const QString &FileName)
+{
+    enqueue({Kind::Play, FileName});
+}
+
+void PreviewWorker::setVolume(int volumePercent)
+{
+    m_volumePercent.store(volumePercent, std::memory_order_relaxed);
+    enqueue({Kind::Volume, {}});
+}
+
+void PreviewWorker::togglePause()
+{
+    enqueue({Kind::TogglePause, {}});
+}
+
+void PreviewWorker::stop()
+{
+    enqueue({Kind::Stop, {}});
+}
+
+void PreviewWorker::waitIdle()
+{
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_queue.empty() && !m_busy; });
+}
+
+void PreviewWorker::execute(const Request &request)
+{
+    const int volume = m_volumePercent.load(std::memory_order_relaxed);
+    switch (request.kind) {
+    case Kind::Play: {
+        m_stream = PreviewPlayer::Play(m_stream, request.fileName, volume);
+        const std::uint32_t stream = m_stream;
+        // Delivered on this object's thread; dropped if the object is gone.
+        QMetaObject::invokeMethod(
+            this, [this, stream, name = request.fileName] { Q_EMIT played(stream, name); }, Qt::QueuedConnection);
+        break;
+    }
+    case Kind::Volume:
+        PreviewPlayer::SetVolume(m_stream, volume);
+        break;
+    case Kind::TogglePause:
+        PreviewPlayer::TogglePause(m_stream);
+        break;
+    case Kind::Stop:
+        PreviewPlayer::Stop(m_stream);
+        break;
+    }
+}
+
+void PreviewWorker::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        if (m_quit)
+            return;
+        const Request request = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_busy = true;
+        lock.unlock();
+        execute(request);
+        lock.lock();
+        m_busy = false;
+        if (m_queue.empty())
+            m_idle.notify_all();
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+// Runs the preview's calls into the audio library on one thread of its own,
+// in the order they were asked for, so the GUI thread never waits for a file
+// to be opened, probed or decoded. A new file to play replaces any play,
+// pause or stop still waiting: after rapid focus changes only the last file
+// is opened, and it is the one that plays. Pause and volume follow the play
+// asked for before them, so they reach the stream of the file last asked for.
+class PreviewWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PreviewWorker(QObject *parent = nullptr);
+    // Drops what is still waiting and ends the thread (after the call in
+    // progress, which the library bounds).
+    ~PreviewWorker() override;
+
+    // Frees the current stream, then plays FileName from its start at the
+    // volume set last.
+    void play(const QString &FileName);
+    // 0..100; applies to the current stream and to every later one.
+    void setVolume(int volumePercent);
+    // Resumes a paused stream where it stopped; pauses it in any other state.
+    void togglePause();
+    // Stops and frees the current stream.
+    void stop();
+
+    // Blocks until every request so far has run. For tests and shutdown.
+    void waitIdle();
+
+Q_SIGNALS:
+    // On the thread this object lives on, after each play: the new stream's
+    // handle, 0 when the file could not be played.
+    void played(std::uint32_t stream, const QString &FileName);
+
+private:
+    enum class Kind { Play, Volume, TogglePause, Stop };
+    struct Request {
+        Kind kind;
+        QString fileName;
+    };
+
+    void run();
+    void enqueue(Request request);
+    void execute(const Request &request);
+
+    std::atomic<int> m_volumePercent{100};
+    std::uint32_t m_stream = 0; // worker thread only
+
+    std::mutex m_mutex; // guards everything below
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::deque<Request> m_queue;
+    bool m_busy = false;
+    bool m_quit = false;
+    std::thread m_thread;
+};
