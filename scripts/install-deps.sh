@@ -22,6 +22,8 @@ packages=(
     fonts-dejavu-core fonts-wine sound-theme-freedesktop xxd
     openbox xdotool wmctrl
     pulseaudio pulseaudio-utils util-linux
+    # a private session bus for the file-manager tests (dbus-run-session)
+    dbus-daemon
 )
 
 missing=()

@@ -190,8 +190,13 @@ TEST_F(BrowserBehaviourTest, RightClickOnTheHeaderOffersBothPanelModes)
     header->customContextMenuRequested(QPoint(5, 5));
     auto *menu = window->findChild<QMenu *>(QStringLiteral("LocationsModeMenu"));
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 2);
-    menu->actions().at(1)->trigger();
+    // Adding the folder shown to the places, then the two modes.
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        texts.append(action->text());
+    EXPECT_EQ(texts, (QStringList{u"&Add current folder to places"_qs, QString(),
+                                  u"Drives, locations and recent folders"_qs, u"Folder tree"_qs}));
+    menu->findChild<QAction *>(u"ActionPanelTree"_qs)->trigger();
     menu->close();
     auto *tree = window->findChild<QTreeView *>(QStringLiteral("FolderTree"));
     ASSERT_NE(tree, nullptr);
@@ -317,11 +322,12 @@ TEST_F(BrowserBehaviourTest, ListMenuCopiesNamesAndShowsHiddenFiles)
     QStringList texts;
     for (QAction *action : menu->actions())
         texts.append(action->text());
-    EXPECT_EQ(texts, (QStringList{u"Copy full name"_qs, QString(), u"Refresh"_qs, u"Show hidden files"_qs}));
-    menu->actions().at(0)->trigger();
+    EXPECT_EQ(texts, (QStringList{u"Show in file manager"_qs, u"Move to trash"_qs, QString(), u"Copy full name"_qs,
+                                  QString(), u"Refresh"_qs, u"Show hidden files"_qs}));
+    menu->findChild<QAction *>(u"ActionCopyFullName"_qs)->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               dir.filePath(u"middle.flac"_qs) + u'\n' + dir.filePath(u"small.wav"_qs));
-    menu->actions().at(3)->trigger();
+    menu->actions().last()->trigger(); // Show hidden files
     menu->close();
     EXPECT_TRUE(waitForRows(window, 6));
     EXPECT_TRUE(rowNames(window).contains(u".secret.mp3"_qs));

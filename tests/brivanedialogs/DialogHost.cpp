@@ -59,6 +59,7 @@ DialogHost::DialogHost()
 DialogHost::~DialogHost()
 {
     g_host = nullptr;
+    menuEntries() = nullptr;
     // The library stays loaded, as it does in the program until exit: widgets
     // it created may still be queued for deletion.
 }
@@ -100,11 +101,22 @@ std::uint32_t DialogHost::hook(std::uintptr_t wnd, std::uint32_t msg, std::uint6
         event.fileNameNull = item->FileName == nullptr;
         if (item->FileName)
             event.fileName = QString::fromUtf16(item->FileName);
+    } else if (msg == bdEventFileMenu) {
+        auto *request = reinterpret_cast<TBDMenuRequest *>(wParam);
+        event.fileCount = request->SelectionCount;
+        if (menuEntries())
+            menuEntries()(*request);
     } else if (msg == bdEventFreeResults && g_host && g_host->freeDialogResults) {
         event.freed = g_host->freeDialogResults(reinterpret_cast<TOpenDialogResults *>(wParam));
     }
     events().push_back(event);
     return 1;
+}
+
+std::function<void(TBDMenuRequest &)> &DialogHost::menuEntries()
+{
+    static std::function<void(TBDMenuRequest &)> entries;
+    return entries;
 }
 
 std::u16string toU16(const QString &text)

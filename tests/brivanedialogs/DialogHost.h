@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -53,6 +54,8 @@ public:
     static std::vector<RecordedEvent> &events();
     static std::vector<RecordedEvent> eventsWithCode(std::uint32_t code);
     static std::uint32_t hook(std::uintptr_t wnd, std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam);
+    // Answers event 2110 (the host's context-menu entries) when set.
+    static std::function<void(TBDMenuRequest &)> &menuEntries();
 
 private:
     void *m_handle = nullptr;

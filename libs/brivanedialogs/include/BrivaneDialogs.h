@@ -298,6 +298,80 @@ inline constexpr std::uint32_t bdMsgFocusPathBar = 2097;    // 0x831
 // Close the browser: it stores its folder and filter index.
 inline constexpr std::uint32_t bdMsgClose = 0x0010;
 
+// ---------------------------------------------------------------------------
+// Host entries in the file list's context menu
+//
+// An extension of the events above; the records, codes and messages before
+// this point are unchanged. When the user opens the context menu of the file
+// list, the library sends event 2110 with a TBDMenuRequest. A host that has
+// entries of its own points Items at them and sets ItemCount before the hook
+// returns; the library copies everything (texts and icons) during the call,
+// so the host may keep the items on its stack. A host that does not know the
+// event answers 1 as for any other code and the menu shows the library's
+// own entries only. The host's entries come first in the menu, followed by a
+// separator and the library's entries.
+//
+// When the user picks one of the host's entries, the library sends event
+// 2111 with the entry's Command in wParam. It does so from the event loop,
+// after the menu has closed, so the host may ask for the selection
+// (message 2072), open dialogs or run a nested event loop in its handler.
+
+// Flags of a TBDMenuItem.
+enum TBDMenuItemFlag : std::uint32_t {
+    bdMenuItemDisabled = 1u << 0,  // shown greyed; never sent back with 2111
+    bdMenuItemSeparator = 1u << 1, // a separator line; Caption, Name and icon are ignored
+    bdMenuItemSubmenu = 1u << 2,   // opens a submenu holding the items whose Parent is this Command
+};
+
+struct TBDMenuItem
+{
+    // The host's number for the entry, non-zero and unique within one
+    // request; it comes back as wParam of event 2111.
+    std::uint32_t Command;
+    // Command of the submenu item this entry belongs to; 0 for the menu itself.
+    // A submenu item comes before its entries.
+    std::uint32_t Parent;
+    std::uint32_t Flags; // TBDMenuItemFlag bits
+    std::uint32_t Reserved; // zero
+    // "&" marks the mnemonic letter, "&&" is a literal ampersand.
+    const char16_t *Caption;
+    // The entry's object name (for automation and tests), or null.
+    const char16_t *Name;
+    // Optional icon: IconWidth x IconHeight pixels of 32-bit 0xAARRGGBB (not
+    // premultiplied), rows top to bottom without padding; null for none.
+    const std::uint32_t *IconPixels;
+    std::int32_t IconWidth;
+    std::int32_t IconHeight;
+};
+
+// wParam of event 2110. Valid only during the hook call.
+struct TBDMenuRequest
+{
+    // Set by the library: sizeof(TBDMenuRequest), so the record can grow.
+    std::uint32_t StructSize;
+    // Set by the library: how many items (files and folders) are selected.
+    std::uint32_t SelectionCount;
+    // Set by the host: its entries, in menu order, or null.
+    const TBDMenuItem *Items;
+    // Set by the host: the number of entries Items points to.
+    std::uint32_t ItemCount;
+    std::uint32_t Reserved; // zero
+};
+
+static_assert(sizeof(TBDMenuItem) == 48);
+static_assert(offsetof(TBDMenuItem, Caption) == 16);
+static_assert(offsetof(TBDMenuItem, Name) == 24);
+static_assert(offsetof(TBDMenuItem, IconPixels) == 32);
+static_assert(offsetof(TBDMenuItem, IconWidth) == 40);
+static_assert(sizeof(TBDMenuRequest) == 24);
+static_assert(offsetof(TBDMenuRequest, Items) == 8);
+static_assert(offsetof(TBDMenuRequest, ItemCount) == 16);
+
+// wParam: TBDMenuRequest* for the host to add its entries to.
+inline constexpr std::uint32_t bdEventFileMenu = 2110;        // 0x83E
+// wParam: the Command of the host's entry the user picked.
+inline constexpr std::uint32_t bdEventFileMenuCommand = 2111; // 0x83F
+
 // Key store key of a dialog: this prefix followed by its GUID in braces,
 // upper-case hexadecimal ("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"). Values:
 // "Folder" (text ending in "/") and "Filter index" (32-bit number).

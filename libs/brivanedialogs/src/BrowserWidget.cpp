@@ -1,5 +1,7 @@
 #include "BrowserWidget.h"
 
+#include "FileActions.h"
+#include "NameFilterBar.h"
 #include "FileListModel.h"
 #include "FileViews.h"
 #include "LocationsPanel.h"
@@ -114,6 +116,8 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     layout->setSpacing(config.scale.px(4));
     layout->addWidget(m_nav);
     layout->addWidget(m_splitter, 1);
+    m_filterBar = new NameFilterBar(config.scale, this);
+    layout->addWidget(m_filterBar);
     layout->addWidget(m_status);
 
     m_splitter->setObjectName(QStringLiteral("BrowserSplitter"));
@@ -148,9 +152,12 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
             openFolder(m_folder, Navigation::Replace);
     });
     connect(m_panel, &LocationsPanel::folderRequested, this, [this](const QString &folder) {
-        if (!openFolder(folder))
+        if (!openFolder(folder)) {
             forgetRecent(cleanFolder(folder)); // a recent folder deleted since
+            m_nav->setPathError(tr("\"%1\" is not available.").arg(folder));
+        }
     });
+    connect(m_panel, &LocationsPanel::editorOpened, this, &BrowserWidget::watchTextField);
     connect(m_views, &FileViews::activated, this, &BrowserWidget::activate);
     connect(m_views, &FileViews::contextMenuRequested, this, &BrowserWidget::showContextMenu);
     connect(m_views->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -178,7 +185,20 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
             qOverload<>(&QTimer::start));
     connect(m_views, &FileViews::viewModeChanged, &m_thumbnailTimer, qOverload<>(&QTimer::start));
 
+    m_fileActions = new FileActions(this);
+    // The watch would catch it too, but not on every file system.
+    connect(m_fileActions, &FileActions::trashFinished, this, &BrowserWidget::refresh);
+
+    connect(m_filterBar, &NameFilterBar::textChanged, this, &BrowserWidget::applyNameFilter);
+    connect(m_filterBar, &NameFilterBar::closed, this, &BrowserWidget::focusFileList);
+    connect(m_filterBar, &NameFilterBar::returnToListRequested, this, &BrowserWidget::focusFileList);
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_views->detailsView()),
+                                    static_cast<QAbstractItemView *>(m_views->listView()),
+                                    static_cast<QAbstractItemView *>(m_views->thumbnailView())})
+        view->installEventFilter(this);
+
     watchTextField(m_nav->pathEdit());
+    watchTextField(m_filterBar->edit());
     buildShortcuts();
     chainTabOrder();
     connect(m_panel, &LocationsPanel::viewCreated, this, &BrowserWidget::chainTabOrder);
@@ -206,6 +226,8 @@ void BrowserWidget::buildShortcuts()
     add(QKeySequence(Qt::CTRL | Qt::Key_1), [this] { setViewMode(ViewMode::Details); });
     add(QKeySequence(Qt::CTRL | Qt::Key_2), [this] { setViewMode(ViewMode::List); });
     add(QKeySequence(Qt::CTRL | Qt::Key_3), [this] { setViewMode(ViewMode::Thumbnails); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_F), &BrowserWidget::findInFolder);
+    add(QKeySequence(Qt::CTRL | Qt::Key_D), [this] { m_panel->addCurrentFolder(); });
     add(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { focusPathBar(); });
 }
 
@@ -241,12 +263,15 @@ bool BrowserWidget::focusPathBar()
 
 void BrowserWidget::watchTextField(QLineEdit *edit)
 {
+    m_textFields.removeIf([](const QPointer<QLineEdit> &field) { return field.isNull(); }); // editors gone
     m_textFields.append(edit);
     edit->installEventFilter(this);
 }
 
 bool BrowserWidget::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && filterKeyPress(watched, static_cast<QKeyEvent *>(event)))
+        return true;
     // Escape in the path bar gives up the typed path and returns to the list.
     if (watched == m_nav->pathEdit() && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
@@ -297,11 +322,15 @@ bool BrowserWidget::openFolder(const QString &path, Navigation how, const QStrin
     m_pendingFocus = focusName;
     m_lastFocused.clear();
     m_refreshTimer.stop();
+    const bool otherFolder = folder != m_model->folder();
     m_thumbnails->cancelAll();
     m_thumbnails->resetReadyCount();
     m_views->thumbnailView()->setProperty("readyThumbnails", 0);
     // Freeing a large folder's rows takes the GUI thread milliseconds.
     m_lister->dispose(m_model->setFolder(folder));
+    // Find in folder belongs to the folder it was typed in.
+    if (otherFolder && !m_filterBar->text().isEmpty())
+        m_filterBar->clearAndClose();
     startListing(false);
     Q_EMIT folderChanged(folder);
     return true;
@@ -385,6 +414,7 @@ void BrowserWidget::finishListing(const ListBatch &last)
     } else {
         m_views->setMessage({});
     }
+    updateFilterMessage();
     if (!m_pendingFocus.isEmpty()) {
         focusName(m_pendingFocus);
         m_pendingFocus.clear();
@@ -430,7 +460,9 @@ void BrowserWidget::showContextMenu(const QPoint &globalPos, const QModelIndex &
     QAction *copy = menu->addAction(tr("Copy full name"), this, [selected] {
         QGuiApplication::clipboard()->setText(selected.join(u'\n'));
     });
+    copy->setObjectName(QStringLiteral("ActionCopyFullName"));
     copy->setEnabled(!selected.isEmpty());
+    m_fileActions->addTo(menu, copy, selected);
     menu->addSeparator();
     menu->addAction(tr("Refresh"), this, &BrowserWidget::refresh);
     QAction *hidden = menu->addAction(tr("Show hidden files"), this, [this](bool on) {
@@ -439,7 +471,11 @@ void BrowserWidget::showContextMenu(const QPoint &globalPos, const QModelIndex &
     });
     hidden->setCheckable(true);
     hidden->setChecked(m_config.showHidden);
-    menu->popup(globalPos);
+    QAction *first = menu->actions().value(index.isValid() && m_model->entry(index.row()).isDir ? 1 : 0);
+    QPointer<QMenu> alive(menu);
+    Q_EMIT fileMenuRequested(menu, first, int(selected.size()));
+    if (alive && isVisible()) // whoever added entries may have closed the browser
+        menu->popup(globalPos);
 }
 
 void BrowserWidget::folderVanished()
@@ -638,8 +674,10 @@ void BrowserWidget::updateStatus()
     } else {
         const FileFilter filter = m_config.filters.filterAt(m_config.filterIndex);
         const bool audio = filter.description().contains(u"audio", Qt::CaseInsensitive);
-        text = audio ? counted(m_model->fileCount(), tr("audio file"), tr("audio files"))
-                     : counted(m_model->fileCount(), tr("file"), tr("files"));
+        const int files = m_model->nameFilter().isEmpty() ? m_model->fileCount() : m_model->totalFileCount();
+        text = audio ? counted(files, tr("audio file"), tr("audio files")) : counted(files, tr("file"), tr("files"));
+        if (!m_model->nameFilter().isEmpty())
+            text = tr("%1 of %2").arg(m_model->fileCount()).arg(text);
     }
     text += tr(", %1 selected").arg(selected);
     if (m_skippedNames > 0)
@@ -647,6 +685,55 @@ void BrowserWidget::updateStatus()
     if (m_loading && !m_snapshotMode)
         text += tr(", reading folder...");
     m_status->setText(text);
+}
+
+void BrowserWidget::findInFolder()
+{
+    m_filterBar->open();
+}
+
+void BrowserWidget::applyNameFilter(const QString &text)
+{
+    m_model->setNameFilter(text);
+    if (!m_loading)
+        updateFilterMessage();
+    updateStatus();
+}
+
+void BrowserWidget::updateFilterMessage()
+{
+    const bool noneMatch = !m_model->nameFilter().isEmpty() && m_model->rowCount() == 0;
+    if (noneMatch) {
+        m_views->setMessage(tr("No names in this folder contain \"%1\".").arg(m_model->nameFilter()));
+        m_showsFilterMessage = true;
+    } else if (m_showsFilterMessage) {
+        m_views->setMessage(m_model->rowCount() == 0 && !m_model->folder().isEmpty()
+                                ? (m_config.foldersOnly ? tr("This folder has no subfolders.")
+                                                        : tr("No matching files in this folder."))
+                                : QString());
+        m_showsFilterMessage = false;
+    }
+}
+
+bool BrowserWidget::filterKeyPress(QObject *watched, QKeyEvent *event)
+{
+    // Keys for the file list, while "Find in folder" is open.
+    if (!m_filterBar->isVisible()
+        || (watched != m_views->detailsView() && watched != m_views->listView() && watched != m_views->thumbnailView()))
+        return false;
+    if (event->key() == Qt::Key_Escape) {
+        m_filterBar->clearAndClose();
+        return true;
+    }
+    // Typing narrows the list instead of jumping to a name. Space keeps its
+    // meaning in the list (the host pauses its preview with it).
+    const QString text = event->text();
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (text.isEmpty() || !text.at(0).isPrint() || text.at(0).isSpace())
+        return false;
+    m_filterBar->typeText(text);
+    return true;
 }
 
 } // namespace bd

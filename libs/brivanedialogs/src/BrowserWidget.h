@@ -6,21 +6,28 @@
 #include "FolderLister.h"
 #include "UiScale.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <memory>
 
+class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSplitter;
 
 namespace bd {
 
+class FileActions;
 class FileListModel;
 class FileViews;
 class LocationsPanel;
+class NameFilterBar;
 class NavigationBar;
 class WaveformThumbnails;
 
@@ -86,6 +93,10 @@ public:
     LocationsPanel *locationsPanel() const { return m_panel; }
     FileViews *fileViews() const { return m_views; }
     FileListModel *model() const { return m_model; }
+    FileActions *fileActions() const { return m_fileActions; }
+    NameFilterBar *nameFilterBar() const { return m_filterBar; }
+    // Opens "Find in folder" (Ctrl+F).
+    void findInFolder();
 
 Q_SIGNALS:
     void folderChanged(const QString &folder);
@@ -95,6 +106,9 @@ Q_SIGNALS:
     void textFieldFocusChanged(bool inTextField);
     // A listing finished (the whole folder is in the model).
     void listingFinished();
+    // The file list's context menu is being built: entries of others go
+    // before before. Emitted synchronously.
+    void fileMenuRequested(QMenu *menu, QAction *before, int selectionCount);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -118,6 +132,9 @@ private:
     void focusName(const QString &name);
     void keepVisibleThumbnails();
     void showContextMenu(const QPoint &globalPos, const QModelIndex &index);
+    void applyNameFilter(const QString &text);
+    void updateFilterMessage();
+    bool filterKeyPress(QObject *watched, QKeyEvent *event);
 
     BrowserConfig m_config;
     NavigationBar *m_nav;
@@ -127,6 +144,9 @@ private:
     FileViews *m_views;
     QLabel *m_status;
     WaveformThumbnails *m_thumbnails = nullptr;
+    FileActions *m_fileActions = nullptr;
+    NameFilterBar *m_filterBar = nullptr;
+    bool m_showsFilterMessage = false;
     std::unique_ptr<FolderLister> m_lister;
     QTimer m_refreshTimer;
     QTimer m_thumbnailTimer;

@@ -144,4 +144,39 @@ void DialogSettings::writeRecentFolders(const QStringList &folders)
     });
 }
 
+QString DialogSettings::placesKey()
+{
+    return QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Places");
+}
+
+QList<Place> DialogSettings::readPlaces()
+{
+    const platform::KeyStore store;
+    QList<Place> places;
+    // Numbered from 1 without gaps, as written below.
+    for (int i = 1;; ++i) {
+        const auto folder = store.readString(placesKey(), QStringLiteral("Folder%1").arg(i));
+        if (!folder)
+            break;
+        if (folder->isEmpty())
+            continue;
+        const QString name = store.readString(placesKey(), QStringLiteral("Name%1").arg(i)).value_or(QString());
+        places.append({name.isEmpty() ? *folder : name, *folder});
+    }
+    return places;
+}
+
+void DialogSettings::writePlaces(const QList<Place> &places)
+{
+    editStore([&](platform::IniDocument &doc) {
+        // Rewritten whole, so a removed place leaves nothing behind.
+        doc.removeSection(placesKey());
+        doc.addSection(placesKey());
+        for (qsizetype i = 0; i < places.size(); ++i) {
+            doc.setValue(placesKey(), QStringLiteral("Name%1").arg(i + 1), places.at(i).name);
+            doc.setValue(placesKey(), QStringLiteral("Folder%1").arg(i + 1), places.at(i).folder);
+        }
+    });
+}
+
 } // namespace bd

@@ -28,6 +28,14 @@ struct LibrarySettings
     ViewMode defaultView = ViewMode::Details;
 };
 
+// A folder the user added to the left panel's places, under a name of their own.
+struct Place
+{
+    QString name;
+    QString folder;
+    bool operator==(const Place &other) const = default;
+};
+
 // Key store access. Every failure reads as "nothing remembered" or is
 // ignored: a browser must open even when the key store is unreadable.
 class DialogSettings
@@ -46,6 +54,12 @@ public:
     static QStringList readRecentFolders();
     static void writeRecentFolders(const QStringList &folders);
     static constexpr int kMaxRecentFolders = 12;
+
+    // The user's places, in the panel's order: "Name1"/"Folder1" ... under
+    // placesKey(). Entries without a folder are skipped.
+    static QList<Place> readPlaces();
+    static void writePlaces(const QList<Place> &places);
+    static QString placesKey();
 };
 
 // "/music/" for "/music" and "/" for "/": folders are remembered with one

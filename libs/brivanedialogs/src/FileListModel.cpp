@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <iterator>
 
 namespace bd {
 
@@ -38,7 +39,11 @@ std::vector<FolderEntry> FileListModel::setFolder(const QString &folder)
     m_folder = folder;
     std::vector<FolderEntry> old;
     old.swap(m_rows);
+    old.insert(old.end(), std::make_move_iterator(m_filteredOut.begin()),
+               std::make_move_iterator(m_filteredOut.end()));
+    m_filteredOut.clear();
     m_folderCount = 0;
+    m_filteredOutFolders = 0;
     endResetModel();
     return old;
 }
@@ -66,6 +71,9 @@ void FileListModel::recount()
     const auto firstFile = std::find_if(m_rows.begin(), m_rows.end(),
                                         [](const FolderEntry &e) { return !e.isDir; });
     m_folderCount = int(firstFile - m_rows.begin());
+    const auto firstHiddenFile = std::find_if(m_filteredOut.begin(), m_filteredOut.end(),
+                                              [](const FolderEntry &e) { return !e.isDir; });
+    m_filteredOutFolders = int(firstHiddenFile - m_filteredOut.begin());
 }
 
 template<typename Mutate>
@@ -132,11 +140,52 @@ void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries, bool presort
 
 void FileListModel::addEntries(std::vector<FolderEntry> &&entries, const EntryOrder *sortedBy)
 {
+    const bool presorted = sortedBy && *sortedBy == m_order;
+    if (m_nameFilter.isActive()) {
+        std::vector<FolderEntry> hidden;
+        m_nameFilter.splitOff(entries, hidden);
+        if (!presorted)
+            sortEntries(hidden, m_order);
+        mergeInto(m_filteredOut, std::move(hidden), m_order);
+        recount();
+    }
     if (!entries.empty())
-        mergeSorted(std::move(entries), sortedBy && *sortedBy == m_order);
+        mergeSorted(std::move(entries), presorted);
 }
 
 void FileListModel::applySnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy)
+{
+    if (!m_nameFilter.isActive()) {
+        applyShownSnapshot(entries, sortedBy);
+        return;
+    }
+    // The hidden rows are simply the new listing's hidden rows; only the
+    // shown ones are compared, so selection and focus survive.
+    std::vector<FolderEntry> hidden;
+    m_nameFilter.splitOff(entries, hidden);
+    if (!(sortedBy && *sortedBy == m_order))
+        sortEntries(hidden, m_order);
+    m_filteredOut.swap(hidden);
+    applyShownSnapshot(entries, sortedBy);
+    // The old hidden rows go with the rest for the caller to free.
+    entries.insert(entries.end(), std::make_move_iterator(hidden.begin()), std::make_move_iterator(hidden.end()));
+    recount();
+}
+
+void FileListModel::setNameFilter(const QString &text)
+{
+    if (text == m_nameFilter.text())
+        return;
+    m_nameFilter.setText(text);
+    reorder([this] {
+        mergeInto(m_rows, std::move(m_filteredOut), m_order);
+        m_filteredOut.clear();
+        m_nameFilter.splitOff(m_rows, m_filteredOut);
+        recount();
+    });
+}
+
+void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy)
 {
     const FolderDiff diff = diffFolder(m_rows, entries, m_order, sortedBy && *sortedBy == m_order);
 
@@ -194,9 +243,16 @@ void FileListModel::rankNames()
         return;
     // Within folders and within files the rows are in name order (reversed
     // when descending); ranks are only compared within one of the two.
-    const auto count = std::int32_t(m_rows.size());
-    for (std::int32_t i = 0; i < count; ++i)
-        m_rows[std::size_t(i)].nameRank = m_order.order == Qt::AscendingOrder ? i : count - 1 - i;
+    // Rows the name filter hides are ranked with the others: they come back.
+    const auto count = std::int32_t(m_rows.size() + m_filteredOut.size());
+    std::size_t shown = 0;
+    std::size_t hidden = 0;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const bool takeHidden = hidden < m_filteredOut.size()
+                                && (shown == m_rows.size() || m_order(m_filteredOut[hidden], m_rows[shown]));
+        FolderEntry &row = takeHidden ? m_filteredOut[hidden++] : m_rows[shown++];
+        row.nameRank = m_order.order == Qt::AscendingOrder ? i : count - 1 - i;
+    }
 }
 
 int FileListModel::rowCount(const QModelIndex &parent) const
@@ -305,6 +361,7 @@ void FileListModel::sort(int column, Qt::SortOrder order)
     if (wanted.column == m_order.column && wanted.order == m_order.order)
         return;
     m_order = wanted;
+    sortEntries(m_filteredOut, m_order);
     if (m_rows.empty())
         return;
     reorder([this] { sortEntries(m_rows, m_order); });

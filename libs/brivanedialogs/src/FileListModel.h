@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderEntry.h"
+#include "NameFilter.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -37,6 +38,15 @@ public:
     // caller to dispose of.
     void applySnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy = nullptr);
 
+    // Shows only the rows whose name holds text, ignoring case; empty shows
+    // all. The other rows are kept aside and follow every change of the
+    // folder, so changing the text never lists the folder again. Selection
+    // and focus stay on the rows that remain.
+    void setNameFilter(const QString &text);
+    const QString &nameFilter() const { return m_nameFilter.text(); }
+    // Files of the folder, shown or not.
+    int totalFileCount() const { return fileCount() + int(m_filteredOut.size()) - m_filteredOutFolders; }
+
     // Numbers the rows in name order (see FolderEntry::nameRank) when the
     // list is sorted by name; call once a listing is complete.
     void rankNames();
@@ -71,11 +81,16 @@ private:
     void reorder(Mutate mutate);
     void mergeSorted(std::vector<FolderEntry> &&entries, bool presorted);
     void recount();
+    void applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy);
 
     QString m_folder;
     std::vector<FolderEntry> m_rows;
     EntryOrder m_order;
     int m_folderCount = 0;
+    NameFilter m_nameFilter;
+    // Rows the name filter hides, sorted like m_rows.
+    std::vector<FolderEntry> m_filteredOut;
+    int m_filteredOutFolders = 0;
     QIcon m_folderIcon;
     QIcon m_fileIcon;
     // Formatting a date or a size costs microseconds, and every paint asks

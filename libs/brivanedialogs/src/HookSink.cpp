@@ -4,6 +4,8 @@
 
 #include "platform/WindowMessage.h"
 
+#include <algorithm>
+
 namespace bd {
 
 HookSink::HookSink(TOpenDialogParams *params)
@@ -52,6 +54,22 @@ void HookSink::textFocus(const QWidget *window, bool inTextField) const
 void HookSink::closeRequest(const QWidget *window) const
 {
     send(window, bdEventCloseRequest, 0);
+}
+
+std::vector<HostMenuEntry> HookSink::fileMenu(const QWidget *window, int selectionCount) const
+{
+    if (!m_hook)
+        return {};
+    TBDMenuRequest request{};
+    request.StructSize = sizeof(TBDMenuRequest);
+    request.SelectionCount = std::uint32_t(std::max(0, selectionCount));
+    send(window, bdEventFileMenu, std::uint64_t(reinterpret_cast<std::uintptr_t>(&request)));
+    return copyHostEntries(request);
+}
+
+void HookSink::menuCommand(const QWidget *window, std::uint32_t command) const
+{
+    send(window, bdEventFileMenuCommand, command);
 }
 
 } // namespace bd

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrivaneDialogs.h"
+#include "HostMenu.h"
 
 #include <QStringList>
 
@@ -23,6 +24,10 @@ public:
     void selection(const QWidget *window, const QStringList &names, int filterIndex) const;
     void textFocus(const QWidget *window, bool inTextField) const;
     void closeRequest(const QWidget *window) const;
+    // Event 2110: the host's entries for the file list's context menu.
+    std::vector<HostMenuEntry> fileMenu(const QWidget *window, int selectionCount) const;
+    // Event 2111: the host's entry command was picked.
+    void menuCommand(const QWidget *window, std::uint32_t command) const;
 
 private:
     std::uint32_t send(const QWidget *window, std::uint32_t code, std::uint64_t wParam) const;

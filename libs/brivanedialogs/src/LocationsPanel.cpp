@@ -1,6 +1,7 @@
 #include "LocationsPanel.h"
 
 #include "FolderTreeModel.h"
+#include "UserPlaces.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -19,11 +20,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace bd {
 
 namespace {
 
-constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kPathRole = kPlacePathRole;
 
 // Mounted volumes a user would call drives: the root and removable or extra
 // disks; pseudo and container file systems are left out.
@@ -140,12 +143,26 @@ LocationsPanel::LocationsPanel(const UiScale &scale, bool showHidden, QWidget *p
     connect(m_places, &QTreeWidget::itemActivated, this, &LocationsPanel::placeActivated);
     connect(m_places, &QTreeWidget::itemClicked, this, &LocationsPanel::placeActivated);
 
-    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(m_header),
-                       static_cast<QWidget *>(m_places)}) {
+    // The user's own places, between the standard locations and the recent folders.
+    m_placesGroup = new QTreeWidgetItem(QStringList{tr("Places")});
+    m_placesGroup->setFlags(Qt::ItemIsEnabled);
+    QFont groupFont = m_placesGroup->font(0);
+    groupFont.setBold(true);
+    m_placesGroup->setFont(0, groupFont);
+    m_places->insertTopLevelItem(std::max(0, m_places->indexOfTopLevelItem(m_recentGroup)), m_placesGroup);
+    m_userPlaces = new UserPlaces(m_places, m_placesGroup, this);
+    connect(m_userPlaces, &UserPlaces::editorOpened, this, &LocationsPanel::editorOpened);
+
+    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(m_header)}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this,
                 [this, w](const QPoint &pos) { showModeMenu(w->mapToGlobal(pos)); });
     }
+    // The tree widget reports positions in its viewport.
+    m_places->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_places, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        showModeMenu(m_places->viewport()->mapToGlobal(pos), m_places->itemAt(pos));
+    });
 }
 
 void LocationsPanel::buildPlaces()
@@ -301,7 +318,12 @@ void LocationsPanel::setMode(PanelMode mode)
         Q_EMIT modeChanged(mode);
 }
 
-void LocationsPanel::showModeMenu(const QPoint &globalPos)
+bool LocationsPanel::addCurrentFolder()
+{
+    return m_userPlaces->add(m_currentFolder);
+}
+
+void LocationsPanel::showModeMenu(const QPoint &globalPos, QTreeWidgetItem *item)
 {
     // Not exec(): a nested loop would outlive the panel if the host closed
     // the browser meanwhile.
@@ -309,8 +331,21 @@ void LocationsPanel::showModeMenu(const QPoint &globalPos)
     menu->setObjectName(QStringLiteral("LocationsModeMenu"));
     menu->setAccessibleName(tr("Left panel mode"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *add = menu->addAction(tr("&Add current folder to places"), this, [this] { addCurrentFolder(); });
+    add->setObjectName(QStringLiteral("ActionAddPlace"));
+    add->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D)); // shown only; the browser owns the key
+    add->setEnabled(!m_currentFolder.isEmpty());
+    if (m_userPlaces->isPlace(item)) {
+        QAction *rename = menu->addAction(tr("Re&name place"), this, [this, item] { m_userPlaces->rename(item); });
+        rename->setObjectName(QStringLiteral("ActionRenamePlace"));
+        QAction *remove = menu->addAction(tr("&Remove place"), this, [this, item] { m_userPlaces->remove(item); });
+        remove->setObjectName(QStringLiteral("ActionRemovePlace"));
+    }
+    menu->addSeparator();
     QAction *places = menu->addAction(placesModeText());
     QAction *tree = menu->addAction(treeModeText());
+    places->setObjectName(QStringLiteral("ActionPanelLocations"));
+    tree->setObjectName(QStringLiteral("ActionPanelTree"));
     places->setCheckable(true);
     tree->setCheckable(true);
     places->setChecked(m_mode == PanelMode::Locations);

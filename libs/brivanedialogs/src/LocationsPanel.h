@@ -4,6 +4,7 @@
 #include "UiScale.h"
 
 #include <QIcon>
+#include <QLineEdit>
 #include <QWidget>
 
 class QLabel;
@@ -12,10 +13,12 @@ class QStackedWidget;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QLineEdit;
 
 namespace bd {
 
 class FolderTreeModel;
+class UserPlaces;
 
 // The browser's left panel under a "Locations" header, in one of two modes:
 // drives, standard locations and recently visited folders; or a folder tree.
@@ -39,6 +42,9 @@ public:
     QTreeView *treeView() const { return m_tree; }
     // The panel's focusable views (the tree only once it was made).
     QList<QWidget *> focusViews() const;
+    UserPlaces *userPlaces() const { return m_userPlaces; }
+    // Adds the folder shown to the user's places (Ctrl+D); false when it is one already.
+    bool addCurrentFolder();
 
     static QString placesModeText();
     static QString treeModeText();
@@ -49,11 +55,13 @@ Q_SIGNALS:
     // A view was made on demand (the folder tree); its place in the Tab
     // order is the browser's business.
     void viewCreated();
+    // A text editor opened in the panel (renaming a place).
+    void editorOpened(QLineEdit *editor);
 
 private:
     void buildPlaces();
     void ensureTree();
-    void showModeMenu(const QPoint &globalPos);
+    void showModeMenu(const QPoint &globalPos, QTreeWidgetItem *item = nullptr);
     void placeActivated(QTreeWidgetItem *item);
     void showRevealed(const QModelIndex &index);
 
@@ -64,6 +72,8 @@ private:
     QStackedWidget *m_stack;
     QTreeWidget *m_places;
     QTreeWidgetItem *m_recentGroup = nullptr;
+    QTreeWidgetItem *m_placesGroup = nullptr;
+    UserPlaces *m_userPlaces = nullptr;
     QTreeView *m_tree = nullptr;
     FolderTreeModel *m_treeModel = nullptr;
     QString m_currentFolder;
