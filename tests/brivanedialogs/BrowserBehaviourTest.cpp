@@ -114,6 +114,34 @@ TEST_F(BrowserBehaviourTest, RefreshKeepsSelectionAndFocusOfRowsThatStayed)
                                              dir.filePath(QStringLiteral("small.wav"))}));
 }
 
+TEST_F(BrowserBehaviourTest, FocusedFileDeletedWhileShownLeavesTheNeighbourUnfocused)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Up); // middle.flac, between big.mp3 and small.wav
+    ASSERT_EQ(view->currentIndex().data().toString(), QStringLiteral("middle.flac"));
+
+    DialogHost::events().clear();
+    QFile::remove(dir.filePath(QStringLiteral("middle.flac")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rowNames(window).contains(QStringLiteral("middle.flac")); }, 5000));
+    QTest::qWait(50);
+    // The row the list would move to is nobody's choice: no focus report
+    // (the host would show and play it) and no row current.
+    EXPECT_TRUE(DialogHost::eventsWithCode(bdEventFocusChanged).empty());
+    EXPECT_FALSE(view->currentIndex().isValid());
+
+    // The user's next choice is reported as usual (with no row current, the
+    // first key lands on the first row, as in a freshly opened folder).
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_End);
+    const auto focused = DialogHost::eventsWithCode(bdEventFocusChanged);
+    ASSERT_EQ(focused.size(), 2u);
+    EXPECT_EQ(focused[0].fileName, dir.filePath(QStringLiteral("folder a")));
+    EXPECT_EQ(focused[1].fileName, dir.filePath(QStringLiteral("small.wav")));
+}
+
 TEST_F(BrowserBehaviourTest, DraggedItemsAreFileUrlsInListOrder)
 {
     QWidget *window = open(dir.path(), 5);

@@ -26,6 +26,7 @@
 #include <QThreadPool>
 #include <QTreeView>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -380,7 +381,7 @@ void BrowserWidget::receive(ListBatch &&batch)
             m_snapshot.insert(m_snapshot.end(), std::make_move_iterator(batch.entries.begin()),
                               std::make_move_iterator(batch.entries.end()));
         if (batch.final && batch.error == 0) {
-            m_model->applySnapshot(m_snapshot, batch.sorted ? &batch.sortedBy : nullptr);
+            applySnapshotKeepingFocus(batch);
             m_model->rankNames();
             m_lister->dispose(std::move(m_snapshot));
             m_snapshot.clear();
@@ -421,6 +422,26 @@ void BrowserWidget::finishListing(const ListBatch &last)
     }
     updateStatus();
     Q_EMIT listingFinished();
+}
+
+void BrowserWidget::applySnapshotKeepingFocus(const ListBatch &batch)
+{
+    // When the focused file vanishes from the folder, Qt makes a neighbouring
+    // row current. Nobody chose that row, and the host treats the focused file
+    // as the one the user looks at (details, preview): it is not reported, and
+    // no row is current until the user picks one.
+    m_rowsChanging = true;
+    m_model->applySnapshot(m_snapshot, batch.sorted ? &batch.sortedBy : nullptr);
+    m_rowsChanging = false;
+    QItemSelectionModel *selection = m_views->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && m_model->fullPath(current.row()) != m_lastFocused) {
+        {
+            const QSignalBlocker quiet(selection);
+            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        }
+        m_views->currentView()->viewport()->update();
+    }
 }
 
 void BrowserWidget::focusName(const QString &name)
@@ -549,7 +570,7 @@ void BrowserWidget::activate(const QModelIndex &index)
 
 void BrowserWidget::currentChanged(const QModelIndex &current)
 {
-    if (!current.isValid())
+    if (!current.isValid() || m_rowsChanging)
         return;
     const QString path = m_model->fullPath(current.row());
     if (path == m_lastFocused)

@@ -124,6 +124,7 @@ private:
     void pathEntered(const QString &text);
     void activate(const QModelIndex &index);
     void currentChanged(const QModelIndex &current);
+    void applySnapshotKeepingFocus(const ListBatch &batch);
     void updateStatus();
     void updateHistoryButtons();
     void rememberRecent(const QString &folder);
@@ -159,6 +160,9 @@ private:
     int m_skippedNames = 0;
     QString m_pendingFocus;
     QString m_lastFocused;
+    // Rows are being replaced by a fresh listing: a change of the current
+    // row now is the list's doing, not the user's.
+    bool m_rowsChanging = false;
     QStringList m_recent;
     QList<QPointer<QLineEdit>> m_textFields;
     bool m_inTextField = false;
