@@ -1,7 +1,10 @@
 // Start latency of a stream (BASS_StreamCreateFile until its first samples are
 // queued for the device, which happens before the call returns) beside the
 // floor of FFmpeg itself (open with the demuxer named, decode one frame);
-// the program's whole preview call; CPU time while one mp3 plays.
+// the program's whole preview call; focus to audible through the program's
+// preview worker beside the device's own floor; CPU time while one mp3 plays.
+
+#include "preview/PreviewWorker.h"
 
 #include "bass.h"
 
@@ -12,6 +15,7 @@ extern "C" {
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -203,11 +207,14 @@ void BM_ThousandFocusChanges(benchmark::State &state)
     state.counters["rss_growth_kb"] = double(residentKilobytes() - before);
 }
 
-// From the start of the preview call to the device's first period that
-// carries the new file. SDL's disk driver writes each period into a pipe as
-// its callback returns; a reader notes when sound first arrives. The device
-// is kept open, so this is the wait for the next period (23 ms) plus our
-// start-up; a random pause between runs spreads the phase.
+// From the focus change to the device's first period that carries the new
+// file, through what the program does: the focus handler hands the file to
+// the preview worker, which frees the previous stream, opens the file, sets
+// the volume and plays. SDL's disk driver writes each period into a pipe as
+// its callback returns; a reader notes when sound first arrives. The
+// reference, measured interleaved in the same run, is the floor of the
+// device: a stream already opened and decoded, started by BASS_ChannelPlay,
+// is heard at the next period. A random pause between runs spreads the phase.
 void BM_FocusToAudible(benchmark::State &state)
 {
     BASS_Free();
@@ -243,30 +250,55 @@ void BM_FocusToAudible(benchmark::State &state)
     setenv("SDL_DISKAUDIOFILE", pipe.c_str(), 1);
     const bool opened = BASS_Init(1, 44100, 0, nullptr, nullptr);
     const std::string path = kFixtures + "/" + kFormats[state.range(0)].file;
+    const QString file = QString::fromStdString(path);
     state.SetLabel(kFormats[state.range(0)].file);
     std::mt19937 random(42);
-    HSTREAM stream = 0;
-    for (auto _ : state) {
-        if (!opened) {
-            state.SkipWithError("no SDL device");
-            break;
+    std::vector<double> ours, floor;
+    {
+        PreviewWorker preview;
+        // Waits for the first sound after start, in seconds.
+        auto heardAfter = [&](clock::time_point start) {
+            while (heard == 0 && clock::now() - start < std::chrono::seconds(1))
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            return std::chrono::duration<double>(clock::time_point(clock::duration(heard.load())) - start).count();
+        };
+        for (auto _ : state) {
+            if (!opened) {
+                state.SkipWithError("no SDL device");
+                break;
+            }
+            // The floor: nothing to open, only the wait for the device.
+            const HSTREAM ready = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 23000));
+            heard = 0;
+            armed = true;
+            auto start = clock::now();
+            BASS_ChannelPlay(ready, TRUE);
+            floor.push_back(heardAfter(start));
+            BASS_StreamFree(ready);
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 23000));
+            heard = 0;
+            armed = true;
+            start = clock::now();
+            preview.play(file);
+            const double seconds = heardAfter(start);
+            ours.push_back(seconds);
+            state.SetIterationTime(seconds);
+            preview.stop();
+            preview.waitIdle();
+            // Let the silence after the stream reach the pipe before the next run.
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 23000));
-        heard = 0;
-        armed = true;
-        const auto start = clock::now();
-        BASS_StreamFree(stream);
-        stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_AUTOFREE);
-        BASS_ChannelPlay(stream, TRUE);
-        while (heard == 0 && clock::now() - start < std::chrono::seconds(1))
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        BASS_StreamFree(stream);
-        stream = 0;
-        const auto at = clock::time_point(clock::duration(heard.load()));
-        state.SetIterationTime(std::chrono::duration<double>(at - start).count());
-        // Let the silence after the stream reach the pipe before the next run.
-        std::this_thread::sleep_for(std::chrono::milliseconds(60));
     }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2] * 1000;
+    };
+    state.counters["ours_median_ms"] = median(ours);
+    state.counters["floor_median_ms"] = median(floor);
+    state.counters["ratio"] = median(floor) > 0 ? median(ours) / median(floor) : 0;
     BASS_Free(); // closes the pipe's writing end: the reader ends
     reader.join();
     unlink(pipe.c_str());
