@@ -1,8 +1,8 @@
 // Files made to have a decoder search, allocate or resample without end: the
 // library refuses each with its error code after reading a bounded part of
-// it and with bounded memory, and a BASS_Free during an open does not wait
-// for the file.
+// it and with bounded memory; a BASS_Free during opens leaves no stream.
 
+#include "BassFixtures.h"
 #include "BassTestSupport.h"
 #include "HostileAudioFiles.h"
 
@@ -12,8 +12,10 @@
 
 #include <QFile>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -79,6 +81,7 @@ class BassHostileFiles : public testing::Test
 protected:
     void SetUp() override
     {
+        bassFixtureDir();
         m_folder = QFile::encodeName(m_temp.path()).toStdString();
         // The silent device: these tests are about opening files.
         ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
@@ -116,26 +119,34 @@ TEST_F(BassHostileFiles, ALowRateFileWithinTheRangePlays)
     EXPECT_TRUE(BASS_StreamFree(stream));
 }
 
-TEST_F(BassHostileFiles, FreeingTheOutputDuringAnOpenEndsTheOpenAndLeavesNoStream)
+TEST_F(BassHostileFiles, FreeingTheOutputDuringOpensLeavesNoStreamBehind)
 {
-    // Many openings of a zero file on another thread; the output is freed
-    // while one of them runs. Whatever the timing, an open that began before
-    // the free gives no stream of the freed output, and nothing leaks.
-    const std::string path = hostile::write(m_folder, "zeros.mp3");
+    // Openings of a real file and a zero file, one after another on another
+    // thread, while the output is freed: whatever the timing, no stream
+    // outlives the free, also not one whose open was under way during it.
+    const std::string files[] = {QFile::encodeName(bassFixture(QStringLiteral("long440.wav"))).toStdString(),
+                                 hostile::write(m_folder, "zeros.mp3")};
     std::atomic<bool> stop{false};
-    std::atomic<int> streams{0};
+    std::atomic<int> opened{0};
+    std::vector<HSTREAM> made; // the opener's until it is joined
     std::thread opener([&] {
-        while (!stop) {
-            if (BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0) != 0)
-                ++streams;
+        for (size_t i = 0; !stop; ++i) {
+            if (const HSTREAM stream = BASS_StreamCreateFile(FALSE, files[i % 2].c_str(), 0, 0, 0)) {
+                made.push_back(stream);
+                ++opened;
+            }
         }
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const bool someOpened = waitFor([&] { return opened >= 3; });
     EXPECT_TRUE(BASS_Free());
     stop = true;
     opener.join();
-    EXPECT_EQ(streams.load(), 0);
-    EXPECT_EQ(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0), 0u);
+    EXPECT_TRUE(someOpened);
+    for (const HSTREAM stream : made) {
+        BASS_ChannelIsActive(stream);
+        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE) << stream;
+    }
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, files[0].c_str(), 0, 0, 0), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
     ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
 }
