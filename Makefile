@@ -1,9 +1,12 @@
 # The two ways in: `make run` and `make test`. Both install what is missing first.
 BUILD      ?= build
 TEST_BUILD ?= build-test
+DEB_BUILD  ?= build-deb
 JOBS       ?= $(shell nproc)
+# Where `make install` puts the program; the default needs no root rights.
+PREFIX     ?= $(HOME)/.local
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test bench install uninstall deb clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -25,5 +28,20 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	bash scripts/run-bench.sh build-bench
 
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+	bash scripts/refresh-desktop-caches.sh "$(PREFIX)"
+
+uninstall:
+	bash scripts/uninstall.sh $(BUILD) "$(PREFIX)"
+
+# A .deb for /usr, built in its own folder so the prefix and build type of
+# the other builds stay as they are.
+deb: deps
+	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+	cp $(DEB_BUILD)/vantrel_*.deb .
+
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) build-bench
+	rm -rf $(BUILD) $(TEST_BUILD) $(DEB_BUILD) build-bench

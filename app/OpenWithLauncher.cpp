@@ -4,59 +4,123 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
 
 namespace {
 
 const QString kPlaceholder = QStringLiteral("{filename}");
 const QString kDesktopSuffix = QStringLiteral(".desktop");
 
-bool isFileFieldCode(const QString &token)
-{
-    return token == QStringLiteral("%f") || token == QStringLiteral("%F") || token == QStringLiteral("%u")
-        || token == QStringLiteral("%U");
-}
+enum class FileCode { None, One, All };
 
-// Field codes other than the file ones carry nothing we have; "%%" is a percent sign.
-QString withoutFieldCodes(const QString &token)
+struct ExecLine
 {
+    QStringList before;  // arguments ahead of the file field code
+    QStringList after;   // arguments after it
+    FileCode files = FileCode::None;
+    bool urls = false;   // %u or %U
+    bool valid = false;
+};
+
+// Expands the field codes of one Exec argument other than the file ones.
+// %i stands alone and may become two arguments (or none), so this returns a list.
+QStringList expandArgument(const QString &token, const DesktopEntry &entry, const QString &entryPath)
+{
+    if (token == QStringLiteral("%i"))
+        return entry.icon.isEmpty() ? QStringList() : QStringList{QStringLiteral("--icon"), entry.icon};
     QString out;
+    bool hadCode = false;
     for (qsizetype i = 0; i < token.size(); ++i) {
-        if (token.at(i) == QLatin1Char('%') && i + 1 < token.size()) {
-            if (token.at(i + 1) == QLatin1Char('%'))
-                out.append(QLatin1Char('%'));
-            ++i;
+        const QChar c = token.at(i);
+        if (c != QLatin1Char('%') || i + 1 >= token.size()) {
+            out.append(c);
             continue;
         }
-        out.append(token.at(i));
+        const QChar code = token.at(++i);
+        hadCode = true;
+        switch (code.unicode()) {
+        case '%': out.append(QLatin1Char('%')); break;
+        case 'c': out.append(entry.name); break;
+        case 'k': out.append(entryPath); break;
+        default: break; // deprecated or unknown codes are removed
+        }
     }
-    return out;
+    // An argument that was only a code with nothing to stand for goes away.
+    if (out.isEmpty() && hadCode)
+        return {};
+    return {out};
 }
 
-LaunchCommand desktopCommand(const QString &path, const QStringList &files)
+ExecLine parseExec(const DesktopEntry &entry, const QString &entryPath)
+{
+    ExecLine line;
+    for (const QString &token : SplitDesktopExec(entry.exec)) {
+        const bool one = token == QStringLiteral("%f") || token == QStringLiteral("%u");
+        const bool all = token == QStringLiteral("%F") || token == QStringLiteral("%U");
+        if (one || all) {
+            // Only the first file code counts.
+            if (line.files == FileCode::None) {
+                line.files = one ? FileCode::One : FileCode::All;
+                line.urls = token == QStringLiteral("%u") || token == QStringLiteral("%U");
+            }
+            continue;
+        }
+        (line.files == FileCode::None ? line.before : line.after) += expandArgument(token, entry, entryPath);
+    }
+    line.valid = !line.before.isEmpty();
+    return line;
+}
+
+QStringList fileArguments(const QString &parameterTemplate, const QStringList &files, bool urls)
+{
+    QStringList arguments = QProcess::splitCommand(ApplyParametersTemplate(parameterTemplate, FilesCmdLine(files)));
+    if (urls) {
+        for (QString &argument : arguments) {
+            if (files.contains(argument))
+                argument = QUrl::fromLocalFile(argument).toString(QUrl::FullyEncoded);
+        }
+    }
+    return arguments;
+}
+
+LaunchCommand inTerminal(LaunchCommand command)
+{
+    LaunchCommand terminal = TerminalCommand();
+    if (terminal.program.isEmpty())
+        return command; // better started without a terminal than not at all
+    terminal.arguments.append(command.program);
+    terminal.arguments.append(command.arguments);
+    terminal.workingDirectory = command.workingDirectory;
+    return terminal;
+}
+
+QList<LaunchCommand> desktopCommands(const QString &path, const QString &parameterTemplate, const QStringList &files)
 {
     const DesktopEntry entry = ReadDesktopEntry(path);
-    const QStringList tokens = SplitDesktopExec(entry.exec);
-    LaunchCommand command;
-    bool placed = false;
-    QStringList all;
-    for (const QString &token : tokens) {
-        if (isFileFieldCode(token)) {
-            if (!placed)
-                all += files;
-            placed = true;
-            continue;
-        }
-        const QString plain = withoutFieldCodes(token);
-        if (!plain.isEmpty() || !token.contains(QLatin1Char('%')))
-            all.append(plain);
+    const ExecLine line = parseExec(entry, path);
+    if (!entry.valid || !line.valid)
+        return {};
+    QList<QStringList> perProcess;
+    // One process per file only when the files are passed at all.
+    const bool passesFiles = parameterTemplate.contains(kPlaceholder);
+    if (line.files == FileCode::One && files.size() > 1 && passesFiles) {
+        for (const QString &file : files)
+            perProcess.append(fileArguments(parameterTemplate, {file}, line.urls));
+    } else {
+        perProcess.append(fileArguments(parameterTemplate, files, line.urls));
     }
-    if (all.isEmpty())
-        return command;
-    if (!placed)
-        all += files;
-    command.program = all.takeFirst();
-    command.arguments = all;
-    return command;
+    QList<LaunchCommand> commands;
+    for (const QStringList &arguments : perProcess) {
+        QStringList all = line.before + arguments + line.after;
+        LaunchCommand command;
+        command.program = all.takeFirst();
+        command.arguments = all;
+        if (!entry.path.isEmpty() && QFileInfo(entry.path).isDir())
+            command.workingDirectory = entry.path;
+        commands.append(entry.terminal ? inTerminal(command) : command);
+    }
+    return commands;
 }
 
 } // namespace
@@ -80,23 +144,57 @@ QString ApplyParametersTemplate(const QString &parameterTemplate, const QString 
     return parameters;
 }
 
-LaunchCommand BuildLaunchCommand(const QString &path, const QString &parameters)
+QList<LaunchCommand> BuildLaunchCommands(const QString &path, const QString &parameterTemplate, const QStringList &files)
 {
-    const QStringList arguments = QProcess::splitCommand(parameters);
     if (path.endsWith(kDesktopSuffix))
-        return desktopCommand(path, arguments);
-    return {path, arguments};
+        return desktopCommands(path, parameterTemplate, files);
+    return {{path, fileArguments(parameterTemplate, files, false), {}}};
 }
 
-bool StartApplication(const QString &path, const QString &parameters)
+LaunchCommand TerminalCommand()
 {
-    const LaunchCommand command = BuildLaunchCommand(path, parameters);
-    if (command.program.isEmpty())
+    // Each terminal's way of running the rest of its command line.
+    static const struct
+    {
+        const char *program;
+        const char *execArgument; // null: the command follows directly
+    } terminals[] = {
+        {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"},  {"konsole", "-e"},       {"xfce4-terminal", "-x"},
+        {"mate-terminal", "-x"},       {"qterminal", "-e"},      {"lxterminal", "-e"},    {"terminator", "-x"},
+        {"alacritty", "-e"},           {"kitty", nullptr},       {"foot", nullptr},       {"xterm", "-e"},
+    };
+    for (const auto &terminal : terminals) {
+        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(terminal.program));
+        if (found.isEmpty())
+            continue;
+        LaunchCommand command{found, {}, {}};
+        if (terminal.execArgument)
+            command.arguments.append(QString::fromLatin1(terminal.execArgument));
+        return command;
+    }
+    return {};
+}
+
+bool StartApplication(const QString &path, const QString &parameterTemplate, const QStringList &files)
+{
+    const QList<LaunchCommand> commands = BuildLaunchCommands(path, parameterTemplate, files);
+    if (commands.isEmpty())
         return false;
-    return QProcess::startDetached(command.program, command.arguments);
+    bool allStarted = true;
+    for (const LaunchCommand &command : commands) {
+        if (command.program.isEmpty() || !QProcess::startDetached(command.program, command.arguments, command.workingDirectory))
+            allStarted = false;
+    }
+    return allStarted;
 }
 
 bool IsUsableApplication(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return false;
+    // A desktop entry is read, not run; anything else must be runnable.
+    return path.endsWith(kDesktopSuffix) ? info.isReadable() : info.isExecutable();
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-// Turning the selected files and a slot's parameter template into a started
-// application. No widgets: the main window's buttons call this.
+// Turning the selected files and a slot's parameter template into started
+// applications. No widgets: the main window's buttons call this.
 
 // Each file in double quotes followed by one blank; empty for no files. A
 // double quote inside a path is written as three, which the argument
@@ -20,18 +21,34 @@ struct LaunchCommand
 {
     QString program;
     QStringList arguments;
+    QString workingDirectory; // empty: the program's own
 };
 
-// What starting the application at path with the parameter string runs: an
-// executable gets the parameters split by double-quote grouping
-// (QProcess::splitCommand); a .desktop file runs its Exec line with the
-// parameters in place of its file field code (%f, %F, %u, %U), or after it
-// when it has none. An empty program when nothing can be started.
-LaunchCommand BuildLaunchCommand(const QString &path, const QString &parameters);
+// The processes that starting the application at path on files runs, with
+// the slot's parameter template:
+// - an executable: one process, the template filled with the files and split
+//   by double-quote grouping (QProcess::splitCommand);
+// - a .desktop file: its Exec line by the desktop entry rules. The filled
+//   template's arguments take the place of the file field code: %F and %U
+//   start one process for all files, %f and %u one process per file (one
+//   without files when none is selected); %U and %u pass the selected files
+//   as file:// URLs. %i becomes "--icon" and the entry's icon, %c its name,
+//   %k the entry's own path, %% a percent sign; other codes are dropped. An
+//   entry without a file field code gets the arguments at its end.
+//   Terminal=true wraps each process in the user's terminal.
+// Empty when nothing can be started.
+QList<LaunchCommand> BuildLaunchCommands(const QString &path, const QString &parameterTemplate, const QStringList &files);
 
-// Starts the command detached in the current working folder; nothing is
-// awaited. False when it could not be started.
-bool StartApplication(const QString &path, const QString &parameters);
+// The terminal that a Terminal=true entry runs in and the arguments that come
+// before the command: Debian's x-terminal-emulator with -e, else the first
+// common terminal found on PATH with its own way of taking a command. An
+// empty program when there is none.
+LaunchCommand TerminalCommand();
 
-// An application slot can be used when its path names an existing file.
+// Starts the processes detached; nothing is awaited. False when any could
+// not be started or there was nothing to start.
+bool StartApplication(const QString &path, const QString &parameterTemplate, const QStringList &files);
+
+// An application slot can be used when its path names an existing .desktop
+// file or an existing file the user may execute.
 bool IsUsableApplication(const QString &path);

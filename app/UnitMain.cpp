@@ -7,6 +7,7 @@
 #include "scaling/AnchorLayout.h"
 #include "scaling/ScaleFunctions.h"
 #include "util/HelperTarvex.h"
+#include "util/ProgramFolders.h"
 #include "util/VantrelError.h"
 
 #include <QCloseEvent>
@@ -226,8 +227,8 @@ void TFormMain::Settings1Click()
 
 void TFormMain::OpenHelpPage(const QString &fileName)
 {
-    // The pages ship beside the executable so they work offline.
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help/") + fileName;
+    // The pages ship with the program so they work offline.
+    const QString path = ProgramDataFile(QStringLiteral("help/") + fileName);
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

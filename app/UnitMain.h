@@ -197,6 +197,10 @@ public:
     void ConnectBrowserControls();
     void SetInitialBrivaneDialogsParameters();
     void OpenBrivaneDialogsIntegrated();
+    // Files or a folder the program was started with (paths or file://
+    // URLs): the browser opens at the first one's folder with it focused.
+    // Read by OpenBrivaneDialogsIntegrated; set before it runs.
+    void SetStartupArguments(const QStringList &arguments);
     // Refills SelectedFilesList from the browser's selection; without a
     // browser window it sends nothing and the list keeps its content.
     void GetSelectedFilesList();

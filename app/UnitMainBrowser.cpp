@@ -5,6 +5,7 @@
 #include "app/ErrorBoundary.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
+#include "app/StartupFiles.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDefs.h"
@@ -16,6 +17,7 @@
 #include "platform/WindowMessage.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
@@ -90,10 +92,16 @@ public:
 
     TOpenDialogParams Params{};
     TOpenDialogResults Results{};
+    // The long-standing list first, in its order; then the formats Linux
+    // collections hold in bulk, all of which the preview plays.
     const QString Filter = QStringLiteral(
         "All audio files|*.mp3;*.mp2;*.mp1;*.flac;*.fla;*.flc;*.oga;*.wav;*.aif;*.aiff;*.aifc;*.afc;*.mp4;*.m4a;*.m4b;"
-        "*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf");
+        "*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf;*.ogg;*.opus;*.wv;*.ape;*.spx;*.tta;*.caf;*.w64;*.mka");
     const QString Title = QStringLiteral("Audio files from");
+    // Where the program was asked to open; kept here because the library
+    // reads the texts through the parameter record.
+    QString StartupFolder;
+    QString StartupFile;
 
 private:
     static QHash<const TOpenDialogParams *, BrivaneDialogsIntegration *> &registry()
@@ -179,6 +187,15 @@ void TFormMain::SetInitialBrivaneDialogsParameters()
     store.writeString(key, QStringLiteral("Folder"), music);
 }
 
+void TFormMain::SetStartupArguments(const QStringList &arguments)
+{
+    if (!BrivaneDialogsIntegrated)
+        ConnectBrowserControls();
+    const StartupLocation location = StartupLocationFromArguments(arguments, QDir::currentPath());
+    BrivaneDialogsIntegrated->StartupFolder = location.folder;
+    BrivaneDialogsIntegrated->StartupFile = location.file;
+}
+
 void TFormMain::OpenBrivaneDialogsIntegrated()
 {
     if (!BrivaneDialogsIntegrated)
@@ -201,6 +218,10 @@ void TFormMain::OpenBrivaneDialogsIntegrated()
     params.AdditionalParameters = textOf(additional);
     params.Filters = textOf(browser.Filter);
     params.Title = textOf(browser.Title);
+    if (!browser.StartupFolder.isEmpty())
+        params.InitialDir = textOf(browser.StartupFolder);
+    if (!browser.StartupFile.isEmpty())
+        params.FileName = textOf(browser.StartupFile);
     browser.Results = TOpenDialogResults{};
 
     const BrivaneDialogsBinding &binding = BrivaneDialogsDynamic();

@@ -188,9 +188,8 @@ void launchSlot(TFormMain &form, int n)
         return;
     }
     form.GetSelectedFilesList();
-    const QString parameters = ApplyParametersTemplate(FormSettings->EditAppParameters(n)->text(), form.GetSelectedFilesCmdLine());
     // Whether it started is not examined: the user sees the application or not.
-    StartApplication(path, parameters);
+    StartApplication(path, FormSettings->EditAppParameters(n)->text(), form.SelectedFilesList);
 }
 
 } // namespace

@@ -52,6 +52,8 @@ int main(int argc, char **argv)
     FormSettings = formSettings.get();
     formMain->InitializeBASS();
     formMain->DisplayOpenWithButtons();
+    // Files handed over by a file manager or on the command line.
+    formMain->SetStartupArguments(QCoreApplication::arguments().mid(1));
     formMain->OpenBrivaneDialogsIntegrated();
 
     formMain->show();

@@ -13,6 +13,8 @@ packages=(
     libmediainfo0v5 libfreeimage3
     # application icons drawn from SVG themes
     libqt6svg6
+    # Wayland sessions
+    qt6-wayland
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-utils imagemagick ffmpeg mediainfo musepack-tools
@@ -24,6 +26,9 @@ packages=(
     pulseaudio pulseaudio-utils util-linux
     # a private session bus for the file-manager tests (dbus-run-session)
     dbus-daemon
+    # installing and packaging: desktop entry and AppStream checks, .deb
+    # dependencies, a headless Wayland compositor for the Wayland test
+    desktop-file-utils appstream dpkg-dev file weston
 )
 
 missing=()

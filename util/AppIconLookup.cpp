@@ -145,6 +145,35 @@ void ensureIconTheme()
     QIcon::setThemeName(QStringLiteral("hicolor"));
 }
 
+// hicolor, the theme every desktop inherits from, holds application icons
+// only; generic pictures such as the one for a program live in the
+// desktop's own theme, so one that has them is the fallback.
+void ensureGenericIconTheme()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    ensureIconTheme();
+    if (QIcon::hasThemeIcon(GenericApplicationIconName))
+        return;
+    static const QStringList themes = {QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("gnome")};
+    for (const QString &theme : themes) {
+        for (const QString &folder : QIcon::themeSearchPaths()) {
+            if (QFileInfo::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
+                QIcon::setFallbackThemeName(theme);
+                return;
+            }
+        }
+    }
+}
+
+QString genericIconName()
+{
+    ensureGenericIconTheme();
+    return QIcon::hasThemeIcon(GenericApplicationIconName) ? GenericApplicationIconName : QString();
+}
+
 QIcon iconFromName(const QString &name)
 {
     if (name.isEmpty())
@@ -168,6 +197,8 @@ QIcon iconFromName(const QString &name)
 
 } // namespace
 
+const QString GenericApplicationIconName = QStringLiteral("application-x-executable");
+
 DesktopEntry ReadDesktopEntry(const QString &path)
 {
     DesktopEntry entry;
@@ -176,7 +207,7 @@ DesktopEntry ReadDesktopEntry(const QString &path)
         return entry;
     QTextStream in(&file);
     bool inGroup = false;
-    bool seenIcon = false, seenExec = false, seenTryExec = false;
+    bool seenName = false, seenIcon = false, seenExec = false, seenTryExec = false;
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
@@ -196,7 +227,10 @@ DesktopEntry ReadDesktopEntry(const QString &path)
         const QString key = line.left(eq).trimmed();
         const QString value = unescapeValue(line.mid(eq + 1).trimmed());
         // The first occurrence of a key counts.
-        if (key == QStringLiteral("Icon") && !seenIcon) {
+        if (key == QStringLiteral("Name") && !seenName) {
+            entry.name = value;
+            seenName = true;
+        } else if (key == QStringLiteral("Icon") && !seenIcon) {
             entry.icon = value;
             seenIcon = true;
         } else if (key == QStringLiteral("Exec") && !seenExec) {
@@ -207,6 +241,10 @@ DesktopEntry ReadDesktopEntry(const QString &path)
             seenTryExec = true;
         } else if (key == QStringLiteral("Hidden")) {
             entry.hidden = value == QStringLiteral("true");
+        } else if (key == QStringLiteral("Terminal")) {
+            entry.terminal = value == QStringLiteral("true");
+        } else if (key == QStringLiteral("Path")) {
+            entry.path = value;
         }
     }
     return entry;
@@ -285,8 +323,10 @@ QString ApplicationIconName(const QString &path)
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile())
         return {};
-    if (path.endsWith(DesktopSuffix))
-        return ReadDesktopEntry(path).icon;
+    if (path.endsWith(DesktopSuffix)) {
+        const QString icon = ReadDesktopEntry(path).icon;
+        return icon.isEmpty() ? genericIconName() : icon;
+    }
     const QString desktop = FindDesktopEntryForExecutable(path);
     if (!desktop.isEmpty()) {
         const QString icon = ReadDesktopEntry(desktop).icon;
@@ -300,7 +340,7 @@ QString ApplicationIconName(const QString &path)
     const QString base = info.completeBaseName();
     if (base != name && !base.isEmpty() && QIcon::hasThemeIcon(base))
         return base;
-    return {};
+    return info.isExecutable() ? genericIconName() : QString();
 }
 
 QIcon ApplicationIcon(const QString &path)

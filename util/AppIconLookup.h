@@ -14,9 +14,12 @@
 // The values of a .desktop file's [Desktop Entry] group that matter here.
 struct DesktopEntry
 {
+    QString name;
     QString icon;
     QString exec;
     QString tryExec;
+    QString path; // working folder of the started program; empty: inherited
+    bool terminal = false;
     bool hidden = false;
     bool valid = false;
 };
@@ -34,8 +37,13 @@ QStringList SplitDesktopExec(const QString &exec);
 // hides entries of the same id in later folders.
 QString FindDesktopEntryForExecutable(const QString &path);
 
+// The theme's generic picture of a program, shown for an executable or an
+// entry that names no icon of its own.
+extern const QString GenericApplicationIconName;
+
 // The icon name (a theme name or an absolute file path) for an application
-// file; empty when it has none or the file does not exist.
+// file; empty when it has none or the file does not exist. An executable
+// without an icon of its own gets the generic one when the theme has it.
 QString ApplicationIconName(const QString &path);
 
 // The application's icon; null when it has none.

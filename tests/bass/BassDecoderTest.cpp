@@ -102,7 +102,12 @@ INSTANTIATE_TEST_SUITE_P(BrowserFilter, DecoderFormat,
                                          FormatCase{"tone-alac.m4a", 0.001}, FormatCase{"tone.m4b", 0.03},
                                          FormatCase{"tone.aac", 0.06}, FormatCase{"tone.ac3", 0.06},
                                          FormatCase{"tone.wma", 0.06}, FormatCase{"tone.mpc", 0.06},
-                                         FormatCase{"tone.dsf", 0.01}, FormatCase{"tone.dff", 0.01}),
+                                         FormatCase{"tone.dsf", 0.01}, FormatCase{"tone.dff", 0.01},
+                                         FormatCase{"tone.ogg", 0.01}, FormatCase{"tone.opus", 0.01},
+                                         FormatCase{"tone.spx", 0.06},
+                                         FormatCase{"tone.wv", 0.001}, FormatCase{"tone.tta", 0.001},
+                                         FormatCase{"tone.caf", 0.001}, FormatCase{"tone.w64", 0.001},
+                                         FormatCase{"tone.mka", 0.001}),
                          [](const testing::TestParamInfo<FormatCase> &info) {
                              std::string name = info.param.file;
                              for (char &c : name) {

@@ -53,6 +53,14 @@ tone tone.m4b "$sine" 1 2 -f mp4 -c:a aac
 tone tone.aac "$sine" 1 2 -f adts -c:a aac
 tone tone.ac3 "$sine" 1 2 -c:a ac3
 tone tone.wma "$sine" 1 2 -f asf -c:a wmav2
+tone tone.ogg "$sine" 1 2 -f ogg -c:a libvorbis
+tone tone.opus "$sine" 1 2 -f ogg -c:a libopus
+tone tone.spx "$sine" 1 2 -f ogg -c:a libspeex -ar 32000
+tone tone.wv "$sine" 1 2 -f wv -c:a wavpack
+tone tone.tta "$sine" 1 2 -f tta -c:a tta
+tone tone.caf "$sine" 1 2 -f caf -c:a pcm_s16le
+tone tone.w64 "$sine" 1 2 -f w64 -c:a pcm_s16le
+tone tone.mka "$sine" 1 2 -f matroska -c:a flac
 
 # Musepack from Debian's encoder, when installed (musepack-tools).
 if command -v mpcenc >/dev/null && [[ ! -s "$out/tone.mpc" ]]; then

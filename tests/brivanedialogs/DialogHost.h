@@ -69,6 +69,7 @@ struct HostRecords
     std::u16string filters;
     std::u16string title;
     std::u16string initialDir;
+    std::u16string fileName;
     std::u16string additional;
 
     void setIntegrated(QWidget *parent, const QString &initialFolder, int dpi = 96);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,6 +110,41 @@ TEST_F(IntegratedBrowserTest, FocusMovesReportFullNames)
     EXPECT_EQ(focused, (QStringList{path(QStringLiteral("Sub")), path(QStringLiteral("Track1.MP3")),
                                     path(QStringLiteral("track2.mp3")), path(QStringLiteral("track10.mp3")),
                                     path(QStringLiteral("Ünïcode.flac")), path(QStringLiteral("track10.mp3"))}));
+}
+
+TEST_F(IntegratedBrowserTest, AFileNamedAtOpeningIsFocusedAndReported)
+{
+    const TempDir elsewhere;
+    const QString other = elsewhere.write(QStringLiteral("a.mp3"), "x");
+    const struct
+    {
+        QString fileName;
+        QString focused; // empty: nothing focused, nothing reported
+    } cases[] = {
+        {path(QStringLiteral("track2.mp3")), path(QStringLiteral("track2.mp3"))},
+        {QStringLiteral("Track1.MP3"), path(QStringLiteral("Track1.MP3"))},
+        {other, QString()},                                  // not in the folder opened
+        {path(QStringLiteral("gone.mp3")), QString()},        // not there at all
+    };
+    for (const auto &c : cases) {
+        DialogHost::events().clear();
+        records.setIntegrated(&parent, dir.path());
+        records.fileName = toU16(c.fileName);
+        records.params.FileName = records.fileName.c_str();
+        QWidget *window = openPrepared(5);
+        ASSERT_NE(window, nullptr);
+        QCoreApplication::processEvents();
+        QStringList focused;
+        for (const RecordedEvent &event : DialogHost::eventsWithCode(bdEventFocusChanged))
+            focused.append(event.fileName);
+        EXPECT_EQ(focused, c.focused.isEmpty() ? QStringList() : QStringList{c.focused}) << c.fileName.toStdString();
+        const QModelIndex current = detailsView(window)->currentIndex();
+        EXPECT_EQ(current.isValid() ? current.data().toString() : QString(),
+                  c.focused.isEmpty() ? QString() : QFileInfo(c.focused).fileName());
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        handle = 0;
+    }
 }
 
 TEST_F(IntegratedBrowserTest, SelectionOfTwoFilesAndAFolderReportsThreeNamesInOrder)

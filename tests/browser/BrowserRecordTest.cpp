@@ -4,6 +4,7 @@
 #include "app/ActionManager.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
+#include "app/StartupFiles.h"
 #include "app/UnitMain.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
@@ -12,7 +13,9 @@
 
 #include "platform/WindowMessage.h"
 
+#include <QDir>
 #include <QFrame>
+#include <QUrl>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -95,7 +98,7 @@ TEST_F(BrowserRecordTest, OpeningFillsTheRecordAsTheLibraryExpects)
     EXPECT_EQ(control->title, u"Audio files from");
     EXPECT_EQ(control->filters,
               u"All audio files|*.mp3;*.mp2;*.mp1;*.flac;*.fla;*.flc;*.oga;*.wav;*.aif;*.aiff;*.aifc;*.afc;*.mp4;*.m4a;"
-              u"*.m4b;*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf");
+              u"*.m4b;*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf;*.ogg;*.opus;*.wv;*.ape;*.spx;*.tta;*.caf;*.w64;*.mka");
     EXPECT_EQ(control->additional, u"UIDPIScaling=120\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100");
     // The window came with the library's report; every event was answered with 1.
     EXPECT_EQ(form->BrivaneDialogsWindow, 0x5151u);
@@ -104,6 +107,46 @@ TEST_F(BrowserRecordTest, OpeningFillsTheRecordAsTheLibraryExpects)
     // The results record went back through the browser's binding.
     EXPECT_EQ(control->freed.size(), 1u);
     EXPECT_EQ(form->LabelBrowserUnavailable, nullptr);
+}
+
+TEST(StartupLocation, TheFirstExistingFileOrFolderDecides)
+{
+    const TempDir dir;
+    const QString album = dir.mkdir(QStringLiteral("My Album"));
+    const QString song = dir.write(QStringLiteral("My Album/one song.ogg"), "x");
+    const QString other = dir.write(QStringLiteral("other/two.flac"), "x");
+    const struct
+    {
+        QStringList arguments;
+        StartupLocation expected;
+    } cases[] = {
+        {{}, {}},
+        {{song}, {album, song}},
+        {{song, other}, {album, song}},
+        {{album}, {album, {}}},
+        {{QStringLiteral("--flag"), dir.filePath(QStringLiteral("gone.mp3")), QString(), other},
+            {dir.filePath(QStringLiteral("other")), other}},
+        {{QUrl::fromLocalFile(song).toString()}, {album, song}},
+        {{QStringLiteral("http://example.com/a.mp3"), other}, {dir.filePath(QStringLiteral("other")), other}},
+        {{QStringLiteral("My Album/one song.ogg")}, {album, song}}, // relative to the current folder
+        {{dir.filePath(QStringLiteral("My Album/../other/two.flac"))}, {dir.filePath(QStringLiteral("other")), other}},
+    };
+    for (const auto &c : cases) {
+        const StartupLocation got = StartupLocationFromArguments(c.arguments, dir.path());
+        EXPECT_EQ(got.folder, c.expected.folder) << c.arguments.join(u'|').toStdString();
+        EXPECT_EQ(got.file, c.expected.file) << c.arguments.join(u'|').toStdString();
+    }
+}
+
+TEST_F(BrowserRecordTest, StartedWithFilesTheBrowserOpensAtTheFirstOnesFolder)
+{
+    const TempDir dir;
+    const QString song = dir.write(QStringLiteral("Album/song.ogg"), "x");
+    start();
+    form->SetStartupArguments({QStringLiteral("--ignored"), song});
+    form->OpenBrivaneDialogsIntegrated();
+    EXPECT_EQ(control->initialDir, QDir::cleanPath(dir.filePath(QStringLiteral("Album"))).toStdU16String());
+    EXPECT_EQ(control->fileName, song.toStdU16String());
 }
 
 TEST_F(BrowserRecordTest, ThumbnailSizeIsReadFromTheSettingsWithinItsLimits)

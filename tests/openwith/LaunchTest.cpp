@@ -3,10 +3,15 @@
 #include "app/OpenWithLauncher.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -81,32 +86,101 @@ TEST(ApplyParametersTemplate, ReplacesOnlyTheFirstExactPlaceholder)
 TEST_F(LaunchTest, DesktopEntriesRunTheirExecLine)
 {
     const QString recorder = executable(QStringLiteral("bin/rec"), kRecorder);
+    const QString entry = m_dir.filePath(QStringLiteral("app.desktop"));
+    const QStringList two = {QStringLiteral("/a b.mp3"), QStringLiteral("/c.flac")};
+    const QString urlA = QStringLiteral("file:///a%20b.mp3");
+    const QString urlC = QStringLiteral("file:///c.flac");
+    using Process = QStringList; // the program, then its arguments
     const struct
     {
-        QByteArray exec;
-        QString program;
-        QStringList arguments;
+        QByteArray keys; // Exec and any other keys of the entry
+        QString parameters;
+        QStringList files;
+        QList<Process> processes;
     } cases[] = {
-        {"\"" + recorder.toUtf8() + "\" --new %F", recorder, {QStringLiteral("--new"), QStringLiteral("/a b.mp3")}},
-        {"rec --at=100%% %U --tail", QStringLiteral("rec"),
-            {QStringLiteral("--at=100%"), QStringLiteral("/a b.mp3"), QStringLiteral("--tail")}},
-        {"rec %i %c", QStringLiteral("rec"), {QStringLiteral("/a b.mp3")}},
+        {"Exec=\"" + recorder.toUtf8() + "\" --new %F", QStringLiteral("{filename}"), {QStringLiteral("/a b.mp3")},
+            {{recorder, QStringLiteral("--new"), QStringLiteral("/a b.mp3")}}},
+        {"Exec=rec --at=100%% %U --tail", QStringLiteral("{filename}"), two,
+            {{QStringLiteral("rec"), QStringLiteral("--at=100%"), urlA, urlC, QStringLiteral("--tail")}}},
+        // One process per file for %f and %u, each with the rest of the template.
+        {"Exec=rec %f", QStringLiteral("-q {filename}"), two,
+            {{QStringLiteral("rec"), QStringLiteral("-q"), two[0]}, {QStringLiteral("rec"), QStringLiteral("-q"), two[1]}}},
+        {"Exec=rec %u", QStringLiteral("{filename}"), two, {{QStringLiteral("rec"), urlA}, {QStringLiteral("rec"), urlC}}},
+        // Nothing selected: one process without a file.
+        {"Exec=rec %f", QStringLiteral("{filename}"), {}, {{QStringLiteral("rec")}}},
+        // A template without the placeholder passes no file, so one process.
+        {"Exec=rec %f", QStringLiteral("--play"), two, {{QStringLiteral("rec"), QStringLiteral("--play")}}},
+        // No file code: the files go at the end.
+        {"Exec=rec -x", QStringLiteral("{filename}"), two, {{QStringLiteral("rec"), QStringLiteral("-x"), two[0], two[1]}}},
+        // %i, %c and %k, and codes with nothing to stand for.
+        {"Exec=rec %i %c --from=%k %F\nName=Rec Player\nIcon=rec-icon", QStringLiteral("{filename}"), {two[1]},
+            {{QStringLiteral("rec"), QStringLiteral("--icon"), QStringLiteral("rec-icon"), QStringLiteral("Rec Player"),
+                QStringLiteral("--from=") + entry, two[1]}}},
+        {"Exec=rec %i %d %F", QStringLiteral("{filename}"), {two[1]}, {{QStringLiteral("rec"), two[1]}}},
+        // No Exec, nothing to start.
+        {"Name=Empty", QStringLiteral("{filename}"), two, {}},
     };
     for (const auto &c : cases) {
-        const QString entry = m_dir.write(QStringLiteral("app.desktop"), "[Desktop Entry]\nType=Application\nExec=" + c.exec + "\n");
-        const LaunchCommand command = BuildLaunchCommand(entry, QStringLiteral("\"/a b.mp3\" "));
-        EXPECT_EQ(command.program, c.program) << c.exec.constData();
-        EXPECT_EQ(command.arguments, c.arguments) << c.exec.constData();
+        m_dir.write(QStringLiteral("app.desktop"), "[Desktop Entry]\nType=Application\n" + c.keys + "\n");
+        QList<Process> processes;
+        for (const LaunchCommand &command : BuildLaunchCommands(entry, c.parameters, c.files))
+            processes.append(QStringList{command.program} + command.arguments);
+        EXPECT_EQ(processes, c.processes) << c.keys.constData();
     }
+}
 
-    // And started for real through its Exec line.
+TEST_F(LaunchTest, EntriesStartTheRightProcessesForReal)
+{
+    // Every process records its arguments in a file of its own.
+    const QString records = m_dir.mkdir(QStringLiteral("records"));
+    const QByteArray recorderBody = "#!/bin/sh\n"
+                                    "out=\"" + records.toUtf8() + "/$$\"\n"
+                                    "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$out.part\"\n"
+                                    "mv \"$out.part\" \"$out\"\n";
+    const QString recorder = executable(QStringLiteral("bin/rec"), recorderBody);
+    // The terminal a Terminal=true entry asks for, first on PATH.
+    const QString terminalFolder = m_dir.mkdir(QStringLiteral("terminal"));
+    const QString terminal = executable(QStringLiteral("terminal/x-terminal-emulator"), recorderBody);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", terminalFolder.toUtf8() + ':' + savedPath);
+
     TFormMain &form = createBoth();
-    const QString entry = m_dir.write(QStringLiteral("rec.desktop"),
-        "[Desktop Entry]\nType=Application\nExec=\"" + recorder.toUtf8() + "\" --files %F\n");
-    setSlot(2, entry);
-    form.SelectedFilesList = {QStringLiteral("/music/one.flac")};
-    form.ToolButton2Click();
-    EXPECT_EQ(recorded(), (QStringList{QStringLiteral("--files"), QStringLiteral("/music/one.flac")}));
+    const QStringList files = {QStringLiteral("/music/one.flac"), QStringLiteral("/music/two words.mp3")};
+    const struct
+    {
+        QByteArray keys;
+        QList<QStringList> processes; // compared as a set: they run side by side
+    } cases[] = {
+        {"Exec=\"" + recorder.toUtf8() + "\" --all %F", {{QStringLiteral("--all"), files[0], files[1]}}},
+        {"Exec=\"" + recorder.toUtf8() + "\" --one %f", {{QStringLiteral("--one"), files[0]}, {QStringLiteral("--one"), files[1]}}},
+        {"Exec=\"" + recorder.toUtf8() + "\" %F\nTerminal=true", {{QStringLiteral("-e"), recorder, files[0], files[1]}}},
+    };
+    for (const auto &c : cases) {
+        const QString entry = m_dir.write(QStringLiteral("rec.desktop"), "[Desktop Entry]\nType=Application\n" + c.keys + "\n");
+        setSlot(2, entry);
+        form.SelectedFilesList = files;
+        form.ToolButton2Click();
+        const auto done = [&] { return QDir(records).entryList(QDir::Files | QDir::NoDotAndDotDot).size() >= c.processes.size(); };
+        EXPECT_TRUE(QTest::qWaitFor(done, 20000)) << c.keys.constData();
+        QTest::qWait(200); // a process too many would show up now
+        QList<QStringList> got;
+        for (const QFileInfo &record : QDir(records).entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
+            if (record.fileName().endsWith(QStringLiteral(".part")))
+                continue;
+            QStringList args;
+            for (const QByteArray &part : TempDir::readAll(record.filePath()).split('\0'))
+                args.append(QString::fromUtf8(part));
+            args.removeLast();
+            got.append(args);
+            QFile::remove(record.filePath());
+        }
+        std::sort(got.begin(), got.end());
+        QList<QStringList> expected = c.processes;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(got, expected) << c.keys.constData();
+    }
+    qputenv("PATH", savedPath);
+    Q_UNUSED(terminal);
 }
 
 TEST_F(LaunchTest, SelectedFilesReachTheApplicationIntact)
@@ -141,37 +215,55 @@ TEST_F(LaunchTest, SelectedFilesReachTheApplicationIntact)
 TEST_F(LaunchTest, UnusableSlotShowsTheInformationBoxAndStartsNothing)
 {
     TFormMain &form = createBoth();
-    const QString recorder = executable(QStringLiteral("bin/rec"), kRecorder);
-    setSlot(3, recorder);
-    form.DisplayOpenWithButtons();
-    const QString caption = form.ToolButton3->text();
-    QFile::remove(recorder);
+    const struct
+    {
+        const char *what;
+        std::function<void(const QString &)> spoil;
+    } cases[] = {
+        {"deleted", [](const QString &path) { QFile::remove(path); }},
+        {"not executable", [](const QString &path) { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner); }},
+    };
+    for (const auto &c : cases) {
+        const QString recorder = executable(QStringLiteral("bin/rec"), kRecorder);
+        setSlot(3, recorder);
+        form.DisplayOpenWithButtons();
+        const QString caption = form.ToolButton3->text();
+        c.spoil(recorder);
 
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    auto *timer = new QTimer(&form);
-    QObject::connect(timer, &QTimer::timeout, timer, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            buttons = box->standardButtons();
-            box->accept();
-        }
-    });
-    timer->start(10);
-    form.SelectedFilesList = {QStringLiteral("/A/x.mp3")};
-    form.ToolButton3->click();
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        auto *timer = new QTimer(&form);
+        QObject::connect(timer, &QTimer::timeout, timer, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                timer->stop();
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                buttons = box->standardButtons();
+                box->accept();
+            }
+        });
+        timer->start(10);
+        form.SelectedFilesList = {QStringLiteral("/A/x.mp3")};
+        form.ToolButton3->click();
+        delete timer;
 
-    EXPECT_EQ(form.ToolButton3->text(), caption) << "the button still shows the old application";
-    EXPECT_EQ(title, QStringLiteral("Information"));
-    EXPECT_EQ(text, QStringLiteral("No application specified or the application could not be found. Please specify the "
-                                   "applications in settings."));
-    EXPECT_EQ(icon, QMessageBox::Information);
-    EXPECT_EQ(buttons, QMessageBox::Ok);
-    EXPECT_FALSE(QFile::exists(m_record));
+        EXPECT_EQ(form.ToolButton3->text(), caption) << c.what << ": the button still shows the old application";
+        EXPECT_EQ(title, QStringLiteral("Information")) << c.what;
+        EXPECT_EQ(text, QStringLiteral("No application specified or the application could not be found. Please specify "
+                                       "the applications in settings.")) << c.what;
+        EXPECT_EQ(icon, QMessageBox::Information) << c.what;
+        EXPECT_EQ(buttons, QMessageBox::Ok) << c.what;
+        QTest::qWait(100);
+        EXPECT_FALSE(QFile::exists(m_record)) << c.what;
+
+        // Rebuilt, the toolbar no longer offers it.
+        form.DisplayOpenWithButtons();
+        EXPECT_EQ(form.ToolButton3->text(), QStringLiteral("No app. specified  ")) << c.what;
+        EXPECT_EQ(TFormMain::ToolButtonImageIndex(form.ToolButton3), 0) << c.what;
+        QFile::remove(recorder);
+    }
 }
 
 TEST_F(LaunchTest, EditsLeftByATitleBarCloseAreLaunched)

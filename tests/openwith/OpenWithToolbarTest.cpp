@@ -2,8 +2,10 @@
 
 #include "imaging/IconFile.h"
 #include "imaging/IconLoaderGR32FIHQ.h"
+#include "util/AppIconLookup.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QToolButton>
 
 namespace {
@@ -129,7 +131,11 @@ TEST_P(CellSizeTest, BuilderFollowsTheCellSize)
     TFormMain &form = createBoth();
     form.ImageListFilesButtons.setCellSize(QSize(c.cell, c.cell));
     setSlot(1, appWithIcon(QStringLiteral("opt/first")));
-    setSlot(2, executable(QStringLiteral("opt/no-icon-anywhere-xyz")));
+    // An entry naming an icon that no theme has: no picture at all.
+    setSlot(2, m_dir.write(QStringLiteral("opt/lost-icon.desktop"),
+                   "[Desktop Entry]\nType=Application\nName=Lost\nExec=true\nIcon=no-such-icon-xyz\n"));
+    // An executable no entry and no theme knows: the generic program picture.
+    setSlot(3, executable(QStringLiteral("opt/no-icon-anywhere-xyz")));
     form.DisplayOpenWithButtons();
 
     const QSize cell(c.cell, c.cell);
@@ -145,18 +151,45 @@ TEST_P(CellSizeTest, BuilderFollowsTheCellSize)
 
     ASSERT_EQ(imageIndex(form.ToolButton1), 2);
     EXPECT_FALSE(fullyTransparent(pixels(form.ImageListFilesButtons.at(2))));
+    int generic = -1;
     if (c.shellBuilder) {
         // No picture from the shell still takes a (transparent) entry.
-        ASSERT_EQ(form.ImageListFilesButtons.count(), 4);
+        ASSERT_EQ(form.ImageListFilesButtons.count(), 5);
         EXPECT_EQ(imageIndex(form.ToolButton2), 3);
         EXPECT_TRUE(fullyTransparent(pixels(form.ImageListFilesButtons.at(3))));
+        generic = 4;
     } else {
         // No icon: nothing appended, the button shows no image.
-        ASSERT_EQ(form.ImageListFilesButtons.count(), 3);
+        ASSERT_EQ(form.ImageListFilesButtons.count(), 4);
         EXPECT_EQ(imageIndex(form.ToolButton2), -1);
         EXPECT_TRUE(form.ToolButton2->icon().isNull());
+        generic = 3;
     }
-    EXPECT_EQ(form.ToolButton2->text(), QStringLiteral(" no-icon-anywhere-xyz "));
+    EXPECT_EQ(form.ToolButton2->text(), QStringLiteral(" Lost "));
+    EXPECT_EQ(form.ToolButton3->text(), QStringLiteral(" no-icon-anywhere-xyz "));
+    ASSERT_EQ(imageIndex(form.ToolButton3), generic);
+    EXPECT_FALSE(fullyTransparent(pixels(form.ImageListFilesButtons.at(generic))))
+        << "an executable without an entry shows the theme's generic program picture";
+}
+
+TEST_F(ToolbarTest, ExecutableWithoutEntryShowsTheGenericPictureInBothWindows)
+{
+    TFormMain &form = createBoth();
+    const QString plain = executable(QStringLiteral("opt/plain-tool-xyz"));
+    ASSERT_EQ(ApplicationIconName(plain), GenericApplicationIconName) << "the theme here has no generic picture";
+    setSlot(1, plain);
+    FormSettings->ButtonOKClick();
+    const QImage onButton = pixels(form.ImageListFilesButtons.at(imageIndex(form.ToolButton1)));
+    EXPECT_FALSE(fullyTransparent(onButton));
+    // The settings window shows the same picture, not its question mark.
+    FormSettings->RefreshApplicationIcons();
+    const QImage inSettings = pixels(FormSettings->ImageApp(1)->pixmap());
+    const QImage question = pixels(FormSettings->ImageApp(2)->pixmap());
+    EXPECT_FALSE(fullyTransparent(inSettings));
+    EXPECT_NE(inSettings, question);
+    EXPECT_EQ(inSettings.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+              onButton.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
+        << "the same picture in both places";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, CellSizeTest, testing::Values(CellCase{32, false}, CellCase{40, true}, CellCase{48, true}));

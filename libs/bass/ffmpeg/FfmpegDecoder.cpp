@@ -103,6 +103,8 @@ const char *demuxerForExtension(std::string_view path)
         {"flc", "flac"}, {"oga", "ogg"},  {"ogg", "ogg"},  {"opus", "ogg"}, {"wav", "wav"},   {"aif", "aiff"},
         {"aiff", "aiff"}, {"aifc", "aiff"}, {"afc", "aiff"}, {"mp4", "mov"}, {"m4a", "mov"},   {"m4b", "mov"},
         {"aac", "aac"},  {"ac3", "ac3"},  {"wma", "asf"},  {"dsf", "dsf"},  {"dff", "iff"},
+        {"spx", "ogg"},  {"wv", "wv"},    {"ape", "ape"},  {"tta", "tta"},  {"caf", "caf"},   {"w64", "w64"},
+        {"mka", "matroska"},
     };
     for (const auto &entry : table) {
         if (ext == entry.ext)

@@ -1,6 +1,7 @@
 #include "BrowserSetup.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 
 namespace bd {
@@ -51,6 +52,16 @@ QString initialFolder(const DialogRequest &request, const RememberedState &remem
             return folder;
     }
     return QDir::homePath();
+}
+
+QString initialFocusName(const DialogRequest &request, const QString &folder)
+{
+    if (request.fileName.isEmpty())
+        return {};
+    const QFileInfo named(QDir(folder).filePath(request.fileName));
+    if (QDir::cleanPath(named.absolutePath()) != QDir::cleanPath(folder))
+        return {};
+    return named.fileName();
 }
 
 QFont scaledFont(const QFont &base, const UiScale &scale)

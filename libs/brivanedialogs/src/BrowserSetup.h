@@ -15,6 +15,10 @@ BrowserConfig browserConfig(const DialogRequest &request, const RememberedState 
 // no longer exists gives way to its nearest existing parent.
 QString initialFolder(const DialogRequest &request, const RememberedState &remembered);
 
+// The entry of folder to focus first: the request's file name when it names
+// something in that folder (as a bare name or a full path), else empty.
+QString initialFocusName(const DialogRequest &request, const QString &folder);
+
 // The library's font: the host's family at a pixel size, so the host's DPI
 // choice and not the screen's decides how large it is.
 QFont scaledFont(const QFont &base, const UiScale &scale);

@@ -27,7 +27,8 @@ IntegratedBrowser *IntegratedBrowser::open(const DialogRequest &request)
     browser->m_sink.windowCreated(browser);
     if (!browser) // the host may close the browser from its handler
         return nullptr;
-    browser->m_browser->openFolder(initialFolder(request, remembered));
+    const QString folder = initialFolder(request, remembered);
+    browser->m_browser->openFolder(folder, BrowserWidget::Navigation::Visit, initialFocusName(request, folder));
     browser->m_browser->focusFileList();
     return browser;
 }

@@ -1,0 +1,45 @@
+# cmake --install: the program, its private libraries, its help pages and
+# what a desktop needs to list it (entry, icon, AppStream metadata).
+
+install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The decoder and waveform modules are opened from beside the library that
+# loads them, so all four share one folder.
+foreach(lib bass bass_ffmpeg brivanedialogs brivanedialogs_waveform)
+    if(TARGET ${lib})
+        install(TARGETS ${lib} LIBRARY DESTINATION ${VANTREL_PRIVATE_LIBDIR}
+            PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+    endif()
+endforeach()
+
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/help/ DESTINATION ${VANTREL_DATADIR}/help
+    FILES_MATCHING PATTERN "*.html")
+
+set(desktop ${CMAKE_SOURCE_DIR}/resources/desktop)
+install(FILES ${desktop}/${VANTREL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${desktop}/${VANTREL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The program's icon: the drawing itself for any size, plus bitmaps for
+# menus and docks that ask for a fixed size.
+set(icon_svg ${CMAKE_SOURCE_DIR}/resources/icons/00MAINICON.svg)
+install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+    RENAME ${VANTREL_APP_ID}.svg)
+find_program(VANTREL_RSVG_CONVERT rsvg-convert)
+if(VANTREL_RSVG_CONVERT)
+    set(icon_pngs)
+    foreach(size 16 24 32 48 64 128 256)
+        set(png ${CMAKE_BINARY_DIR}/icons/${size}/${VANTREL_APP_ID}.png)
+        add_custom_command(OUTPUT ${png}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}
+            COMMAND ${VANTREL_RSVG_CONVERT} -w ${size} -h ${size} ${icon_svg} -o ${png}
+            DEPENDS ${icon_svg}
+            VERBATIM)
+        list(APPEND icon_pngs ${png})
+        install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+    add_custom_target(vantrel_icons ALL DEPENDS ${icon_pngs})
+else()
+    message(WARNING "rsvg-convert not found: only the scalable program icon is installed")
+endif()
+
+include(cmake/VantrelPackage.cmake)

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The real program on a headless Weston, at compositor scale 1 and 2: it
+# stays up, answers (a termination signal closes it through its event loop,
+# which saves its window settings), and at scale 2 draws its surfaces at the
+# output's scale, so they are neither blurred by the compositor nor half size.
+set -euo pipefail
+exe=${1:?vantrel executable}
+
+work=$(mktemp -d)
+trap 'kill ${app:-} ${watch:-} ${weston:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME="$work/home"
+mkdir -p "$HOME"
+unset DISPLAY XDG_DATA_HOME XDG_CONFIG_HOME XDG_MUSIC_DIR
+ini="$HOME/.local/share/Tarvex/Vantrel/vantrel.ini"
+
+for scale in 1 2; do
+    rm -rf "$HOME/.local" "$HOME/.config"
+    socket="vantrel-test-$scale"
+    weston --backend=headless-backend.so --socket="$socket" --width=1600 --height=1000 --scale="$scale" \
+        --debug --idle-time=0 >"$work/weston-$scale.log" 2>&1 &
+    weston=$!
+    for _ in $(seq 1 100); do
+        [[ -S "$XDG_RUNTIME_DIR/$socket" ]] && break
+        sleep 0.1
+    done
+    [[ -S "$XDG_RUNTIME_DIR/$socket" ]] || { cat "$work/weston-$scale.log"; fail "weston did not start"; }
+    export WAYLAND_DISPLAY="$socket"
+
+    # Weston's protocol log shows what scale the program's surfaces use.
+    weston-debug proto >"$work/proto-$scale.log" 2>&1 &
+    watch=$!
+    QT_QPA_PLATFORM=wayland "$exe" >"$work/app-$scale.log" 2>&1 &
+    app=$!
+    for _ in $(seq 1 50); do
+        kill -0 $app 2>/dev/null || { cat "$work/app-$scale.log"; fail "vantrel exited early at scale $scale"; }
+        sleep 0.1
+    done
+    grep -q 'xdg_toplevel.*set_title("Vantrel")' "$work/proto-$scale.log" ||
+        { cat "$work/app-$scale.log"; fail "no toplevel titled Vantrel at scale $scale"; }
+    if [[ $scale == 2 ]]; then
+        grep -q 'wl_surface@[0-9]*\.set_buffer_scale(2)' "$work/proto-$scale.log" ||
+            fail "at compositor scale 2 the window's buffers are not drawn at scale 2 (the compositor would stretch them)"
+    fi
+    kill -TERM $app
+    for _ in $(seq 1 100); do
+        kill -0 $app 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 $app 2>/dev/null && fail "vantrel did not close on SIGTERM at scale $scale"
+    wait $app || { cat "$work/app-$scale.log"; fail "vantrel exited with an error at scale $scale"; }
+    app=""
+    iconv -f UTF-16LE -t UTF-8 "$ini" | grep -q '^\[Window\]' || fail "closing did not save the window's settings at scale $scale"
+    kill $watch $weston 2>/dev/null || true
+    wait $weston 2>/dev/null || true
+    watch=""
+    weston=""
+done
+echo "wayland_e2e: ok"
