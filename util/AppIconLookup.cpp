@@ -162,6 +162,9 @@ void ensureGenericIconTheme()
         for (const QString &folder : QIcon::themeSearchPaths()) {
             if (QFileInfo::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
                 QIcon::setFallbackThemeName(theme);
+                // Themes already read keep their old fallback until the
+                // loader reads them again.
+                QIcon::setThemeSearchPaths(QIcon::themeSearchPaths());
                 return;
             }
         }

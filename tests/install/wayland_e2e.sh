@@ -45,6 +45,17 @@ for scale in 1 2; do
         grep -q 'wl_surface@[0-9]*\.set_buffer_scale(2)' "$work/proto-$scale.log" ||
             fail "at compositor scale 2 the window's buffers are not drawn at scale 2 (the compositor would stretch them)"
     fi
+    # The sizes the program gives its windows, in the compositor's logical
+    # pixels: the same at both scales, or the scale-2 window is half or
+    # double size.
+    for _ in $(seq 1 50); do
+        [[ $(grep -c 'set_window_geometry' "$work/proto-$scale.log") -ge 2 ]] && break
+        sleep 0.1
+    done
+    grep -o 'set_window_geometry([^)]*)' "$work/proto-$scale.log" | sort -u >"$work/geometry-$scale"
+    if [[ $scale == 2 ]]; then
+        diff "$work/geometry-1" "$work/geometry-2" || fail "window sizes differ between compositor scales 1 and 2"
+    fi
     kill -TERM $app
     for _ in $(seq 1 100); do
         kill -0 $app 2>/dev/null || break

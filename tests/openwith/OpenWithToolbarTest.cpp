@@ -165,7 +165,7 @@ TEST_P(CellSizeTest, BuilderFollowsTheCellSize)
         EXPECT_TRUE(form.ToolButton2->icon().isNull());
         generic = 3;
     }
-    EXPECT_EQ(form.ToolButton2->text(), QStringLiteral(" Lost "));
+    EXPECT_EQ(form.ToolButton2->text(), QStringLiteral(" lost-icon "));
     EXPECT_EQ(form.ToolButton3->text(), QStringLiteral(" no-icon-anywhere-xyz "));
     ASSERT_EQ(imageIndex(form.ToolButton3), generic);
     EXPECT_FALSE(fullyTransparent(pixels(form.ImageListFilesButtons.at(generic))))
@@ -182,7 +182,7 @@ TEST_F(ToolbarTest, ExecutableWithoutEntryShowsTheGenericPictureInBothWindows)
     const QImage onButton = pixels(form.ImageListFilesButtons.at(imageIndex(form.ToolButton1)));
     EXPECT_FALSE(fullyTransparent(onButton));
     // The settings window shows the same picture, not its question mark.
-    FormSettings->RefreshApplicationIcons();
+    FormSettings->LoadSettings();
     const QImage inSettings = pixels(FormSettings->ImageApp(1)->pixmap());
     const QImage question = pixels(FormSettings->ImageApp(2)->pixmap());
     EXPECT_FALSE(fullyTransparent(inSettings));
