@@ -16,7 +16,17 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/help/ DESTINATION ${VANTREL_DATA
     FILES_MATCHING PATTERN "*.html")
 
 set(desktop ${CMAKE_SOURCE_DIR}/resources/desktop)
-install(FILES ${desktop}/${VANTREL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The entry names the program by its installed path, which is known only
+# when installing (--prefix): menus then start it even when the prefix's
+# bin folder is not on the PATH of the desktop session (~/.local/bin often
+# is not until the next login).
+install(CODE "
+    set(VANTREL_DESKTOP_TEMPLATE \"${desktop}/${VANTREL_APP_ID}.desktop.in\")
+    set(VANTREL_DESKTOP_FILE \"${CMAKE_BINARY_DIR}/desktop/${VANTREL_APP_ID}.desktop\")
+    set(VANTREL_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+    set(VANTREL_APPLICATIONS_DIR \"${CMAKE_INSTALL_DATADIR}/applications\")
+    include(\"${CMAKE_SOURCE_DIR}/cmake/InstallDesktopEntry.cmake\")
+")
 install(FILES ${desktop}/${VANTREL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The program's icon: the drawing itself for any size, plus bitmaps for

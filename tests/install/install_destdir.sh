@@ -45,7 +45,7 @@ done
 desktop-file-validate "$share/applications/$app_id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net --pedantic "$share/metainfo/$app_id.metainfo.xml" >"$work/as.log" 2>&1 ||
     { cat "$work/as.log"; fail "appstreamcli validate"; }
-grep -q '^Exec=vantrel %F$' "$share/applications/$app_id.desktop" || fail "the entry does not pass files with %F"
+grep -qx "Exec=$prefix/bin/vantrel %F" "$share/applications/$app_id.desktop" || fail "the entry does not start the installed program with %F"
 
 # No library search path may name a folder outside the installed tree: each
 # entry is relative to the file's own folder ($ORIGIN). The built program in
