@@ -1,5 +1,7 @@
 #include "browser/BrivaneDialogsBinding.h"
 
+#include "util/ProgramFolders.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QStringList>
@@ -45,8 +47,13 @@ QStringList BrivaneDialogsLibraryCandidates()
     const QString name = QString::fromLatin1(bdLibraryFileName);
     QStringList candidates;
     const QString folder = executableFolder();
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         candidates.append(folder + QLatin1Char('/') + name);
+        // Installed, the library lives in the program's private folder. The
+        // executable's search path names it too, but a dlopen through an
+        // interposed dlopen (sanitizers, profilers) does not see that path.
+        candidates.append(PrivateLibraryFolder(folder) + QLatin1Char('/') + name);
+    }
     candidates.append(name);
     return candidates;
 }

@@ -16,3 +16,8 @@ QString ProgramDataFile(const QString &relativePath)
         QDir::cleanPath(programFolder.filePath(QStringLiteral(VANTREL_BIN_TO_DATADIR "/") + relativePath));
     return QFileInfo::exists(installed) ? installed : beside;
 }
+
+QString PrivateLibraryFolder(const QString &executableFolder)
+{
+    return QDir::cleanPath(executableFolder + QStringLiteral("/" VANTREL_BIN_TO_PRIVATE_LIBDIR));
+}

@@ -7,3 +7,8 @@
 // build folder, else in the installed data folder, found relative to the
 // executable. The first candidate when neither exists.
 QString ProgramDataFile(const QString &relativePath);
+
+// The folder an installed program keeps its private libraries in, for the
+// executable in executableFolder (the path is relative to it, so a moved
+// installation still finds them).
+QString PrivateLibraryFolder(const QString &executableFolder);

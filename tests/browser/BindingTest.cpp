@@ -1,6 +1,7 @@
 #include "browser/BrivaneDialogsBinding.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
+#include "util/ProgramFolders.h"
 
 #include "support/TempDir.h"
 
@@ -21,9 +22,13 @@ const QString kPartialStub = stubPath("libStubBrivaneDialogsNoSave.so");
 TEST(BindingTest, TheProgramFindsTheLibraryBesideItsExecutable)
 {
     const QStringList candidates = BrivaneDialogsLibraryCandidates();
-    ASSERT_EQ(candidates.size(), 2);
+    ASSERT_EQ(candidates.size(), 3);
     EXPECT_EQ(candidates.at(0), binaryDir() + QStringLiteral("/bin/libBrivaneDialogs.so"));
-    EXPECT_EQ(candidates.at(1), QStringLiteral("libBrivaneDialogs.so"));
+    // The installed layout's private folder, relative to the executable.
+    EXPECT_EQ(candidates.at(1), PrivateLibraryFolder(binaryDir() + QStringLiteral("/bin")) + QStringLiteral("/libBrivaneDialogs.so"));
+    EXPECT_TRUE(candidates.at(1).endsWith(QStringLiteral("/vantrel/libBrivaneDialogs.so")));
+    EXPECT_FALSE(candidates.at(1).contains(QStringLiteral("..")));
+    EXPECT_EQ(candidates.at(2), QStringLiteral("libBrivaneDialogs.so"));
 
     BrivaneDialogsBinding binding(BrivaneDialogsBinding::Policy::AllOrNothing);
     ASSERT_TRUE(binding.Load());
