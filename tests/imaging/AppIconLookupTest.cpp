@@ -89,9 +89,13 @@ TEST_F(AppIconLookupTest, WithoutAnEntryTheThemeIconOfTheBaseNameServes)
     const QImage image = ApplicationIconImage(named, QSize(48, 48));
     EXPECT_EQ(image.size(), QSize(48, 48));
 
+    // Nothing names one: the theme's generic program picture; a file that
+    // cannot be run gets none.
     const QString unknown = executable(QStringLiteral("opt/no-icon-anywhere-xyz"));
-    EXPECT_TRUE(ApplicationIconName(unknown).isEmpty());
-    EXPECT_TRUE(ApplicationIcon(unknown).isNull());
+    EXPECT_EQ(ApplicationIconName(unknown), GenericApplicationIconName);
+    EXPECT_FALSE(ApplicationIcon(unknown).isNull());
+    const QString plainFile = dir.write(QStringLiteral("opt/notes-xyz"), "text");
+    EXPECT_TRUE(ApplicationIconName(plainFile).isEmpty());
 }
 
 TEST_F(AppIconLookupTest, DesktopFileGivesItsOwnIcon)
@@ -112,7 +116,7 @@ TEST_F(AppIconLookupTest, DesktopFileGivesItsOwnIcon)
     const QString withExtension = desktop(QStringLiteral("elsewhere/ext.desktop"), "Exec=vi\nIcon=display-im6.q16.png\n");
     EXPECT_FALSE(ApplicationIcon(withExtension).isNull()) << "a theme name given with its extension";
     const QString noIcon = desktop(QStringLiteral("elsewhere/bare.desktop"), "Exec=vi\n");
-    EXPECT_TRUE(ApplicationIcon(noIcon).isNull());
+    EXPECT_EQ(ApplicationIconName(noIcon), GenericApplicationIconName) << "an entry without an icon of its own";
     EXPECT_TRUE(ApplicationIconName(dir.filePath(QStringLiteral("missing.desktop"))).isEmpty());
     EXPECT_TRUE(ApplicationIconName(dir.mkdir(QStringLiteral("folder.desktop"))).isEmpty());
 }
@@ -143,9 +147,13 @@ TEST_F(AppIconLookupTest, ShellItemBitmap)
     QImage image;
     EXPECT_LT(GetShellItemImage(dir.filePath(QStringLiteral("does-not-exist")), 40, 40, image), 0);
 
-    const QString noIcon = executable(QStringLiteral("opt/no-icon-anywhere-xyz"));
+    // A file that is no program and names no icon has no picture.
+    const QString noIcon = dir.write(QStringLiteral("opt/no-icon-anywhere-xyz"), "text");
     EXPECT_FALSE(GetShellItemBitmap(noIcon, 40, 40, bitmap));
     EXPECT_EQ(bitmap, nullptr);
+    // A program without one gets the generic picture.
+    ASSERT_TRUE(GetShellItemBitmap(executable(QStringLiteral("opt/plain-tool-xyz")), 40, 40, bitmap));
+    ASSERT_NE(bitmap, nullptr);
 
     const QString named = executable(QStringLiteral("opt/display-im6.q16"));
     ASSERT_TRUE(GetShellItemBitmap(named, 48, 48, bitmap));

@@ -320,7 +320,7 @@ TEST_F(SettingsWindowTest, PickingAnApplicationFillsPathIconAndName)
     s.ButtonApp1Click();
     EXPECT_EQ(s.EditApp1->text(), tool);
     EXPECT_EQ(s.EditApp1Name->text(), QStringLiteral("my.editor"));
-    EXPECT_TRUE(s.ImageApp1->pixmap().isNull()) << "a file without an icon leaves the picture empty";
+    EXPECT_FALSE(s.ImageApp1->pixmap().isNull()) << "a program without an icon of its own shows the generic picture";
 
     // Cancelling changes nothing.
     whenModal([](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
@@ -329,7 +329,7 @@ TEST_F(SettingsWindowTest, PickingAnApplicationFillsPathIconAndName)
     EXPECT_EQ(s.EditApp1->text(), tool);
     EXPECT_EQ(s.EditApp1Name->text(), QStringLiteral("kept"));
 
-    // Loaded from the file, the same path gets the question mark instead.
+    // Loaded from the file, the same path still has a picture.
     s.ButtonOKClick();
     s.LoadSettings();
     EXPECT_FALSE(s.ImageApp1->pixmap().isNull());
