@@ -5,8 +5,12 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
+
 class ActionManager;
 class PreviewWorker;
+class BrowserFileMenu;
+struct TBDMenuRequest;
 class QAction;
 class QCheckBox;
 class QFileDialog;
@@ -211,6 +215,16 @@ public:
     void HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wParam);
     // The browser hint window, shown at most once per run.
     void ShowTreeViewHintOnce();
+
+    // The window's entries in the browser's context menu (UnitMainBrowserMenu.cpp):
+    // open with, copy to and move to, run through the toolbar's and the
+    // folder buttons' handlers.
+    void FillBrowserFileMenu(TBDMenuRequest &request);
+    void BrowserFileMenuCommand(std::uint32_t command);
+    // A preset folder edit holds a folder (not empty, not the placeholder).
+    static bool IsPresetFolderSet(const QString &folder);
+    // The entries of the last menu request, kept while the library reads them.
+    std::shared_ptr<BrowserFileMenu> BrowserMenu;
 
     // Folder pickers and copy/move (UnitMainCopyMove.cpp).
     void ButtonSelectFolder1Click();

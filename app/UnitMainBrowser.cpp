@@ -298,6 +298,13 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
     case bdEventCloseRequest:
         close();
         break;
+    case bdEventFileMenu:
+        if (wParam != 0)
+            FillBrowserFileMenu(*reinterpret_cast<TBDMenuRequest *>(wParam));
+        break;
+    case bdEventFileMenuCommand:
+        BrowserFileMenuCommand(std::uint32_t(wParam));
+        break;
     default:
         break;
     }
