@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QFont>
+#include <QLabel>
 #include <QString>
 #include <QWidget>
+
+#include <type_traits>
 
 // What every window of the program does to its controls.
 
@@ -17,11 +20,18 @@ inline QFont DesignFont(bool bold = false)
 }
 
 // A control's designed name and a name for screen readers: its caption,
-// else its hint, else a short human name.
+// else its hint, else a short human name. A label made with text is read by
+// its text, also after it changes (volume), so the human name only
+// describes it; a label made empty (a picture) is read by that name.
 template<typename W>
 W *Named(W *widget, const QString &objectName, const QString &accessibleName)
 {
     widget->setObjectName(objectName);
+    if constexpr (std::is_base_of_v<QLabel, W>) {
+        widget->setAccessibleDescription(accessibleName);
+        if (!widget->text().isEmpty())
+            return widget;
+    }
     widget->setAccessibleName(accessibleName);
     return widget;
 }

@@ -148,6 +148,8 @@ bool TFormMain::event(QEvent *event)
         QString tip = static_cast<QStatusTipEvent *>(event)->tip();
         tip.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         StatusPanel0->setText(tip);
+        // Read by the hint it shows; by what it is while it shows none.
+        StatusPanel0->setAccessibleName(tip.isEmpty() ? QStringLiteral("Hint") : QString());
         return true;
     }
     return QMainWindow::event(event);

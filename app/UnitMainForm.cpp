@@ -59,6 +59,7 @@ void TFormMain::CreateControls()
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("CentralWidget"));
+    central->setAccessibleName(QStringLiteral("Main area"));
     auto *centralLayout = new QHBoxLayout(central);
     centralLayout->setContentsMargins(0, 0, 0, 0);
     setCentralWidget(central);
@@ -90,6 +91,7 @@ void TFormMain::CreateControls()
     PanelBrivaneDialogsContainer->setMinimumWidth(kListerWidth);
     Splitter1->addWidget(PanelBrivaneDialogsContainer);
     Splitter1->addWidget(PanelListerContainer);
+    Splitter1->handle(1)->setAccessibleName(QStringLiteral("Resize details and browser"));
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
     Splitter1->setSizes({kDesignClientWidth - kListerWidth, kListerWidth});

@@ -31,7 +31,8 @@ int main(int argc, char **argv)
     // The program scales every length itself.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     VantrelApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    // Screen readers and desktop tools know a program by its executable's name.
+    QApplication::setApplicationName(QStringLiteral("vantrel"));
     QApplication::setOrganizationName(QStringLiteral("Tarvex"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 

@@ -23,6 +23,8 @@ packages=(
     librsvg2-bin
     fonts-dejavu-core fonts-wine sound-theme-freedesktop xxd
     openbox xdotool wmctrl
+    # end-to-end tests through the accessibility bus
+    python3-pyatspi gir1.2-atspi-2.0 dbus-x11 at-spi2-core xclip
     pulseaudio pulseaudio-utils util-linux
     # a private session bus for the file-manager tests (dbus-run-session)
     dbus-daemon

@@ -127,6 +127,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_splitter->addWidget(m_views);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
+    m_splitter->handle(1)->setAccessibleName(tr("Resize locations and files"));
     m_splitter->setSizes({config.scale.px(170), config.scale.px(400)});
     m_splitter->setChildrenCollapsible(false);
     m_panel->setVisible(config.showPanel);
@@ -134,7 +135,8 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_panel->setMode(config.panel);
 
     m_status->setObjectName(QStringLiteral("StatusLabel"));
-    m_status->setAccessibleName(tr("Status"));
+    // Read by the text it shows ("N audio files").
+    m_status->setAccessibleDescription(tr("Status"));
 
     m_views->restoreColumns(config.columns);
     m_views->setViewMode(config.view);

@@ -67,6 +67,8 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     , m_message(new QLabel(this))
     , m_thumbnailSize(thumbnailSize)
 {
+    setObjectName(QStringLiteral("FileViews"));
+    setAccessibleName(tr("File views"));
     m_details->setObjectName(QStringLiteral("FileListDetails"));
     m_details->setAccessibleName(tr("Files (details)"));
     m_details->setModel(model);

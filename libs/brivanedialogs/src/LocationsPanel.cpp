@@ -121,6 +121,8 @@ LocationsPanel::LocationsPanel(const UiScale &scale, bool showHidden, QWidget *p
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(scale.px(2));
 
+    m_stack->setObjectName(QStringLiteral("LocationViews"));
+    m_stack->setAccessibleName(tr("Location views"));
     m_header->setObjectName(QStringLiteral("LocationsHeader"));
     m_header->setAccessibleName(tr("Locations"));
     m_header->setFrameShape(QFrame::StyledPanel);

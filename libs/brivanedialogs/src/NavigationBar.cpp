@@ -26,6 +26,7 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     , m_filter(new QComboBox(this))
 {
     setObjectName(QStringLiteral("NavigationBar"));
+    setAccessibleName(tr("Navigation bar"));
     QStyle *style = QApplication::style();
     m_back = makeButton(QStringLiteral("BackButton"), tr("Back"), style->standardIcon(QStyle::SP_ArrowBack),
                         tr("Back (Alt+Left)"));
@@ -41,7 +42,7 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     connect(m_refresh, &QToolButton::clicked, this, &NavigationBar::refreshRequested);
 
     m_title->setObjectName(QStringLiteral("TitleLabel"));
-    m_title->setAccessibleName(tr("Title"));
+    m_title->setAccessibleDescription(tr("Title"));
     m_title->setVisible(!title.isEmpty());
     m_title->setBuddy(m_path);
 
