@@ -86,7 +86,7 @@ sleep 1
 "$exe" "$HOME/Music/Album/song.ogg" >"$work/app.log" 2>&1 &
 app=$!
 window=""
-for _ in $(seq 1 150); do
+for _ in $(seq 1 600); do
     window=$(xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | head -n1 || true)
     [[ -n "$window" ]] && break
     kill -0 $app 2>/dev/null || { cat "$work/app.log"; fail "the installed vantrel exited early"; }
@@ -104,7 +104,8 @@ for hint in $(xdotool search --onlyvisible --name '^Hint$' 2>/dev/null || true);
     sleep 0.5
 done
 wmctrl -i -c "$window"
-for _ in $(seq 1 100); do
+# A loaded machine and the sanitizers make start and close slow.
+for _ in $(seq 1 300); do
     kill -0 $app 2>/dev/null || break
     sleep 0.1
 done
