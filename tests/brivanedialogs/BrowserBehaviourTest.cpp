@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QSet>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -402,4 +403,37 @@ TEST_F(BrowserBehaviourTest, FilesArrivingLaterSortAmongTheOthers)
                                              u"middle.flac"_qs, u"small.wav"_qs}));
     view->header()->setSortIndicator(0, Qt::AscendingOrder);
     EXPECT_EQ(rowNames(window), byName);
+}
+
+TEST_F(BrowserBehaviourTest, LargeFolderEndsWithEveryFileOnceInOrderAndTheFocusKept)
+{
+    // More than the rows sent while reading, so the rest arrives merged with
+    // them as the whole folder.
+    const int takes = 6000;
+    for (int i = 0; i < takes; ++i)
+        dir.write(QStringLiteral("take %1.mp3").arg(i), QByteArray());
+    records.setIntegrated(&parent, dir.path());
+    ASSERT_EQ(host.openDialog(&records.params, &records.results), 1);
+    handle = std::uintptr_t(DialogHost::eventsWithCode(bdEventWindowCreated).back().wParam);
+    QWidget *window = browserWindow(handle);
+    QAbstractItemView *view = detailsView(window);
+    // Focus a row as soon as there is one, likely before the folder is complete.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount() > 0; }, 5000));
+    const QModelIndex first = view->model()->index(view->model()->rowCount() - 1, 0);
+    const QString focused = first.data().toString();
+    view->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ASSERT_TRUE(waitForRows(window, takes + 5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->findChild<QLabel *>(u"StatusLabel"_qs)->text().contains(u"reading"); },
+                                5000));
+
+    const QStringList names = rowNames(window);
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    EXPECT_EQ(names.mid(0, 5), (QStringList{u"folder a"_qs, u"Folder B"_qs, u"big.mp3"_qs, u"middle.flac"_qs,
+                                            u"small.wav"_qs}));
+    EXPECT_EQ(names.mid(5, 3), (QStringList{u"take 0.mp3"_qs, u"take 1.mp3"_qs, u"take 2.mp3"_qs}));
+    EXPECT_EQ(names.last(), u"take 5999.mp3"_qs);
+    EXPECT_EQ(view->currentIndex().data().toString(), focused);
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().data().toString(), focused);
 }

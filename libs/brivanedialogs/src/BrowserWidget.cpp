@@ -231,7 +231,11 @@ void BrowserWidget::buildShortcuts()
     add(QKeySequence(Qt::CTRL | Qt::Key_3), [this] { setViewMode(ViewMode::Thumbnails); });
     add(QKeySequence(Qt::CTRL | Qt::Key_F), &BrowserWidget::findInFolder);
     add(QKeySequence(Qt::CTRL | Qt::Key_D), [this] { m_panel->addCurrentFolder(); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { focusPathBar(); });
+    // The path bar is wanted from anywhere in the window that hosts the
+    // browser, not only while the browser already has the focus.
+    auto *pathShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    pathShortcut->setContext(Qt::WindowShortcut);
+    connect(pathShortcut, &QShortcut::activated, this, [this] { focusPathBar(); });
 }
 
 void BrowserWidget::chainTabOrder()
@@ -388,6 +392,12 @@ void BrowserWidget::receive(ListBatch &&batch)
             m_lister->dispose(std::move(m_snapshot));
             m_snapshot.clear();
         }
+    } else if (batch.whole) {
+        // Sorted by another column meanwhile (rare): sorted again here.
+        if (!batch.sorted || !(batch.sortedBy == m_model->order()))
+            sortEntries(batch.entries, m_model->order());
+        m_lister->dispose(m_model->replaceRows(std::move(batch.entries)));
+        m_model->rankNames();
     } else {
         m_model->addEntries(std::move(batch.entries), batch.sorted ? &batch.sortedBy : nullptr);
         if (batch.final)

@@ -138,6 +138,31 @@ void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries, bool presort
     reorder(merge);
 }
 
+std::vector<FolderEntry> FileListModel::replaceRows(std::vector<FolderEntry> &&rows)
+{
+    auto swap = [&] {
+        m_rows.swap(rows);
+        recount();
+    };
+    if (persistentIndexList().isEmpty()) {
+        beginResetModel();
+        swap();
+        endResetModel();
+    } else {
+        // Rows first come in (as blanks, filled by the swap), so that the
+        // reordering that keeps selection and focus changes no row count.
+        const int shown = int(m_rows.size());
+        const int whole = int(rows.size());
+        if (whole > shown) {
+            beginInsertRows({}, shown, whole - 1);
+            m_rows.resize(std::size_t(whole));
+            endInsertRows();
+        }
+        reorder(swap);
+    }
+    return std::move(rows);
+}
+
 void FileListModel::addEntries(std::vector<FolderEntry> &&entries, const EntryOrder *sortedBy)
 {
     const bool presorted = sortedBy && *sortedBy == m_order;

@@ -32,6 +32,9 @@ public:
     // Merges rows of the folder's first listing into the sorted list.
     void addEntries(std::vector<FolderEntry> &&entries, const EntryOrder *sortedBy = nullptr);
     EntryOrder order() const { return m_order; }
+    // Takes over a complete listing of the folder in the list's order,
+    // keeping selection and focus on their rows; hands back the old rows.
+    [[nodiscard]] std::vector<FolderEntry> replaceRows(std::vector<FolderEntry> &&rows);
     // Brings the list to a complete new listing of the same folder, keeping
     // the rows that stayed (and with them selection and focus).
     // Rows taken over are moved out of entries; the rest is left for the

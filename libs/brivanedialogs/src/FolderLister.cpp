@@ -160,6 +160,7 @@ void FolderLister::run(const ListRequest &request)
     sinceBatch.start();
     bool firstSent = false;
     int delivered = 0;
+    std::vector<FolderEntry> sent;
     int sinceCheck = 0;
     QString name;
     errno = 0;
@@ -214,6 +215,8 @@ void FolderLister::run(const ListRequest &request)
             delivered += int(batch.entries.size());
             if (m_current != request.id)
                 return;
+            // Kept to merge the rest with here, not on the GUI thread.
+            sent.insert(sent.end(), batch.entries.begin(), batch.entries.end());
             firstSent = true;
             ListBatch next;
             next.id = request.id;
@@ -230,6 +233,21 @@ void FolderLister::run(const ListRequest &request)
         sortEntries(batch.entries, request.order);
         batch.sorted = true;
         batch.sortedBy = request.order;
+        if (m_current != request.id)
+            return;
+    }
+    if (!request.snapshot && int(batch.entries.size()) > kFirstBatchEntries && !sent.empty()) {
+        // Merging a large rest into the rows shown would stall the GUI for
+        // tens of milliseconds (100,000 rows): send the whole folder merged
+        // here, which the list takes over at once.
+        sortEntries(sent, request.order);
+        std::vector<FolderEntry> whole;
+        whole.reserve(sent.size() + batch.entries.size());
+        std::merge(std::make_move_iterator(sent.begin()), std::make_move_iterator(sent.end()),
+                   std::make_move_iterator(batch.entries.begin()), std::make_move_iterator(batch.entries.end()),
+                   std::back_inserter(whole), request.order);
+        batch.entries.swap(whole);
+        batch.whole = true;
         if (m_current != request.id)
             return;
     }

@@ -46,6 +46,9 @@ struct ListBatch
     int skippedNames = 0; // names that are not valid UTF-8, never shown
     bool sorted = false;
     EntryOrder sortedBy;
+    // entries is the whole folder, the earlier batches included, sorted:
+    // it replaces the rows instead of being merged with them.
+    bool whole = false;
 };
 
 // Lists folders on a thread of its own and watches the folder listed for
