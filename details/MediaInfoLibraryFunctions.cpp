@@ -120,10 +120,24 @@ QStringView TrimDetailsText(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
+qsizetype DetailsSeparator(QStringView line)
+{
+    // MediaInfo pads the name with blanks and writes " : " before the value,
+    // so a colon inside the name (a chapter's time stamp, a custom tag like
+    // "MY:KEY") never has a blank on both sides. The value may be empty,
+    // leaving the colon last.
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        if (line.at(i) == u':' && line.at(i - 1) == u' ' && (i + 1 == line.size() || line.at(i + 1) == u' '))
+            return i;
+    }
+    // Not MediaInfo's own layout: the first colon.
+    return line.indexOf(u':');
+}
+
 DetailsLine ClassifyDetailsLine(QStringView line)
 {
     DetailsLine result;
-    const qsizetype colon = line.indexOf(u':');
+    const qsizetype colon = DetailsSeparator(line);
     if (colon > 0) {
         result.kind = DetailsLine::Kind::Row;
         result.name = TrimDetailsText(line.first(colon)).toString();

@@ -39,13 +39,19 @@ struct DetailsLine
 {
     enum class Kind { Row, Heading, Blank };
     Kind kind = Kind::Blank;
-    QString name;  // Row: the trimmed text before the first colon
+    QString name;  // Row: the trimmed text before the separator
     QString value; // Row: the trimmed text after it; Heading: the trimmed line
 };
 
-// The line rule: a non-empty text before the first colon makes a row, split
-// at that colon only; otherwise a non-blank line is a heading; otherwise it
-// is blank. Trimming drops characters up to U+0020 at both ends.
+// Where a line splits into name and value: MediaInfo's own separator (blanks,
+// a colon, then a blank or the line's end) where the line has one, else the
+// first colon; -1 without any colon.
+qsizetype DetailsSeparator(QStringView line);
+
+// The line rule: a non-empty text before the separator makes a row, split
+// there only, so colons in the name and in the value both stay; otherwise a
+// non-blank line is a heading; otherwise it is blank. Trimming drops
+// characters up to U+0020 at both ends.
 DetailsLine ClassifyDetailsLine(QStringView line);
 
 // Trims every leading and trailing character whose code is at most U+0020.

@@ -76,6 +76,32 @@ QString m4aWithCover()
                    toneAndPicture(QStringLiteral("mjpeg")) + tags() + QStringList{QStringLiteral("-c:a"), QStringLiteral("aac")});
 }
 
+QString m4aWithChapters()
+{
+    // Chapter titles with colons, as people name them.
+    const QString metadata = binaryDir() + QStringLiteral("/fixtures/details/chapters.ffmetadata");
+    QDir().mkpath(QFileInfo(metadata).path());
+    QFile file(metadata);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    file.write(";FFMETADATA1\n"
+               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=Intro: part one\n"
+               "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1000\ntitle=Outro\n");
+    file.close();
+    return fixture(QStringLiteral("chapters.m4a"),
+                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"),
+                    QStringLiteral("-i"), metadata, QStringLiteral("-map"), QStringLiteral("0"), QStringLiteral("-map_chapters"),
+                    QStringLiteral("1"), QStringLiteral("-c:a"), QStringLiteral("aac")});
+}
+
+QString flacWithCustomTag()
+{
+    return fixture(QStringLiteral("custom-tag.flac"),
+                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"),
+                    QStringLiteral("-metadata"), QStringLiteral("MY:KEY=custom: value"), QStringLiteral("-c:a"),
+                    QStringLiteral("flac")});
+}
+
 QString debianSound()
 {
     return QStringLiteral("/usr/share/sounds/freedesktop/stereo/bell.oga");

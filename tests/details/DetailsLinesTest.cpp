@@ -85,6 +85,19 @@ TEST(ClassifyDetailsLine, FollowsTheLineRule)
         {u16(u"\x01Name\x1f:\x7f value\x00a0"), K::Row, QStringLiteral("Name"), u16(u"\x7f value\x00a0")},
         {u16(u"\x00a0"), K::Heading, {}, u16(u"\x00a0")},
         {u16(u"Titel : Ünïcödé: Tïtle"), K::Row, QStringLiteral("Titel"), u16(u"Ünïcödé: Tïtle")},
+        // Colons in the name: MediaInfo's chapter rows and custom tags split
+        // at its own " : " separator, not at the first colon.
+        {QStringLiteral("00:00:00.000                             : Intro: part one"), K::Row,
+         QStringLiteral("00:00:00.000"), QStringLiteral("Intro: part one")},
+        {QStringLiteral("MY:KEY                                   : value"), K::Row, QStringLiteral("MY:KEY"),
+         QStringLiteral("value")},
+        {QStringLiteral("00:01:30.500                             :"), K::Row, QStringLiteral("00:01:30.500"), QString()},
+        {QStringLiteral("00:02:00.000  : en:Chapter 2"), K::Row, QStringLiteral("00:02:00.000"),
+         QStringLiteral("en:Chapter 2")},
+        {QStringLiteral("Key:value : more"), K::Row, QStringLiteral("Key:value"), QStringLiteral("more")},
+        // Without a blank on both sides the first colon still splits.
+        {QStringLiteral("Key:value:more"), K::Row, QStringLiteral("Key"), QStringLiteral("value:more")},
+        {QStringLiteral("Name\t: tabbed"), K::Row, QStringLiteral("Name"), QStringLiteral("tabbed")},
     };
     for (const ClassifyCase &c : cases) {
         const DetailsLine line = ClassifyDetailsLine(c.line);

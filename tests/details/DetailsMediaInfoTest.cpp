@@ -94,6 +94,26 @@ TEST_F(RealLibrary, TagsWithColonsAndNonAsciiSurviveIntact)
     EXPECT_TRUE(text.contains(QStringLiteral("Audio")));
 }
 
+TEST_F(RealLibrary, NamesWithColonsComeOutWhole)
+{
+    const struct
+    {
+        QString file;
+        QString line;
+    } cases[] = {
+        {m4aWithChapters(), QStringLiteral("00:00:00.000: Intro: part one")},
+        {m4aWithChapters(), QStringLiteral("00:00:00.500: Outro")},
+        {flacWithCustomTag(), QStringLiteral("MY:KEY: custom: value")},
+    };
+    for (const auto &c : cases) {
+        ASSERT_FALSE(c.file.isEmpty());
+        const QStringList text = programTextForm(c.file);
+        EXPECT_TRUE(text.contains(c.line)) << c.line.toStdString() << " not in:\n" << text.join(u'\n').toStdString();
+        // The tool's padded columns read the same rows.
+        EXPECT_EQ(text, toolTextForm(toolReport(c.file))) << c.file.toStdString();
+    }
+}
+
 // Process-wide options set for one test and put back after it.
 class LibraryOptions
 {
