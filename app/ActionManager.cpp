@@ -1,6 +1,12 @@
 #include "app/ActionManager.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QWidget>
 
 ActionManager::ActionManager(QWidget *window)
@@ -14,12 +20,32 @@ void ActionManager::addAction(QAction *action)
     m_actions.append(action);
 }
 
+bool ActionManager::IsEditableTextField(const QWidget *widget)
+{
+    if (const auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return !edit->isReadOnly();
+    if (const auto *edit = qobject_cast<const QTextEdit *>(widget))
+        return !edit->isReadOnly();
+    if (const auto *edit = qobject_cast<const QPlainTextEdit *>(widget))
+        return !edit->isReadOnly();
+    // These keep the focus themselves and hand the keys to their line edit.
+    if (const auto *spin = qobject_cast<const QAbstractSpinBox *>(widget))
+        return !spin->isReadOnly();
+    if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->isEditable();
+    return false;
+}
+
 bool ActionManager::handleKeyPress(QObject *receiver, const QKeyEvent *event)
 {
     if (m_suspended || !m_window)
         return false;
     auto *widget = qobject_cast<QWidget *>(receiver);
     if (!widget || widget->window() != m_window)
+        return false;
+    // A key that types a character belongs to the field being typed into: a
+    // blank in a folder name must stay a blank.
+    if (!event->text().isEmpty() && event->text().at(0).isPrint() && IsEditableTextField(QApplication::focusWidget()))
         return false;
     const QKeySequence pressed(event->keyCombination());
     for (QAction *action : std::as_const(m_actions)) {

@@ -10,9 +10,10 @@ class QKeyEvent;
 class QWidget;
 
 // The main window's action list. Its shortcuts belong to the whole window
-// and win over the focused control (a text field does not get the key), but
-// the list can be suspended, for example while the embedded browser's own
-// text fields need the keys.
+// and win over the focused control, except that a key which types a
+// character reaches an editable text field; the list can also be suspended,
+// for example while the embedded browser says its own text fields need the
+// keys.
 class ActionManager : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,10 @@ public:
     // happens inside the window and the list is not suspended. True when the
     // key was used.
     bool handleKeyPress(QObject *receiver, const QKeyEvent *event);
+
+    // Whether typing into the widget changes its text: line edits, text
+    // edits, spin boxes and editable combo boxes that are not read-only.
+    static bool IsEditableTextField(const QWidget *widget);
 
 private:
     QPointer<QWidget> m_window;

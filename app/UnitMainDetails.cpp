@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -162,6 +163,7 @@ QFileDialog *TFormMain::DetailsSaveDialog()
         SaveDialogDetialsList->setAcceptMode(QFileDialog::AcceptSave);
         SaveDialogDetialsList->setFileMode(QFileDialog::AnyFile);
         SaveDialogDetialsList->setDefaultSuffix(QStringLiteral("txt"));
+        SaveDialogDetialsList->setNameFilters({QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")});
     }
     return SaveDialogDetialsList;
 }
@@ -169,7 +171,13 @@ QFileDialog *TFormMain::DetailsSaveDialog()
 void TFormMain::SaveCompleteListToFile1Click()
 {
     QFileDialog *dialog = DetailsSaveDialog();
-    dialog->selectFile(QFileInfo(FocusedFileName).fileName() + QStringLiteral(" details.txt"));
+    // The details belong beside the audio file they describe, not in the
+    // folder some other dialog of the program used last.
+    const QFileInfo focused(FocusedFileName);
+    if (!FocusedFileName.isEmpty() && focused.absoluteDir().exists())
+        dialog->setDirectory(focused.absolutePath());
+    dialog->selectNameFilter(dialog->nameFilters().constFirst());
+    dialog->selectFile(focused.fileName() + QStringLiteral(" details.txt"));
     if (dialog->exec() != QDialog::Accepted)
         return;
     const QStringList chosen = dialog->selectedFiles();

@@ -47,9 +47,13 @@ void VantrelApplication::ReportError(const QString &message)
 
 // Arrow keys always go to the focused control, never to focus navigation:
 // the press is handed straight to the focus widget, which keeps the focus.
+// An open popup (a menu, a combo box's list, a completer) is where the user
+// is looking: it takes the arrows itself and nothing behind it moves.
 bool VantrelApplication::routeArrowKey(QEvent *event)
 {
     if (m_routing || event->type() != QEvent::KeyPress || !event->spontaneous())
+        return false;
+    if (activePopupWidget())
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
     if (!isArrowKey(key->key()))

@@ -26,21 +26,29 @@ protected:
     }
 };
 
-TEST_F(MainWindowKeys, SpaceInATextFieldRunsTheActionAndTypesNothing)
+TEST_F(MainWindowKeys, SpaceInAnEditableFieldTypesABlankAndElsewhereTogglesThePreview)
 {
     TFormMain &form = shownWindow();
     QSignalSpy triggered(form.ActionSpaceBar, &QAction::triggered);
     form.ToolButton4->setChecked(true);
     form.ToolButton4Click();
-    form.EditFolder1->setText(QStringLiteral("abc"));
+    form.EditFolder1->setText(QStringLiteral("Huge"));
     form.EditFolder1->setFocus();
+    form.EditFolder1->end(false);
+    QTest::keyClicks(form.EditFolder1, QStringLiteral(" copy"));
+    EXPECT_EQ(form.EditFolder1->text(), QStringLiteral("Huge copy"));
+    EXPECT_EQ(triggered.count(), 0);
+
+    // A read-only field takes no text: there the space bar is the preview's.
+    form.EditFolder1->setReadOnly(true);
     QTest::keyClick(form.EditFolder1, Qt::Key_Space);
     EXPECT_EQ(triggered.count(), 1);
-    EXPECT_EQ(form.EditFolder1->text(), QStringLiteral("abc"));
+    EXPECT_EQ(form.EditFolder1->text(), QStringLiteral("Huge copy"));
 
-    // With a modifier it is no shortcut: Shift+Space types a blank.
-    QTest::keyClick(form.EditFolder1, Qt::Key_Space, Qt::ShiftModifier);
-    EXPECT_EQ(triggered.count(), 1);
+    // The list of details is no text field either.
+    form.ListViewDetails->setFocus();
+    QTest::keyClick(form.ListViewDetails, Qt::Key_Space);
+    EXPECT_EQ(triggered.count(), 2);
 }
 
 TEST_F(MainWindowKeys, SuspendedActionListLetsSpaceReachTheControl)
@@ -49,14 +57,14 @@ TEST_F(MainWindowKeys, SuspendedActionListLetsSpaceReachTheControl)
     QSignalSpy triggered(form.ActionSpaceBar, &QAction::triggered);
     form.ToolButton4->setChecked(true);
     form.ToolButton4Click();
-    form.EditFolder1->setText(QString());
-    form.EditFolder1->setFocus();
+    form.CheckBoxPreview->setFocus();
     form.ActionManager1->setSuspended(true);
-    QTest::keyClick(form.EditFolder1, Qt::Key_Space);
+    const bool before = form.CheckBoxPreview->isChecked();
+    QTest::keyClick(form.CheckBoxPreview, Qt::Key_Space);
     EXPECT_EQ(triggered.count(), 0);
-    EXPECT_EQ(form.EditFolder1->text(), QStringLiteral(" "));
+    EXPECT_NE(form.CheckBoxPreview->isChecked(), before) << "the box itself got the key";
     form.ActionManager1->setSuspended(false);
-    QTest::keyClick(form.EditFolder1, Qt::Key_Space);
+    QTest::keyClick(form.CheckBoxPreview, Qt::Key_Space);
     EXPECT_EQ(triggered.count(), 1);
 }
 

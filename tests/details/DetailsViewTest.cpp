@@ -18,6 +18,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -107,6 +108,8 @@ protected:
                 return;
             }
             proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+            m_shownFolder = dialog->directory().absolutePath();
+            m_shownFilter = dialog->selectedNameFilter();
             answered = true;
             if (path.isEmpty()) {
                 dialog->reject();
@@ -128,9 +131,21 @@ protected:
         return proposed;
     }
 
+    // The window shown and active, as keyboard shortcuts need it.
+    void showWindow()
+    {
+        m_form->setWindowState(Qt::WindowNoState);
+        m_form->show();
+        m_form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_form.get()));
+    }
+
     std::unique_ptr<TFormMain> m_form;
     QStringList m_errors;
     TempDir m_dialogFolder;
+    // What the save dialog showed when it was answered.
+    QString m_shownFolder;
+    QString m_shownFilter;
 };
 
 #if !defined(DETAILS_VIEW_STUB) && !defined(DETAILS_VIEW_NO_LIBRARY)
@@ -207,6 +222,60 @@ TEST_F(DetailsView, SavesTextFormUnderProposedName)
     EXPECT_EQ(proposed, QFileInfo(file).fileName() + QStringLiteral(" details.txt"));
     EXPECT_EQ(TempDir::readAll(dir.filePath(QStringLiteral("saved.txt"))),
               JoinDetailsLines(programTextForm(file)).toUtf8());
+    EXPECT_TRUE(m_errors.isEmpty());
+}
+
+TEST_F(DetailsView, SaveDialogOpensBesideTheAudioFileWithTheTextFilterFirst)
+{
+    TempDir audioFolder;
+    const QString file = audioFolder.filePath(QStringLiteral("bell.oga"));
+    ASSERT_TRUE(QFile::copy(debianSound(), file));
+    m_form->FocusedFileName = file;
+    m_form->DisplayFileDetails(file);
+    // The dialog was last somewhere else (saveThroughDialog points it at a
+    // folder of its own before the menu item runs).
+    saveThroughDialog(QString());
+    EXPECT_EQ(m_shownFolder, QDir(audioFolder.path()).absolutePath());
+    EXPECT_EQ(m_shownFilter, QStringLiteral("Text files (*.txt)"));
+    EXPECT_EQ(m_form->DetailsSaveDialog()->nameFilters().value(0), QStringLiteral("Text files (*.txt)"));
+}
+
+TEST_F(DetailsView, KeysCopyTheRowTheWholeListAndSave)
+{
+    const QString file = debianSound();
+    m_form->FocusedFileName = file;
+    m_form->DisplayFileDetails(file);
+    showWindow();
+    view()->setFocus();
+    selectRow(QStringLiteral("Format"));
+    const QTreeWidgetItem *row = view()->selectedItems().value(0);
+    ASSERT_NE(row, nullptr);
+
+    QTest::keyClick(view(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Format: ") + row->text(1));
+
+    QTest::keyClick(view(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), JoinDetailsLines(programTextForm(file)));
+
+    // Ctrl+S opens the save dialog; answering it writes the list.
+    TempDir dir;
+    QFileDialog *dialog = m_form->DetailsSaveDialog();
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    QObject timerScope;
+    bool answered = false;
+    std::function<void()> answer = [&] {
+        if (!dialog->isVisible()) {
+            QTimer::singleShot(10, &timerScope, answer);
+            return;
+        }
+        answered = true;
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(dir.filePath(QStringLiteral("keys.txt")));
+        static_cast<QDialog *>(dialog)->accept();
+    };
+    QTimer::singleShot(0, &timerScope, answer);
+    QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(TempDir::readAll(dir.filePath(QStringLiteral("keys.txt"))), JoinDetailsLines(programTextForm(file)).toUtf8());
     EXPECT_TRUE(m_errors.isEmpty());
 }
 
