@@ -125,21 +125,23 @@ void TFormMain::CreateMenus()
     MainMenu1->setFont(DesignFont(false));
     setMenuBar(MainMenu1);
 
-    File1 = Named(MainMenu1->addMenu(QStringLiteral("File")), QStringLiteral("File1"), QStringLiteral("File"));
-    Exit1 = namedAction(File1, QStringLiteral("Exit1"), QStringLiteral("Exit"));
+    // Mnemonics (Alt+F, Alt+O, Alt+H) open the menus from the keyboard.
+    File1 = Named(MainMenu1->addMenu(QStringLiteral("&File")), QStringLiteral("File1"), QStringLiteral("File"));
+    Exit1 = namedAction(File1, QStringLiteral("Exit1"), QStringLiteral("E&xit"));
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     File1->addAction(Exit1);
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
 
-    Options1 = Named(MainMenu1->addMenu(QStringLiteral("Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
-    Settings1 = namedAction(Options1, QStringLiteral("Settings1"), QStringLiteral("Settings..."));
+    Options1 = Named(MainMenu1->addMenu(QStringLiteral("&Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
+    Settings1 = namedAction(Options1, QStringLiteral("Settings1"), QStringLiteral("&Settings..."));
     Options1->addAction(Settings1);
     N3 = Options1->addSeparator();
     N3->setObjectName(QStringLiteral("N3"));
     connect(Settings1, &QAction::triggered, this, &TFormMain::Settings1Click);
 
-    Help1 = Named(MainMenu1->addMenu(QStringLiteral("Help")), QStringLiteral("Help1"), QStringLiteral("Help"));
-    OnlineHelp1 = namedAction(Help1, QStringLiteral("OnlineHelp1"), QStringLiteral("Online Help..."));
-    PrivacyPolicy1 = namedAction(Help1, QStringLiteral("PrivacyPolicy1"), QStringLiteral("Privacy Policy..."));
+    Help1 = Named(MainMenu1->addMenu(QStringLiteral("&Help")), QStringLiteral("Help1"), QStringLiteral("Help"));
+    OnlineHelp1 = namedAction(Help1, QStringLiteral("OnlineHelp1"), QStringLiteral("Online &Help..."));
+    PrivacyPolicy1 = namedAction(Help1, QStringLiteral("PrivacyPolicy1"), QStringLiteral("&Privacy Policy..."));
     Help1->addAction(OnlineHelp1);
     Help1->addAction(PrivacyPolicy1);
     connect(OnlineHelp1, &QAction::triggered, this, &TFormMain::OnlineHelp1Click);
@@ -228,6 +230,15 @@ void TFormMain::CreateRightPanel()
                                           QStringLiteral("Save Complete List To File..."));
     PopupMenuDetails->addActions({CopyValueToClipboard1, CopyNameAndValueToClipboard1, CopyAllToClipboard1,
                                   SaveCompleteListToFile1});
+    // The usual keys while the list has the focus: Ctrl+C copies the whole
+    // row rather than Qt's default of the name alone.
+    CopyNameAndValueToClipboard1->setShortcut(QKeySequence::Copy);
+    CopyAllToClipboard1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    SaveCompleteListToFile1->setShortcut(QKeySequence::Save);
+    for (QAction *action : {CopyNameAndValueToClipboard1, CopyAllToClipboard1, SaveCompleteListToFile1}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        ListViewDetails->addAction(action);
+    }
     connect(ListViewDetails, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenuDetails->popup(ListViewDetails->viewport()->mapToGlobal(pos)); });
     rightLayout->addWidget(GroupBoxDetails, 1);
