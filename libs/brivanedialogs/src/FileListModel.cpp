@@ -1,5 +1,6 @@
 #include "FileListModel.h"
 
+#include "DrawnIcons.h"
 #include "FolderDiff.h"
 
 #include <QApplication>
@@ -28,9 +29,8 @@ QString suffixOf(const QString &name)
 FileListModel::FileListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
-    QStyle *style = QApplication::style();
-    m_folderIcon = style->standardIcon(QStyle::SP_DirIcon);
-    m_fileIcon = QIcon::fromTheme(QStringLiteral("audio-x-generic"), style->standardIcon(QStyle::SP_FileIcon));
+    m_folderIcon = drawnIcon(DrawnIcon::Folder);
+    m_fileIcon = drawnIcon(DrawnIcon::File);
 }
 
 std::vector<FolderEntry> FileListModel::setFolder(const QString &folder)

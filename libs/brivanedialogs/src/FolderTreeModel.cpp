@@ -1,5 +1,7 @@
 #include "FolderTreeModel.h"
 
+#include "DrawnIcons.h"
+
 #include <QApplication>
 #include <QCollator>
 #include <QDir>
@@ -92,10 +94,9 @@ FolderTreeModel::FolderTreeModel(bool showHidden, QObject *parent)
     : QAbstractItemModel(parent)
     , m_showHidden(showHidden)
 {
-    QStyle *style = QApplication::style();
-    m_folderIcon = style->standardIcon(QStyle::SP_DirIcon);
-    m_homeIcon = style->standardIcon(QStyle::SP_DirHomeIcon);
-    m_driveIcon = style->standardIcon(QStyle::SP_DriveHDIcon);
+    m_folderIcon = drawnIcon(DrawnIcon::Folder);
+    m_homeIcon = drawnIcon(DrawnIcon::Home);
+    m_driveIcon = drawnIcon(DrawnIcon::Drive);
     const struct
     {
         QString path;

@@ -1,5 +1,6 @@
 #include "LocationsPanel.h"
 
+#include "DrawnIcons.h"
 #include "FolderTreeModel.h"
 #include "UserPlaces.h"
 
@@ -113,7 +114,7 @@ LocationsPanel::LocationsPanel(const UiScale &scale, bool showHidden, QWidget *p
     , m_header(new QLabel(tr("Locations"), this))
     , m_stack(new QStackedWidget(this))
     , m_places(new QTreeWidget(this))
-    , m_folderIcon(QApplication::style()->standardIcon(QStyle::SP_DirIcon))
+    , m_folderIcon(drawnIcon(DrawnIcon::Folder))
 {
     setObjectName(QStringLiteral("LocationsPanel"));
     setAccessibleName(tr("Locations"));
@@ -169,8 +170,7 @@ LocationsPanel::LocationsPanel(const UiScale &scale, bool showHidden, QWidget *p
 
 void LocationsPanel::buildPlaces()
 {
-    QStyle *style = QApplication::style();
-    const QIcon driveIcon = style->standardIcon(QStyle::SP_DriveHDIcon);
+    const QIcon driveIcon = drawnIcon(DrawnIcon::Drive);
     const QIcon &folderIcon = m_folderIcon;
 
     auto *drives = new QTreeWidgetItem(m_places, {tr("Drives")});

@@ -1,5 +1,7 @@
 #include "NavigationBar.h"
 
+#include "DrawnIcons.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -27,15 +29,12 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
 {
     setObjectName(QStringLiteral("NavigationBar"));
     setAccessibleName(tr("Navigation bar"));
-    QStyle *style = QApplication::style();
-    m_back = makeButton(QStringLiteral("BackButton"), tr("Back"), style->standardIcon(QStyle::SP_ArrowBack),
-                        tr("Back (Alt+Left)"));
-    m_forward = makeButton(QStringLiteral("ForwardButton"), tr("Forward"),
-                           style->standardIcon(QStyle::SP_ArrowForward), tr("Forward (Alt+Right)"));
-    m_up = makeButton(QStringLiteral("UpButton"), tr("Up"), style->standardIcon(QStyle::SP_ArrowUp),
-                      tr("Up one folder (Backspace)"));
-    m_refresh = makeButton(QStringLiteral("RefreshButton"), tr("Refresh"),
-                           style->standardIcon(QStyle::SP_BrowserReload), tr("Refresh (F5)"));
+    m_back = makeButton(QStringLiteral("BackButton"), tr("Back"), drawnIcon(DrawnIcon::Back), tr("Back (Alt+Left)"));
+    m_forward = makeButton(QStringLiteral("ForwardButton"), tr("Forward"), drawnIcon(DrawnIcon::Forward),
+                           tr("Forward (Alt+Right)"));
+    m_up = makeButton(QStringLiteral("UpButton"), tr("Up"), drawnIcon(DrawnIcon::Up), tr("Up one folder (Backspace)"));
+    m_refresh = makeButton(QStringLiteral("RefreshButton"), tr("Refresh"), drawnIcon(DrawnIcon::Refresh),
+                           tr("Refresh (F5)"));
     connect(m_back, &QToolButton::clicked, this, &NavigationBar::backRequested);
     connect(m_forward, &QToolButton::clicked, this, &NavigationBar::forwardRequested);
     connect(m_up, &QToolButton::clicked, this, &NavigationBar::upRequested);
@@ -66,18 +65,18 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
         ViewMode mode;
         QString objectName;
         QString text;
-        QStyle::StandardPixmap icon;
+        DrawnIcon icon;
     } views[] = {
-        {ViewMode::Details, QStringLiteral("DetailsViewButton"), tr("Details"), QStyle::SP_FileDialogDetailedView},
-        {ViewMode::List, QStringLiteral("ListViewButton"), tr("List"), QStyle::SP_FileDialogListView},
-        {ViewMode::Thumbnails, QStringLiteral("ThumbnailsViewButton"), tr("Thumbnails"), QStyle::SP_FileDialogContentsView},
+        {ViewMode::Details, QStringLiteral("DetailsViewButton"), tr("Details"), DrawnIcon::DetailsView},
+        {ViewMode::List, QStringLiteral("ListViewButton"), tr("List"), DrawnIcon::ListView},
+        {ViewMode::Thumbnails, QStringLiteral("ThumbnailsViewButton"), tr("Thumbnails"), DrawnIcon::ThumbnailsView},
     };
     auto *viewRow = new QHBoxLayout;
     viewRow->setSpacing(0);
     for (const auto &view : views) {
         const QString shortcut = QStringLiteral(" (Ctrl+%1)").arg(int(view.mode) + 1);
         QToolButton *button =
-            makeButton(view.objectName, view.text, style->standardIcon(view.icon), view.text + shortcut);
+            makeButton(view.objectName, view.text, drawnIcon(view.icon), view.text + shortcut);
         button->setCheckable(true);
         m_views->addButton(button, int(view.mode));
         viewRow->addWidget(button);
