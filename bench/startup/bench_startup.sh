@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Start-up to the main window on screen, the program against a bare Qt window
-# of the same shape, in one run on one private X server.
+# Start-up to the first paint: the program against a bare Qt window of the
+# same shape, runs interleaved on one private X server, each timed until the
+# server sees the window drawn (X Damage), not merely mapped.
 set -euo pipefail
 bin=$(cd "$(dirname "$0")" && pwd)
 runs=${RUNS:-20}
@@ -15,5 +16,4 @@ printf '\xff\xfe' >"$home/.local/share/Tarvex/Vantrel/vantrel.ini"
 printf '[Hints]\r\nTree-view show=0\r\n' | iconv -f UTF-8 -t UTF-16LE >>"$home/.local/share/Tarvex/Vantrel/vantrel.ini"
 export HOME="$home" SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 unset QT_QPA_PLATFORM
-echo "bare Qt window: $("$bin/startup_timer" "$runs" "$bin/startup_bare_window")"
-echo "vantrel:        $("$bin/startup_timer" "$runs" "$bin/vantrel")"
+"$bin/startup_timer" "$runs" "$bin/startup_bare_window" -- "$bin/vantrel"
