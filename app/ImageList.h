@@ -30,6 +30,12 @@ public:
         m_images.append(image);
         return count() - 1;
     }
+    // Puts image in place of the one at index; an index out of range changes nothing.
+    void replace(int index, const QPixmap &image)
+    {
+        if (index >= 0 && index < count())
+            m_images[index] = image;
+    }
     void clear() { m_images.clear(); }
 
 private:

@@ -7,13 +7,12 @@
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "imaging/IconFile.h"
+#include "preview/AudioDevices.h"
 #include "scaling/AnchorLayout.h"
 #include "scaling/ScaleFunctions.h"
 #include "util/AppIconLookup.h"
 #include "util/HelperTarvex.h"
 #include "util/VantrelError.h"
-
-#include "bass.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -38,10 +37,17 @@ constexpr int kClientHeight = 578;
 constexpr int kThumbMinimum = 32;
 constexpr int kThumbMaximum = 10000;
 constexpr int kImageSize = 48;
+
+QStringList names(const QComboBox *box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts.append(box->itemText(i));
+    return texts;
+}
+
 // ExtractIconW hands out the system's large icon, 32 pixels at 96 DPI.
 constexpr int kExtractedIconSize = 32;
-// A misbehaving audio library must not keep the listing going for ever.
-constexpr DWORD kMaxAudioDevices = 1000;
 
 const QString kSettings = QStringLiteral("Settings");
 const QString kDisplay = QStringLiteral("Display");
@@ -317,7 +323,8 @@ void TFormSettings::FormCreate()
     ScaleForm(this, DisplayScale);
     if (FormMain)
         setWindowIcon(FormMain->windowIcon());
-    ListAudioDevices();
+    // The devices are listed after the main window's first paint, or when
+    // this window opens: listing starts the sound system, which takes long.
     LoadSettings();
 }
 
@@ -343,16 +350,39 @@ QLabel *TFormSettings::ImageApp(int n) const
 
 void TFormSettings::ListAudioDevices()
 {
-    ComboBoxAudioDevice->clear();
+    if (m_audioDevicesListed)
+        return;
+    QStringList names;
     try {
-        BASS_DEVICEINFO info{};
-        for (DWORD i = 0; i < kMaxAudioDevices && BASS_GetDeviceInfo(i, &info); ++i)
-            ComboBoxAudioDevice->addItem(QString::fromUtf8(info.name ? info.name : ""));
-        // Entry 1 is the first real output; with none there is no selection.
-        ComboBoxAudioDevice->setCurrentIndex(ComboBoxAudioDevice->count() > 1 ? 1 : -1);
+        names = AudioDevices::List();
     } catch (...) {
         // Whatever was listed stays.
     }
+    SetAudioDevices(names);
+}
+
+void TFormSettings::SetAudioDevices(const QStringList &names)
+{
+    if (m_audioDevicesListed)
+        return;
+    m_audioDevicesListed = true;
+    ComboBoxAudioDevice->clear();
+    ComboBoxAudioDevice->addItems(names);
+    SelectStoredAudioDevice();
+}
+
+void TFormSettings::SelectStoredAudioDevice()
+{
+    // Entry 1 is the first real output, the choice when the stored name is
+    // missing or not listed; with no real output there is no selection.
+    if (m_audioDevicesListed)
+        ComboBoxAudioDevice->setCurrentIndex(AudioDevices::Choose(names(ComboBoxAudioDevice), m_storedAudioDevice));
+}
+
+void TFormSettings::showEvent(QShowEvent *event)
+{
+    ListAudioDevices();
+    QDialog::showEvent(event);
 }
 
 void TFormSettings::LoadSettings()
@@ -370,14 +400,8 @@ void TFormSettings::LoadSettings()
     SpinEditThumbWidth->setValue(ini.ReadInteger(kDisplay, QStringLiteral("Thumbnail width"), 400));
     SpinEditThumbHeight->setValue(ini.ReadInteger(kDisplay, QStringLiteral("Thumbnail height"), 100));
 
-    const QString firstDevice = ComboBoxAudioDevice->count() >= 2 ? ComboBoxAudioDevice->itemText(1) : QString();
-    const QString device = ini.ReadString(kAudio, QStringLiteral("Device name"), firstDevice);
-    for (int i = 0; i < ComboBoxAudioDevice->count(); ++i) {
-        if (ComboBoxAudioDevice->itemText(i).compare(device, Qt::CaseInsensitive) == 0) {
-            ComboBoxAudioDevice->setCurrentIndex(i);
-            break;
-        }
-    }
+    m_storedAudioDevice = ini.ReadString(kAudio, QStringLiteral("Device name"), QString());
+    SelectStoredAudioDevice();
 
     const int scaling = ini.ReadInteger(kDisplay, QStringLiteral("Scaling"), 0);
     const auto entry = std::find(kScalingValues.begin(), kScalingValues.end(), scaling);
@@ -416,8 +440,10 @@ void TFormSettings::SaveSettings()
     ini.WriteInteger(kDisplay, QStringLiteral("Thumbnail width"), SpinEditThumbWidth->value());
     ini.WriteInteger(kDisplay, QStringLiteral("Thumbnail height"), SpinEditThumbHeight->value());
 
-    ini.WriteString(kAudio, QStringLiteral("Device name"),
-        ComboBoxAudioDevice->currentIndex() >= 0 ? ComboBoxAudioDevice->currentText() : QString());
+    // Before the list is made the stored name goes back unchanged.
+    if (m_audioDevicesListed)
+        m_storedAudioDevice = ComboBoxAudioDevice->currentIndex() >= 0 ? ComboBoxAudioDevice->currentText() : QString();
+    ini.WriteString(kAudio, QStringLiteral("Device name"), m_storedAudioDevice);
 
     const int scaling = ComboBoxDisplayScaling->currentIndex();
     if (scaling >= 0 && scaling < int(kScalingValues.size()))

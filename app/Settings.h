@@ -34,7 +34,17 @@ class TFormSettings : public QDialog
 public:
     explicit TFormSettings(QWidget *parent = nullptr);
 
+    // Lists the audio library's output devices into ComboBoxAudioDevice and
+    // selects the stored one, unless the list is there already: it is made
+    // once, by the start-up worker's listing (SetAudioDevices) or, when the
+    // window opens sooner, here.
     void ListAudioDevices();
+    // Fills the device list from names, once; a later list is ignored, so a
+    // choice the user made in an open window stays.
+    void SetAudioDevices(const QStringList &names);
+    bool AudioDevicesListed() const { return m_audioDevicesListed; }
+    // The device name the settings file holds; empty when none is stored.
+    QString StoredAudioDevice() const { return m_storedAudioDevice; }
     void LoadSettings();
     // Throws VantrelError "Unable to write to %s" when the file cannot be written.
     void SaveSettings();
@@ -83,6 +93,8 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    // The device list is made at the latest when the window opens.
+    void showEvent(QShowEvent *event) override;
     // Escape does not close the window. (The title-bar button closes it
     // without saving and without reloading: the edits stay in the fields,
     // where launching reads them.)
@@ -96,4 +108,8 @@ private:
     void CreateDeviceAndScalingGroups();
     void PickApplication(int n);
     void RefreshApplicationIcons();
+    void SelectStoredAudioDevice();
+
+    QString m_storedAudioDevice;
+    bool m_audioDevicesListed = false;
 };

@@ -1,7 +1,9 @@
 #include "app/UnitMain.h"
 
 #include "app/ActionManager.h"
+#include "app/DeferredStartup.h"
 #include "app/Globals.h"
+#include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/VantrelApplication.h"
 #include "scaling/AnchorLayout.h"
@@ -29,6 +31,16 @@
 TFormMain::TFormMain(QWidget *parent)
     : QMainWindow(parent)
 {
+    DeferredLoading = new DeferredStartup(this);
+    // The worker's results come back as queued calls on this thread.
+    connect(DeferredLoading, &DeferredStartup::freeImageBound, this, [this] { RefreshStockImages(); },
+            Qt::QueuedConnection);
+    connect(DeferredLoading, &DeferredStartup::audioDevicesListed, this,
+            [](const QStringList &names) {
+                if (FormSettings)
+                    FormSettings->SetAudioDevices(names);
+            },
+            Qt::QueuedConnection);
     CreateControls();
     FormCreate();
 }
@@ -72,6 +84,8 @@ void TFormMain::FormDestroy()
     // A window going away must not open the start-up hint from the event
     // processing below.
     TimerStartup->stop();
+    // The worker may be opening the output that is released below.
+    DeferredLoading->wait();
     CloseBrivaneDialogsIntegrated();
     QCoreApplication::processEvents();
     ReleaseBASS();
@@ -140,8 +154,19 @@ int TFormMain::StatusPanelWidth(int panel) const
     return std::max(0, width() - panel1);
 }
 
+void TFormMain::StartDeferredStartupAfterFirstPaint()
+{
+    DeferredLoading->setAudioOutput(FormSettings ? FormSettings->StoredAudioDevice() : QString(), this);
+    m_deferredStartupArmed = true;
+}
+
 bool TFormMain::event(QEvent *event)
 {
+    if (m_deferredStartupArmed && event->type() == QEvent::Paint) {
+        m_deferredStartupArmed = false;
+        // Queued, so the worker starts once this paint has reached the screen.
+        QTimer::singleShot(0, DeferredLoading, &DeferredStartup::start);
+    }
     if (event->type() == QEvent::StatusTip) {
         // The hint of the control under the pointer goes to panel 0 only, so
         // panel 1 keeps whatever it shows.

@@ -8,6 +8,7 @@
 #include <memory>
 
 class ActionManager;
+class DeferredStartup;
 class PreviewWorker;
 class BrowserFileMenu;
 struct TBDMenuRequest;
@@ -58,6 +59,12 @@ public:
     void OnlineHelp1Click();
     void PrivacyPolicy1Click();
     void ToolButton4Click();
+
+    // Start-up work the first paint does not need (libraries, the audio
+    // output) runs on a worker right after the first paint once this was
+    // called; without it, each piece runs at its first use.
+    void StartDeferredStartupAfterFirstPaint();
+    DeferredStartup *DeferredLoading = nullptr;
 
     // Text of the controls' hints after " /n/n " became a line break.
     static void ConvertHintLineBreaks(QWidget *control);
@@ -156,12 +163,16 @@ public:
     // ---- end details ----
 
     // ---- preview (UnitMainPreview.cpp) ----
-    // Wires the volume slider, the preview box and the space-bar action, and
-    // loads the audio add-ons; called once at creation, before the stored
-    // settings apply.
+    // Wires the volume slider, the preview box and the space-bar action;
+    // called once at creation, before the stored settings apply.
     void InitializePreview();
-    // Opens the audio output on the device selected in the settings window.
+    // Opens the audio output on the device selected in the settings window,
+    // now; the deferred start-up then leaves the output alone.
     void InitializeBASS();
+    // Loads the add-ons, lists the devices and opens the output on the one
+    // the settings name, unless that happened already; waits when the
+    // start-up worker is doing it.
+    void EnsureAudioOutput();
     // Stops the current preview and plays FileName from its start.
     void PlayPreviewFile(const QString &FileName);
     void TrackBarVolumeChange();
@@ -180,6 +191,9 @@ public:
     // ---- open-with and settings (UnitMainOpenWith.cpp) ----
     // The window's icon and the two stock images of the toolbar.
     void LoadIcons();
+    // Draws the stock images again once FreeImage is bound, when they were
+    // made before it was.
+    void RefreshStockImages();
     void ConnectOpenWithButtons();
     // Shows the settings window modally (Settings... in the menu).
     void ShowFormSettings();
@@ -271,5 +285,9 @@ private:
     void OpenHelpPage(const QString &fileName);
 
     bool m_firstActivation = true;
+    bool m_deferredStartupArmed = false;
+    // Whether the toolbar's stock images were decoded (FreeImage was bound
+    // when they were made), or are transparent place-holders.
+    bool m_stockImagesDecoded = false;
     QStringList m_lastDroppedFiles;
 };

@@ -96,6 +96,9 @@ void TFormMain::ConnectDetailsHandlers()
 
 void TFormMain::DisplayFileDetails(const QString &FileName)
 {
+    // Normally bound by the start-up worker already; a file focused or
+    // dropped sooner binds it here (or waits for the worker to finish it).
+    InitializeMediaInfoLibraryFunctions();
     TDetailsLines lines;
     ReadFileDetails(FileName, lines);
     FillDetailsView(lines);
@@ -125,9 +128,11 @@ void TFormMain::FillDetailsView(const TDetailsLines &lines)
 
     ListViewDetails->clear();
     ListViewDetails->addTopLevelItems(topLevel);
+    // Expanding lays the list out once; spans set afterwards only mark rows
+    // already laid out, where each span set before would lay it out again.
+    ListViewDetails->expandAll();
     for (QTreeWidgetItem *group : std::as_const(groups))
         group->setFirstColumnSpanned(true);
-    ListViewDetails->expandAll();
 }
 
 void TFormMain::GetDetialsList(QStringList &List, const QTreeWidget *ListView)

@@ -4,6 +4,7 @@
 #include "app/OpenWithLauncher.h"
 #include "app/Settings.h"
 #include "app/UnitMain.h"
+#include "imaging/FreeImageLoader.h"
 #include "imaging/IconFile.h"
 #include "imaging/IconLoaderGR32FIHQ.h"
 #include "imaging/Image32.h"
@@ -69,6 +70,24 @@ int addShellBitmap(ImageList &list, const QImage *bitmap)
     return list.add(QPixmap::fromImage(image));
 }
 
+// The two stock images sit at the head of the list, in this order.
+struct StockImage
+{
+    const char *name;
+    int loadSize;
+};
+constexpr StockImage kStockImages[] = {{"16QUESTION", 48}, {"17STAR", 128}};
+
+// Appends the stock images; true when they were decoded, false when they
+// are transparent place-holders because FreeImage is not bound (yet).
+bool addStockImages(ImageList &list)
+{
+    const bool decoded = FreeImageLoaded();
+    for (const StockImage &image : kStockImages)
+        AddIconResourceToImageList(QString::fromLatin1(image.name), list, image.loadSize);
+    return decoded;
+}
+
 QIcon mainIcon()
 {
     QIcon icon;
@@ -91,9 +110,27 @@ void TFormMain::LoadIcons()
     } catch (...) {
         // The window keeps the platform's default icon.
     }
-    AddIconResourceToImageList(QStringLiteral("16QUESTION"), ImageListFilesButtons, 48);
-    AddIconResourceToImageList(QStringLiteral("17STAR"), ImageListFilesButtons, 128);
+    m_stockImagesDecoded = addStockImages(ImageListFilesButtons);
     showImage(ToolButton4, ImageListFilesButtons, 1);
+}
+
+void TFormMain::RefreshStockImages()
+{
+    // FreeImage is bound after the first paint, so the toolbar first shows
+    // place-holders of the same size and gets its pictures a moment later.
+    if (m_stockImagesDecoded || !FreeImageLoaded())
+        return;
+    m_stockImagesDecoded = true;
+    for (int index = 0; index < int(std::size(kStockImages)); ++index) {
+        const StockImage &image = kStockImages[index];
+        ImageListFilesButtons.replace(index, QPixmap::fromImage(IconResourceImageForCell(
+            QString::fromLatin1(image.name), image.loadSize, ImageListFilesButtons.cellSize())));
+    }
+    for (QToolButton *button : {ToolButton4, ToolButton1, ToolButton2, ToolButton3}) {
+        const int index = ToolButtonImageIndex(button);
+        if (index >= 0 && index < int(std::size(kStockImages)))
+            showImage(button, ImageListFilesButtons, index);
+    }
 }
 
 void TFormMain::ConnectOpenWithButtons()
@@ -116,12 +153,12 @@ namespace {
 
 enum class IconSource { ShellLargeIcon, ShellItemImage };
 
-void buildOpenWithButtons(TFormMain &form, IconSource source)
+// Whether the stock images came out decoded.
+bool buildOpenWithButtons(TFormMain &form, IconSource source)
 {
     ImageList &list = form.ImageListFilesButtons;
     list.clear();
-    AddIconResourceToImageList(QStringLiteral("16QUESTION"), list, 48);
-    AddIconResourceToImageList(QStringLiteral("17STAR"), list, 128);
+    const bool decoded = addStockImages(list);
     showImage(form.ToolButton4, list, 1);
 
     QToolButton *buttons[] = {form.ToolButton1, form.ToolButton2, form.ToolButton3};
@@ -151,18 +188,19 @@ void buildOpenWithButtons(TFormMain &form, IconSource source)
         // Each button as wide as its picture and caption need.
         button->setFixedWidth(button->sizeHint().width());
     }
+    return decoded;
 }
 
 } // namespace
 
 void TFormMain::DisplayOpenWithButtons32()
 {
-    buildOpenWithButtons(*this, IconSource::ShellLargeIcon);
+    m_stockImagesDecoded = buildOpenWithButtons(*this, IconSource::ShellLargeIcon);
 }
 
 void TFormMain::DisplayOpenWithButtonsShell()
 {
-    buildOpenWithButtons(*this, IconSource::ShellItemImage);
+    m_stockImagesDecoded = buildOpenWithButtons(*this, IconSource::ShellItemImage);
 }
 
 int TFormMain::ToolButtonImageIndex(const QToolButton *button)

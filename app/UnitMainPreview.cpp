@@ -1,6 +1,7 @@
 // The main window's preview: add-ons at creation, the audio output, playing
 // the focused file, volume, the preview switch and the space bar.
 
+#include "app/DeferredStartup.h"
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "app/UnitMain.h"
@@ -35,17 +36,31 @@ void TFormMain::InitializePreview()
     // Also runs when the settings set the box, as a click would.
     connect(CheckBoxPreview, &QCheckBox::toggled, this, [this] { CheckBoxPreviewClick(); });
     connect(ActionSpaceBar, &QAction::triggered, this, [this] { ActionSpaceBarExecute(); });
-    PreviewPlayer::LoadAddOns();
 }
 
 void TFormMain::InitializeBASS()
 {
+    DeferredLoading->setAudioOutputOpened();
+    if (FormSettings)
+        FormSettings->ListAudioDevices();
     // The window handle is the main window itself.
     PreviewPlayer::OpenOutput(SelectedAudioDevice(), static_cast<QWidget *>(this));
 }
 
+void TFormMain::EnsureAudioOutput()
+{
+    // Ignored when the output was opened already, or is being opened.
+    DeferredLoading->setAudioOutput(FormSettings ? FormSettings->StoredAudioDevice() : QString(),
+                                    static_cast<QWidget *>(this));
+    DeferredLoading->openAudioOutput();
+}
+
 void TFormMain::PlayPreviewFile(const QString &FileName)
 {
+    // A file focused before the start-up worker got to the output still
+    // plays: the output opens here then (or this waits for the worker to
+    // finish opening it); afterwards this is a check of a flag.
+    EnsureAudioOutput();
     // Opening the file waits on its content: the worker does it, and the
     // newest file asked for replaces any still waiting.
     if (Preview)

@@ -5,7 +5,6 @@
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDynamic.h"
-#include "details/MediaInfoLibraryFunctions.h"
 #include "imaging/FreeImageLoader.h"
 #include "scaling/DPIFunctions.h"
 
@@ -15,18 +14,18 @@
 
 #include <memory>
 
-// Start-up and shutdown run in one fixed order: libraries bound before any
-// window, the scale chosen before the main window, the settings window
-// before the audio output, the toolbar and the browser that read it.
+// Start-up and shutdown run in one fixed order: the dialog library bound
+// before any window, the scale chosen before the main window, the settings
+// window before the toolbar and the browser that read it. Libraries the first
+// paint does not need are bound right after it (or at their first use).
 int main(int argc, char **argv)
 {
     // The dialog library, bound for the browser and for the dialog component;
     // released after everything else, when main returns.
     const BrivaneDialogsBindings brivaneDialogs;
-    // FreeImage decodes the toolbar's stock images; released before the dialog library.
-    const FreeImageLibraryScope freeImage;
-    // Optional libraries bind before any window exists, MediaInfo last.
-    InitializeMediaInfoLibraryFunctions();
+    // FreeImage decodes the toolbar's stock images; bound after the first
+    // paint, released before the dialog library.
+    const FreeImageLibraryScope freeImage(FreeImageLibraryScope::BindLater);
 
     // The program scales every length itself.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -51,7 +50,9 @@ int main(int argc, char **argv)
     // the toolbar and the browser read.
     auto formSettings = std::make_unique<TFormSettings>(formMain.get());
     FormSettings = formSettings.get();
-    formMain->InitializeBASS();
+    // FreeImage and MediaInfo, the audio add-ons, the device list and the
+    // audio output come right after the first paint, on a worker.
+    formMain->StartDeferredStartupAfterFirstPaint();
     formMain->DisplayOpenWithButtons();
     // Files handed over by a file manager or on the command line.
     formMain->SetStartupArguments(QCoreApplication::arguments().mid(1));

@@ -2,12 +2,17 @@
 
 #include "details/MediaInfoDll.h"
 
+#include <atomic>
+#include <mutex>
 #include <string>
 
 namespace {
 
-bool g_libraryAvailable = false;
-bool g_initialized = false;
+// Set once, by whichever thread binds first (a worker after the first paint,
+// or the first details read); readers on other threads see it through the
+// release/acquire pair.
+std::atomic<bool> g_libraryAvailable = false;
+std::once_flag g_initialized;
 
 // Closes and releases the handle of one read on every path out of it.
 class MediaInfoHandle
@@ -59,22 +64,24 @@ constexpr bool isTrimmed(QChar c)
 
 void InitializeMediaInfoLibraryFunctions(const QString &libraryFileName)
 {
-    if (g_initialized)
-        return;
-    g_initialized = true;
-    // A library without one of the functions a read calls is as good as none:
-    // calling through a null pointer is never an option.
-    g_libraryAvailable = LoadMediaInfoLibrary(libraryFileName) && MediaInfoDll::hasReadEntryPoints();
+    // A caller that arrives while another thread binds waits for it, so a
+    // read right after start-up never finds a half-made table.
+    std::call_once(g_initialized, [&libraryFileName] {
+        // A library without one of the functions a read calls is as good as
+        // none: calling through a null pointer is never an option.
+        const bool available = LoadMediaInfoLibrary(libraryFileName) && MediaInfoDll::hasReadEntryPoints();
+        g_libraryAvailable.store(available, std::memory_order_release);
+    });
 }
 
 bool MediaInfoLibraryAvailable()
 {
-    return g_libraryAvailable;
+    return g_libraryAvailable.load(std::memory_order_acquire);
 }
 
 void ReadFileDetails(const QString &FileName, TDetailsLines &Lines)
 {
-    if (!g_libraryAvailable)
+    if (!MediaInfoLibraryAvailable())
         return;
     Lines = SplitDetailsReport(readReport(FileName));
     RemoveFirstCoverDataLine(Lines);

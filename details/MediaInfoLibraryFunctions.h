@@ -14,8 +14,11 @@ inline QString mediaInfoLibraryName()
     return QStringLiteral("libmediainfo.so.0");
 }
 
-// Binds the library once, before any window exists; later calls do nothing.
-// The flag it sets stays for the rest of the run.
+// Binds the library once per run, from any thread; later calls do nothing
+// (a call made while another thread binds waits for it). The program binds
+// on a worker right after its first paint, and again, as a no-op or the
+// first binding, before each details read. The flag it sets stays for the
+// rest of the run.
 void InitializeMediaInfoLibraryFunctions(const QString &libraryFileName = mediaInfoLibraryName());
 
 // Whether details can be read: the library loaded and every entry point a

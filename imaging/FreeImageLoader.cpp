@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -79,7 +81,11 @@ struct Binding
 {
     void *handle = nullptr;
     std::array<void *, EntryNames.size()> entries{};
-    bool loaded = false;
+    // The program binds on a worker after its first paint while the GUI
+    // thread may already ask: the table is complete before this turns true.
+    std::atomic<bool> loaded = false;
+    // Loading and unloading run one at a time.
+    std::mutex mutex;
     std::string nameOverride;
 
     template<typename Fn>
@@ -179,6 +185,7 @@ bool convertOpaque(const BitmapInfoHeader &header, const std::uint8_t *info, con
 bool LoadFreeImageLibrary()
 {
     Binding &b = binding();
+    const std::lock_guard lock(b.mutex);
     if (b.handle)
         return b.loaded;
     b.handle = openLibrary(b.nameOverride.empty() ? LibraryName : b.nameOverride);
@@ -189,13 +196,14 @@ bool LoadFreeImageLibrary()
         b.entries[i] = ::dlsym(b.handle, EntryNames[i]);
         all = all && b.entries[i];
     }
-    b.loaded = all;
-    return b.loaded;
+    b.loaded.store(all, std::memory_order_release);
+    return all;
 }
 
 bool UnloadFreeImageLibrary()
 {
     Binding &b = binding();
+    const std::lock_guard lock(b.mutex);
     if (!b.handle)
         return false;
     if (::dlclose(b.handle) != 0)
@@ -208,7 +216,7 @@ bool UnloadFreeImageLibrary()
 
 bool FreeImageLoaded()
 {
-    return binding().loaded;
+    return binding().loaded.load(std::memory_order_acquire);
 }
 
 void SetFreeImageLibraryNameForTesting(const char *fileName)

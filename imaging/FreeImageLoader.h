@@ -6,15 +6,22 @@ class Image32;
 
 // Binding of the FreeImage library, loaded by name at run time. Loading looks
 // in the executable's own folder first, then the system's search path; a
-// missing library is a normal state and reported nowhere.
+// missing library is a normal state and reported nowhere. Loading may run on
+// any thread; FreeImageLoaded() turns true only once the table is complete.
 bool LoadFreeImageLibrary();
 bool UnloadFreeImageLibrary();
 
 // Binds the library for the lifetime of the object: made before any window
-// exists, gone after the last one.
+// exists, gone after the last one. With BindLater the scope only releases
+// the library at its end, whoever bound it meanwhile.
 struct FreeImageLibraryScope
 {
-    FreeImageLibraryScope() { LoadFreeImageLibrary(); }
+    enum Binding { BindNow, BindLater };
+    explicit FreeImageLibraryScope(Binding binding = BindNow)
+    {
+        if (binding == BindNow)
+            LoadFreeImageLibrary();
+    }
     ~FreeImageLibraryScope() { UnloadFreeImageLibrary(); }
     FreeImageLibraryScope(const FreeImageLibraryScope &) = delete;
     FreeImageLibraryScope &operator=(const FreeImageLibraryScope &) = delete;

@@ -137,6 +137,7 @@ TEST_F(MainWindowPreview, OutputOpensOnTheDeviceRowOfTheSettingsWindow)
     TFormSettings settings(&form);
     FormSettings = &settings;
     QComboBox *devices = settings.ComboBoxAudioDevice;
+    settings.ListAudioDevices();
     ASSERT_GE(devices->count(), 2);
     EXPECT_EQ(devices->currentIndex(), 1);
     struct Case {

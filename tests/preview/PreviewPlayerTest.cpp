@@ -3,6 +3,7 @@
 
 #include "tests/bass/BassFixtures.h"
 
+#include "preview/AudioDevices.h"
 #include "preview/PreviewPlayer.h"
 #include "support/TempDir.h"
 
@@ -143,6 +144,39 @@ TEST_F(PreviewPlayerTest, StopSilencesAtOnceAndSpaceBeforeAnyPreviewDoesNothing)
     EXPECT_LT(heard, 100u);
     const auto lastSound = std::find_if(sliced.rbegin(), sliced.rend(), [](const Slice &s) { return !s.silent(); });
     EXPECT_GE(std::distance(sliced.rbegin(), lastSound), 20);
+}
+
+TEST(AudioDevices, AStoredNamePicksItsDeviceOrTheFirstRealOutput)
+{
+    const QStringList listed = {QStringLiteral("No sound"), QStringLiteral("Default"), QStringLiteral("Built-in Audio"),
+                                QStringLiteral("USB headset")};
+    const struct
+    {
+        QStringList names;
+        const char *stored;
+        int device;
+    } cases[] = {
+        {listed, "USB headset", 3},
+        {listed, "usb HEADSET", 3},   // without regard to case
+        {listed, "No sound", 0},
+        {listed, "", 1},              // nothing stored: the first real output
+        {listed, "Went away", 1},
+        {{QStringLiteral("No sound")}, "Went away", -1}, // no real output: the library's default
+        {{}, "", -1},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(AudioDevices::Choose(c.names, QString::fromUtf8(c.stored)), c.device) << c.stored;
+}
+
+TEST(AudioDevices, TheListIsTheLibrarysNumbering)
+{
+    const QStringList names = AudioDevices::List();
+    ASSERT_GE(names.size(), 2) << "no sound and the default output at least";
+    for (int i = 0; i < names.size(); ++i) {
+        BASS_DEVICEINFO info{};
+        ASSERT_TRUE(BASS_GetDeviceInfo(DWORD(i), &info));
+        EXPECT_EQ(names[i], QString::fromUtf8(info.name)) << i;
+    }
 }
 
 } // namespace

@@ -140,6 +140,12 @@ TEST_F(SettingsWindowTest, HintsShowInTheMainWindowsStatusBar)
 TEST_F(SettingsWindowTest, DevicesAreListedInOrderAndEntryOneIsSelected)
 {
     TFormSettings &s = createSettings();
+    // Listing starts the sound system: it waits for the start-up worker or
+    // for the window to open.
+    EXPECT_FALSE(s.AudioDevicesListed()) << "not listed at creation";
+    s.show();
+    EXPECT_TRUE(s.AudioDevicesListed()) << "listed when the window opens";
+    s.hide();
     const QStringList names = deviceNames();
     ASSERT_GE(names.size(), 2) << "the audio library lists no-sound and the default output at least";
     ASSERT_EQ(s.ComboBoxAudioDevice->count(), names.size());
@@ -161,6 +167,7 @@ TEST_F(SettingsWindowTest, LoadsEveryKeyAndSavesThemWithTheWindowKeys)
     writeSetting(QStringLiteral("Audio"), QStringLiteral("Device name"), names[0].toUpper());
 
     TFormSettings &s = createSettings();
+    s.ListAudioDevices();
     EXPECT_EQ(s.EditApp1->text(), QStringLiteral("Select an application..."));
     EXPECT_EQ(s.EditApp2->text(), QStringLiteral("/opt/tools/editor"));
     EXPECT_EQ(s.EditApp2Name->text(), QStringLiteral("Ed"));
@@ -195,6 +202,20 @@ TEST_F(SettingsWindowTest, LoadsEveryKeyAndSavesThemWithTheWindowKeys)
     EXPECT_TRUE(TempDir::readAll(m_settingsPath).startsWith(QByteArray("\xFF\xFE", 2)));
 }
 
+TEST_F(SettingsWindowTest, SavingBeforeTheDevicesAreListedKeepsTheStoredDevice)
+{
+    writeSetting(QStringLiteral("Audio"), QStringLiteral("Device name"), QStringLiteral("USB headset"));
+    TFormSettings &s = createSettings();
+    ASSERT_FALSE(s.AudioDevicesListed());
+    s.ButtonOKClick();
+    EXPECT_EQ(readSetting(QStringLiteral("Audio"), QStringLiteral("Device name")), QStringLiteral("USB headset"));
+    // A list that arrives later still picks the stored device, or row 1.
+    s.SetAudioDevices({QStringLiteral("No sound"), QStringLiteral("Default"), QStringLiteral("usb HEADSET")});
+    EXPECT_EQ(s.ComboBoxAudioDevice->currentIndex(), 2);
+    s.SetAudioDevices({QStringLiteral("No sound")});
+    EXPECT_EQ(s.ComboBoxAudioDevice->count(), 3) << "a second list is ignored";
+}
+
 TEST_F(SettingsWindowTest, MaximizedMainWindowWritesStateZeroAndNoBounds)
 {
     TFormSettings &s = createSettings();
@@ -209,6 +230,7 @@ TEST_F(SettingsWindowTest, UnknownScalingOrDeviceKeepTheDefaults)
     writeSetting(QStringLiteral("Display"), QStringLiteral("Scaling"), QStringLiteral("130"));
     writeSetting(QStringLiteral("Audio"), QStringLiteral("Device name"), QStringLiteral("A device that went away"));
     TFormSettings &s = createSettings();
+    s.ListAudioDevices();
     EXPECT_EQ(s.ComboBoxDisplayScaling->currentIndex(), 0);
     EXPECT_EQ(s.ComboBoxAudioDevice->currentIndex(), 1);
     s.ButtonOKClick();
@@ -246,6 +268,7 @@ TEST_F(SettingsWindowTest, CancelPutsBackEveryValueFromTheFile)
     writeSetting(QStringLiteral("Settings"), QStringLiteral("Application 1"), QStringLiteral("/opt/a"));
     writeSetting(QStringLiteral("Display"), QStringLiteral("Scaling"), QStringLiteral("144"));
     TFormSettings &s = createSettings();
+    s.ListAudioDevices();
     const int devices = s.ComboBoxAudioDevice->count();
     for (int n = 1; n <= 3; ++n) {
         s.EditApp(n)->setText(QStringLiteral("changed"));

@@ -1,0 +1,82 @@
+#include "app/DeferredStartup.h"
+
+#include "details/MediaInfoLibraryFunctions.h"
+#include "imaging/FreeImageLoader.h"
+#include "preview/AudioDevices.h"
+#include "preview/PreviewPlayer.h"
+
+DeferredStartup::DeferredStartup(QObject *parent)
+    : QObject(parent)
+{
+}
+
+DeferredStartup::~DeferredStartup()
+{
+    wait();
+}
+
+void DeferredStartup::setAudioOutput(const QString &deviceName, void *window)
+{
+    const std::lock_guard lock(m_audioMutex);
+    m_deviceName = deviceName;
+    m_window = window;
+}
+
+void DeferredStartup::start()
+{
+    const std::lock_guard lock(m_workerMutex);
+    if (m_worker.joinable())
+        return;
+    m_worker = std::thread([this] {
+        // The toolbar's stock images wait for FreeImage; the details and the
+        // sound wait for the others only at the first focus.
+        bindFreeImage();
+        openAudioOutput();
+        bindMediaInfo();
+    });
+}
+
+void DeferredStartup::wait()
+{
+    const std::lock_guard lock(m_workerMutex);
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void DeferredStartup::bindFreeImage()
+{
+    Q_EMIT freeImageBound(LoadFreeImageLibrary());
+}
+
+void DeferredStartup::bindMediaInfo()
+{
+    InitializeMediaInfoLibraryFunctions();
+}
+
+void DeferredStartup::openAudioOutput()
+{
+    QStringList names;
+    {
+        const std::lock_guard lock(m_audioMutex);
+        if (m_audioOpened)
+            return;
+        m_audioOpened = true;
+        // The add-ons load before the output opens, as they always did.
+        PreviewPlayer::LoadAddOns();
+        names = AudioDevices::List();
+        PreviewPlayer::OpenOutput(AudioDevices::Choose(names, m_deviceName), m_window);
+    }
+    Q_EMIT audioDevicesListed(names);
+}
+
+void DeferredStartup::setAudioOutputOpened()
+{
+    const std::lock_guard lock(m_audioMutex);
+    m_audioOpened = true;
+}
+
+bool DeferredStartup::audioOutputOpened()
+{
+    const std::lock_guard lock(m_audioMutex);
+    return m_audioOpened;
+}

@@ -1,0 +1,179 @@
+// What start-up leaves until after the first paint: FreeImage, MediaInfo,
+// the audio add-ons, the device list and the audio output. The tests run in
+// this order in one process, since the libraries stay bound once bound: the
+// first finds MediaInfo unbound, the second FreeImage.
+
+#include "tests/app/MainWindowTestSupport.h"
+
+#include "app/DeferredStartup.h"
+#include "app/Globals.h"
+#include "app/Settings.h"
+#include "details/MediaInfoLibraryFunctions.h"
+#include "imaging/FreeImageLoader.h"
+#include "preview/AudioDevices.h"
+#include "preview/PreviewWorker.h"
+#include "tests/bass/BassFixtures.h"
+
+#include "support/TempDir.h"
+
+#include "bass.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+bool fullyTransparent(const QPixmap &pixmap)
+{
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool deviceIsOpen(DWORD device)
+{
+    BASS_DEVICEINFO info{};
+    return BASS_GetDeviceInfo(device, &info) && (info.flags & BASS_DEVICE_INIT);
+}
+
+bool anyDeviceOpen()
+{
+    BASS_DEVICEINFO info{};
+    for (DWORD i = 0; BASS_GetDeviceInfo(i, &info); ++i) {
+        if (info.flags & BASS_DEVICE_INIT)
+            return true;
+    }
+    return false;
+}
+
+class DeferredStartupTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        bassFixtureDir();
+        qputenv("SDL_DISKAUDIOFILE", m_temp.filePath(QStringLiteral("capture.raw")).toLocal8Bit());
+    }
+    void TearDown() override
+    {
+        FormSettings = nullptr;
+        m_settings.reset();
+        MainWindowTest::TearDown();
+    }
+
+    // The main window and the hidden settings window, as main() makes them.
+    TFormMain &createWindows()
+    {
+        TFormMain &form = createWindow();
+        form.TimerStartup->stop();
+        m_settings = std::make_unique<TFormSettings>(&form);
+        FormSettings = m_settings.get();
+        return form;
+    }
+
+    TempDir m_temp;
+    std::unique_ptr<TFormSettings> m_settings;
+};
+
+TEST_F(DeferredStartupTest, AFileFocusedBeforeTheWorkerGetsItsDetailsAndItsSound)
+{
+    ASSERT_FALSE(MediaInfoLibraryAvailable()) << "nothing binds MediaInfo before it is needed";
+    TFormMain &form = createWindows();
+    form.StartDeferredStartupAfterFirstPaint();
+    // Never shown, so the worker never starts: the focus itself binds.
+    form.CheckBoxPreview->setChecked(true);
+    const QString file = bassFixture(QStringLiteral("long440.wav"));
+    form.DisplayFileDetails(file);
+    form.PlayPreviewFile(file);
+    form.Preview->waitIdle();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(MediaInfoLibraryAvailable());
+    EXPECT_GT(form.ListViewDetails->topLevelItemCount(), 0) << "the details of the first focus are not lost";
+    ASSERT_NE(form.PreviewStream, 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(form.PreviewStream), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_TRUE(deviceIsOpen(1)) << "the first real output, as nothing is stored";
+}
+
+TEST_F(DeferredStartupTest, NothingIsBoundBeforeTheFirstPaintAndAllRightAfterIt)
+{
+    ASSERT_FALSE(FreeImageLoaded()) << "nothing binds FreeImage before the first paint";
+    writeSetting(QStringLiteral("Audio"), QStringLiteral("Device name"), QStringLiteral("NO SOUND"));
+    TFormMain &form = createWindows();
+    form.StartDeferredStartupAfterFirstPaint();
+    form.DisplayOpenWithButtons();
+
+    EXPECT_FALSE(FreeImageLoaded());
+    EXPECT_FALSE(anyDeviceOpen());
+    EXPECT_FALSE(m_settings->AudioDevicesListed());
+    ASSERT_EQ(form.ImageListFilesButtons.count(), 2);
+    EXPECT_TRUE(fullyTransparent(form.ImageListFilesButtons.at(1))) << "a place-holder of the cell's size";
+    EXPECT_EQ(form.ImageListFilesButtons.at(1).size(), form.ImageListFilesButtons.cellSize());
+
+    form.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_settings->AudioDevicesListed(); }, 10000));
+    form.DeferredLoading->wait();
+    // The worker's last results arrive as queued calls.
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(FreeImageLoaded());
+    EXPECT_TRUE(MediaInfoLibraryAvailable());
+    EXPECT_EQ(m_settings->ComboBoxAudioDevice->count(), AudioDevices::List().size());
+    EXPECT_EQ(m_settings->ComboBoxAudioDevice->currentIndex(), 0) << "the stored name, without regard to case";
+    EXPECT_TRUE(deviceIsOpen(0)) << "the output opens on the stored device";
+    for (int i = 0; i < 2; ++i)
+        EXPECT_FALSE(fullyTransparent(form.ImageListFilesButtons.at(i))) << "stock image " << i;
+    EXPECT_FALSE(fullyTransparent(form.ToolButton4->icon().pixmap(form.ImageListFilesButtons.cellSize())))
+        << "the toolbar shows the picture, not the place-holder";
+    EXPECT_FALSE(fullyTransparent(form.ToolButton1->icon().pixmap(form.ImageListFilesButtons.cellSize())));
+}
+
+TEST_F(DeferredStartupTest, TheSettingsWindowListsTheDevicesWhenItOpensFirst)
+{
+    writeSetting(QStringLiteral("Audio"), QStringLiteral("Device name"), QStringLiteral("no sound"));
+    TFormMain &form = createWindows();
+    form.StartDeferredStartupAfterFirstPaint();
+    ASSERT_FALSE(m_settings->AudioDevicesListed());
+    m_settings->show();
+    EXPECT_TRUE(m_settings->AudioDevicesListed());
+    EXPECT_EQ(m_settings->ComboBoxAudioDevice->currentIndex(), 0);
+    // The user's choice in the open window stays when the worker's list comes.
+    m_settings->ComboBoxAudioDevice->setCurrentIndex(1);
+    form.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return anyDeviceOpen(); }, 10000));
+    form.DeferredLoading->wait();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_settings->ComboBoxAudioDevice->currentIndex(), 1);
+    m_settings->hide();
+}
+
+TEST_F(DeferredStartupTest, ClosingWhileTheWorkerRunsWaitsForIt)
+{
+    for (int round = 0; round < 3; ++round) {
+        TFormMain &form = createWindows();
+        form.StartDeferredStartupAfterFirstPaint();
+        form.show();
+        // Let the first paint happen and the worker start, then close at once.
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QCoreApplication::processEvents();
+        FormSettings = nullptr;
+        m_settings.reset();
+        FormMain = nullptr;
+        m_form.reset();
+        // Queued results of the gone window are dropped.
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(anyDeviceOpen()) << round;
+    }
+}
+
+} // namespace
