@@ -12,7 +12,7 @@ DeferredStartup::DeferredStartup(QObject *parent)
 
 DeferredStartup::~DeferredStartup()
 {
-    wait();
+    shutDown();
 }
 
 void DeferredStartup::setAudioOutput(const QString &deviceName, void *window)
@@ -25,7 +25,7 @@ void DeferredStartup::setAudioOutput(const QString &deviceName, void *window)
 void DeferredStartup::start()
 {
     const std::lock_guard lock(m_workerMutex);
-    if (m_worker.joinable())
+    if (m_worker.joinable() || m_shutDown)
         return;
     m_worker = std::thread([this] {
         // The toolbar's stock images wait for FreeImage; the details and the
@@ -39,6 +39,14 @@ void DeferredStartup::start()
 void DeferredStartup::wait()
 {
     const std::lock_guard lock(m_workerMutex);
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void DeferredStartup::shutDown()
+{
+    const std::lock_guard lock(m_workerMutex);
+    m_shutDown = true;
     if (m_worker.joinable())
         m_worker.join();
 }

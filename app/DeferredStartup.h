@@ -31,6 +31,9 @@ public:
     void start();
     // Blocks until the worker has finished; returns at once when none runs.
     void wait();
+    // Waits for the worker, and no later start() runs one: what it would
+    // open is about to be released.
+    void shutDown();
 
     // The steps. FreeImage and MediaInfo are bound once per process by their
     // own binding; the output is opened once per object.
@@ -55,4 +58,5 @@ private:
 
     std::mutex m_workerMutex;
     std::thread m_worker;
+    bool m_shutDown = false;
 };

@@ -84,8 +84,10 @@ void TFormMain::FormDestroy()
     // A window going away must not open the start-up hint from the event
     // processing below.
     TimerStartup->stop();
-    // The worker may be opening the output that is released below.
-    DeferredLoading->wait();
+    // The worker may be opening the output that is released below, and a
+    // start still queued must not run from the event processing below.
+    m_deferredStartupArmed = false;
+    DeferredLoading->shutDown();
     CloseBrivaneDialogsIntegrated();
     QCoreApplication::processEvents();
     ReleaseBASS();
