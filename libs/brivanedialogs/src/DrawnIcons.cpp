@@ -135,6 +135,13 @@ void drawFile(QPainter &p, QIcon::Mode mode)
     p.drawEllipse(QRectF(6, 10.5, 3.2, 2.6));
 }
 
+void drawClose(QPainter &p, QIcon::Mode mode)
+{
+    p.setPen(QPen(ink(mode), 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
+    p.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
+}
+
 class DrawnIconEngine : public QIconEngine
 {
 public:
@@ -211,6 +218,9 @@ private:
         case DrawnIcon::File:
             drawFile(p, mode);
             break;
+        case DrawnIcon::Close:
+            drawClose(p, mode);
+            break;
         }
     }
 
@@ -225,9 +235,9 @@ QIcon drawnIcon(DrawnIcon kind)
     // The icon theme's names for each kind, in the enumeration's order.
     static const char *const themeNames[] = {
         "go-previous", "go-next", "go-up", "view-refresh", "view-list-details", "view-list-compact",
-        "view-list-icons", "drive-harddisk", "folder", "user-home", "audio-x-generic",
+        "view-list-icons", "drive-harddisk", "folder", "user-home", "audio-x-generic", "window-close",
     };
-    static_assert(std::size(themeNames) == std::size_t(DrawnIcon::File) + 1);
+    static_assert(std::size(themeNames) == std::size_t(DrawnIcon::Close) + 1);
     static QHash<int, QIcon> icons;
     auto it = icons.find(int(kind));
     if (it == icons.end()) {

@@ -19,6 +19,7 @@ enum class DrawnIcon {
     Folder,
     Home,
     File,
+    Close,
 };
 
 // One icon per kind, made at its first use and shared by every view after:

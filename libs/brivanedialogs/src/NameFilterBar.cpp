@@ -1,5 +1,7 @@
 #include "NameFilterBar.h"
 
+#include "DrawnIcons.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,7 +34,7 @@ NameFilterBar::NameFilterBar(const UiScale &scale, QWidget *parent)
     m_close->setObjectName(QStringLiteral("NameFilterClose"));
     m_close->setAccessibleName(tr("Close find in folder"));
     m_close->setToolTip(tr("Show all files (Esc)"));
-    m_close->setIcon(QApplication::style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    m_close->setIcon(drawnIcon(DrawnIcon::Close));
     m_close->setAutoRaise(true);
 
     layout->addWidget(m_label);

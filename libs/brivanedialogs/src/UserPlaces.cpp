@@ -1,5 +1,7 @@
 #include "UserPlaces.h"
 
+#include "DrawnIcons.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -82,7 +84,7 @@ void UserPlaces::rebuild()
 {
     m_rebuilding = true;
     qDeleteAll(m_group->takeChildren());
-    const QIcon folderIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon folderIcon = drawnIcon(DrawnIcon::Folder);
     while (m_available.size() < m_places.size())
         m_available.append(true); // until checked: shown as usual
     for (qsizetype i = 0; i < m_places.size(); ++i) {
@@ -225,7 +227,7 @@ void UserPlaces::showPlace(QTreeWidgetItem *item, int index)
     const Place &place = m_places.at(index);
     const QStyle *style = QApplication::style();
     m_rebuilding = true;
-    item->setIcon(0, style->standardIcon(there ? QStyle::SP_DirIcon : QStyle::SP_MessageBoxWarning));
+    item->setIcon(0, there ? drawnIcon(DrawnIcon::Folder) : style->standardIcon(QStyle::SP_MessageBoxWarning));
     item->setForeground(0, there ? QBrush() : m_view->palette().brush(QPalette::Disabled, QPalette::Text));
     item->setToolTip(0, there ? place.folder : tr("Not available: %1").arg(place.folder));
     item->setData(0, Qt::AccessibleTextRole, there ? place.name : tr("%1 (not available)").arg(place.name));
