@@ -175,6 +175,25 @@ TEST_F(IntegratedBrowserTest, FocusedFileIsRemembered)
         << form->FocusedFileName.toStdString();
 }
 
+TEST_F(IntegratedBrowserTest, FocusedFileDeletedWhileShownHandsTheFocusToNobody)
+{
+    start();
+    QAbstractItemView *view = open(4);
+    ASSERT_NE(view, nullptr);
+    form->CheckBoxPreview->setChecked(true);
+    view->setCurrentIndex(view->model()->index(rowOf(view, QStringLiteral("b.flac")), 0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->FocusedFileName == music + QStringLiteral("/b.flac"); }, 5000));
+
+    QFile::remove(music + QStringLiteral("/b.flac"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowOf(view, QStringLiteral("b.flac")) < 0; }, 10000));
+    QTest::qWait(100);
+    // The neighbouring row was not chosen: its details are not read and it
+    // is not previewed, because it is never reported as focused.
+    EXPECT_EQ(form->FocusedFileName, music + QStringLiteral("/b.flac"));
+    EXPECT_FALSE(view->currentIndex().isValid());
+    EXPECT_TRUE(errors.isEmpty());
+}
+
 TEST_F(IntegratedBrowserTest, TypingInTheBrowsersTextFieldSuspendsTheSpaceBarAction)
 {
     start();
