@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 # Where `make install` puts the program; the default needs no root rights.
 PREFIX     ?= $(HOME)/.local
 
-.PHONY: deps build run test bench install uninstall deb clean
+.PHONY: deps build run test bench install uninstall deb fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -43,5 +43,14 @@ deb: deps
 	cd $(DEB_BUILD) && cpack -G DEB
 	cp $(DEB_BUILD)/vantrel_*.deb .
 
+# libFuzzer on the INI parser (clang); not part of `make test`. Runs for
+# FUZZ_SECONDS; the corpus it grows stays in build-fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j $(JOBS)
+	mkdir -p build-fuzz/corpus
+	build-fuzz/ini_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -dict=fuzz/ini.dict build-fuzz/corpus fuzz/seeds
+
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(DEB_BUILD) build-bench
+	rm -rf $(BUILD) $(TEST_BUILD) $(DEB_BUILD) build-bench build-fuzz

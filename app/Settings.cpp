@@ -54,7 +54,7 @@ const QString kDisplay = QStringLiteral("Display");
 const QString kAudio = QStringLiteral("Audio");
 
 // Entries of ComboBoxDisplayScaling and the "Scaling" values they stand for.
-constexpr std::array<int, 6> kScalingValues = {0, 96, 120, 144, 168, 192};
+constexpr auto kScalingValues = kDisplayScalingValues;
 
 // Every control here carries its own font: captions of group boxes and the
 // "..." buttons bold, everything else regular.
@@ -451,6 +451,7 @@ void TFormSettings::SaveSettings()
 
     if (FormMain)
         SaveWindowBounds(ini, FormMain);
+    ini.Save();
 }
 
 void TFormSettings::PickApplication(int n)

@@ -1,5 +1,6 @@
 #include "app/SettingsFile.h"
 
+#include "platform/IniEdit.h"
 #include "platform/PrivateProfile.h"
 #include "util/HelperTarvex.h"
 #include "util/SpecialFolders.h"
@@ -9,6 +10,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QWidget>
+
+#include <algorithm>
+#include <utility>
 
 QString GetSettingsFileName()
 {
@@ -32,9 +36,28 @@ SettingsFile::SettingsFile(QString path)
 {
 }
 
+SettingsFile::~SettingsFile()
+{
+    if (m_pending.empty())
+        return;
+    try {
+        Save();
+    } catch (...) {
+        // Nothing can be reported from here; Save() is where errors are told.
+    }
+}
+
+const platform::IniDocument &SettingsFile::document() const
+{
+    if (!m_document)
+        m_document = platform::IniDocument::load(m_path);
+    return *m_document;
+}
+
 QString SettingsFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    return platform::readProfileString(m_path, section, key, defaultValue);
+    const auto value = document().value(section, key);
+    return (value ? *value : defaultValue).left(platform::kProfileStringMaxLength);
 }
 
 int SettingsFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const
@@ -52,8 +75,10 @@ bool SettingsFile::ReadBool(const QString &section, const QString &key, bool def
 
 void SettingsFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    if (!platform::writeProfileString(m_path, section, key, value))
-        throw VantrelError(QStringLiteral("Unable to write to %1").arg(m_path));
+    m_pending.push_back({section, key, value});
+    // Later reads through this object see the value as the file will hold it.
+    if (m_document)
+        m_document->setValue(section, key, value);
 }
 
 void SettingsFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -66,6 +91,35 @@ void SettingsFile::WriteBool(const QString &section, const QString &key, bool va
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void SettingsFile::Save()
+{
+    const std::vector<Write> writes = std::exchange(m_pending, {});
+    platform::IniDocument::LoadStatus status = platform::IniDocument::LoadStatus::Ok;
+    const bool saved = platform::editIniFile(
+        m_path,
+        [&](platform::IniDocument &doc) {
+            for (const Write &write : writes)
+                doc.setValue(write.section, write.key, write.value);
+        },
+        nullptr, &status);
+    if (saved)
+        return;
+    QString message = QStringLiteral("Unable to write to %1").arg(m_path);
+    // A file too large to be settings is refused on purpose: say so, or the
+    // user could not tell why the write failed.
+    if (status == platform::IniDocument::LoadStatus::TooLarge)
+        message += QStringLiteral("\n\n") + platform::IniDocument::describe(status);
+    throw VantrelError(message);
+}
+
+int ReadDisplayScaling(const SettingsFile &ini)
+{
+    const int scaling = ini.ReadInteger(QStringLiteral("Display"), QStringLiteral("Scaling"), 0);
+    const bool offered
+        = std::find(kDisplayScalingValues.begin(), kDisplayScalingValues.end(), scaling) != kDisplayScalingValues.end();
+    return offered ? scaling : 0;
+}
+
 void SaveWindowBounds(SettingsFile &ini, const QWidget *mainWindow)
 {
     const QString window = QStringLiteral("Window");
@@ -74,8 +128,10 @@ void SaveWindowBounds(SettingsFile &ini, const QWidget *mainWindow)
     ini.WriteInteger(window, QStringLiteral("State"), normal ? 1 : 0);
     if (!normal)
         return;
-    // The client size, not the frame: the frame is unknown until the window
-    // manager has drawn it, and storing it would grow the window each run.
+    // The frame's position (where the title bar is) and the client size: the
+    // frame's size is unknown until the window manager has drawn it, and
+    // storing it would grow the window each run. LoadSettings restores the
+    // same two, with move() and resize().
     ini.WriteInteger(window, QStringLiteral("X"), mainWindow->x());
     ini.WriteInteger(window, QStringLiteral("Y"), mainWindow->y());
     ini.WriteInteger(window, QStringLiteral("Width"), mainWindow->width());

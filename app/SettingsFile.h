@@ -1,6 +1,12 @@
 #pragma once
 
+#include "platform/IniDocument.h"
+
 #include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -10,12 +16,18 @@ class QWidget;
 QString GetSettingsFileName();
 
 // One opened settings file. Reads never fail: a missing file, section or key,
-// or an unreadable file gives the default. Every write goes to disk at once
-// and throws VantrelError "Unable to write to <path>" when it cannot.
+// or an unreadable file gives the default; the file is read once, at the
+// first read. Writes are collected and reach the disk together, in one load
+// and one atomic replace, at Save(), which throws VantrelError
+// "Unable to write to <path>" when it cannot. Writes never saved are saved,
+// as well as they can be, when the object goes away.
 class SettingsFile
 {
 public:
     explicit SettingsFile(QString path);
+    ~SettingsFile();
+    SettingsFile(const SettingsFile &) = delete;
+    SettingsFile &operator=(const SettingsFile &) = delete;
 
     const QString &path() const { return m_path; }
 
@@ -27,11 +39,33 @@ public:
     void WriteInteger(const QString &section, const QString &key, int value);
     void WriteBool(const QString &section, const QString &key, bool value);
 
+    void Save();
+
 private:
+    struct Write
+    {
+        QString section;
+        QString key;
+        QString value;
+    };
+
+    const platform::IniDocument &document() const;
+
     QString m_path;
+    mutable std::optional<platform::IniDocument> m_document;
+    std::vector<Write> m_pending;
 };
 
 // "Window" / "State" (1 normal, 0 maximized or minimized) and, only in the
 // normal state, "X", "Y", "Width", "Height" of the main window. Both the main
 // window and the settings window save them by this one rule.
 void SaveWindowBounds(SettingsFile &ini, const QWidget *mainWindow);
+
+// The "Scaling" values the settings window offers, in the order of its list:
+// 0 means the monitor's own DPI.
+inline constexpr std::array<int, 6> kDisplayScalingValues = {0, 96, 120, 144, 168, 192};
+
+// "Display" / "Scaling" as start-up uses it: a value the settings window does
+// not offer (a negative or tiny scale would lay the window out off-screen or
+// without its panels) reads as 0, the monitor's own DPI.
+int ReadDisplayScaling(const SettingsFile &ini);

@@ -202,7 +202,24 @@ void TFormMain::FormActivate()
 void TFormMain::TimerStartupTimer()
 {
     TimerStartup->stop();
+    // The hint belongs over the main window. Anything that runs the event
+    // loop during start-up (a message box about the settings file) can make
+    // the timer fire before that window is on screen; then the first showing
+    // arms it again.
+    if (!isVisible()) {
+        m_hintWaitsForShow = true;
+        return;
+    }
     ShowTreeViewHintOnce();
+}
+
+void TFormMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_hintWaitsForShow) {
+        m_hintWaitsForShow = false;
+        TimerStartup->start();
+    }
 }
 
 void TFormMain::resizeEvent(QResizeEvent *event)

@@ -269,6 +269,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -289,5 +290,7 @@ private:
     // Whether the toolbar's stock images were decoded (FreeImage was bound
     // when they were made), or are transparent place-holders.
     bool m_stockImagesDecoded = false;
+    // The start-up timer fired while the window was not on screen yet.
+    bool m_hintWaitsForShow = false;
     QStringList m_lastDroppedFiles;
 };

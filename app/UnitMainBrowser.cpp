@@ -13,6 +13,7 @@
 #include "util/SpecialFolders.h"
 #include "util/VantrelError.h"
 
+#include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 
@@ -175,16 +176,16 @@ void TFormMain::SetInitialBrivaneDialogsParameters()
     // the library, whatever it holds.
     if (store.keyExists(key))
         return;
+    QString music = GetSpecialFolderPath(CSIDL_MYMUSIC);
+    if (!music.isEmpty() && !music.endsWith(QLatin1Char('/')))
+        music += QLatin1Char('/');
     // A key store that cannot be written only costs the first run its
     // starting folder; the browser then opens in its default one.
-    if (!store.createKey(key))
-        return;
-    QString music = GetSpecialFolderPath(CSIDL_MYMUSIC);
-    if (music.isEmpty())
-        return;
-    if (!music.endsWith(QLatin1Char('/')))
-        music += QLatin1Char('/');
-    store.writeString(key, QStringLiteral("Folder"), music);
+    store.edit([&](platform::IniDocument &doc) {
+        doc.addSection(key);
+        if (!music.isEmpty() && !platform::holdsLineBreak(music))
+            doc.setValue(key, QStringLiteral("Folder"), music);
+    });
 }
 
 void TFormMain::SetStartupArguments(const QStringList &arguments)

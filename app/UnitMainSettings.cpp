@@ -2,6 +2,7 @@
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
+#include "app/WindowBounds.h"
 #include "scaling/ScaleFunctions.h"
 #include "util/HelperTarvex.h"
 
@@ -44,15 +45,20 @@ void TFormMain::LoadSettings()
 
     ShowTreeViewHint = ini.ReadBool(kHints, QStringLiteral("Tree-view show"), ShowTreeViewHint);
 
-    // The window is maximized already; these become its normal bounds.
+    // The window is maximized already; these become its normal bounds. They
+    // are read in the terms SaveWindowBounds writes them (frame position,
+    // client size) and made to fit the screens there are now.
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    const int x = ini.ReadInteger(kWindow, QStringLiteral("X"), normal.x());
-    const int y = ini.ReadInteger(kWindow, QStringLiteral("Y"), normal.y());
-    const int w = ini.ReadInteger(kWindow, QStringLiteral("Width"), normal.width());
-    const int h = ini.ReadInteger(kWindow, QStringLiteral("Height"), normal.height());
+    WindowBounds stored;
+    stored.x = ini.ReadInteger(kWindow, QStringLiteral("X"), pos().x());
+    stored.y = ini.ReadInteger(kWindow, QStringLiteral("Y"), pos().y());
+    stored.width = ini.ReadInteger(kWindow, QStringLiteral("Width"), normal.width());
+    stored.height = ini.ReadInteger(kWindow, QStringLiteral("Height"), normal.height());
+    const QRect fitted = FitWindowBounds(stored, minimumSize(), AvailableScreenGeometries());
     const Qt::WindowStates state = windowState();
     setWindowState(Qt::WindowNoState);
-    setGeometry(x, y, std::max(w, minimumWidth()), std::max(h, minimumHeight()));
+    resize(fitted.size());
+    move(fitted.topLeft());
     setWindowState(state);
 
     switch (ini.ReadInteger(kWindow, QStringLiteral("State"), 0)) {
@@ -85,4 +91,5 @@ void TFormMain::SaveSettings()
     ini.WriteBool(kHints, QStringLiteral("Tree-view show"), ShowTreeViewHint);
 
     SaveWindowBounds(ini, this);
+    ini.Save();
 }

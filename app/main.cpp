@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Tarvex"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    DisplayScale = SettingsFile(GetSettingsFileName()).ReadInteger(QStringLiteral("Display"), QStringLiteral("Scaling"), 0);
+    DisplayScale = ReadDisplayScaling(SettingsFile(GetSettingsFileName()));
     if (DisplayScale == 0) {
         const QList<QScreen *> screens = QGuiApplication::screens();
         DisplayScale = GetMonitorDpi(screens.isEmpty() ? nullptr : screens.first());

@@ -2,6 +2,7 @@
 
 #include "util/VantrelError.h"
 
+#include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 
 #include <QApplication>
@@ -85,13 +86,17 @@ TBrivaneDialogsLastSettings readLastSettings(const QString &guidText)
 
 void writeLastSettings(const QString &guidText, const TBrivaneDialogsLastSettings &last)
 {
-    platform::KeyStore store;
     const QString key = BrivaneDialogsSettingsKey(guidText);
-    if (!store.createKey(key))
-        return;
-    if (!last.Folder.isEmpty() && QFileInfo(last.Folder).isDir())
-        store.writeString(key, QStringLiteral("Folder"), last.Folder);
-    store.writeDword(key, QStringLiteral("Filter index"), quint32(last.FilterIndex));
+    // A folder whose name holds a line break cannot be stored as it is; the
+    // folder remembered before stays.
+    const bool storeFolder
+        = !last.Folder.isEmpty() && !platform::holdsLineBreak(last.Folder) && QFileInfo(last.Folder).isDir();
+    platform::KeyStore().edit([&](platform::IniDocument &doc) {
+        doc.addSection(key);
+        if (storeFolder)
+            doc.setValue(key, QStringLiteral("Folder"), last.Folder);
+        doc.setValue(key, QStringLiteral("Filter index"), QString::number(quint32(last.FilterIndex)));
+    });
 }
 
 QFileDialog::Options standardOptions(TOpenOptions options)

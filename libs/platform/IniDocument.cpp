@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -42,9 +44,63 @@ std::optional<KeyLine> keyLine(const QString &line)
     return KeyLine{trimmed.left(eq).trimmed(), trimmed.mid(eq + 1)};
 }
 
+
+bool isLineBreak(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\n':
+    case u'\r':
+    case u'\v':
+    case u'\f':
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isQuote(QChar c)
+{
+    return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+// Names as the file can hold them, or nothing when the reader would see a
+// different name or a different kind of line.
+std::optional<QString> storableSection(const QString &name)
+{
+    QString flat = flattenIniText(name);
+    if (flat.contains(QLatin1Char(']')))
+        return std::nullopt;
+    return flat;
+}
+
+std::optional<QString> storableKey(const QString &name)
+{
+    QString flat = flattenIniText(name);
+    const QString trimmed = flat.trimmed();
+    if (flat.contains(QLatin1Char('=')) || trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    return flat;
+}
+
+// The text before a NUL: what a reader of C strings sees, so a NUL in the
+// file never travels on inside a value.
+QString beforeNul(const QString &line)
+{
+    const qsizetype nul = line.indexOf(QChar(u'\0'));
+    return nul < 0 ? line : line.left(nul);
+}
+
+// Names compare as they would be stored, so a name with a line break finds
+// what a write with the same name made, and a hand-written name holding a
+// form feed is still found.
 bool sameName(const QString &a, const QString &b)
 {
-    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+    if (!holdsLineBreak(a) && !holdsLineBreak(b))
+        return QStringView(a).trimmed().compare(QStringView(b).trimmed(), Qt::CaseInsensitive) == 0;
+    return flattenIniText(a).trimmed().compare(flattenIniText(b).trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -54,10 +110,36 @@ QString unquoteIniValue(const QString &raw)
     QString value = raw.trimmed();
     if (value.size() >= 2) {
         const QChar first = value.front();
-        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && value.back() == first)
+        if (isQuote(first) && value.back() == first)
             value = value.mid(1, value.size() - 2);
     }
     return value;
+}
+
+QString quoteIniValue(const QString &value)
+{
+    if (value.isEmpty())
+        return value;
+    const QChar first = value.front();
+    const QChar last = value.back();
+    if (first.isSpace() || last.isSpace() || isQuote(first) || isQuote(last))
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    return value;
+}
+
+QString flattenIniText(const QString &text)
+{
+    QString flat = beforeNul(text);
+    for (QChar &c : flat) {
+        if (isLineBreak(c))
+            c = QLatin1Char(' ');
+    }
+    return flat;
+}
+
+bool holdsLineBreak(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return isLineBreak(c) || c.isNull(); });
 }
 
 IniDocument IniDocument::fromText(const QString &text)
@@ -70,7 +152,35 @@ IniDocument IniDocument::fromText(const QString &text)
     // A final line break leaves one empty piece that is no line of its own.
     if (!doc.m_lines.isEmpty() && doc.m_lines.back().isEmpty())
         doc.m_lines.removeLast();
+    for (QString &line : doc.m_lines)
+        line = beforeNul(line);
     return doc;
+}
+
+QString IniDocument::decode(const QByteArray &bytes)
+{
+    const auto utf16 = [](QStringDecoder::Encoding encoding, QByteArrayView body) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        QString text = decoder(body.first(body.size() & ~qsizetype(1)));
+        if (body.size() % 2)
+            text += QChar(QChar::ReplacementCharacter);
+        return text;
+    };
+    if (bytes.startsWith("\xFF\xFE"))
+        return utf16(QStringDecoder::Utf16LE, QByteArrayView(bytes).sliced(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return utf16(QStringDecoder::Utf16BE, QByteArrayView(bytes).sliced(2));
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        return decoder(QByteArrayView(bytes).sliced(3));
+    }
+    QStringDecoder strict(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = strict(bytes);
+    if (!strict.hasError())
+        return text;
+    // Not UTF-8: an 8-bit file written by hand or by an older tool. Latin-1
+    // maps every byte to one character, so each survives the next save.
+    return QString::fromLatin1(bytes);
 }
 
 IniDocument IniDocument::load(const QString &path, LoadStatus *status)
@@ -79,8 +189,19 @@ IniDocument IniDocument::load(const QString &path, LoadStatus *status)
         if (status)
             *status = s;
     };
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) {
         report(LoadStatus::Missing);
+        return {};
+    }
+    // A folder, a pipe or a device in the file's place is nothing to parse,
+    // and opening a pipe would wait for a writer.
+    if (!info.isFile()) {
+        report(LoadStatus::Unreadable);
+        return {};
+    }
+    if (info.size() > kMaxFileSize) {
+        report(LoadStatus::TooLarge);
         return {};
     }
     QFile file(path);
@@ -88,21 +209,33 @@ IniDocument IniDocument::load(const QString &path, LoadStatus *status)
         report(LoadStatus::Unreadable);
         return {};
     }
-    const QByteArray bytes = file.readAll();
+    // One byte past the cap tells a file that grew since the size check.
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
         report(LoadStatus::Unreadable);
         return {};
     }
-    QString text;
-    if (bytes.startsWith("\xFF\xFE")) {
-        QStringDecoder decoder(QStringDecoder::Utf16LE);
-        text = decoder(bytes.mid(2));
-    } else {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        text = decoder(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    if (bytes.size() > kMaxFileSize) {
+        report(LoadStatus::TooLarge);
+        return {};
     }
     report(LoadStatus::Ok);
-    return fromText(text);
+    return fromText(decode(bytes));
+}
+
+QString IniDocument::describe(LoadStatus status)
+{
+    switch (status) {
+    case LoadStatus::Unreadable:
+        return QStringLiteral("The file cannot be read, so it is left as it is.");
+    case LoadStatus::TooLarge:
+        return QStringLiteral("The file is larger than %1 KiB, more than settings ever need, so it is left as it is.")
+            .arg(kMaxFileSize / 1024);
+    case LoadStatus::Ok:
+    case LoadStatus::Missing:
+        break;
+    }
+    return {};
 }
 
 QString IniDocument::toText() const
@@ -229,35 +362,47 @@ void IniDocument::appendSectionHeader(const QString &section)
     if (!m_lines.isEmpty() && !m_lines.back().trimmed().isEmpty())
         m_lines.append(QString());
     m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+    m_modified = true;
 }
 
-void IniDocument::addSection(const QString &section)
+bool IniDocument::addSection(const QString &section)
 {
-    if (findSection(section) < 0)
-        appendSectionHeader(section);
+    const auto name = storableSection(section);
+    if (!name)
+        return false;
+    if (findSection(*name) < 0)
+        appendSectionHeader(*name);
+    return true;
 }
 
-void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
+bool IniDocument::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString newLine = key + QLatin1Char('=') + value;
-    int header = findSection(section);
+    const auto sectionName = storableSection(section);
+    const auto keyName = storableKey(key);
+    if (!sectionName || !keyName)
+        return false;
+    const QString stored = quoteIniValue(flattenIniText(value));
+    m_modified = true;
+    const QString newLine = *keyName + QLatin1Char('=') + stored;
+    int header = findSection(*sectionName);
     if (header < 0) {
-        appendSectionHeader(section);
+        appendSectionHeader(*sectionName);
         m_lines.append(newLine);
-        return;
+        return true;
     }
-    const int existing = findKey(header, key);
+    const int existing = findKey(header, *keyName);
     if (existing >= 0) {
         // Keep the name as the file spells it; only the value changes.
         const auto line = keyLine(m_lines[existing]);
-        m_lines[existing] = line->name + QLatin1Char('=') + value;
-        return;
+        m_lines[existing] = line->name + QLatin1Char('=') + stored;
+        return true;
     }
     // After the section's last non-blank line, so blank separators stay between sections.
     int insertAt = sectionEnd(header);
     while (insertAt > header + 1 && m_lines[insertAt - 1].trimmed().isEmpty())
         --insertAt;
     m_lines.insert(insertAt, newLine);
+    return true;
 }
 
 bool IniDocument::removeKey(const QString &section, const QString &key)
@@ -269,6 +414,7 @@ bool IniDocument::removeKey(const QString &section, const QString &key)
     if (index < 0)
         return false;
     m_lines.removeAt(index);
+    m_modified = true;
     return true;
 }
 
@@ -279,6 +425,7 @@ bool IniDocument::removeSection(const QString &section)
         return false;
     const int end = sectionEnd(header);
     m_lines.remove(header, end - header);
+    m_modified = true;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/KeyStore.h"
 
 #include "platform/IniDocument.h"
+#include "platform/IniEdit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,17 +11,18 @@ namespace platform {
 
 namespace {
 
-bool loadForWrite(const QString &path, IniDocument &doc, QString *error)
+// The store's folder is made on the first write, as the hive would exist.
+bool editStore(const QString &path, const std::function<void(IniDocument &)> &edit, QString *error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    IniDocument::LoadStatus status;
-    doc = IniDocument::load(path, &status);
-    if (status == IniDocument::LoadStatus::Unreadable) {
-        if (error)
-            *error = QStringLiteral("The key store cannot be read.");
-        return false;
-    }
-    return true;
+    return editIniFile(path, edit, error);
+}
+
+bool refused(QString *error)
+{
+    if (error)
+        *error = QStringLiteral("The name cannot be stored in the key store.");
+    return false;
 }
 
 } // namespace
@@ -57,13 +59,8 @@ bool KeyStore::keyExists(const QString &key) const
 
 bool KeyStore::createKey(const QString &key, QString *error)
 {
-    IniDocument doc;
-    if (!loadForWrite(m_path, doc, error))
-        return false;
-    if (doc.hasSection(key))
-        return true;
-    doc.addSection(key);
-    return doc.save(m_path, error);
+    bool stored = true;
+    return editStore(m_path, [&](IniDocument &doc) { stored = doc.addSection(key); }, error) && (stored || refused(error));
 }
 
 std::optional<QString> KeyStore::readString(const QString &key, const QString &name) const
@@ -86,11 +83,9 @@ std::optional<quint32> KeyStore::readDword(const QString &key, const QString &na
 bool KeyStore::writeString(const QString &key, const QString &name, const QString &value,
                            QString *error)
 {
-    IniDocument doc;
-    if (!loadForWrite(m_path, doc, error))
-        return false;
-    doc.setValue(key, name, value);
-    return doc.save(m_path, error);
+    bool stored = true;
+    return editStore(m_path, [&](IniDocument &doc) { stored = doc.setValue(key, name, value); }, error)
+           && (stored || refused(error));
 }
 
 bool KeyStore::writeDword(const QString &key, const QString &name, quint32 value, QString *error)
@@ -100,12 +95,12 @@ bool KeyStore::writeDword(const QString &key, const QString &name, quint32 value
 
 bool KeyStore::deleteValue(const QString &key, const QString &name, QString *error)
 {
-    IniDocument doc;
-    if (!loadForWrite(m_path, doc, error))
-        return false;
-    if (!doc.removeKey(key, name))
-        return true;
-    return doc.save(m_path, error);
+    return editStore(m_path, [&](IniDocument &doc) { doc.removeKey(key, name); }, error);
+}
+
+bool KeyStore::edit(const std::function<void(IniDocument &)> &change, QString *error)
+{
+    return editStore(m_path, change, error);
 }
 
 } // namespace platform

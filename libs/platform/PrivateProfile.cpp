@@ -1,34 +1,9 @@
 #include "platform/PrivateProfile.h"
 
 #include "platform/IniDocument.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "platform/IniEdit.h"
 
 namespace platform {
-
-namespace {
-
-// Loads the document a write starts from. A file that exists but cannot be
-// read is never replaced: writing would lose what it holds.
-bool loadForWrite(const QString &path, IniDocument &doc, QString *error)
-{
-    if (path.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("No file name.");
-        return false;
-    }
-    IniDocument::LoadStatus status;
-    doc = IniDocument::load(path, &status);
-    if (status == IniDocument::LoadStatus::Unreadable) {
-        if (error)
-            *error = QStringLiteral("The file cannot be read.");
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 QString readProfileString(const QString &path, const QString &section, const QString &key,
                           const QString &defaultValue)
@@ -41,26 +16,17 @@ QString readProfileString(const QString &path, const QString &section, const QSt
 bool writeProfileString(const QString &path, const QString &section, const QString &key,
                         const QString &value, QString *error)
 {
-    IniDocument doc;
-    if (!loadForWrite(path, doc, error))
-        return false;
-    // A line break inside a value would split it into lines of their own.
-    QString flat = value;
-    flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    doc.setValue(section, key, flat);
-    return doc.save(path, error);
+    bool stored = true;
+    const bool saved = editIniFile(path, [&](IniDocument &doc) { stored = doc.setValue(section, key, value); }, error);
+    if (saved && !stored && error)
+        *error = QStringLiteral("The name cannot be stored in an INI file.");
+    return saved && stored;
 }
 
 bool deleteProfileKey(const QString &path, const QString &section, const QString &key,
                       QString *error)
 {
-    IniDocument doc;
-    if (!loadForWrite(path, doc, error))
-        return false;
-    if (!doc.removeKey(section, key))
-        return true;
-    return doc.save(path, error);
+    return editIniFile(path, [&](IniDocument &doc) { doc.removeKey(section, key); }, error);
 }
 
 int parseProfileInteger(const QString &text, int defaultValue)

@@ -1,4 +1,6 @@
 #include "app/SettingsFile.h"
+#include "platform/IniDocument.h"
+#include "platform/KeyStore.h"
 #include "support/TempDir.h"
 #include "util/HelperTarvex.h"
 #include "util/VantrelError.h"
@@ -60,6 +62,7 @@ TEST(SettingsFileTest, FailedWriteRaisesUnableToWrite)
     SettingsFile ini{QString()};
     try {
         ini.WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 1);
+        ini.Save();
         FAIL() << "no error raised";
     } catch (const VantrelError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Unable to write to "));
@@ -69,6 +72,7 @@ TEST(SettingsFileTest, FailedWriteRaisesUnableToWrite)
     SettingsFile blocked(folderInTheWay);
     try {
         blocked.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"));
+        blocked.Save();
         FAIL() << "no error raised";
     } catch (const VantrelError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Unable to write to ") + folderInTheWay);
@@ -81,6 +85,94 @@ TEST(SettingsFileTest, ExtractFileNameWithoutExtDropsOnlyTheLastExtension)
     EXPECT_EQ(ExtractFileNameWithoutExt(QStringLiteral("/usr/bin/editor")), QStringLiteral("editor"));
     EXPECT_EQ(ExtractFileNameWithoutExt(QStringLiteral(".exe")), QString());
     EXPECT_EQ(ExtractFileNameWithoutExt(QStringLiteral("/a.b/c")), QStringLiteral("c"));
+}
+
+// Values a person can type into the settings window or pick as a folder,
+// through the program's settings file and through the key store: each reads
+// back exactly as it was written.
+class RoundTripTest : public ::testing::TestWithParam<QString>
+{
+};
+
+TEST_P(RoundTripTest, EveryWrittenValueReadsBackIdentical)
+{
+    const QString value = GetParam();
+    TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("v.ini"));
+    {
+        SettingsFile ini(path);
+        ini.WriteString(QStringLiteral("Settings"), QStringLiteral("Application 1 parameters"), value);
+        ini.WriteString(QStringLiteral("Settings"), QStringLiteral("Folder 1"), value);
+        ini.Save();
+    }
+    const SettingsFile reread(path);
+    EXPECT_EQ(reread.ReadString(QStringLiteral("Settings"), QStringLiteral("Application 1 parameters"), QStringLiteral("?")), value);
+    EXPECT_EQ(reread.ReadString(QStringLiteral("Settings"), QStringLiteral("Folder 1"), QStringLiteral("?")), value);
+
+    platform::KeyStore store(dir.filePath(QStringLiteral("registry.ini")));
+    const QString key = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
+    ASSERT_TRUE(store.writeString(key, QStringLiteral("Folder"), value));
+    ASSERT_TRUE(store.writeDword(key, QStringLiteral("Filter index"), 2));
+    EXPECT_EQ(store.readString(key, QStringLiteral("Folder")), value);
+    EXPECT_EQ(store.readDword(key, QStringLiteral("Filter index")), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostileValues, RoundTripTest,
+    ::testing::Values(QStringLiteral("\"--title=My Mix\" {filename} \"--loop\""),
+                      QStringLiteral("/music/presets/ends in a blank "), QStringLiteral(" starts with a blank"),
+                      QStringLiteral("  both  "), QStringLiteral("\t tab first"), QStringLiteral("\""),
+                      QStringLiteral("\"\""), QStringLiteral("'single'"), QStringLiteral("'"), QStringLiteral("\"half"),
+                      QStringLiteral("half'"), QStringLiteral("\"mixed'"), QStringLiteral("a=b=c"),
+                      QStringLiteral("; looks like a comment"), QStringLiteral("[Looks like a section]"),
+                      QStringLiteral("Gr\u00FCn caf\u00E9 \u20AC \U0001F3B5"), QStringLiteral("\u00A0no-break blank\u00A0"),
+                      QString()));
+
+TEST(SettingsFileTest, WritesReachTheDiskTogetherAtSave)
+{
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("\xFF\xFE", 2));
+    SettingsFile ini(path);
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("A"), 1);
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("B"), 2);
+    EXPECT_EQ(TempDir::readAll(path), QByteArray("\xFF\xFE", 2));
+    ini.Save();
+    EXPECT_EQ(TempDir::readAll(path), platform::IniDocument::encode(QStringLiteral("[S]\r\nA=1\r\nB=2\r\n")));
+}
+
+TEST(SettingsFileTest, FileOverTheCapIsRefusedWithAClearMessageAndLeftAlone)
+{
+    TempDir dir;
+    QByteArray bytes("[Display]\r\nScaling=120\r\n; ");
+    bytes.append(QByteArray(platform::IniDocument::kMaxFileSize, 'x'));
+    const QString path = dir.write(QStringLiteral("v.ini"), bytes);
+    SettingsFile ini(path);
+    EXPECT_EQ(ReadDisplayScaling(ini), 0);
+    ini.WriteInteger(QStringLiteral("Display"), QStringLiteral("Scaling"), 96);
+    try {
+        ini.Save();
+        FAIL() << "no error raised";
+    } catch (const VantrelError &error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Unable to write to ") + path + QStringLiteral("\n")));
+        EXPECT_TRUE(error.message().contains(QStringLiteral("larger than"))) << error.message().toStdString();
+    }
+    EXPECT_EQ(TempDir::readAll(path), bytes);
+}
+
+TEST(SettingsFileTest, ScalingIsZeroOrAValueTheSettingsWindowOffers)
+{
+    const struct
+    {
+        const char *text;
+        int expected;
+    } cases[] = {{"0", 0},   {"96", 96},   {"0x78", 120}, {"144", 144}, {"168", 168}, {"192", 192},
+                 {"-96", 0}, {"1", 0},     {"95", 0},     {"100", 0},   {"193", 0},   {"2147483647", 0},
+                 {"abc", 0}, {"", 0}};
+    for (const auto &c : cases) {
+        TempDir dir;
+        const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("[Display]\nScaling=") + c.text);
+        EXPECT_EQ(ReadDisplayScaling(SettingsFile(path)), c.expected) << c.text;
+    }
 }
 
 } // namespace

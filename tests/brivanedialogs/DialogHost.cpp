@@ -136,10 +136,7 @@ QString testGuidKey()
 
 void forgetDialogState()
 {
-    const QString path = platform::KeyStore::defaultPath();
-    platform::IniDocument doc = platform::IniDocument::load(path);
-    if (doc.removeSection(testGuidKey()))
-        doc.save(path);
+    platform::KeyStore().edit([](platform::IniDocument &doc) { doc.removeSection(testGuidKey()); });
 }
 
 void HostRecords::setIntegrated(QWidget *parent, const QString &initialFolder, int dpi)

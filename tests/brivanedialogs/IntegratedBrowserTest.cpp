@@ -2,6 +2,7 @@
 
 #include "support/TempDir.h"
 
+#include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 
@@ -288,6 +289,40 @@ TEST_F(IntegratedBrowserTest, EnterOpensFolderAndCloseRemembersIt)
     QWidget *next = open(QString(), 0);
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(next->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), path(QStringLiteral("Sub")));
+}
+
+// A folder name can hold a line break and a whole section header. Such a
+// folder is not remembered (its name cannot be stored as it is), and the
+// other values of the dialog still land in the dialog's own key.
+TEST_F(IntegratedBrowserTest, FolderWithALineBreakIsNotRememberedAndInjectsNothing)
+{
+    QWidget *first = open(dir.path(), 5);
+    ASSERT_NE(first, nullptr);
+    platform::sendWindowMessage(handle, bdMsgClose);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const platform::KeyStore store;
+    const QString remembered = dir.path() + u'/';
+    ASSERT_EQ(store.readString(testGuidKey(), QStringLiteral("Folder")).value_or(QString()), remembered);
+    ASSERT_TRUE(store.writeDword(testGuidKey(), QStringLiteral("Filter index"), 7));
+
+    const QString evil = dir.mkdir(QStringLiteral("evil\n[Software\\Tarvex\\Brivane Dialogs\\Settings]\r\nShow hidden files=1"));
+    QFile::copy(path(QStringLiteral("track2.mp3")), evil + QStringLiteral("/inside.mp3"));
+    DialogHost::events().clear();
+    QWidget *window = open(evil, 1);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), evil);
+    platform::sendWindowMessage(handle, bdMsgClose);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_EQ(store.readString(testGuidKey(), QStringLiteral("Folder")).value_or(QString()), remembered);
+    EXPECT_EQ(store.readDword(testGuidKey(), QStringLiteral("Filter index")).value_or(99), 0u);
+    const QString libraryKey = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Settings");
+    EXPECT_FALSE(store.readString(libraryKey, QStringLiteral("Show hidden files")).has_value());
+    const platform::IniDocument doc = platform::IniDocument::load(platform::KeyStore::defaultPath());
+    for (const QString &section : doc.sections())
+        EXPECT_FALSE(section.contains(QStringLiteral("evil"))) << section.toStdString();
+    for (const QString &key : doc.keys(testGuidKey()))
+        EXPECT_FALSE(key.contains(QStringLiteral("Show hidden"))) << key.toStdString();
 }
 
 TEST_F(IntegratedBrowserTest, BackspaceGoesUpAndHistoryWalksBothWays)

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -57,27 +56,4 @@ TmpfsMount::~TmpfsMount()
         ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
 }
 
-bool runningAsNobodyChild()
-{
-    return qEnvironmentVariableIsSet("VANTREL_TEST_AS_NOBODY");
-}
 
-int runTestAsNobody(const QString &testName, QString *output)
-{
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/vantrel-nobody-XXXXXX"));
-    QFile::setPermissions(home.path(), QFileDevice::Permissions(0x7777));
-    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    // Leak checking needs rights an unprivileged child may not have; the
-    // same code runs with it in the parent's own cases.
-    child.start(QStringLiteral("runuser"),
-                {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"), QStringLiteral("env"),
-                 QStringLiteral("HOME=") + home.path(), QStringLiteral("VANTREL_TEST_AS_NOBODY=1"),
-                 QStringLiteral("ASAN_OPTIONS=detect_leaks=0"), self,
-                 QStringLiteral("--gtest_filter=") + testName});
-    child.waitForFinished(120000);
-    if (output)
-        *output = QString::fromLocal8Bit(child.readAll());
-    return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/AsNobody.h"
+
 #include "util/FileOperation.h"
 
 #include <QByteArray>
@@ -64,8 +66,3 @@ private:
     bool m_mounted = false;
 };
 
-// Runs one test of this executable again as the unprivileged user "nobody"
-// (root ignores permissions). Returns the child's exit code; output holds
-// what it printed. Only meaningful when running as root.
-int runTestAsNobody(const QString &testName, QString *output);
-bool runningAsNobodyChild();

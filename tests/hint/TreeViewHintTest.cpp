@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
+#include "app/VantrelApplication.h"
 
 #include "support/TempDir.h"
 
@@ -11,14 +12,19 @@
 #include "platform/WindowMessage.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QEnterEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -211,6 +217,7 @@ TEST_F(StartupHintTest, ShownOnceModallyAndTheTickedBoxReachesTheSettingsFile)
 {
     TFormMain form;
     form.TimerStartup->stop();
+    form.show();
     ASSERT_TRUE(ShowTreeViewHint);
     ModalAnswer answer(QStringLiteral("FormTreeViewHint"), [](QWidget *widget) {
         auto *hint = static_cast<TFormTreeViewHint *>(widget);
@@ -250,6 +257,42 @@ TEST_F(StartupHintTest, SettingOffMeansNoWindowAtAll)
     form.TimerStartupTimer();
     EXPECT_TRUE(shown.names().isEmpty());
     EXPECT_EQ(FormTreeViewHint, nullptr);
+}
+
+// A message box at creation (the settings file cannot be made) runs the
+// event loop long past the start-up timer; the hint still waits for the
+// main window and then opens over it.
+TEST_F(StartupHintTest, NeverShownBeforeTheMainWindowWhenTheSettingsFileCannotBeCreated)
+{
+    // A file where the settings folder belongs: neither the folder nor the
+    // file can be made, not even by root.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    ASSERT_TRUE(QDir().mkpath(data));
+    QFile blocker(data + QStringLiteral("/Tarvex"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    ShowTreeViewHint = true;
+    QStringList errors;
+    VantrelApplication::setErrorReporter([&errors](const QString &message) {
+        errors.append(message);
+        QTest::qWait(3 * TFormMain::kStartupTimerInterval);
+    });
+    ShownWindows shown;
+    auto form = std::make_unique<TFormMain>();
+    VantrelApplication::setErrorReporter(nullptr);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.front().startsWith(QStringLiteral("Cannot create file"))) << errors.front().toStdString();
+    EXPECT_FALSE(shown.names().contains(QStringLiteral("FormTreeViewHint")));
+
+    ModalAnswer answer(QStringLiteral("FormTreeViewHint"),
+                       [](QWidget *widget) { static_cast<TFormTreeViewHint *>(widget)->Button1->click(); });
+    form->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.answered(); }, 10000));
+    const QStringList names = shown.names();
+    ASSERT_TRUE(names.contains(QStringLiteral("FormMain")));
+    EXPECT_LT(names.indexOf(QStringLiteral("FormMain")), names.indexOf(QStringLiteral("FormTreeViewHint")));
+    form.reset();
 }
 
 } // namespace

@@ -1,12 +1,15 @@
 #include "platform/IniDocument.h"
+#include "platform/IniEdit.h"
 #include "platform/PrivateProfile.h"
+#include "support/AsNobody.h"
 #include "support/TempDir.h"
 
 #include <QFile>
-#include <QProcess>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -47,6 +50,64 @@ TEST(PrivateProfileTest, FileWithoutByteOrderMarkIsUtf8)
     EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("Name"), QString()), QStringLiteral("Bj\u00F6rk"));
 }
 
+TEST(PrivateProfileTest, Latin1FileKeepsItsCharactersThroughASave)
+{
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("; caf\xE9\r\n[S]\r\nname=Gr\xFCn\r\n"));
+    EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("name"), QString()), QStringLiteral("Gr\u00FCn"));
+    ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("other"), QStringLiteral("1")));
+    EXPECT_EQ(TempDir::readAll(path),
+              IniDocument::encode(QStringLiteral("; caf\u00E9\r\n[S]\r\nname=Gr\u00FCn\r\nother=1\r\n")));
+}
+
+TEST(PrivateProfileTest, FileOverTheCapIsNeitherReadNorReplaced)
+{
+    TempDir dir;
+    QByteArray bytes("[S]\r\nk=v\r\nlong=");
+    bytes.append(QByteArray(IniDocument::kMaxFileSize, 'x'));
+    const QString path = dir.write(QStringLiteral("v.ini"), bytes);
+    EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("default")),
+              QStringLiteral("default"));
+    QString error;
+    EXPECT_FALSE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("larger than 1024 KiB"))) << error.toStdString();
+    EXPECT_EQ(TempDir::readAll(path), bytes);
+
+    // Just under the cap is an ordinary file.
+    bytes.chop(bytes.size() - IniDocument::kMaxFileSize);
+    dir.write(QStringLiteral("v.ini"), bytes);
+    EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QString()), QStringLiteral("v"));
+}
+
+TEST(PrivateProfileTest, EditHelperWritesOnceAndOnlyWhenSomethingChanged)
+{
+    TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("v.ini"));
+    QString error;
+    ASSERT_TRUE(editIniFile(
+        path,
+        [](IniDocument &doc) {
+            for (int i = 0; i < 20; ++i)
+                doc.setValue(QStringLiteral("S"), QStringLiteral("k%1").arg(i), QString::number(i));
+        },
+        &error))
+        << error.toStdString();
+    EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("k19"), QString()), QStringLiteral("19"));
+
+    // Nothing changed: the file is not replaced (same inode).
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    ASSERT_TRUE(editIniFile(path, [](IniDocument &doc) { doc.removeKey(QStringLiteral("S"), QStringLiteral("none")); }));
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+
+    // An unreadable place is never replaced.
+    const QString folder = dir.mkdir(QStringLiteral("folder.ini"));
+    EXPECT_FALSE(editIniFile(folder, [](IniDocument &doc) { doc.setValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")); }, &error));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
 TEST(PrivateProfileTest, MissingFileOrEmptyPathGivesDefaultsAndEmptyPathFailsWrites)
 {
     TempDir dir;
@@ -82,12 +143,10 @@ TEST(PrivateProfileTest, ParsesIntegersByTheProfileRule)
 }
 
 // A write that cannot complete leaves the old file whole: a read-only file is
-// refused, and a failing disk (here: /dev/full behind a symlink is not
-// possible, so a read-only folder) never truncates the content.
+// refused and never truncated. Root ignores permissions, so the write is
+// tried again by this program run as nobody.
 TEST(PrivateProfileTest, FailedWritesLeaveTheFileUntouched)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "runs the check as user nobody, which needs root";
     TempDir dir;
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
                                           | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
@@ -96,18 +155,11 @@ TEST(PrivateProfileTest, FailedWritesLeaveTheFileUntouched)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
     const QByteArray before = TempDir::readAll(path);
 
-    // The same program, run as an unprivileged user, tries to write.
-    const QString self = QStringLiteral("/proc/self/exe");
-    QProcess child;
-    child.setProgram(QStringLiteral("runuser"));
-    child.setArguments({QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"), QFile::symLinkTarget(self),
-                        QStringLiteral("--gtest_filter=PrivateProfileHelper.WriteAsUser")});
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VANTREL_INI_UNDER_TEST"), path);
-    child.setProcessEnvironment(env);
-    child.start();
-    ASSERT_TRUE(child.waitForFinished(60000));
-    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    const NobodyRun run = runAsNobody(QStringLiteral("PrivateProfileHelper.WriteAsUser"),
+                                      {QStringLiteral("VANTREL_INI_UNDER_TEST=") + path});
+    if (!run.ran)
+        GTEST_SKIP() << run.skipReason.toStdString();
+    EXPECT_TRUE(run.passed()) << run.output.toStdString();
     EXPECT_EQ(TempDir::readAll(path), before);
 }
 

@@ -5,7 +5,6 @@
 #include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <functional>
@@ -34,14 +33,7 @@ QString recentKey()
 // left alone rather than replaced by one holding only our values.
 void editStore(const std::function<void(platform::IniDocument &)> &edit)
 {
-    const QString path = platform::KeyStore::defaultPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    platform::IniDocument::LoadStatus status;
-    platform::IniDocument doc = platform::IniDocument::load(path, &status);
-    if (status == platform::IniDocument::LoadStatus::Unreadable)
-        return;
-    edit(doc);
-    doc.save(path);
+    platform::KeyStore().edit(edit);
 }
 
 template<typename Enum>
@@ -85,7 +77,11 @@ RememberedState DialogSettings::readState(const QString &guid)
 void DialogSettings::writeState(const QString &guid, const RememberedState &state)
 {
     const QString key = dialogKey(guid);
-    const bool folderExists = !state.folder.isEmpty() && QFileInfo(state.folder).isDir();
+    // A folder whose name holds a line break cannot be stored as it is, and a
+    // flattened name would lead somewhere else: the last folder that could be
+    // stored stays remembered.
+    const bool folderExists = !state.folder.isEmpty() && !platform::holdsLineBreak(state.folder)
+                              && QFileInfo(state.folder).isDir();
     editStore([&](platform::IniDocument &doc) {
         doc.addSection(key);
         if (folderExists)
@@ -133,11 +129,16 @@ QStringList DialogSettings::readRecentFolders()
 
 void DialogSettings::writeRecentFolders(const QStringList &folders)
 {
+    QStringList storable;
+    for (const QString &folder : folders) {
+        if (!platform::holdsLineBreak(folder))
+            storable.append(folder);
+    }
     editStore([&](platform::IniDocument &doc) {
         for (int i = 1; i <= kMaxRecentFolders; ++i) {
             const QString name = QStringLiteral("Folder%1").arg(i);
-            if (i <= folders.size())
-                doc.setValue(recentKey(), name, folders.at(i - 1));
+            if (i <= storable.size())
+                doc.setValue(recentKey(), name, storable.at(i - 1));
             else
                 doc.removeKey(recentKey(), name);
         }

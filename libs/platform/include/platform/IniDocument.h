@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -13,15 +14,31 @@ namespace platform {
 // lines starting with ";" are comments, a line without "=" is a key with an
 // empty value, and a value enclosed in matching quotes loses them.
 // Edits keep every other line as it was.
+//
+// Whatever a caller hands to the setters reads back as it was given, with two
+// exceptions a line-based file cannot hold: a line break becomes a blank and
+// a NUL ends the text. A name that would read back as something else (a
+// section name with "]", a key name with "=" or starting like a comment or a
+// header) is refused, so no caller can add lines or sections it did not ask for.
 class IniDocument
 {
 public:
-    enum class LoadStatus { Ok, Missing, Unreadable };
+    enum class LoadStatus { Ok, Missing, Unreadable, TooLarge };
+
+    // A settings file a person could have written is far below this; anything
+    // larger is damage or a mistake, and reading it would stall every start.
+    static constexpr qint64 kMaxFileSize = 1024 * 1024;
 
     IniDocument() = default;
     static IniDocument fromText(const QString &text);
-    // A file with a UTF-16LE byte-order mark is UTF-16; anything else is UTF-8.
+    // A UTF-16 byte-order mark (either order) or a UTF-8 one says the
+    // encoding; text without one is UTF-8 when it is valid UTF-8, else the
+    // 8-bit Latin-1 a Windows program would read. A last odd byte of UTF-16
+    // text shows as U+FFFD instead of vanishing.
+    static QString decode(const QByteArray &bytes);
     static IniDocument load(const QString &path, LoadStatus *status = nullptr);
+    // A sentence saying why a file with this status is not replaced; empty for Ok and Missing.
+    static QString describe(LoadStatus status);
 
     // Writes UTF-16LE with a byte-order mark and CR LF line ends into a
     // temporary file that then replaces the target, so the old content stays
@@ -36,10 +53,14 @@ public:
     QStringList sections() const;
     QStringList keys(const QString &section) const;
 
-    void setValue(const QString &section, const QString &key, const QString &value);
-    void addSection(const QString &section);
+    // False, and the document unchanged, when a name cannot be stored.
+    bool setValue(const QString &section, const QString &key, const QString &value);
+    bool addSection(const QString &section);
     bool removeKey(const QString &section, const QString &key);
     bool removeSection(const QString &section);
+
+    // True once an edit has changed the lines since loading.
+    bool isModified() const { return m_modified; }
 
 private:
     int findSection(const QString &section) const;
@@ -48,10 +69,24 @@ private:
     void appendSectionHeader(const QString &section);
 
     QStringList m_lines;
+    bool m_modified = false;
 };
 
 // Value text as the private-profile read hands it back: blanks trimmed and one
 // pair of enclosing quotes removed.
 QString unquoteIniValue(const QString &raw);
+
+// The text a value is stored as so that unquoteIniValue gives it back: a
+// value that begins or ends with a blank or a quote gets one extra pair of
+// double quotes. Line breaks must be gone already (see flattenIniText).
+QString quoteIniValue(const QString &value);
+
+// Text as one line of the file can hold it: cut at the first NUL, every line
+// break (CR, LF, VT, FF, NEL, U+2028, U+2029) turned into a blank.
+QString flattenIniText(const QString &text);
+
+// Whether flattenIniText would change the text: callers that would rather
+// not store a changed value (a folder name) ask this first.
+bool holdsLineBreak(const QString &text);
 
 } // namespace platform

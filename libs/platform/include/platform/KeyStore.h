@@ -2,9 +2,12 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace platform {
+
+class IniDocument;
 
 // A GUID in the registry's key-name form: braces, upper-case hexadecimal,
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}". Dialog keys are named by it on
@@ -36,6 +39,9 @@ public:
     bool writeDword(const QString &key, const QString &name, quint32 value,
                     QString *error = nullptr);
     bool deleteValue(const QString &key, const QString &name, QString *error = nullptr);
+
+    // Several changes in one load and one atomic rewrite of the store.
+    bool edit(const std::function<void(IniDocument &)> &change, QString *error = nullptr);
 
 private:
     QString m_path;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+// Normal-state bounds of the main window as the settings file stores them:
+// the frame's top-left corner (where the window manager puts the title bar)
+// and the client size. Storing and restoring in these same terms keeps the
+// window where it was over any number of restarts.
+struct WindowBounds
+{
+    qint64 x = 0;
+    qint64 y = 0;
+    qint64 width = 0;
+    qint64 height = 0;
+};
+
+// Bounds that can be shown: the size no larger than the screen it lands on
+// (and no smaller than `minimum`), and the title bar on a visible screen.
+// Bounds whose title bar is visible enough on some screen keep their place,
+// so a window straddling two monitors stays; anything else moves wholly onto
+// the screen nearest to where it was. `screens` are available geometries,
+// the primary screen first; with none the size rule alone applies.
+QRect FitWindowBounds(const WindowBounds &stored, const QSize &minimum, const QList<QRect> &screens);
+
+// The available geometry of every screen, the primary one first.
+QList<QRect> AvailableScreenGeometries();
