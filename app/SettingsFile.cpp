@@ -128,12 +128,13 @@ void SaveWindowBounds(SettingsFile &ini, const QWidget *mainWindow)
     ini.WriteInteger(window, QStringLiteral("State"), normal ? 1 : 0);
     if (!normal)
         return;
-    // The frame's position (where the title bar is) and the client size: the
-    // frame's size is unknown until the window manager has drawn it, and
-    // storing it would grow the window each run. LoadSettings restores the
-    // same two, with move() and resize().
-    ini.WriteInteger(window, QStringLiteral("X"), mainWindow->x());
-    ini.WriteInteger(window, QStringLiteral("Y"), mainWindow->y());
-    ini.WriteInteger(window, QStringLiteral("Width"), mainWindow->width());
-    ini.WriteInteger(window, QStringLiteral("Height"), mainWindow->height());
+    // The client area's place and size, the terms LoadSettings restores
+    // with setGeometry. The frame is unknown until the window manager has
+    // drawn it: saving its corner and restoring the client there moved the
+    // window by the frame's size at every restart.
+    const QRect client = mainWindow->geometry();
+    ini.WriteInteger(window, QStringLiteral("X"), client.x());
+    ini.WriteInteger(window, QStringLiteral("Y"), client.y());
+    ini.WriteInteger(window, QStringLiteral("Width"), client.width());
+    ini.WriteInteger(window, QStringLiteral("Height"), client.height());
 }

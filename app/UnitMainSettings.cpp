@@ -46,19 +46,18 @@ void TFormMain::LoadSettings()
     ShowTreeViewHint = ini.ReadBool(kHints, QStringLiteral("Tree-view show"), ShowTreeViewHint);
 
     // The window is maximized already; these become its normal bounds. They
-    // are read in the terms SaveWindowBounds writes them (frame position,
-    // client size) and made to fit the screens there are now.
+    // are the client area's, as SaveWindowBounds writes them, made to fit
+    // the screens there are now.
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
     WindowBounds stored;
-    stored.x = ini.ReadInteger(kWindow, QStringLiteral("X"), pos().x());
-    stored.y = ini.ReadInteger(kWindow, QStringLiteral("Y"), pos().y());
+    stored.x = ini.ReadInteger(kWindow, QStringLiteral("X"), normal.x());
+    stored.y = ini.ReadInteger(kWindow, QStringLiteral("Y"), normal.y());
     stored.width = ini.ReadInteger(kWindow, QStringLiteral("Width"), normal.width());
     stored.height = ini.ReadInteger(kWindow, QStringLiteral("Height"), normal.height());
     const QRect fitted = FitWindowBounds(stored, minimumSize(), AvailableScreenGeometries());
     const Qt::WindowStates state = windowState();
     setWindowState(Qt::WindowNoState);
-    resize(fitted.size());
-    move(fitted.topLeft());
+    setGeometry(fitted);
     setWindowState(state);
 
     switch (ini.ReadInteger(kWindow, QStringLiteral("State"), 0)) {

@@ -9,9 +9,9 @@
 namespace {
 
 // The frame is unknown until the window manager draws it; these cover the
-// title bar and borders of common themes.
+// title bar above the client area and the borders of common themes.
 constexpr qint64 kTitleBarHeight = 24;
-constexpr qint64 kFrameAllowance = 32;
+constexpr qint64 kBottomBorder = 8;
 // A title bar is reachable when this much of it is on a screen: enough to
 // grab it and drag the window back.
 constexpr qint64 kGrabbableWidth = 100;
@@ -49,7 +49,7 @@ QRect FitWindowBounds(const WindowBounds &stored, const QSize &minimum, const QL
     for (int i = 0; i < screens.size(); ++i) {
         const QRect &s = screens[i];
         const qint64 w = overlap(stored.x, stored.x + width, s.left(), s.left() + qint64(s.width()));
-        const qint64 h = overlap(stored.y, stored.y + kTitleBarHeight, s.top(), s.top() + qint64(s.height()));
+        const qint64 h = overlap(stored.y - kTitleBarHeight, stored.y, s.top(), s.top() + qint64(s.height()));
         if (h == kTitleBarHeight && w > best) {
             best = w;
             chosen = i;
@@ -59,7 +59,7 @@ QRect FitWindowBounds(const WindowBounds &stored, const QSize &minimum, const QL
     if (chosen < 0) {
         qint64 nearest = std::numeric_limits<qint64>::max();
         for (int i = 0; i < screens.size(); ++i) {
-            const qint64 d = distance2(stored.x, stored.y, screens[i]);
+            const qint64 d = distance2(stored.x, stored.y - kTitleBarHeight, screens[i]);
             if (d < nearest) {
                 nearest = d;
                 chosen = i;
@@ -68,14 +68,14 @@ QRect FitWindowBounds(const WindowBounds &stored, const QSize &minimum, const QL
     }
     const QRect &screen = screens[chosen];
     const qint64 fittedWidth = std::max<qint64>(minimum.width(), std::min<qint64>(width, screen.width()));
-    const qint64 fittedHeight
-        = std::max<qint64>(minimum.height(), std::min<qint64>(height, screen.height() - kFrameAllowance));
+    const qint64 fittedHeight = std::max<qint64>(
+        minimum.height(), std::min<qint64>(height, screen.height() - kTitleBarHeight - kBottomBorder));
     qint64 x = stored.x;
     qint64 y = stored.y;
     if (!titleBarVisible) {
         x = std::max<qint64>(screen.left(), std::min<qint64>(x, screen.left() + qint64(screen.width()) - fittedWidth));
-        y = std::max<qint64>(screen.top(),
-                             std::min<qint64>(y, screen.top() + qint64(screen.height()) - fittedHeight - kFrameAllowance));
+        y = std::max<qint64>(screen.top() + kTitleBarHeight,
+                             std::min<qint64>(y, screen.top() + qint64(screen.height()) - fittedHeight - kBottomBorder));
     }
     return QRect(clampToInt(x), clampToInt(y), clampToInt(fittedWidth), clampToInt(fittedHeight));
 }

@@ -7,9 +7,9 @@
 class QWidget;
 
 // Normal-state bounds of the main window as the settings file stores them:
-// the frame's top-left corner (where the window manager puts the title bar)
-// and the client size. Storing and restoring in these same terms keeps the
-// window where it was over any number of restarts.
+// the client area's place and size, the terms Qt can restore before the
+// window manager has framed the window. Storing and restoring in these same
+// terms keeps the window where it was over any number of restarts.
 struct WindowBounds
 {
     qint64 x = 0;
@@ -19,7 +19,8 @@ struct WindowBounds
 };
 
 // Bounds that can be shown: the size no larger than the screen it lands on
-// (and no smaller than `minimum`), and the title bar on a visible screen.
+// (and no smaller than `minimum`), and the title bar (above the client
+// area) on a visible screen.
 // Bounds whose title bar is visible enough on some screen keep their place,
 // so a window straddling two monitors stays; anything else moves wholly onto
 // the screen nearest to where it was. `screens` are available geometries,

@@ -300,7 +300,7 @@ TEST_F(IntegratedBrowserTest, FolderWithALineBreakIsNotRememberedAndInjectsNothi
     ASSERT_NE(first, nullptr);
     platform::sendWindowMessage(handle, bdMsgClose);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const platform::KeyStore store;
+    platform::KeyStore store;
     const QString remembered = dir.path() + u'/';
     ASSERT_EQ(store.readString(testGuidKey(), QStringLiteral("Folder")).value_or(QString()), remembered);
     ASSERT_TRUE(store.writeDword(testGuidKey(), QStringLiteral("Filter index"), 7));

@@ -195,7 +195,7 @@ TEST_F(SettingsWindowTest, LoadsEveryKeyAndSavesThemWithTheWindowKeys)
     EXPECT_EQ(readSetting(QStringLiteral("Display"), QStringLiteral("Scaling")), QStringLiteral("192"));
     EXPECT_EQ(readSetting(QStringLiteral("Audio"), QStringLiteral("Device name")), names[1]);
     EXPECT_EQ(readSetting(QStringLiteral("Window"), QStringLiteral("State")), QStringLiteral("1"));
-    EXPECT_EQ(readSetting(QStringLiteral("Window"), QStringLiteral("X")), QString::number(m_form->x()));
+    EXPECT_EQ(readSetting(QStringLiteral("Window"), QStringLiteral("X")), QString::number(m_form->geometry().x()));
     EXPECT_EQ(readSetting(QStringLiteral("Window"), QStringLiteral("Width")), QStringLiteral("1300"));
     EXPECT_TRUE(m_errors.isEmpty());
     // The file stays UTF-16 with its byte-order mark.
