@@ -173,9 +173,15 @@ void DialogSettings::writePlaces(const QList<Place> &places)
         // Rewritten whole, so a removed place leaves nothing behind.
         doc.removeSection(placesKey());
         doc.addSection(placesKey());
-        for (qsizetype i = 0; i < places.size(); ++i) {
-            doc.setValue(placesKey(), QStringLiteral("Name%1").arg(i + 1), places.at(i).name);
-            doc.setValue(placesKey(), QStringLiteral("Folder%1").arg(i + 1), places.at(i).folder);
+        // A folder whose name holds a line break cannot be stored as it is;
+        // numbering stays without gaps.
+        int number = 0;
+        for (const Place &place : places) {
+            if (platform::holdsLineBreak(place.folder))
+                continue;
+            ++number;
+            doc.setValue(placesKey(), QStringLiteral("Name%1").arg(number), place.name);
+            doc.setValue(placesKey(), QStringLiteral("Folder%1").arg(number), place.folder);
         }
     });
 }
