@@ -12,8 +12,7 @@
 ActionManager::ActionManager(QWidget *window)
     : QObject(window)
     , m_window(window)
-{
-}
+{ }
 
 void ActionManager::addAction(QAction *action)
 {

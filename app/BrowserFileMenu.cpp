@@ -9,15 +9,15 @@ void BrowserFileMenu::clear()
 void BrowserFileMenu::addSubmenu(std::uint32_t command, const QString &caption, const QString &name)
 {
     m_items.clear();
-    m_entries.push_back({command, 0, bdMenuItemSubmenu, caption, name, {}});
+    m_entries.push_back({ command, 0, bdMenuItemSubmenu, caption, name, {} });
 }
 
-void BrowserFileMenu::addItem(std::uint32_t command, std::uint32_t parent, const QString &caption,
-                              const QString &name, const QImage &icon, bool enabled)
+void BrowserFileMenu::addItem(std::uint32_t command, std::uint32_t parent, const QString &caption, const QString &name,
+    const QImage &icon, bool enabled)
 {
     m_items.clear();
-    m_entries.push_back({command, parent, enabled ? 0u : std::uint32_t(bdMenuItemDisabled), caption, name,
-                         icon.isNull() ? QImage() : icon.convertToFormat(QImage::Format_ARGB32)});
+    m_entries.push_back({ command, parent, enabled ? 0u : std::uint32_t(bdMenuItemDisabled), caption, name,
+        icon.isNull() ? QImage() : icon.convertToFormat(QImage::Format_ARGB32) });
 }
 
 void BrowserFileMenu::fill(TBDMenuRequest &request)
@@ -25,7 +25,7 @@ void BrowserFileMenu::fill(TBDMenuRequest &request)
     m_items.clear();
     m_items.reserve(m_entries.size());
     for (const Entry &entry : m_entries) {
-        TBDMenuItem item{};
+        TBDMenuItem item {};
         item.Command = entry.command;
         item.Parent = entry.parent;
         item.Flags = entry.flags;

@@ -16,7 +16,7 @@ public:
     void clear();
     void addSubmenu(std::uint32_t command, const QString &caption, const QString &name);
     void addItem(std::uint32_t command, std::uint32_t parent, const QString &caption, const QString &name,
-                 const QImage &icon, bool enabled);
+        const QImage &icon, bool enabled);
     // Points request at the entries; they stay valid until the next clear()
     // or add.
     void fill(TBDMenuRequest &request);

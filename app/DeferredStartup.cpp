@@ -7,8 +7,7 @@
 
 DeferredStartup::DeferredStartup(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 DeferredStartup::~DeferredStartup()
 {

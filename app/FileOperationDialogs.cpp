@@ -1,7 +1,6 @@
 #include "app/FileOperationDialogs.h"
 
 #include "app/FormHelpers.h"
-
 #include "app/Globals.h"
 #include "scaling/ScaleFunctions.h"
 
@@ -34,8 +33,7 @@ void showText(QLabel *label, const QString &text)
 
 QString describe(qint64 size, const QDateTime &modified)
 {
-    return FormatByteSize(size) + QStringLiteral(", modified ")
-           + QLocale().toString(modified, QLocale::ShortFormat);
+    return FormatByteSize(size) + QStringLiteral(", modified ") + QLocale().toString(modified, QLocale::ShortFormat);
 }
 
 } // namespace
@@ -45,8 +43,8 @@ QString FormatByteSize(qint64 bytes)
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
-TFormFileOperationProgress::TFormFileOperationProgress(QWidget *owner, FileOperationKind kind, int fileCount,
-                                                       const QString &folder)
+TFormFileOperationProgress::TFormFileOperationProgress(
+    QWidget *owner, FileOperationKind kind, int fileCount, const QString &folder)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FormFileOperationProgress"));
@@ -59,15 +57,17 @@ TFormFileOperationProgress::TFormFileOperationProgress(QWidget *owner, FileOpera
     auto *layout = new QVBoxLayout(this);
     LabelOperation = Named(new QLabel(this), QStringLiteral("LabelOperation"), QString());
     LabelOperation->setTextFormat(Qt::PlainText);
-    showText(LabelOperation, verb(kind) + QLatin1Char(' ')
-                                 + (fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(fileCount))
-                                 + QStringLiteral(" to ") + QDir::toNativeSeparators(folder));
+    showText(LabelOperation,
+        verb(kind) + QLatin1Char(' ')
+            + (fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(fileCount))
+            + QStringLiteral(" to ") + QDir::toNativeSeparators(folder));
     LabelOperation->setWordWrap(true);
     layout->addWidget(LabelOperation);
     LabelCurrentFile = Named(new QLabel(this), QStringLiteral("LabelCurrentFile"), QString());
     LabelCurrentFile->setTextFormat(Qt::PlainText);
     layout->addWidget(LabelCurrentFile);
-    ProgressBarTransfer = Named(new QProgressBar(this), QStringLiteral("ProgressBarTransfer"), QStringLiteral("Progress"));
+    ProgressBarTransfer
+        = Named(new QProgressBar(this), QStringLiteral("ProgressBarTransfer"), QStringLiteral("Progress"));
     ProgressBarTransfer->setRange(0, kProgressSteps);
     ProgressBarTransfer->setValue(0);
     layout->addWidget(ProgressBarTransfer);
@@ -75,8 +75,8 @@ TFormFileOperationProgress::TFormFileOperationProgress(QWidget *owner, FileOpera
     layout->addWidget(LabelAmount);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    ButtonCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("ButtonCancel"),
-                         QStringLiteral("Cancel"));
+    ButtonCancel = Named(
+        new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("ButtonCancel"), QStringLiteral("Cancel"));
     buttons->addWidget(ButtonCancel);
     layout->addLayout(buttons);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormFileOperationProgress::reject);
@@ -90,10 +90,12 @@ void TFormFileOperationProgress::SetProgress(const FileOperationProgress &progre
     // Once the user cancelled, that is what the window says until it goes.
     if (!m_cancelling)
         showText(LabelCurrentFile, QFileInfo(progress.currentFile).fileName());
-    const int value = progress.totalBytes > 0 ? int(progress.doneBytes * kProgressSteps / progress.totalBytes)
-                                              : (progress.totalFiles > 0 ? progress.doneFiles * kProgressSteps / progress.totalFiles : 0);
+    const int value = progress.totalBytes > 0
+        ? int(progress.doneBytes * kProgressSteps / progress.totalBytes)
+        : (progress.totalFiles > 0 ? progress.doneFiles * kProgressSteps / progress.totalFiles : 0);
     ProgressBarTransfer->setValue(std::clamp(value, 0, kProgressSteps));
-    showText(LabelAmount, FormatByteSize(progress.doneBytes) + QStringLiteral(" of ") + FormatByteSize(progress.totalBytes));
+    showText(
+        LabelAmount, FormatByteSize(progress.doneBytes) + QStringLiteral(" of ") + FormatByteSize(progress.totalBytes));
 }
 
 void TFormFileOperationProgress::reject()
@@ -120,11 +122,11 @@ TFormFileConflict::TFormFileConflict(QWidget *owner, FileOperationKind kind, con
     LabelQuestion = Named(new QLabel(this), QStringLiteral("LabelQuestion"), QString());
     LabelQuestion->setTextFormat(Qt::PlainText);
     LabelQuestion->setWordWrap(true);
-    showText(LabelQuestion, QStringLiteral("The folder \"%1\" already has a file named \"%2\". What should happen to the "
-                                           "file you are %3?")
-                                .arg(QDir::toNativeSeparators(target.path()), target.fileName(),
-                                     kind == FileOperationKind::Move ? QStringLiteral("moving")
-                                                                     : QStringLiteral("copying")));
+    showText(LabelQuestion,
+        QStringLiteral("The folder \"%1\" already has a file named \"%2\". What should happen to the "
+                       "file you are %3?")
+            .arg(QDir::toNativeSeparators(target.path()), target.fileName(),
+                kind == FileOperationKind::Move ? QStringLiteral("moving") : QStringLiteral("copying")));
     layout->addWidget(LabelQuestion);
     LabelExisting = Named(new QLabel(this), QStringLiteral("LabelExisting"), QString());
     LabelExisting->setTextFormat(Qt::PlainText);
@@ -135,7 +137,7 @@ TFormFileConflict::TFormFileConflict(QWidget *owner, FileOperationKind kind, con
     showText(LabelIncoming, QStringLiteral("Incoming file: ") + describe(conflict.sourceSize, conflict.sourceModified));
     layout->addWidget(LabelIncoming);
     CheckBoxApplyToAll = Named(new QCheckBox(QStringLiteral("Do the same for all remaining conflicts"), this),
-                               QStringLiteral("CheckBoxApplyToAll"), QStringLiteral("Do the same for all remaining conflicts"));
+        QStringLiteral("CheckBoxApplyToAll"), QStringLiteral("Do the same for all remaining conflicts"));
     layout->addWidget(CheckBoxApplyToAll);
 
     auto *buttons = new QHBoxLayout;
@@ -154,7 +156,8 @@ TFormFileConflict::TFormFileConflict(QWidget *owner, FileOperationKind kind, con
     };
     ButtonReplace = addButton(QStringLiteral("ButtonReplace"), QStringLiteral("Replace"), ConflictResolution::Replace);
     ButtonSkip = addButton(QStringLiteral("ButtonSkip"), QStringLiteral("Skip"), ConflictResolution::Skip);
-    ButtonKeepBoth = addButton(QStringLiteral("ButtonKeepBoth"), QStringLiteral("Keep both"), ConflictResolution::KeepBoth);
+    ButtonKeepBoth
+        = addButton(QStringLiteral("ButtonKeepBoth"), QStringLiteral("Keep both"), ConflictResolution::KeepBoth);
     ButtonCancel = addButton(QStringLiteral("ButtonCancel"), QStringLiteral("Cancel"), ConflictResolution::Cancel);
     // Enter never replaces a file by accident.
     ButtonSkip->setDefault(true);
@@ -173,10 +176,10 @@ ConflictDecision TFormFileConflict::Decision() const
 
 TFormFileError::TFormFileError(QWidget *owner, FileOperationKind kind, const QString &source, const QString &message)
     : QMessageBox(QMessageBox::Warning, QStringLiteral("Error"),
-                  QStringLiteral("\"%1\" could not be %2.\n%3")
-                      .arg(QFileInfo(source).fileName(),
-                           kind == FileOperationKind::Move ? QStringLiteral("moved") : QStringLiteral("copied"), message),
-                  QMessageBox::NoButton, owner)
+        QStringLiteral("\"%1\" could not be %2.\n%3")
+            .arg(QFileInfo(source).fileName(),
+                kind == FileOperationKind::Move ? QStringLiteral("moved") : QStringLiteral("copied"), message),
+        QMessageBox::NoButton, owner)
 {
     setObjectName(QStringLiteral("FileOperationErrorBox"));
     setAccessibleName(windowTitle());

@@ -34,8 +34,7 @@ public:
     Bridge(QWidget *owner, FileOperation &operation)
         : m_owner(owner)
         , m_operation(operation)
-    {
-    }
+    { }
 
     ConflictDecision resolveConflict(const FileConflict &conflict) override
     {
@@ -161,14 +160,14 @@ private:
 
 } // namespace
 
-FileOperationResult RunFileOperation(QWidget *owner, FileOperationKind kind, const QStringList &sources,
-                                     const QString &folder)
+FileOperationResult RunFileOperation(
+    QWidget *owner, FileOperationKind kind, const QStringList &sources, const QString &folder)
 {
     FileOperation operation(kind, sources, folder);
     Bridge bridge(owner, operation);
     InputBlocker blocker(owner ? owner->window() : nullptr);
     FileOperationResult result;
-    std::atomic<bool> finished{false};
+    std::atomic<bool> finished { false };
     QEventLoop loop;
 
     std::thread worker([&] {

@@ -23,8 +23,7 @@ inline QFont DesignFont(bool bold = false)
 // else its hint, else a short human name. A label made with text is read by
 // its text, also after it changes (volume), so the human name only
 // describes it; a label made empty (a picture) is read by that name.
-template<typename W>
-W *Named(W *widget, const QString &objectName, const QString &accessibleName)
+template<typename W> W *Named(W *widget, const QString &objectName, const QString &accessibleName)
 {
     widget->setObjectName(objectName);
     if constexpr (std::is_base_of_v<QLabel, W>) {

@@ -10,8 +10,7 @@ class ImageList
 public:
     explicit ImageList(QSize cellSize = QSize(32, 32))
         : m_cellSize(cellSize)
-    {
-    }
+    { }
 
     QSize cellSize() const { return m_cellSize; }
     int width() const { return m_cellSize.width(); }

@@ -16,10 +16,10 @@ enum class FileCode { None, One, All };
 
 struct ExecLine
 {
-    QStringList before;  // arguments ahead of the file field code
-    QStringList after;   // arguments after it
+    QStringList before; // arguments ahead of the file field code
+    QStringList after; // arguments after it
     FileCode files = FileCode::None;
-    bool urls = false;   // %u or %U
+    bool urls = false; // %u or %U
     bool valid = false;
 };
 
@@ -28,7 +28,7 @@ struct ExecLine
 QStringList expandArgument(const QString &token, const DesktopEntry &entry, const QString &entryPath)
 {
     if (token == QStringLiteral("%i"))
-        return entry.icon.isEmpty() ? QStringList() : QStringList{QStringLiteral("--icon"), entry.icon};
+        return entry.icon.isEmpty() ? QStringList() : QStringList { QStringLiteral("--icon"), entry.icon };
     QString out;
     bool hadCode = false;
     for (qsizetype i = 0; i < token.size(); ++i) {
@@ -40,16 +40,23 @@ QStringList expandArgument(const QString &token, const DesktopEntry &entry, cons
         const QChar code = token.at(++i);
         hadCode = true;
         switch (code.unicode()) {
-        case '%': out.append(QLatin1Char('%')); break;
-        case 'c': out.append(entry.name); break;
-        case 'k': out.append(entryPath); break;
-        default: break; // deprecated or unknown codes are removed
+        case '%':
+            out.append(QLatin1Char('%'));
+            break;
+        case 'c':
+            out.append(entry.name);
+            break;
+        case 'k':
+            out.append(entryPath);
+            break;
+        default:
+            break; // deprecated or unknown codes are removed
         }
     }
     // An argument that was only a code with nothing to stand for goes away.
     if (out.isEmpty() && hadCode)
         return {};
-    return {out};
+    return { out };
 }
 
 ExecLine parseExec(const DesktopEntry &entry, const QString &entryPath)
@@ -106,7 +113,7 @@ QList<LaunchCommand> desktopCommands(const QString &path, const QString &paramet
     const bool passesFiles = parameterTemplate.contains(kPlaceholder);
     if (line.files == FileCode::One && files.size() > 1 && passesFiles) {
         for (const QString &file : files)
-            perProcess.append(fileArguments(parameterTemplate, {file}, line.urls));
+            perProcess.append(fileArguments(parameterTemplate, { file }, line.urls));
     } else {
         perProcess.append(fileArguments(parameterTemplate, files, line.urls));
     }
@@ -144,11 +151,12 @@ QString ApplyParametersTemplate(const QString &parameterTemplate, const QString 
     return parameters;
 }
 
-QList<LaunchCommand> BuildLaunchCommands(const QString &path, const QString &parameterTemplate, const QStringList &files)
+QList<LaunchCommand> BuildLaunchCommands(
+    const QString &path, const QString &parameterTemplate, const QStringList &files)
 {
     if (path.endsWith(kDesktopSuffix))
         return desktopCommands(path, parameterTemplate, files);
-    return {{path, fileArguments(parameterTemplate, files, false), {}}};
+    return { { path, fileArguments(parameterTemplate, files, false), {} } };
 }
 
 LaunchCommand TerminalCommand()
@@ -159,15 +167,24 @@ LaunchCommand TerminalCommand()
         const char *program;
         const char *execArgument; // null: the command follows directly
     } terminals[] = {
-        {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"},  {"konsole", "-e"},       {"xfce4-terminal", "-x"},
-        {"mate-terminal", "-x"},       {"qterminal", "-e"},      {"lxterminal", "-e"},    {"terminator", "-x"},
-        {"alacritty", "-e"},           {"kitty", nullptr},       {"foot", nullptr},       {"xterm", "-e"},
+        { "x-terminal-emulator", "-e" },
+        { "gnome-terminal", "--" },
+        { "konsole", "-e" },
+        { "xfce4-terminal", "-x" },
+        { "mate-terminal", "-x" },
+        { "qterminal", "-e" },
+        { "lxterminal", "-e" },
+        { "terminator", "-x" },
+        { "alacritty", "-e" },
+        { "kitty", nullptr },
+        { "foot", nullptr },
+        { "xterm", "-e" },
     };
     for (const auto &terminal : terminals) {
         const QString found = QStandardPaths::findExecutable(QString::fromLatin1(terminal.program));
         if (found.isEmpty())
             continue;
-        LaunchCommand command{found, {}, {}};
+        LaunchCommand command { found, {}, {} };
         if (terminal.execArgument)
             command.arguments.append(QString::fromLatin1(terminal.execArgument));
         return command;
@@ -182,7 +199,8 @@ bool StartApplication(const QString &path, const QString &parameterTemplate, con
         return false;
     bool allStarted = true;
     for (const LaunchCommand &command : commands) {
-        if (command.program.isEmpty() || !QProcess::startDetached(command.program, command.arguments, command.workingDirectory))
+        if (command.program.isEmpty()
+            || !QProcess::startDetached(command.program, command.arguments, command.workingDirectory))
             allStarted = false;
     }
     return allStarted;

@@ -37,7 +37,8 @@ struct LaunchCommand
 //   entry without a file field code gets the arguments at its end.
 //   Terminal=true wraps each process in the user's terminal.
 // Empty when nothing can be started.
-QList<LaunchCommand> BuildLaunchCommands(const QString &path, const QString &parameterTemplate, const QStringList &files);
+QList<LaunchCommand> BuildLaunchCommands(
+    const QString &path, const QString &parameterTemplate, const QStringList &files);
 
 // The terminal that a Terminal=true entry runs in and the arguments that come
 // before the command: Debian's x-terminal-emulator with -e, else the first

@@ -58,8 +58,7 @@ constexpr auto kScalingValues = kDisplayScalingValues;
 
 // Every control here carries its own font: captions of group boxes and the
 // "..." buttons bold, everything else regular.
-template<typename W>
-W *named(W *widget, const QString &objectName, const QString &accessibleName, bool bold = false)
+template<typename W> W *named(W *widget, const QString &objectName, const QString &accessibleName, bool bold = false)
 {
     Named(widget, objectName, accessibleName)->setFont(DesignFont(bold));
     return widget;
@@ -91,8 +90,8 @@ void keepClearOf(AnchorLayout *layout, QWidget *field, int captionRight)
     }
 }
 
-QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessibleName,
-    bool bold)
+QPushButton *button(
+    QWidget *parent, const QString &objectName, const QString &text, const QString &accessibleName, bool bold)
 {
     auto *b = named(new QPushButton(text, parent), objectName, accessibleName, bold);
     // The designed height, not the style's.
@@ -161,8 +160,9 @@ void TSpinEdit::fixup(QString &input) const
 }
 
 TFormSettings::TFormSettings(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+            | Qt::WindowCloseButtonHint)
 {
     CreateControls();
     FormCreate();
@@ -189,11 +189,11 @@ void TFormSettings::CreateControls()
 
     ButtonOK = button(this, QStringLiteral("ButtonOK"), QStringLiteral("OK"), QStringLiteral("OK"), false);
     layout->addWidget(ButtonOK, QRect(358, 545, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
-    ButtonCancel = button(this, QStringLiteral("ButtonCancel"), QStringLiteral("Cancel"), QStringLiteral("Cancel"), false);
+    ButtonCancel
+        = button(this, QStringLiteral("ButtonCancel"), QStringLiteral("Cancel"), QStringLiteral("Cancel"), false);
     layout->addWidget(ButtonCancel, QRect(439, 545, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
     connect(ButtonOK, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonOKClick));
     connect(ButtonCancel, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonCancelClick));
-
 }
 
 QFileDialog *TFormSettings::ApplicationDialog()
@@ -219,11 +219,12 @@ void TFormSettings::CreateAppsGroup()
     auto *settingsLayout = new AnchorLayout(GroupBoxSettings, QSize(522, 535));
     GroupBoxApps = named(new QGroupBox(QStringLiteral(" Open with applications: "), GroupBoxSettings),
         QStringLiteral("GroupBoxApps"), QStringLiteral(" Open with applications: "), true);
-    settingsLayout->addWidget(GroupBoxApps, QRect(8, 20, 505, 274), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
+    settingsLayout->addWidget(
+        GroupBoxApps, QRect(8, 20, 505, 274), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
     GroupBoxThumbnails = named(new QGroupBox(QStringLiteral(" Audio thumbnails: "), GroupBoxSettings),
         QStringLiteral("GroupBoxThumbnails"), QStringLiteral(" Audio thumbnails: "), true);
-    settingsLayout->addWidget(GroupBoxThumbnails, QRect(8, 300, 505, 98),
-        AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
+    settingsLayout->addWidget(
+        GroupBoxThumbnails, QRect(8, 300, 505, 98), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
     GroupBox1 = named(new QGroupBox(QStringLiteral(" Audio device: "), GroupBoxSettings), QStringLiteral("GroupBox1"),
         QStringLiteral(" Audio device: "), true);
     settingsLayout->addWidget(GroupBox1, QRect(8, 404, 504, 58));
@@ -233,19 +234,21 @@ void TFormSettings::CreateAppsGroup()
 
     auto *apps = new AnchorLayout(GroupBoxApps, QSize(505, 274));
     const int stretch = AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right;
-    const int rowTops[] = {24, 105, 186};
-    QLabel **images[] = {&ImageApp1, &ImageApp2, &ImageApp3};
-    QLineEdit **paths[] = {&EditApp1, &EditApp2, &EditApp3};
-    QPushButton **pickers[] = {&ButtonApp1, &ButtonApp2, &ButtonApp3};
-    QLineEdit **names[] = {&EditApp1Name, &EditApp2Name, &EditApp3Name};
-    QLineEdit **parameters[] = {&EditApp1Parameters, &EditApp2Parameters, &EditApp3Parameters};
+    const int rowTops[] = { 24, 105, 186 };
+    QLabel **images[] = { &ImageApp1, &ImageApp2, &ImageApp3 };
+    QLineEdit **paths[] = { &EditApp1, &EditApp2, &EditApp3 };
+    QPushButton **pickers[] = { &ButtonApp1, &ButtonApp2, &ButtonApp3 };
+    QLineEdit **names[] = { &EditApp1Name, &EditApp2Name, &EditApp3Name };
+    QLineEdit **parameters[] = { &EditApp1Parameters, &EditApp2Parameters, &EditApp3Parameters };
     for (int i = 0; i < 3; ++i) {
         const QString n = QString::number(i + 1);
         const int top = rowTops[i];
-        auto *image = named(new QLabel(GroupBoxApps), QStringLiteral("ImageApp") + n, QStringLiteral("Application %1 icon").arg(n));
+        auto *image = named(
+            new QLabel(GroupBoxApps), QStringLiteral("ImageApp") + n, QStringLiteral("Application %1 icon").arg(n));
         image->setAlignment(Qt::AlignCenter);
         apps->addWidget(image, QRect(17, top, kImageSize, kImageSize));
-        auto *path = named(new QLineEdit(GroupBoxApps), QStringLiteral("EditApp") + n, QStringLiteral("Application %1").arg(n));
+        auto *path = named(
+            new QLineEdit(GroupBoxApps), QStringLiteral("EditApp") + n, QStringLiteral("Application %1").arg(n));
         apps->addWidget(path, QRect(71, top, 386, 21), stretch);
         auto *picker = button(GroupBoxApps, QStringLiteral("ButtonApp") + n, QStringLiteral("..."),
             QStringLiteral("Select application %1").arg(n), true);
@@ -275,19 +278,20 @@ void TFormSettings::CreateThumbnailsGroup()
 {
     auto *thumbs = new AnchorLayout(GroupBoxThumbnails, QSize(505, 98));
     addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("Width:"), 17, 28);
-    SpinEditThumbWidth = named(new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbWidth"),
-        QStringLiteral("Thumbnail width"));
+    SpinEditThumbWidth = named(
+        new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbWidth"), QStringLiteral("Thumbnail width"));
     SpinEditThumbWidth->setValue(400);
     thumbs->addWidget(SpinEditThumbWidth, QRect(71, 25, 106, 22));
     addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("pixels"), 183, 28);
     addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("Height:"), 17, 60);
-    SpinEditThumbHeight = named(new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbHeight"),
-        QStringLiteral("Thumbnail height"));
+    SpinEditThumbHeight = named(
+        new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbHeight"), QStringLiteral("Thumbnail height"));
     SpinEditThumbHeight->setValue(100);
     thumbs->addWidget(SpinEditThumbHeight, QRect(71, 57, 106, 22));
     addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("pixels"), 183, 60);
-    auto *note = label(GroupBoxThumbnails, QStringLiteral("Values will be multiplied by the scaling factor if using UI DPI "
-                                                          "scaling. Applying this setting requires restart."));
+    auto *note = label(GroupBoxThumbnails,
+        QStringLiteral("Values will be multiplied by the scaling factor if using UI DPI "
+                       "scaling. Applying this setting requires restart."));
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     thumbs->addWidget(note, QRect(260, 30, 214, 39));
@@ -297,7 +301,8 @@ void TFormSettings::CreateDeviceAndScalingGroups()
 {
     auto *device = new AnchorLayout(GroupBox1, QSize(504, 58));
     const int deviceCaption = addCaption(device, GroupBox1, QStringLiteral("Playback device:"), 12, 26);
-    ComboBoxAudioDevice = named(new QComboBox(GroupBox1), QStringLiteral("ComboBoxAudioDevice"), QStringLiteral("Playback device"));
+    ComboBoxAudioDevice
+        = named(new QComboBox(GroupBox1), QStringLiteral("ComboBoxAudioDevice"), QStringLiteral("Playback device"));
     ComboBoxAudioDevice->setEditable(false);
     ComboBoxAudioDevice->setMaxVisibleItems(32);
     ComboBoxAudioDevice->addItem(QStringLiteral("Default"));
@@ -306,10 +311,11 @@ void TFormSettings::CreateDeviceAndScalingGroups()
 
     auto *ui = new AnchorLayout(GroupBox2, QSize(504, 58));
     const int scalingCaption = addCaption(ui, GroupBox2, QStringLiteral("Scale display:"), 12, 26);
-    ComboBoxDisplayScaling = named(new QComboBox(GroupBox2), QStringLiteral("ComboBoxDisplayScaling"), QStringLiteral("Scale display"));
+    ComboBoxDisplayScaling
+        = named(new QComboBox(GroupBox2), QStringLiteral("ComboBoxDisplayScaling"), QStringLiteral("Scale display"));
     ComboBoxDisplayScaling->setEditable(false);
-    ComboBoxDisplayScaling->addItems({QStringLiteral("As Windows (Default)"), QStringLiteral("100%"), QStringLiteral("125%"),
-        QStringLiteral("150%"), QStringLiteral("175%"), QStringLiteral("200%")});
+    ComboBoxDisplayScaling->addItems({ QStringLiteral("As Windows (Default)"), QStringLiteral("100%"),
+        QStringLiteral("125%"), QStringLiteral("150%"), QStringLiteral("175%"), QStringLiteral("200%") });
     ComboBoxDisplayScaling->setCurrentIndex(0);
     ComboBoxDisplayScaling->setToolTip(QStringLiteral("Select display scaling factor."));
     ComboBoxDisplayScaling->setStatusTip(QStringLiteral("Select display scaling factor."));
@@ -389,13 +395,13 @@ void TFormSettings::LoadSettings()
 {
     const SettingsFile ini(GetSettingsFileName());
     for (int n = 1; n <= 3; ++n)
-        EditApp(n)->setText(
-            ini.ReadString(kSettings, QStringLiteral("Application %1").arg(n), QStringLiteral("Select an application...")));
+        EditApp(n)->setText(ini.ReadString(
+            kSettings, QStringLiteral("Application %1").arg(n), QStringLiteral("Select an application...")));
     for (int n = 1; n <= 3; ++n)
         EditAppName(n)->setText(ini.ReadString(kSettings, QStringLiteral("Application %1 name").arg(n), QString()));
     for (int n = 1; n <= 3; ++n)
-        EditAppParameters(n)->setText(
-            ini.ReadString(kSettings, QStringLiteral("Application %1 parameters").arg(n), EditAppParameters(n)->text()));
+        EditAppParameters(n)->setText(ini.ReadString(
+            kSettings, QStringLiteral("Application %1 parameters").arg(n), EditAppParameters(n)->text()));
 
     SpinEditThumbWidth->setValue(ini.ReadInteger(kDisplay, QStringLiteral("Thumbnail width"), 400));
     SpinEditThumbHeight->setValue(ini.ReadInteger(kDisplay, QStringLiteral("Thumbnail height"), 100));

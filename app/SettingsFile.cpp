@@ -33,8 +33,7 @@ QString GetSettingsFileName()
 
 SettingsFile::SettingsFile(QString path)
     : m_path(std::move(path))
-{
-}
+{ }
 
 SettingsFile::~SettingsFile()
 {
@@ -75,7 +74,7 @@ bool SettingsFile::ReadBool(const QString &section, const QString &key, bool def
 
 void SettingsFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    m_pending.push_back({section, key, value});
+    m_pending.push_back({ section, key, value });
     // Later reads through this object see the value as the file will hold it.
     if (m_document)
         m_document->setValue(section, key, value);

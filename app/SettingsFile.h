@@ -63,7 +63,7 @@ void SaveWindowBounds(SettingsFile &ini, const QWidget *mainWindow);
 
 // The "Scaling" values the settings window offers, in the order of its list:
 // 0 means the monitor's own DPI.
-inline constexpr std::array<int, 6> kDisplayScalingValues = {0, 96, 120, 144, 168, 192};
+inline constexpr std::array<int, 6> kDisplayScalingValues = { 0, 96, 120, 144, 168, 192 };
 
 // "Display" / "Scaling" as start-up uses it: a value the settings window does
 // not offer (a negative or tiny scale would lay the window out off-screen or

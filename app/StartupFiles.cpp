@@ -27,9 +27,9 @@ StartupLocation StartupLocationFromArguments(const QStringList &arguments, const
             continue;
         const QFileInfo info(path);
         if (info.isDir())
-            return {QDir::cleanPath(info.absoluteFilePath()), {}};
+            return { QDir::cleanPath(info.absoluteFilePath()), {} };
         if (info.isFile())
-            return {QDir::cleanPath(info.absolutePath()), QDir::cleanPath(info.absoluteFilePath())};
+            return { QDir::cleanPath(info.absolutePath()), QDir::cleanPath(info.absoluteFilePath()) };
     }
     return {};
 }

@@ -8,7 +8,7 @@
 struct StartupLocation
 {
     QString folder; // empty: the browser's remembered folder
-    QString file;   // full path of the entry to focus, empty for none
+    QString file; // full path of the entry to focus, empty for none
 };
 
 // The first argument that names an existing file or folder decides: a file

@@ -18,8 +18,8 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QSlider>
 #include <QMimeData>
+#include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -33,14 +33,16 @@ TFormMain::TFormMain(QWidget *parent)
 {
     DeferredLoading = new DeferredStartup(this);
     // The worker's results come back as queued calls on this thread.
-    connect(DeferredLoading, &DeferredStartup::freeImageBound, this, [this] { RefreshStockImages(); },
-            Qt::QueuedConnection);
-    connect(DeferredLoading, &DeferredStartup::audioDevicesListed, this,
-            [](const QStringList &names) {
-                if (FormSettings)
-                    FormSettings->SetAudioDevices(names);
-            },
-            Qt::QueuedConnection);
+    connect(
+        DeferredLoading, &DeferredStartup::freeImageBound, this, [this] { RefreshStockImages(); },
+        Qt::QueuedConnection);
+    connect(
+        DeferredLoading, &DeferredStartup::audioDevicesListed, this,
+        [](const QStringList &names) {
+            if (FormSettings)
+                FormSettings->SetAudioDevices(names);
+        },
+        Qt::QueuedConnection);
     CreateControls();
     FormCreate();
 }

@@ -10,12 +10,11 @@
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
-#include "util/SpecialFolders.h"
-#include "util/VantrelError.h"
-
 #include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
+#include "util/SpecialFolders.h"
+#include "util/VantrelError.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -29,17 +28,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
-const TBDGUID kBrowserGUID = {0x14041EA1, 0x43B5, 0x474A, {0xB7, 0xBA, 0xCA, 0xE3, 0xB9, 0x46, 0x00, 0x48}};
-const TBDGUID kFolderPickerGUID = {0xC35263F7, 0x648F, 0x4F47, {0xB9, 0x63, 0x82, 0xA4, 0x65, 0xE6, 0x9E, 0x5D}};
+const TBDGUID kBrowserGUID = { 0x14041EA1, 0x43B5, 0x474A, { 0xB7, 0xBA, 0xCA, 0xE3, 0xB9, 0x46, 0x00, 0x48 } };
+const TBDGUID kFolderPickerGUID = { 0xC35263F7, 0x648F, 0x4F47, { 0xB9, 0x63, 0x82, 0xA4, 0x65, 0xE6, 0x9E, 0x5D } };
 
-constexpr TOpenOptions kBrowserOptions =
-    ofAllowMultiSelect | ofNotModal | ofNoClose | ofIntegrate | ofNoCloseButton | ofOnSelectFilename;
+constexpr TOpenOptions kBrowserOptions
+    = ofAllowMultiSelect | ofNotModal | ofNoClose | ofIntegrate | ofNoCloseButton | ofOnSelectFilename;
 constexpr TOpenOptionsEx kBrowserOptionsEx = ofExNoOpenButtons;
 
 constexpr int kThumbnailMinimum = 32;
@@ -55,7 +53,8 @@ int thumbnailSetting(const QString &key, int defaultValue)
     // The settings window's spin edits hold the same clamped values at
     // start-up; the browser reads them once, here.
     const SettingsFile ini(GetSettingsFileName());
-    return std::clamp(ini.ReadInteger(QStringLiteral("Display"), key, defaultValue), kThumbnailMinimum, kThumbnailMaximum);
+    return std::clamp(
+        ini.ReadInteger(QStringLiteral("Display"), key, defaultValue), kThumbnailMinimum, kThumbnailMaximum);
 }
 
 } // namespace
@@ -91,8 +90,8 @@ public:
         return false;
     }
 
-    TOpenDialogParams Params{};
-    TOpenDialogResults Results{};
+    TOpenDialogParams Params {};
+    TOpenDialogResults Results {};
     // The long-standing list first, in its order; then the formats Linux
     // collections hold in bulk, all of which the preview plays.
     const QString Filter = QStringLiteral(
@@ -118,8 +117,8 @@ namespace {
 
 std::uint32_t BrivaneDialogsHookProc(BDWindowHandle, std::uint32_t Msg, std::uint64_t wParam, std::int64_t lParam)
 {
-    BrivaneDialogsIntegration *integration =
-        BrivaneDialogsIntegration::find(reinterpret_cast<const TOpenDialogParams *>(lParam));
+    BrivaneDialogsIntegration *integration
+        = BrivaneDialogsIntegration::find(reinterpret_cast<const TOpenDialogParams *>(lParam));
     if (!integration)
         return 1;
     // A finished results record goes back to the library whatever state the
@@ -203,7 +202,7 @@ void TFormMain::OpenBrivaneDialogsIntegrated()
         ConnectBrowserControls();
     BrivaneDialogsIntegration &browser = *BrivaneDialogsIntegrated;
     TOpenDialogParams &params = browser.Params;
-    params = TOpenDialogParams{};
+    params = TOpenDialogParams {};
     params.Options = kBrowserOptions;
     params.OptionsEx = kBrowserOptionsEx;
     params.ParentWindow = platform::handleOf(PanelBrivaneDialogs);
@@ -212,10 +211,10 @@ void TFormMain::OpenBrivaneDialogsIntegrated()
     // Read once: later changes in the settings window reach the browser at
     // the next start.
     const QString additional = QStringLiteral("UIDPIScaling=") + QString::number(DisplayScale)
-                               + QStringLiteral("\r\nThumbnailsWidth=")
-                               + QString::number(thumbnailSetting(QStringLiteral("Thumbnail width"), 400))
-                               + QStringLiteral("\r\nThumbnailsHeight=")
-                               + QString::number(thumbnailSetting(QStringLiteral("Thumbnail height"), 100));
+        + QStringLiteral("\r\nThumbnailsWidth=")
+        + QString::number(thumbnailSetting(QStringLiteral("Thumbnail width"), 400))
+        + QStringLiteral("\r\nThumbnailsHeight=")
+        + QString::number(thumbnailSetting(QStringLiteral("Thumbnail height"), 100));
     params.AdditionalParameters = textOf(additional);
     params.Filters = textOf(browser.Filter);
     params.Title = textOf(browser.Title);
@@ -223,7 +222,7 @@ void TFormMain::OpenBrivaneDialogsIntegrated()
         params.InitialDir = textOf(browser.StartupFolder);
     if (!browser.StartupFile.isEmpty())
         params.FileName = textOf(browser.StartupFile);
-    browser.Results = TOpenDialogResults{};
+    browser.Results = TOpenDialogResults {};
 
     const BrivaneDialogsBinding &binding = BrivaneDialogsDynamic();
     if (const TBrivaneDialogs_OpenDialog open = binding.OpenDialog()) {
@@ -234,8 +233,7 @@ void TFormMain::OpenBrivaneDialogsIntegrated()
         LabelBrowserUnavailable->setAccessibleName(QStringLiteral("Browser unavailable"));
         LabelBrowserUnavailable->setWordWrap(true);
         LabelBrowserUnavailable->setAlignment(Qt::AlignCenter);
-        LabelBrowserUnavailable->setText(
-            binding.IsLoaded()
+        LabelBrowserUnavailable->setText(binding.IsLoaded()
                 ? QStringLiteral("The file browser is not available: the installed %1 is incomplete.")
                       .arg(QString::fromLatin1(bdLibraryFileName))
                 : QStringLiteral("The file browser is not available: %1 was not found beside the program or on the "
@@ -271,7 +269,9 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
             try {
                 // stat() follows symbolic links: a link to an existing file
                 // counts. Called once per selected name, so no QFileInfo.
-                struct stat info{};
+                struct stat info
+                {
+                };
                 if (::stat(QFile::encodeName(fileName).constData(), &info) == 0 && S_ISREG(info.st_mode))
                     SelectedFilesList.append(fileName);
             } catch (...) {

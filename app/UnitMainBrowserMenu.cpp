@@ -42,34 +42,35 @@ void TFormMain::FillBrowserFileMenu(TBDMenuRequest &request)
     const bool anySelected = request.SelectionCount > 0;
 
     menu.addSubmenu(kOpenWithMenu, QStringLiteral("Open &with"), QStringLiteral("MenuOpenWith"));
-    QToolButton *buttons[] = {ToolButton1, ToolButton2, ToolButton3};
+    QToolButton *buttons[] = { ToolButton1, ToolButton2, ToolButton3 };
     for (int n = 1; n <= 3; ++n) {
         QToolButton *button = buttons[n - 1];
         const int image = ToolButtonImageIndex(button);
         const QImage icon = image >= 0 && image < ImageListFilesButtons.count()
-                                ? ImageListFilesButtons.at(image).toImage()
-                                : QImage();
+            ? ImageListFilesButtons.at(image).toImage()
+            : QImage();
         // The button's caption already has its ampersands doubled.
         const bool usable = FormSettings && IsUsableApplication(FormSettings->EditApp(n)->text());
         menu.addItem(kOpenWithMenu + std::uint32_t(n), kOpenWithMenu, button->text().trimmed(),
-                     QStringLiteral("ActionOpenWith%1").arg(n), icon, usable && anySelected);
+            QStringLiteral("ActionOpenWith%1").arg(n), icon, usable && anySelected);
     }
 
-    QLineEdit *folders[] = {EditFolder1, EditFolder2, EditFolder3};
+    QLineEdit *folders[] = { EditFolder1, EditFolder2, EditFolder3 };
     const struct
     {
         std::uint32_t menu;
         const char *caption;
         const char *name;
-    } kinds[] = {{kCopyToMenu, "&Copy to", "CopyTo"}, {kMoveToMenu, "&Move to", "MoveTo"}};
+    } kinds[] = { { kCopyToMenu, "&Copy to", "CopyTo" }, { kMoveToMenu, "&Move to", "MoveTo" } };
     for (const auto &kind : kinds) {
-        menu.addSubmenu(kind.menu, QString::fromLatin1(kind.caption), QStringLiteral("Menu") + QLatin1String(kind.name));
+        menu.addSubmenu(
+            kind.menu, QString::fromLatin1(kind.caption), QStringLiteral("Menu") + QLatin1String(kind.name));
         for (int n = 1; n <= 3; ++n) {
             const QString folder = folders[n - 1]->text();
             const bool set = IsPresetFolderSet(folder);
             const QString caption = set ? escapedAmpersands(folder) : QStringLiteral("Folder %1 (not set)").arg(n);
             menu.addItem(kind.menu + std::uint32_t(n), kind.menu, caption,
-                         QStringLiteral("Action%1%2").arg(QLatin1String(kind.name)).arg(n), {}, set && anySelected);
+                QStringLiteral("Action%1%2").arg(QLatin1String(kind.name)).arg(n), {}, set && anySelected);
         }
     }
     menu.fill(request);

@@ -26,14 +26,14 @@ bool isGroup(const QTreeWidgetItem *item)
 
 QTreeWidgetItem *newRow(const DetailsRow &row)
 {
-    auto *item = new QTreeWidgetItem(QStringList{row.name, row.value});
+    auto *item = new QTreeWidgetItem(QStringList { row.name, row.value });
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren);
     return item;
 }
 
 QTreeWidgetItem *newGroup(const QString &header, const QBrush &headerBrush)
 {
-    auto *item = new QTreeWidgetItem(QStringList{header});
+    auto *item = new QTreeWidgetItem(QStringList { header });
     item->setData(0, kGroupRole, true);
     // A group header is a caption, not a row: it takes no selection, so the
     // copy items only ever see name/value rows.
@@ -49,14 +49,14 @@ DetailsContents contentsOf(const QTreeWidget *view)
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = view->topLevelItem(i);
         if (!isGroup(item)) {
-            contents.rows.append(DetailsRow{item->text(0), item->text(1), -1});
+            contents.rows.append(DetailsRow { item->text(0), item->text(1), -1 });
             continue;
         }
         const int group = static_cast<int>(contents.groups.size());
         contents.groups.append(item->text(0));
         for (int r = 0; r < item->childCount(); ++r) {
             const QTreeWidgetItem *row = item->child(r);
-            contents.rows.append(DetailsRow{row->text(0), row->text(1), group});
+            contents.rows.append(DetailsRow { row->text(0), row->text(1), group });
         }
     }
     return contents;
@@ -89,9 +89,11 @@ void putOnClipboard(const QString &text)
 void TFormMain::ConnectDetailsHandlers()
 {
     connect(CopyValueToClipboard1, &QAction::triggered, this, Guarded(this, &TFormMain::CopyValueToClipboard1Click));
-    connect(CopyNameAndValueToClipboard1, &QAction::triggered, this, Guarded(this, &TFormMain::CopyNameAndValueToClipboard1Click));
+    connect(CopyNameAndValueToClipboard1, &QAction::triggered, this,
+        Guarded(this, &TFormMain::CopyNameAndValueToClipboard1Click));
     connect(CopyAllToClipboard1, &QAction::triggered, this, Guarded(this, &TFormMain::CopyAllToClipboard1Click));
-    connect(SaveCompleteListToFile1, &QAction::triggered, this, Guarded(this, &TFormMain::SaveCompleteListToFile1Click));
+    connect(
+        SaveCompleteListToFile1, &QAction::triggered, this, Guarded(this, &TFormMain::SaveCompleteListToFile1Click));
 }
 
 void TFormMain::DisplayFileDetails(const QString &FileName)
@@ -168,7 +170,8 @@ QFileDialog *TFormMain::DetailsSaveDialog()
         SaveDialogDetialsList->setAcceptMode(QFileDialog::AcceptSave);
         SaveDialogDetialsList->setFileMode(QFileDialog::AnyFile);
         SaveDialogDetialsList->setDefaultSuffix(QStringLiteral("txt"));
-        SaveDialogDetialsList->setNameFilters({QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")});
+        SaveDialogDetialsList->setNameFilters(
+            { QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)") });
     }
     return SaveDialogDetialsList;
 }

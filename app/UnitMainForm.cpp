@@ -30,8 +30,7 @@ constexpr int kDesignClientHeight = 728;
 constexpr int kMinimumWidth = 1280;
 constexpr int kMinimumHeight = 700;
 constexpr int kListerWidth = 550;
-template<typename W>
-W *regular(W *widget)
+template<typename W> W *regular(W *widget)
 {
     widget->setFont(DesignFont(false));
     return widget;
@@ -70,23 +69,24 @@ void TFormMain::CreateControls()
     Splitter1->setHandleWidth(3);
     centralLayout->addWidget(Splitter1);
 
-    PanelBrivaneDialogsContainer = Named(new QWidget(Splitter1), QStringLiteral("PanelBrivaneDialogsContainer"),
-                                         QStringLiteral("Browser container"));
+    PanelBrivaneDialogsContainer = Named(
+        new QWidget(Splitter1), QStringLiteral("PanelBrivaneDialogsContainer"), QStringLiteral("Browser container"));
     auto *leftLayout = new QVBoxLayout(PanelBrivaneDialogsContainer);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     GroupBoxBrivaneDialogsContainer = Named(new QGroupBox(QStringLiteral(" Browser: "), PanelBrivaneDialogsContainer),
-                                            QStringLiteral("GroupBoxBrivaneDialogsContainer"), QStringLiteral(" Browser: "));
+        QStringLiteral("GroupBoxBrivaneDialogsContainer"), QStringLiteral(" Browser: "));
     leftLayout->addWidget(GroupBoxBrivaneDialogsContainer);
     auto *browserLayout = new QVBoxLayout(GroupBoxBrivaneDialogsContainer);
     browserLayout->setContentsMargins(2, 2, 2, 2);
-    PanelBrivaneDialogs = Named(new QFrame(GroupBoxBrivaneDialogsContainer), QStringLiteral("PanelBrivaneDialogs"),
-                                QStringLiteral("Browser"));
+    PanelBrivaneDialogs = Named(
+        new QFrame(GroupBoxBrivaneDialogsContainer), QStringLiteral("PanelBrivaneDialogs"), QStringLiteral("Browser"));
     PanelBrivaneDialogs->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // The embedded browser inherits this font; only the group captions are bold.
     regular(PanelBrivaneDialogs);
     browserLayout->addWidget(PanelBrivaneDialogs);
 
-    PanelListerContainer = Named(new QWidget(Splitter1), QStringLiteral("PanelListerContainer"), QStringLiteral("Details panel"));
+    PanelListerContainer
+        = Named(new QWidget(Splitter1), QStringLiteral("PanelListerContainer"), QStringLiteral("Details panel"));
     PanelListerContainer->setMinimumWidth(kListerWidth);
     PanelBrivaneDialogsContainer->setMinimumWidth(kListerWidth);
     Splitter1->addWidget(PanelBrivaneDialogsContainer);
@@ -94,7 +94,7 @@ void TFormMain::CreateControls()
     Splitter1->handle(1)->setAccessibleName(QStringLiteral("Resize details and browser"));
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
-    Splitter1->setSizes({kDesignClientWidth - kListerWidth, kListerWidth});
+    Splitter1->setSizes({ kDesignClientWidth - kListerWidth, kListerWidth });
     CreateRightPanel();
 
     StatusBar = Named(new QStatusBar(this), QStringLiteral("StatusBar"), QStringLiteral("Status bar"));
@@ -132,7 +132,8 @@ void TFormMain::CreateMenus()
     File1->addAction(Exit1);
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
 
-    Options1 = Named(MainMenu1->addMenu(QStringLiteral("&Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
+    Options1
+        = Named(MainMenu1->addMenu(QStringLiteral("&Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
     Settings1 = namedAction(Options1, QStringLiteral("Settings1"), QStringLiteral("&Settings..."));
     Options1->addAction(Settings1);
     N3 = Options1->addSeparator();
@@ -155,11 +156,12 @@ void TFormMain::CreateRightPanel()
     rightLayout->setSpacing(0);
 
     GroupBoxOpenWith = Named(new QGroupBox(QStringLiteral(" Open file in application: "), PanelListerContainer),
-                             QStringLiteral("GroupBoxOpenWith"), QStringLiteral(" Open file in application: "));
+        QStringLiteral("GroupBoxOpenWith"), QStringLiteral(" Open file in application: "));
     GroupBoxOpenWith->setFixedHeight(58);
     auto *openWithLayout = new QVBoxLayout(GroupBoxOpenWith);
     openWithLayout->setContentsMargins(2, 0, 2, 0);
-    ToolBar1 = Named(new QToolBar(GroupBoxOpenWith), QStringLiteral("ToolBar1"), QStringLiteral("Open with applications"));
+    ToolBar1
+        = Named(new QToolBar(GroupBoxOpenWith), QStringLiteral("ToolBar1"), QStringLiteral("Open with applications"));
     ToolBar1->setFont(DesignFont(false));
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
@@ -168,7 +170,7 @@ void TFormMain::CreateRightPanel()
     openWithLayout->addWidget(ToolBar1);
 
     ToolButton4 = Named(new QToolButton(ToolBar1), QStringLiteral("ToolButton4"),
-                        QStringLiteral("Display copy/move selected file(s) to folder panel."));
+        QStringLiteral("Display copy/move selected file(s) to folder panel."));
     ToolButton4->setCheckable(true);
     ToolButton4->setFixedSize(38, 38);
     ToolButton4->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -180,7 +182,7 @@ void TFormMain::CreateRightPanel()
     ToolButton5->setFixedWidth(8);
     ToolBar1->addWidget(ToolButton5);
 
-    QToolButton **appButtons[] = {&ToolButton1, &ToolButton2, &ToolButton3};
+    QToolButton **appButtons[] = { &ToolButton1, &ToolButton2, &ToolButton3 };
     for (int i = 0; i < 3; ++i) {
         auto *button = new QToolButton(ToolBar1);
         button->setObjectName(QStringLiteral("ToolButton%1").arg(i + 1));
@@ -198,15 +200,15 @@ void TFormMain::CreateRightPanel()
     rightLayout->addWidget(GroupBoxFolders);
 
     GroupBoxDetails = Named(new QGroupBox(QStringLiteral(" Selected audio file's details: "), PanelListerContainer),
-                            QStringLiteral("GroupBoxDetails"), QStringLiteral(" Selected audio file's details: "));
+        QStringLiteral("GroupBoxDetails"), QStringLiteral(" Selected audio file's details: "));
     auto *detailsLayout = new QVBoxLayout(GroupBoxDetails);
     detailsLayout->setContentsMargins(2, 2, 2, 2);
     ListViewDetails = Named(new QTreeWidget(GroupBoxDetails), QStringLiteral("ListViewDetails"),
-                            QStringLiteral("Details about the selected audio file."));
+        QStringLiteral("Details about the selected audio file."));
     regular(ListViewDetails);
     SetHint(ListViewDetails, QStringLiteral("Details about the selected audio file."));
     ListViewDetails->setColumnCount(2);
-    ListViewDetails->setHeaderLabels({QStringLiteral("Attribute name"), QStringLiteral("Value")});
+    ListViewDetails->setHeaderLabels({ QStringLiteral("Attribute name"), QStringLiteral("Value") });
     ListViewDetails->setColumnWidth(0, 200);
     ListViewDetails->header()->setStretchLastSection(true);
     ListViewDetails->header()->setSectionsMovable(false);
@@ -219,28 +221,29 @@ void TFormMain::CreateRightPanel()
     ListViewDetails->setContextMenuPolicy(Qt::CustomContextMenu);
     detailsLayout->addWidget(ListViewDetails);
 
-    PopupMenuDetails = Named(new QMenu(ListViewDetails), QStringLiteral("PopupMenuDetails"), QStringLiteral("Details menu"));
-    CopyValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyValueToClipboard1"),
-                                        QStringLiteral("Copy Value To Clipboard"));
+    PopupMenuDetails
+        = Named(new QMenu(ListViewDetails), QStringLiteral("PopupMenuDetails"), QStringLiteral("Details menu"));
+    CopyValueToClipboard1 = namedAction(
+        PopupMenuDetails, QStringLiteral("CopyValueToClipboard1"), QStringLiteral("Copy Value To Clipboard"));
     CopyNameAndValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyNameAndValueToClipboard1"),
-                                               QStringLiteral("Copy Name And Value To Clipboard"));
-    CopyAllToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyAllToClipboard1"),
-                                               QStringLiteral("Copy Complete List To Clipboard"));
-    SaveCompleteListToFile1 = namedAction(PopupMenuDetails, QStringLiteral("SaveCompleteListToFile1"),
-                                          QStringLiteral("Save Complete List To File..."));
-    PopupMenuDetails->addActions({CopyValueToClipboard1, CopyNameAndValueToClipboard1, CopyAllToClipboard1,
-                                  SaveCompleteListToFile1});
+        QStringLiteral("Copy Name And Value To Clipboard"));
+    CopyAllToClipboard1 = namedAction(
+        PopupMenuDetails, QStringLiteral("CopyAllToClipboard1"), QStringLiteral("Copy Complete List To Clipboard"));
+    SaveCompleteListToFile1 = namedAction(
+        PopupMenuDetails, QStringLiteral("SaveCompleteListToFile1"), QStringLiteral("Save Complete List To File..."));
+    PopupMenuDetails->addActions(
+        { CopyValueToClipboard1, CopyNameAndValueToClipboard1, CopyAllToClipboard1, SaveCompleteListToFile1 });
     // The usual keys while the list has the focus: Ctrl+C copies the whole
     // row rather than Qt's default of the name alone.
     CopyNameAndValueToClipboard1->setShortcut(QKeySequence::Copy);
     CopyAllToClipboard1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     SaveCompleteListToFile1->setShortcut(QKeySequence::Save);
-    for (QAction *action : {CopyNameAndValueToClipboard1, CopyAllToClipboard1, SaveCompleteListToFile1}) {
+    for (QAction *action : { CopyNameAndValueToClipboard1, CopyAllToClipboard1, SaveCompleteListToFile1 }) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         ListViewDetails->addAction(action);
     }
     connect(ListViewDetails, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenuDetails->popup(ListViewDetails->viewport()->mapToGlobal(pos)); });
+        [this](const QPoint &pos) { PopupMenuDetails->popup(ListViewDetails->viewport()->mapToGlobal(pos)); });
     rightLayout->addWidget(GroupBoxDetails, 1);
 
     CreateOptionsGroup();
@@ -249,8 +252,9 @@ void TFormMain::CreateRightPanel()
 
 void TFormMain::CreateFoldersGroup()
 {
-    GroupBoxFolders = Named(new QGroupBox(QStringLiteral(" Copy/move selected file(s) to folder: "), PanelListerContainer),
-                            QStringLiteral("GroupBoxFolders"), QStringLiteral(" Copy/move selected file(s) to folder: "));
+    GroupBoxFolders
+        = Named(new QGroupBox(QStringLiteral(" Copy/move selected file(s) to folder: "), PanelListerContainer),
+            QStringLiteral("GroupBoxFolders"), QStringLiteral(" Copy/move selected file(s) to folder: "));
     GroupBoxFolders->setFixedHeight(111);
     GroupBoxFolders->setVisible(false);
     auto *layout = new AnchorLayout(GroupBoxFolders, QSize(kListerWidth, 111));
@@ -266,26 +270,27 @@ void TFormMain::CreateFoldersGroup()
         const char *moveName;
     };
     const Row rows[] = {
-        {&EditFolder1, &ButtonSelectFolder1, &Button2, &Button3, 24, "Button2", "Button3"},
-        {&EditFolder2, &ButtonSelectFolder2, &Button5, &Button6, 51, "Button5", "Button6"},
-        {&EditFolder3, &ButtonSelectFolder3, &Button8, &Button9, 78, "Button8", "Button9"},
+        { &EditFolder1, &ButtonSelectFolder1, &Button2, &Button3, 24, "Button2", "Button3" },
+        { &EditFolder2, &ButtonSelectFolder2, &Button5, &Button6, 51, "Button5", "Button6" },
+        { &EditFolder3, &ButtonSelectFolder3, &Button8, &Button9, 78, "Button8", "Button9" },
     };
     int number = 1;
     for (const Row &row : rows) {
         const QString n = QString::number(number++);
         auto *edit = Named(new QLineEdit(QStringLiteral("Select a folder..."), GroupBoxFolders),
-                           QStringLiteral("EditFolder") + n, QStringLiteral("Folder ") + n);
+            QStringLiteral("EditFolder") + n, QStringLiteral("Folder ") + n);
         regular(edit);
-        layout->addWidget(edit, QRect(6, row.top, 371, 21), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
-        auto *select = Named(new QPushButton(QStringLiteral("..."), GroupBoxFolders), QStringLiteral("ButtonSelectFolder") + n,
-                             QStringLiteral("Select folder ") + n);
+        layout->addWidget(
+            edit, QRect(6, row.top, 371, 21), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
+        auto *select = Named(new QPushButton(QStringLiteral("..."), GroupBoxFolders),
+            QStringLiteral("ButtonSelectFolder") + n, QStringLiteral("Select folder ") + n);
         layout->addWidget(select, QRect(380, row.top - 2, 25, 25), AnchorLayout::Top | AnchorLayout::Right);
         auto *copy = Named(new QPushButton(QStringLiteral("Copy"), GroupBoxFolders), QString::fromLatin1(row.copyName),
-                           QStringLiteral("Copy to folder ") + n);
+            QStringLiteral("Copy to folder ") + n);
         regular(copy);
         layout->addWidget(copy, QRect(408, row.top - 2, 59, 25), AnchorLayout::Top | AnchorLayout::Right);
         auto *move = Named(new QPushButton(QStringLiteral("Move"), GroupBoxFolders), QString::fromLatin1(row.moveName),
-                           QStringLiteral("Move to folder ") + n);
+            QStringLiteral("Move to folder ") + n);
         regular(move);
         layout->addWidget(move, QRect(470, row.top - 2, 60, 25), AnchorLayout::Top | AnchorLayout::Right);
         *row.edit = edit;
@@ -297,24 +302,25 @@ void TFormMain::CreateFoldersGroup()
 
 void TFormMain::CreateOptionsGroup()
 {
-    GroupBoxOptions = Named(new QGroupBox(QStringLiteral(" Options: "), PanelListerContainer), QStringLiteral("GroupBoxOptions"),
-                            QStringLiteral(" Options: "));
+    GroupBoxOptions = Named(new QGroupBox(QStringLiteral(" Options: "), PanelListerContainer),
+        QStringLiteral("GroupBoxOptions"), QStringLiteral(" Options: "));
     GroupBoxOptions->setFixedHeight(64);
     auto *layout = new AnchorLayout(GroupBoxOptions, QSize(kListerWidth, 64));
 
     CheckBoxPreview = Named(new QCheckBox(QStringLiteral("Preview on select"), GroupBoxOptions),
-                            QStringLiteral("CheckBoxPreview"), QStringLiteral("Preview on select"));
+        QStringLiteral("CheckBoxPreview"), QStringLiteral("Preview on select"));
     regular(CheckBoxPreview);
     SetHint(CheckBoxPreview, QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
     layout->addWidget(CheckBoxPreview, QRect(16, 28, 137, 17));
 
-    Label1 = Named(new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));
+    Label1 = Named(
+        new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));
     regular(Label1);
     SetHint(Label1, QStringLiteral("Preview playback volume."));
     layout->addWidget(Label1, QRect(294, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
 
-    TrackBarVolume = Named(new QSlider(Qt::Horizontal, GroupBoxOptions), QStringLiteral("TrackBarVolume"),
-                           QStringLiteral("Volume"));
+    TrackBarVolume = Named(
+        new QSlider(Qt::Horizontal, GroupBoxOptions), QStringLiteral("TrackBarVolume"), QStringLiteral("Volume"));
     TrackBarVolume->setRange(0, 100);
     TrackBarVolume->setTickPosition(QSlider::TicksBothSides);
     TrackBarVolume->setTickInterval(10);
@@ -323,7 +329,7 @@ void TFormMain::CreateOptionsGroup()
     layout->addWidget(TrackBarVolume, QRect(338, 14, 150, 42), AnchorLayout::Top | AnchorLayout::Right);
 
     LabelVolumeValue = Named(new QLabel(QStringLiteral("100%"), GroupBoxOptions), QStringLiteral("LabelVolumeValue"),
-                             QStringLiteral("Volume value"));
+        QStringLiteral("Volume value"));
     regular(LabelVolumeValue);
     SetHint(LabelVolumeValue, QStringLiteral("Preview playback volume."));
     layout->addWidget(LabelVolumeValue, QRect(494, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);

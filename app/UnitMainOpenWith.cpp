@@ -76,7 +76,7 @@ struct StockImage
     const char *name;
     int loadSize;
 };
-constexpr StockImage kStockImages[] = {{"16QUESTION", 48}, {"17STAR", 128}};
+constexpr StockImage kStockImages[] = { { "16QUESTION", 48 }, { "17STAR", 128 } };
 
 // Appends the stock images; true when they were decoded, false when they
 // are transparent place-holders because FreeImage is not bound (yet).
@@ -123,10 +123,11 @@ void TFormMain::RefreshStockImages()
     m_stockImagesDecoded = true;
     for (int index = 0; index < int(std::size(kStockImages)); ++index) {
         const StockImage &image = kStockImages[index];
-        ImageListFilesButtons.replace(index, QPixmap::fromImage(IconResourceImageForCell(
-            QString::fromLatin1(image.name), image.loadSize, ImageListFilesButtons.cellSize())));
+        ImageListFilesButtons.replace(index,
+            QPixmap::fromImage(IconResourceImageForCell(
+                QString::fromLatin1(image.name), image.loadSize, ImageListFilesButtons.cellSize())));
     }
-    for (QToolButton *button : {ToolButton4, ToolButton1, ToolButton2, ToolButton3}) {
+    for (QToolButton *button : { ToolButton4, ToolButton1, ToolButton2, ToolButton3 }) {
         const int index = ToolButtonImageIndex(button);
         if (index >= 0 && index < int(std::size(kStockImages)))
             showImage(button, ImageListFilesButtons, index);
@@ -161,7 +162,7 @@ bool buildOpenWithButtons(TFormMain &form, IconSource source)
     const bool decoded = addStockImages(list);
     showImage(form.ToolButton4, list, 1);
 
-    QToolButton *buttons[] = {form.ToolButton1, form.ToolButton2, form.ToolButton3};
+    QToolButton *buttons[] = { form.ToolButton1, form.ToolButton2, form.ToolButton3 };
     for (int n = 1; n <= 3; ++n) {
         QToolButton *button = buttons[n - 1];
         const QString path = appPath(n);

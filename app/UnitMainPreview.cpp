@@ -50,8 +50,8 @@ void TFormMain::InitializeBASS()
 void TFormMain::EnsureAudioOutput()
 {
     // Ignored when the output was opened already, or is being opened.
-    DeferredLoading->setAudioOutput(FormSettings ? FormSettings->StoredAudioDevice() : QString(),
-                                    static_cast<QWidget *>(this));
+    DeferredLoading->setAudioOutput(
+        FormSettings ? FormSettings->StoredAudioDevice() : QString(), static_cast<QWidget *>(this));
     DeferredLoading->openAudioOutput();
 }
 

@@ -25,22 +25,24 @@ void TFormMain::LoadSettings()
 {
     const SettingsFile ini(GetSettingsFileName());
 
-    const int detailsWidth = ini.ReadInteger(kSettings, QStringLiteral("Details width"),
-                                             MulDiv(PanelListerContainer->width(), 96, DisplayScale));
+    const int detailsWidth = ini.ReadInteger(
+        kSettings, QStringLiteral("Details width"), MulDiv(PanelListerContainer->width(), 96, DisplayScale));
     const int panelWidth = MulDiv(detailsWidth, DisplayScale, 96);
     const QList<int> sizes = Splitter1->sizes();
     const int total = sizes.value(0) + sizes.value(1);
-    Splitter1->setSizes({std::max(0, total - panelWidth), panelWidth});
+    Splitter1->setSizes({ std::max(0, total - panelWidth), panelWidth });
     PanelListerContainer->resize(panelWidth, PanelListerContainer->height());
 
-    CheckBoxPreview->setChecked(ini.ReadBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked()));
+    CheckBoxPreview->setChecked(
+        ini.ReadBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked()));
     TrackBarVolume->setValue(ini.ReadInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value()));
 
     EditFolder1->setText(ini.ReadString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text()));
     EditFolder2->setText(ini.ReadString(kSettings, QStringLiteral("Folder 2"), EditFolder2->text()));
     EditFolder3->setText(ini.ReadString(kSettings, QStringLiteral("Folder 3"), EditFolder3->text()));
 
-    ToolButton4->setChecked(ini.ReadBool(kSettings, QStringLiteral("Group box folders visible"), ToolButton4->isChecked()));
+    ToolButton4->setChecked(
+        ini.ReadBool(kSettings, QStringLiteral("Group box folders visible"), ToolButton4->isChecked()));
     ToolButton4Click();
 
     ShowTreeViewHint = ini.ReadBool(kHints, QStringLiteral("Tree-view show"), ShowTreeViewHint);
@@ -79,7 +81,8 @@ void TFormMain::SaveSettings()
         CreateUnicodeIniFile(path);
     SettingsFile ini(path);
 
-    ini.WriteInteger(kSettings, QStringLiteral("Details width"), MulDiv(PanelListerContainer->width(), 96, DisplayScale));
+    ini.WriteInteger(
+        kSettings, QStringLiteral("Details width"), MulDiv(PanelListerContainer->width(), 96, DisplayScale));
     ini.WriteBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked());
     ini.WriteInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value());
     ini.WriteString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text());

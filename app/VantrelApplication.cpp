@@ -25,8 +25,7 @@ bool isArrowKey(int key)
 
 VantrelApplication::VantrelApplication(int &argc, char **argv)
     : QApplication(argc, argv)
-{
-}
+{ }
 
 void VantrelApplication::setErrorReporter(ErrorReporter reporter)
 {
@@ -39,8 +38,9 @@ void VantrelApplication::ReportError(const QString &message)
         errorReporter()(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, applicationDisplayName().isEmpty() ? QStringLiteral("Vantrel") : applicationDisplayName(),
-                    message, QMessageBox::Ok, activeWindow());
+    QMessageBox box(QMessageBox::Critical,
+        applicationDisplayName().isEmpty() ? QStringLiteral("Vantrel") : applicationDisplayName(), message,
+        QMessageBox::Ok, activeWindow());
     box.setObjectName(QStringLiteral("ErrorMessageBox"));
     box.exec();
 }
@@ -62,7 +62,7 @@ bool VantrelApplication::routeArrowKey(QEvent *event)
     if (!focus)
         return false;
     QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
-                   key->nativeModifiers(), key->text(), key->isAutoRepeat(), key->count());
+        key->nativeModifiers(), key->text(), key->isAutoRepeat(), key->count());
     m_routing = true;
     try {
         QApplication::notify(focus, &copy);

@@ -75,7 +75,7 @@ QRect FitWindowBounds(const WindowBounds &stored, const QSize &minimum, const QL
     if (!titleBarVisible) {
         x = std::max<qint64>(screen.left(), std::min<qint64>(x, screen.left() + qint64(screen.width()) - fittedWidth));
         y = std::max<qint64>(screen.top() + kTitleBarHeight,
-                             std::min<qint64>(y, screen.top() + qint64(screen.height()) - fittedHeight - kBottomBorder));
+            std::min<qint64>(y, screen.top() + qint64(screen.height()) - fittedHeight - kBottomBorder));
     }
     return QRect(clampToInt(x), clampToInt(y), clampToInt(fittedWidth), clampToInt(fittedHeight));
 }

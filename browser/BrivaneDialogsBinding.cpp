@@ -6,10 +6,9 @@
 #include <QFile>
 #include <QStringList>
 
+#include <array>
 #include <dlfcn.h>
 #include <unistd.h>
-
-#include <array>
 
 namespace {
 
@@ -17,7 +16,7 @@ namespace {
 // before any window or application object exists.
 QString executableFolder()
 {
-    std::array<char, 4096> buffer{};
+    std::array<char, 4096> buffer {};
     const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (length <= 0)
         return {};
@@ -34,8 +33,7 @@ void *openLibrary(const QString &fileName)
     return ::dlopen(QFile::encodeName(fileName).constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 
-template<typename F>
-F resolve(void *library, const char *name)
+template<typename F> F resolve(void *library, const char *name)
 {
     return reinterpret_cast<F>(::dlsym(library, name));
 }
@@ -60,8 +58,7 @@ QStringList BrivaneDialogsLibraryCandidates()
 
 BrivaneDialogsBinding::BrivaneDialogsBinding(Policy policy)
     : m_policy(policy)
-{
-}
+{ }
 
 BrivaneDialogsBinding::~BrivaneDialogsBinding()
 {

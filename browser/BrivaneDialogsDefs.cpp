@@ -1,9 +1,8 @@
 #include "browser/BrivaneDialogsDefs.h"
 
-#include "util/VantrelError.h"
-
 #include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
+#include "util/VantrelError.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,15 +16,42 @@
 namespace {
 
 const std::array<const char *, 36> kStyleNames = {
-    "Windows",          "Amakrits",          "Amethyst Kamri",      "Aqua Graphite",
-    "Aqua Light Slate", "Auric",             "Carbon",              "Charcoal Dark Slate",
-    "Cobalt XEMedia",   "Cyan Dusk",         "Cyan Night",          "Emerald Light Slate",
-    "Glossy",           "Glow",              "Golden Graphite",     "Iceberg Classico",
-    "Lavender Classico", "Light",            "Luna",                "Obsidian",
-    "Onyx Blue",        "Ruby Graphite",     "Sapphire Kamri",      "Silver",
-    "Sky",              "Slate Classico",    "Smokey Quartz Kamri", "Tablet Dark",
-    "Tablet Light",     "Turquoise Gray",    "Windows10",           "Windows10 Blue",
-    "Windows10 Dark",   "Windows10 Green",   "Windows10 Purple",    "Windows10 SlateGray",
+    "Windows",
+    "Amakrits",
+    "Amethyst Kamri",
+    "Aqua Graphite",
+    "Aqua Light Slate",
+    "Auric",
+    "Carbon",
+    "Charcoal Dark Slate",
+    "Cobalt XEMedia",
+    "Cyan Dusk",
+    "Cyan Night",
+    "Emerald Light Slate",
+    "Glossy",
+    "Glow",
+    "Golden Graphite",
+    "Iceberg Classico",
+    "Lavender Classico",
+    "Light",
+    "Luna",
+    "Obsidian",
+    "Onyx Blue",
+    "Ruby Graphite",
+    "Sapphire Kamri",
+    "Silver",
+    "Sky",
+    "Slate Classico",
+    "Smokey Quartz Kamri",
+    "Tablet Dark",
+    "Tablet Light",
+    "Turquoise Gray",
+    "Windows10",
+    "Windows10 Blue",
+    "Windows10 Dark",
+    "Windows10 Green",
+    "Windows10 Purple",
+    "Windows10 SlateGray",
 };
 
 const char16_t *textOf(const QString &text)
@@ -145,7 +171,7 @@ TBDGUID StringToGUID(const QString &text)
         bytes.append(char(high * 16 + low));
     }
     const auto byte = [&bytes](int i) { return std::uint8_t(bytes.at(i)); };
-    TBDGUID guid{};
+    TBDGUID guid {};
     guid.Data1 = std::uint32_t(byte(0)) << 24 | std::uint32_t(byte(1)) << 16 | std::uint32_t(byte(2)) << 8 | byte(3);
     guid.Data2 = std::uint16_t(byte(4) << 8 | byte(5));
     guid.Data3 = std::uint16_t(byte(6) << 8 | byte(7));
@@ -220,8 +246,8 @@ bool TBrivaneDialog::Settings()
 
 bool TBrivaneDialog::Execute()
 {
-    Params = TOpenDialogParams{};
-    Results = TOpenDialogResults{};
+    Params = TOpenDialogParams {};
+    Results = TOpenDialogResults {};
     fFiles.clear();
     Results.FilterIndex = -1;
     m_appearance.reset();
@@ -386,7 +412,7 @@ bool TBrivaneDialog::CallDefWinDialog()
             break;
         }
         if (confirmed)
-            writeLastSettings(guidText, {fPath, Results.FilterIndex});
+            writeLastSettings(guidText, { fPath, Results.FilterIndex });
     } catch (...) {
         // The fallback never fails its caller; the outcome so far stands.
     }
@@ -399,7 +425,9 @@ bool TBrivaneDialog::RunFileDialog(QFileDialog *dialog, const TBrivaneDialogsLas
     if (dialog->acceptMode() == QFileDialog::AcceptOpen) {
         const bool many = fOptions & ofAllowMultiSelect;
         const bool mustExist = fOptions & ofFileMustExist;
-        dialog->setFileMode(many ? QFileDialog::ExistingFiles : mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog->setFileMode(many ? QFileDialog::ExistingFiles
+                : mustExist      ? QFileDialog::ExistingFile
+                                 : QFileDialog::AnyFile);
     } else {
         dialog->setFileMode(QFileDialog::AnyFile);
     }

@@ -21,8 +21,7 @@ public:
     explicit MediaInfoHandle(const MediaInfoDll::EntryPoints &entryPoints)
         : m_entryPoints(entryPoints)
         , m_handle(entryPoints.MediaInfo_New())
-    {
-    }
+    { }
     ~MediaInfoHandle()
     {
         m_entryPoints.MediaInfo_Close(m_handle);

@@ -42,7 +42,7 @@ struct DetailsLine
 {
     enum class Kind { Row, Heading, Blank };
     Kind kind = Kind::Blank;
-    QString name;  // Row: the trimmed text before the separator
+    QString name; // Row: the trimmed text before the separator
     QString value; // Row: the trimmed text after it; Heading: the trimmed line
 };
 

@@ -9,11 +9,10 @@
 #include <QByteArray>
 #include <QString>
 
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <optional>
 #include <vector>
 
@@ -36,7 +35,8 @@ QString reread(const IniDocument &doc)
 
 bool sameName(const QString &a, const QString &b)
 {
-    return platform::flattenIniText(a).trimmed().compare(platform::flattenIniText(b).trimmed(), Qt::CaseInsensitive) == 0;
+    return platform::flattenIniText(a).trimmed().compare(platform::flattenIniText(b).trimmed(), Qt::CaseInsensitive)
+        == 0;
 }
 
 struct Entry
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::vector<Entry> before;
     for (const QString &s : doc.sections()) {
         for (const QString &k : doc.keys(s))
-            before.push_back({s, k, doc.value(s, k)});
+            before.push_back({ s, k, doc.value(s, k) });
     }
     const qsizetype sectionsBefore = doc.sections().size();
 

@@ -2,16 +2,15 @@
 
 #include "imaging/Image32.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <dlfcn.h>
 #include <limits>
 #include <mutex>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -45,13 +44,34 @@ constexpr std::uint32_t BI_BITFIELDS = 3;
 // Every name the binding resolves, in the order it resolves them; only the
 // ones with an index constant below are called.
 constexpr std::array<const char *, 28> EntryNames = {
-    "FreeImage_GetFileTypeU", "FreeImage_GetFIFFromFilenameU", "FreeImage_LoadU", "FreeImage_GetInfoHeader",
-    "FreeImage_GetInfo", "FreeImage_GetBPP", "FreeImage_GetBits", "FreeImage_Unload", "FreeImage_Initialise",
-    "FreeImage_DeInitialise", "FreeImage_SaveU", "FreeImage_Allocate", "FreeImage_GetColorsUsed",
-    "FreeImage_GetHeight", "FreeImage_GetWidth", "FreeImage_Rescale", "FreeImage_OpenMemory",
-    "FreeImage_CloseMemory", "FreeImage_LoadFromMemory", "FreeImage_GetFileTypeFromMemory",
-    "FreeImage_SaveToMemory", "FreeImage_AcquireMemory", "FreeImage_GetMetadata", "FreeImage_GetTagValue",
-    "FreeImage_ColorQuantize", "FreeImage_ConvertTo24Bits", "FreeImage_ConvertTo32Bits", "FreeImage_AdjustGamma",
+    "FreeImage_GetFileTypeU",
+    "FreeImage_GetFIFFromFilenameU",
+    "FreeImage_LoadU",
+    "FreeImage_GetInfoHeader",
+    "FreeImage_GetInfo",
+    "FreeImage_GetBPP",
+    "FreeImage_GetBits",
+    "FreeImage_Unload",
+    "FreeImage_Initialise",
+    "FreeImage_DeInitialise",
+    "FreeImage_SaveU",
+    "FreeImage_Allocate",
+    "FreeImage_GetColorsUsed",
+    "FreeImage_GetHeight",
+    "FreeImage_GetWidth",
+    "FreeImage_Rescale",
+    "FreeImage_OpenMemory",
+    "FreeImage_CloseMemory",
+    "FreeImage_LoadFromMemory",
+    "FreeImage_GetFileTypeFromMemory",
+    "FreeImage_SaveToMemory",
+    "FreeImage_AcquireMemory",
+    "FreeImage_GetMetadata",
+    "FreeImage_GetTagValue",
+    "FreeImage_ColorQuantize",
+    "FreeImage_ConvertTo24Bits",
+    "FreeImage_ConvertTo32Bits",
+    "FreeImage_AdjustGamma",
 };
 enum Entry : std::size_t {
     GetInfoHeader = 3,
@@ -80,7 +100,7 @@ using UnloadFn = void (*)(FIBITMAP *);
 struct Binding
 {
     void *handle = nullptr;
-    std::array<void *, EntryNames.size()> entries{};
+    std::array<void *, EntryNames.size()> entries {};
     // The program binds on a worker after its first paint while the GUI
     // thread may already ask: the table is complete before this turns true.
     std::atomic<bool> loaded = false;
@@ -88,11 +108,7 @@ struct Binding
     std::mutex mutex;
     std::string nameOverride;
 
-    template<typename Fn>
-    Fn fn(Entry e) const
-    {
-        return reinterpret_cast<Fn>(entries[e]);
-    }
+    template<typename Fn> Fn fn(Entry e) const { return reinterpret_cast<Fn>(entries[e]); }
 };
 
 Binding &binding()
@@ -105,7 +121,7 @@ constexpr const char *LibraryName = "libfreeimage.so.3";
 
 std::string executableFolder()
 {
-    std::array<char, 4096> buffer{};
+    std::array<char, 4096> buffer {};
     const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (n <= 0)
         return {};
@@ -138,7 +154,7 @@ bool convertOpaque(const BitmapInfoHeader &header, const std::uint8_t *info, con
     const auto *palette = reinterpret_cast<const std::uint8_t *>(info) + header.biSize;
     const unsigned paletteSize = header.biClrUsed ? header.biClrUsed : (bpp <= 8 ? 1u << bpp : 0u);
 
-    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    std::uint32_t masks[3] = { 0x7C00, 0x03E0, 0x001F };
     if (bpp == 16 && header.biCompression == BI_BITFIELDS)
         std::memcpy(masks, palette, sizeof masks);
     auto expand = [](std::uint32_t value, std::uint32_t mask) -> std::uint32_t {
@@ -230,7 +246,8 @@ bool DecodeImageFromMemory(const void *data, std::size_t size, Image32 &destinat
     if (!b.loaded || !data || size == 0 || size > std::numeric_limits<std::uint32_t>::max())
         return false;
     // FreeImage wants a writable pointer but only reads a stream it did not allocate.
-    FIMEMORY *stream = b.fn<OpenMemoryFn>(OpenMemory)(static_cast<std::uint8_t *>(const_cast<void *>(data)), std::uint32_t(size));
+    FIMEMORY *stream
+        = b.fn<OpenMemoryFn>(OpenMemory)(static_cast<std::uint8_t *>(const_cast<void *>(data)), std::uint32_t(size));
     if (!stream)
         return false;
     struct StreamGuard
@@ -238,7 +255,7 @@ bool DecodeImageFromMemory(const void *data, std::size_t size, Image32 &destinat
         const Binding &b;
         FIMEMORY *stream;
         ~StreamGuard() { b.fn<CloseMemoryFn>(CloseMemory)(stream); }
-    } streamGuard{b, stream};
+    } streamGuard { b, stream };
 
     const FREE_IMAGE_FORMAT format = b.fn<GetFileTypeFromMemoryFn>(GetFileTypeFromMemory)(stream, 0);
     if (format == FIF_UNKNOWN)
@@ -256,7 +273,7 @@ bool DecodeImageFromMemory(const void *data, std::size_t size, Image32 &destinat
         const Binding &b;
         FIBITMAP *image;
         ~ImageGuard() { b.fn<UnloadFn>(Unload)(image); }
-    } imageGuard{b, image};
+    } imageGuard { b, image };
 
     const BitmapInfoHeader *header = b.fn<GetInfoHeaderFn>(GetInfoHeader)(image);
     const auto *info = static_cast<const std::uint8_t *>(b.fn<GetInfoFn>(GetInfo)(image));
@@ -274,7 +291,8 @@ bool DecodeImageFromMemory(const void *data, std::size_t size, Image32 &destinat
         // FreeImage pads rows to 4 bytes, which 32-bit rows already are.
         destination.setSize(int(width), int(height));
         for (unsigned y = 0; y < height; ++y)
-            std::memcpy(destination.scanLine(int(height - 1 - y)), bits + std::size_t(y) * width * 4, std::size_t(width) * 4);
+            std::memcpy(
+                destination.scanLine(int(height - 1 - y)), bits + std::size_t(y) * width * 4, std::size_t(width) * 4);
         written = true;
     } else if (header->biCompression == BI_RGB || header->biCompression == BI_BITFIELDS) {
         Image32 converted;

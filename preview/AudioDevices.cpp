@@ -16,7 +16,7 @@ constexpr int kFirstRealOutput = 1;
 QStringList List()
 {
     QStringList names;
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     for (DWORD i = 0; i < kMaxDevices && BASS_GetDeviceInfo(i, &info); ++i)
         names.append(QString::fromUtf8(info.name ? info.name : ""));
     return names;

@@ -40,23 +40,23 @@ void PreviewWorker::enqueue(Request request)
 
 void PreviewWorker::play(const QString &FileName)
 {
-    enqueue({Kind::Play, FileName});
+    enqueue({ Kind::Play, FileName });
 }
 
 void PreviewWorker::setVolume(int volumePercent)
 {
     m_volumePercent.store(volumePercent, std::memory_order_relaxed);
-    enqueue({Kind::Volume, {}});
+    enqueue({ Kind::Volume, {} });
 }
 
 void PreviewWorker::togglePause()
 {
-    enqueue({Kind::TogglePause, {}});
+    enqueue({ Kind::TogglePause, {} });
 }
 
 void PreviewWorker::stop()
 {
-    enqueue({Kind::Stop, {}});
+    enqueue({ Kind::Stop, {} });
 }
 
 void PreviewWorker::waitIdle()

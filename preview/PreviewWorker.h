@@ -46,7 +46,8 @@ Q_SIGNALS:
 
 private:
     enum class Kind { Play, Volume, TogglePause, Stop };
-    struct Request {
+    struct Request
+    {
         Kind kind;
         QString fileName;
     };
@@ -55,7 +56,7 @@ private:
     void enqueue(Request request);
     void execute(const Request &request);
 
-    std::atomic<int> m_volumePercent{100};
+    std::atomic<int> m_volumePercent { 100 };
     std::uint32_t m_stream = 0; // worker thread only
 
     std::mutex m_mutex; // guards everything below

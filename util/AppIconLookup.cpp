@@ -28,12 +28,24 @@ QString unescapeValue(const QString &value)
         }
         const QChar next = value.at(++i);
         switch (next.unicode()) {
-        case 's': out.append(QLatin1Char(' ')); break;
-        case 'n': out.append(QLatin1Char('\n')); break;
-        case 't': out.append(QLatin1Char('\t')); break;
-        case 'r': out.append(QLatin1Char('\r')); break;
-        case '\\': out.append(QLatin1Char('\\')); break;
-        default: out.append(QLatin1Char('\\')).append(next); break;
+        case 's':
+            out.append(QLatin1Char(' '));
+            break;
+        case 'n':
+            out.append(QLatin1Char('\n'));
+            break;
+        case 't':
+            out.append(QLatin1Char('\t'));
+            break;
+        case 'r':
+            out.append(QLatin1Char('\r'));
+            break;
+        case '\\':
+            out.append(QLatin1Char('\\'));
+            break;
+        default:
+            out.append(QLatin1Char('\\')).append(next);
+            break;
         }
     }
     return out;
@@ -157,7 +169,7 @@ void ensureGenericIconTheme()
     ensureIconTheme();
     if (QIcon::hasThemeIcon(GenericApplicationIconName))
         return;
-    static const QStringList themes = {QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("gnome")};
+    static const QStringList themes = { QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("gnome") };
     for (const QString &theme : themes) {
         for (const QString &folder : QIcon::themeSearchPaths()) {
             if (QFileInfo::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
@@ -191,7 +203,7 @@ QIcon iconFromName(const QString &name)
     QIcon icon = QIcon::fromTheme(name);
     // Some entries name their theme icon with a file extension, which the
     // theme lookup does not expect.
-    static const QStringList extensions = {QStringLiteral(".png"), QStringLiteral(".svg"), QStringLiteral(".xpm")};
+    static const QStringList extensions = { QStringLiteral(".png"), QStringLiteral(".svg"), QStringLiteral(".xpm") };
     for (const QString &extension : extensions)
         if (icon.isNull() && name.endsWith(extension))
             icon = QIcon::fromTheme(name.chopped(extension.size()));
@@ -299,7 +311,7 @@ QString FindDesktopEntryForExecutable(const QString &path)
         if (!QFileInfo(apps).isDir())
             continue;
         QList<QFileInfo> files;
-        QDirIterator it(apps, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(apps, { QStringLiteral("*.desktop") }, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             it.next();
             files.append(it.fileInfo());

@@ -8,14 +8,12 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <gio/gio.h>
-
+#include <cerrno>
 #include <fcntl.h>
+#include <gio/gio.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <memory>
 
 namespace {
 
@@ -42,8 +40,7 @@ class UniqueFd
 public:
     explicit UniqueFd(int fd)
         : m_fd(fd)
-    {
-    }
+    { }
     ~UniqueFd()
     {
         if (m_fd >= 0)
@@ -124,11 +121,15 @@ QString gioFailure(const GError *error, const QString &temporary, const QString 
 // Two names of one file: the same path, or hard links to the same inode.
 bool sameFile(const QString &a, const QString &b)
 {
-    struct stat first{};
-    struct stat second{};
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
     return ::lstat(QFile::encodeName(a).constData(), &first) == 0
-           && ::lstat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
-           && first.st_ino == second.st_ino;
+        && ::lstat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
 }
 
 bool isCancelledError(const GError *error)
@@ -139,7 +140,9 @@ bool isCancelledError(const GError *error)
 // True for anything at the path, a dangling symbolic link included.
 bool pathTaken(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
@@ -204,8 +207,7 @@ FileOperation::FileOperation(FileOperationKind kind, QStringList sources, QStrin
     , m_sources(std::move(sources))
     , m_targetFolder(std::move(targetFolder))
     , m_cancellable(g_cancellable_new())
-{
-}
+{ }
 
 FileOperation::~FileOperation()
 {
@@ -364,8 +366,9 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
         // supported" when the two are on different file systems.
         GError *raw = nullptr;
         const auto flags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
-                                          | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
-        if (g_file_move(from.get(), to.get(), flags, static_cast<GCancellable *>(m_cancellable), nullptr, nullptr, &raw))
+            | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
+        if (g_file_move(
+                from.get(), to.get(), flags, static_cast<GCancellable *>(m_cancellable), nullptr, nullptr, &raw))
             return Outcome::Done;
         const ErrorPtr error(raw);
         if (isCancelledError(error.get()))
@@ -383,7 +386,7 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
     if (!g_file_delete(from.get(), nullptr, &raw)) {
         const ErrorPtr error(raw);
         return fail(transfer, observer,
-                    QStringLiteral("The file was copied, but the original could not be removed: ") + messageOf(error.get()));
+            QStringLiteral("The file was copied, but the original could not be removed: ") + messageOf(error.get()));
     }
     return Outcome::Done;
 }
@@ -395,7 +398,7 @@ FileOperation::Outcome FileOperation::copyThenRename(Transfer &transfer, FileOpe
     QString temporary;
     do {
         temporary = folder + QStringLiteral("/.") + name + QStringLiteral(".part-")
-                    + QString::number(QRandomGenerator::global()->generate(), 16);
+            + QString::number(QRandomGenerator::global()->generate(), 16);
     } while (pathTaken(temporary));
 
     m_progress.currentFile = transfer.source;
@@ -411,7 +414,7 @@ FileOperation::Outcome FileOperation::copyThenRename(Transfer &transfer, FileOpe
     const FilePtr partial = fileFor(temporary);
     const FilePtr to = fileFor(transfer.target);
     const auto renameFlags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
-                                            | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
+        | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
     GError *raw = nullptr;
     if (!g_file_move(partial.get(), to.get(), renameFlags, nullptr, nullptr, nullptr, &raw)) {
         const ErrorPtr error(raw);
@@ -421,18 +424,21 @@ FileOperation::Outcome FileOperation::copyThenRename(Transfer &transfer, FileOpe
     return Outcome::Done;
 }
 
-std::optional<FileOperation::Outcome> FileOperation::copyInKernel(Transfer &transfer, const QString &temporary,
-                                                                  FileOperationObserver &observer)
+std::optional<FileOperation::Outcome> FileOperation::copyInKernel(
+    Transfer &transfer, const QString &temporary, FileOperationObserver &observer)
 {
     const bool move = m_kind == FileOperationKind::Move;
     // A moved symbolic link stays a link: GIO copies the link itself.
-    UniqueFd from(::open(QFile::encodeName(transfer.source).constData(), O_RDONLY | O_CLOEXEC | (move ? O_NOFOLLOW : 0)));
+    UniqueFd from(
+        ::open(QFile::encodeName(transfer.source).constData(), O_RDONLY | O_CLOEXEC | (move ? O_NOFOLLOW : 0)));
     if (!from) {
         if (move && errno == ELOOP)
             return std::nullopt;
         return fail(transfer, observer, readFailure(errno));
     }
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(from.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
 
@@ -470,24 +476,26 @@ std::optional<FileOperation::Outcome> FileOperation::copyInKernel(Transfer &tran
     // As with GIO, a file system that keeps no such attributes is no error.
     const FilePtr source = fileFor(transfer.source);
     const FilePtr partial = fileFor(temporary);
-    const auto flags = GFileCopyFlags(move ? G_FILE_COPY_ALL_METADATA | G_FILE_COPY_NOFOLLOW_SYMLINKS : G_FILE_COPY_NONE);
+    const auto flags
+        = GFileCopyFlags(move ? G_FILE_COPY_ALL_METADATA | G_FILE_COPY_NOFOLLOW_SYMLINKS : G_FILE_COPY_NONE);
     g_file_copy_attributes(source.get(), partial.get(), flags, nullptr, nullptr);
     return Outcome::Done;
 }
 
-FileOperation::Outcome FileOperation::copyWithGio(Transfer &transfer, const QString &temporary,
-                                                  FileOperationObserver &observer)
+FileOperation::Outcome FileOperation::copyWithGio(
+    Transfer &transfer, const QString &temporary, FileOperationObserver &observer)
 {
     const FilePtr from = fileFor(transfer.source);
     const FilePtr partial = fileFor(temporary);
     // A moved file keeps everything it had; a copy gets the usual subset.
     const bool move = m_kind == FileOperationKind::Move;
-    const auto copyFlags = GFileCopyFlags(move ? G_FILE_COPY_ALL_METADATA | G_FILE_COPY_NOFOLLOW_SYMLINKS : G_FILE_COPY_NONE);
-    CopyProgress progress{&observer, &m_progress, m_progress.doneBytes};
+    const auto copyFlags
+        = GFileCopyFlags(move ? G_FILE_COPY_ALL_METADATA | G_FILE_COPY_NOFOLLOW_SYMLINKS : G_FILE_COPY_NONE);
+    CopyProgress progress { &observer, &m_progress, m_progress.doneBytes };
 
     GError *raw = nullptr;
     const bool copied = g_file_copy(from.get(), partial.get(), copyFlags, static_cast<GCancellable *>(m_cancellable),
-                                    &copyProgress, &progress, &raw);
+        &copyProgress, &progress, &raw);
     if (!copied) {
         const ErrorPtr error(raw);
         g_file_delete(partial.get(), nullptr, nullptr);

@@ -121,7 +121,7 @@ private:
     QStringList m_sources;
     QString m_targetFolder;
     void *m_cancellable = nullptr; // GCancellable
-    std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_cancelled { false };
 
     FileOperationProgress m_progress;
     bool m_haveDecisionForAll = false;

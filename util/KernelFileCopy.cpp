@@ -1,7 +1,6 @@
 #include "util/KernelFileCopy.h"
 
 #include <cerrno>
-
 #include <unistd.h>
 
 namespace {
@@ -13,7 +12,7 @@ namespace {
 bool meansUnsupported(int error)
 {
     return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP
-           || error == EBADF;
+        || error == EBADF;
 }
 
 } // namespace

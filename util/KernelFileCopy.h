@@ -36,5 +36,5 @@ inline constexpr qint64 kKernelCopyChunk = qint64(16) << 20;
 // false to stop. A source that yields nothing at all (an empty file, or a
 // virtual one whose content only read() sees) is Unsupported: the caller
 // copies it in user space.
-KernelCopyResult KernelCopyFile(int from, int to, const std::function<bool(qint64)> &onChunk,
-                                qint64 chunk = kKernelCopyChunk);
+KernelCopyResult KernelCopyFile(
+    int from, int to, const std::function<bool(qint64)> &onChunk, qint64 chunk = kKernelCopyChunk);

@@ -12,8 +12,8 @@ QString ProgramDataFile(const QString &relativePath)
         return beside;
     // Set by the build from the install layout, relative to the executable's
     // folder, so an installed tree can be moved as a whole.
-    const QString installed =
-        QDir::cleanPath(programFolder.filePath(QStringLiteral(VANTREL_BIN_TO_DATADIR "/") + relativePath));
+    const QString installed
+        = QDir::cleanPath(programFolder.filePath(QStringLiteral(VANTREL_BIN_TO_DATADIR "/") + relativePath));
     return QFileInfo::exists(installed) ? installed : beside;
 }
 

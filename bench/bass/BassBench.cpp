@@ -4,9 +4,8 @@
 // the program's whole preview call; focus to audible through the program's
 // preview worker beside the device's own floor; CPU time while one mp3 plays.
 
-#include "preview/PreviewWorker.h"
-
 #include "bass.h"
+#include "preview/PreviewWorker.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -22,31 +21,42 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <string>
 #include <fcntl.h>
 #include <random>
+#include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
-#include <thread>
 
 namespace {
 
 const std::string kFixtures = BASS_BENCH_FIXTURES;
 
-struct Format {
+struct Format
+{
     const char *file;
     const char *demuxer;
 };
 constexpr Format kFormats[] = {
-    {"tone.mp3", "mp3"},        {"tone.flac", "flac"}, {"tone.wav", "wav"}, {"tone-vorbis.oga", "ogg"},
-    {"tone.m4a", "mov"},        {"tone-opus.oga", "ogg"}, {"tone.aac", "aac"}, {"tone.ac3", "ac3"},
-    {"tone.wma", "asf"},        {"tone.aiff", "aiff"}, {"tone.mpc", "mpc8"},
+    { "tone.mp3", "mp3" },
+    { "tone.flac", "flac" },
+    { "tone.wav", "wav" },
+    { "tone-vorbis.oga", "ogg" },
+    { "tone.m4a", "mov" },
+    { "tone-opus.oga", "ogg" },
+    { "tone.aac", "aac" },
+    { "tone.ac3", "ac3" },
+    { "tone.wma", "asf" },
+    { "tone.aiff", "aiff" },
+    { "tone.mpc", "mpc8" },
 };
 
 bool exists(const std::string &path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return stat(path.c_str(), &st) == 0;
 }
 
@@ -57,7 +67,10 @@ void makeFixtures()
         std::abort();
     const std::string longMp3 = kFixtures + "/long-10s.mp3";
     if (!exists(longMp3)) {
-        const std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i 'aevalsrc=0.5*sin(2*PI*440*t)|0.5*sin(2*PI*440*t):s=44100:d=10' -c:a libmp3lame -b:a 192k '" + longMp3 + "'";
+        const std::string make
+            = "ffmpeg -nostdin -loglevel error -y -f lavfi -i "
+              "'aevalsrc=0.5*sin(2*PI*440*t)|0.5*sin(2*PI*440*t):s=44100:d=10' -c:a libmp3lame -b:a 192k '"
+            + longMp3 + "'";
         if (std::system(make.c_str()) != 0)
             std::abort();
     }
@@ -146,7 +159,7 @@ void BM_PlayPreviewFile(benchmark::State &state)
 
 double processCpuSeconds()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
@@ -187,8 +200,8 @@ long residentKilobytes()
 // 1,000 focus changes over five formats: resident memory must stay flat.
 void BM_ThousandFocusChanges(benchmark::State &state)
 {
-    const std::string files[] = {kFixtures + "/tone.mp3", kFixtures + "/tone.flac", kFixtures + "/tone-vorbis.oga",
-                                 kFixtures + "/tone.m4a", kFixtures + "/tone.wav"};
+    const std::string files[] = { kFixtures + "/tone.mp3", kFixtures + "/tone.flac", kFixtures + "/tone-vorbis.oga",
+        kFixtures + "/tone.m4a", kFixtures + "/tone.wav" };
     HSTREAM stream = 0;
     auto cycle = [&](int count) {
         for (int i = 0; i < count; ++i) {
@@ -226,8 +239,8 @@ void BM_FocusToAudible(benchmark::State &state)
     const std::string pipe = std::string(folder) + "/device";
     mkfifo(pipe.c_str(), 0600);
     using clock = std::chrono::steady_clock;
-    std::atomic<bool> armed{false};
-    std::atomic<clock::rep> heard{0};
+    std::atomic<bool> armed { false };
+    std::atomic<clock::rep> heard { 0 };
     std::thread reader([&] {
         const int fd = open(pipe.c_str(), O_RDONLY);
         std::vector<float> buffer(8192);

@@ -6,11 +6,10 @@
 //     tenth, each in a fresh process (the decoder loads in the background
 //     once the output is open; the first key comes after the first paint).
 
+#include "bass.h"
 #include "preview/PreviewPlayer.h"
 #include "preview/PreviewWorker.h"
 #include "tests/bass/HostileAudioFiles.h"
-
-#include "bass.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,8 +35,8 @@ constexpr int kFirstKeyAfterMs = 150;
 
 std::vector<std::string> realFiles()
 {
-    const char *names[] = {"tone.mp3", "tone.flac", "tone.wav", "tone-vorbis.oga", "tone.m4a",
-                           "tone-opus.oga", "tone.aac", "tone.ac3", "tone.wma", "tone.aiff"};
+    const char *names[] = { "tone.mp3", "tone.flac", "tone.wav", "tone-vorbis.oga", "tone.m4a", "tone-opus.oga",
+        "tone.aac", "tone.ac3", "tone.wma", "tone.aiff" };
     std::vector<std::string> files;
     for (int round = 0; round < 2; ++round) {
         for (const char *name : names)
@@ -65,7 +64,10 @@ double longestStallMs(const std::vector<std::string> &files, bool onWorker)
     sinceTurn.start();
     QTimer turns;
     turns.setInterval(0);
-    QObject::connect(&turns, &QTimer::timeout, [&] { longest = std::max(longest, sinceTurn.nsecsElapsed()); sinceTurn.restart(); });
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTurn.nsecsElapsed());
+        sinceTurn.restart();
+    });
     size_t next = 0;
     QTimer keys;
     keys.setInterval(kKeyRepeatMs);
@@ -110,9 +112,10 @@ void stallBenchmark()
         reference.push_back(longestStallMs(files, false));
     }
     const double a = median(ours), b = median(reference);
-    std::printf("GUI stall, arrowing through %zu files (%zu hostile) with preview on, median of 5 runs of the longest:\n"
-                "  preview worker %.2f ms | library called on the GUI thread %.2f ms | ratio %.3f (target: <= 30 ms)\n",
-                files.size(), hostileFiles.size(), a, b, b > 0 ? a / b : 0.0);
+    std::printf(
+        "GUI stall, arrowing through %zu files (%zu hostile) with preview on, median of 5 runs of the longest:\n"
+        "  preview worker %.2f ms | library called on the GUI thread %.2f ms | ratio %.3f (target: <= 30 ms)\n",
+        files.size(), hostileFiles.size(), a, b, b > 0 ? a / b : 0.0);
     for (const std::string &file : hostileFiles)
         std::remove(file.c_str());
     rmdir(folder);
@@ -149,7 +152,7 @@ void firstVsTenthBenchmark(const QString &self)
     std::vector<double> first, tenth;
     for (int run = 0; run < 15; ++run) {
         QProcess child;
-        child.start(self, {QStringLiteral("--first-vs-tenth")});
+        child.start(self, { QStringLiteral("--first-vs-tenth") });
         if (!child.waitForFinished(30000) || child.exitCode() != 0) {
             std::printf("first vs tenth preview: a run failed\n");
             return;
@@ -163,7 +166,7 @@ void firstVsTenthBenchmark(const QString &self)
     const double a = median(first) / 1000, b = median(tenth) / 1000;
     std::printf("Key to first decoded PCM (tone.mp3), fresh process each, median of %zu:\n"
                 "  first preview %.3f ms | tenth %.3f ms | difference %.3f ms, ratio %.2f (target: within 2 ms)\n",
-                first.size(), a, b, a - b, b > 0 ? a / b : 0.0);
+        first.size(), a, b, a - b, b > 0 ? a / b : 0.0);
 }
 
 bool makeFixtures()

@@ -19,7 +19,6 @@
 // qfsm_vs_browser, how many times longer it took.
 
 #include "BrivaneDialogs.h"
-
 #include "platform/WindowMessage.h"
 
 #include <QAbstractButton>
@@ -45,20 +44,26 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
-#include <time.h>
 #include <fcntl.h>
 #include <functional>
 #include <map>
 #include <random>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <utime.h>
 
 namespace {
 
 const QStringList kAudioPatterns = {
-    QStringLiteral("*.mp3"), QStringLiteral("*.flac"), QStringLiteral("*.wav"), QStringLiteral("*.m4a"),
-    QStringLiteral("*.ogg"), QStringLiteral("*.oga"), QStringLiteral("*.aac"), QStringLiteral("*.wma"),
+    QStringLiteral("*.mp3"),
+    QStringLiteral("*.flac"),
+    QStringLiteral("*.wav"),
+    QStringLiteral("*.m4a"),
+    QStringLiteral("*.ogg"),
+    QStringLiteral("*.oga"),
+    QStringLiteral("*.aac"),
+    QStringLiteral("*.wma"),
 };
 
 double residentMegabytes()
@@ -89,7 +94,7 @@ QString makeFolder(int count)
     for (int i = 0; i < count; ++i)
         order[std::size_t(i)] = i;
     std::shuffle(order.begin(), order.end(), std::mt19937(42));
-    static const char *const extensions[] = {"mp3", "flac", "wav", "m4a", "ogg"};
+    static const char *const extensions[] = { "mp3", "flac", "wav", "m4a", "ogg" };
     for (int i : order) {
         const char *ext = i % 10 == 9 ? "txt" : extensions[i % 5];
         QFile file(folder + QStringLiteral("/Artist %1 - Track %2.%3").arg(i % 97).arg(i).arg(QLatin1String(ext)));
@@ -112,7 +117,9 @@ double readdirStatMs(const QString &folder)
     const int fd = dirfd(dir);
     long entries = 0;
     while (const dirent *entry = readdir(dir)) {
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (fstatat(fd, entry->d_name, &info, 0) == 0)
             ++entries;
     }
@@ -147,10 +154,10 @@ QString makeThumbnailFolder(int count, int seconds)
     const QString first = folder + QStringLiteral("/take 01.mp3");
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
-                  QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                  QStringLiteral("sine=frequency=220:sample_rate=44100:duration=%1").arg(seconds),
-                  QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-b:a"), QStringLiteral("192k"), first});
+        { QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
+            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=220:sample_rate=44100:duration=%1").arg(seconds), QStringLiteral("-ac"),
+            QStringLiteral("2"), QStringLiteral("-b:a"), QStringLiteral("192k"), first });
     if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitCode() != 0)
         return {};
     for (int i = 2; i <= count; ++i)
@@ -172,8 +179,8 @@ public:
         // Other threads' events (the listing thread's work) are not GUI stalls.
         if (QThread::currentThread() != thread())
             return QApplication::notify(receiver, event);
-        if (event->type() == QEvent::Paint && receiver == s_watchedViewport && s_firstPaintEndNs < 0
-            && s_showsRows && s_showsRows()) {
+        if (event->type() == QEvent::Paint && receiver == s_watchedViewport && s_firstPaintEndNs < 0 && s_showsRows
+            && s_showsRows()) {
             const double cpuStart = threadCpuMs();
             const bool handled = QApplication::notify(receiver, event);
             s_firstPaintMs = threadCpuMs() - cpuStart;
@@ -199,7 +206,7 @@ public:
     // counts waiting for a core, this only the work itself.
     static double threadCpuMs()
     {
-        timespec now{};
+        timespec now {};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
         return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
     }
@@ -211,7 +218,7 @@ public:
     // "first rows".
     static inline QWidget *s_watchedViewport = nullptr;
     static inline std::function<bool()> s_showsRows;
-    static inline double s_firstPaintMs = -1;    // that paint alone, GUI thread CPU time
+    static inline double s_firstPaintMs = -1; // that paint alone, GUI thread CPU time
     static inline qint64 s_firstPaintEndNs = -1; // on s_clock
     static inline QElapsedTimer s_clock;
 
@@ -245,7 +252,7 @@ struct Pump
         {
             Pump &pump;
             ~Collect() { pump.longestEventMs = std::max(pump.longestEventMs, BenchApplication::s_longestEventMs); }
-        } collect{*this};
+        } collect { *this };
         constexpr int kBeatMs = 2;
         QTimer beat;
         beat.setTimerType(Qt::PreciseTimer);
@@ -338,7 +345,7 @@ private:
         m_params.OptionsEx = 0x0400;
         m_params.ParentWindow = platform::handleOf(&m_host);
         m_params.HookProc = &Browser::hook;
-        m_params.DialogGUID = TBDGUID{0xB0B0B0B0, 0x1, 0x2, {1, 2, 3, 4, 5, 6, 7, 8}};
+        m_params.DialogGUID = TBDGUID { 0xB0B0B0B0, 0x1, 0x2, { 1, 2, 3, 4, 5, 6, 7, 8 } };
         m_params.Filters = m_filters.c_str();
         m_params.InitialDir = m_initial.c_str();
         m_params.AdditionalParameters = m_additional.c_str();
@@ -363,8 +370,8 @@ public:
     QWidget *m_window = nullptr;
     QString m_empty;
     std::u16string m_filters, m_initial, m_additional;
-    TOpenDialogParams m_params{};
-    TOpenDialogResults m_results{};
+    TOpenDialogParams m_params {};
+    TOpenDialogResults m_results {};
 };
 
 void browserListing(benchmark::State &state)
@@ -398,7 +405,7 @@ void browserListing(benchmark::State &state)
         browser.enter(folder);
         Pump pump;
         const bool done = pump.run([&] { return browser.complete(rows) && BenchApplication::s_firstPaintEndNs >= 0; },
-                                   [] { return false; }, clock);
+            [] { return false; }, clock);
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
         const double firstRows = BenchApplication::s_firstPaintEndNs / 1e6;
         const double firstPaint = BenchApplication::s_firstPaintMs;
@@ -411,10 +418,10 @@ void browserListing(benchmark::State &state)
         firstTotal += firstRows;
         firstPaintTotal += firstPaint;
         stall = std::max(stall, pump.maxStallMs);
-        longest = std::max({longest, pump.longestEventMs, BenchApplication::s_longestEventMs});
+        longest = std::max({ longest, pump.longestEventMs, BenchApplication::s_longestEventMs });
     }
     const double iterations = double(state.iterations());
-    g_browserFigures[count] = {completeTotal / iterations, firstTotal / iterations};
+    g_browserFigures[count] = { completeTotal / iterations, firstTotal / iterations };
     state.counters["floor_ms"] = floorTotal / iterations;
     state.counters["complete_vs_floor"] = completeTotal / std::max(floorTotal, 1e-3);
     state.counters["first_rows_ms"] = firstTotal / iterations;
@@ -467,7 +474,7 @@ void browserLiveRefresh(benchmark::State &state)
             break;
         }
         stall = std::max(stall, pump.maxStallMs);
-        longest = std::max({longest, pump.longestEventMs, BenchApplication::s_longestEventMs});
+        longest = std::max({ longest, pump.longestEventMs, BenchApplication::s_longestEventMs });
     }
     for (int i = 0; i < added; ++i)
         QFile::remove(folder + QStringLiteral("/zz new take %1.mp3").arg(i));
@@ -533,7 +540,7 @@ void qFileSystemModelListing(benchmark::State &state)
         view.setRootIndex(root);
         Pump pump;
         const bool done = pump.run([&] { return loaded && model.rowCount(root) == rows; },
-                                   [&] { return model.rowCount(root) > 0; }, clock, 120000);
+            [&] { return model.rowCount(root) > 0; }, clock, 120000);
         // Its sort runs after the load; count it and the paint that follows.
         for (int i = 0; i < 3; ++i) {
             QElapsedTimer pass;
@@ -549,7 +556,7 @@ void qFileSystemModelListing(benchmark::State &state)
         }
         firstTotal += pump.firstMs < 0 ? clock.nsecsElapsed() / 1e6 : pump.firstMs;
         stall = std::max(stall, pump.maxStallMs);
-        longest = std::max({longest, pump.longestEventMs, BenchApplication::s_longestEventMs});
+        longest = std::max({ longest, pump.longestEventMs, BenchApplication::s_longestEventMs });
     }
     const double iterations = double(state.iterations());
     state.counters["first_rows_ms"] = firstTotal / iterations;
@@ -582,8 +589,9 @@ void waveformThumbnails(benchmark::State &state)
         // A new modification time makes every file new to the thumbnail cache.
         ++stamp;
         for (int i = 1; i <= count; ++i) {
-            const QByteArray path = QFile::encodeName(folder + QStringLiteral("/take %1.mp3").arg(i, 2, 10, QLatin1Char('0')));
-            utimbuf times{stamp, stamp};
+            const QByteArray path
+                = QFile::encodeName(folder + QStringLiteral("/take %1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+            utimbuf times { stamp, stamp };
             utime(path.constData(), &times);
         }
         state.ResumeTiming();
@@ -592,14 +600,14 @@ void waveformThumbnails(benchmark::State &state)
         browser.enter(folder);
         Pump pump;
         const bool done = pump.run([&] { return browser.thumbnails()->property("readyThumbnails").toInt() >= count; },
-                                   [] { return false; }, clock);
+            [] { return false; }, clock);
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
         if (!done) {
             state.SkipWithError("thumbnails did not complete (are they all on screen?)");
             break;
         }
         stall = std::max(stall, pump.maxStallMs);
-        longest = std::max({longest, pump.longestEventMs, BenchApplication::s_longestEventMs});
+        longest = std::max({ longest, pump.longestEventMs, BenchApplication::s_longestEventMs });
     }
     browser.window()->findChild<QAbstractButton *>(QStringLiteral("DetailsViewButton"))->click();
     state.counters["max_stall_ms"] = stall;
@@ -651,15 +659,52 @@ void browserFindInFolder(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(browserFindInFolder)->Name("BM_Browser_FindInFolder")->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(browserListing)->Name("BM_Browser_List")->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK(qFileSystemModelListing)->Name("BM_QFileSystemModel_List")->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(browserListing)->Name("BM_Browser_List")->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(browserFindInFolder)
+    ->Name("BM_Browser_FindInFolder")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(browserListing)
+    ->Name("BM_Browser_List")
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK(qFileSystemModelListing)
+    ->Name("BM_QFileSystemModel_List")
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(browserListing)
+    ->Name("BM_Browser_List")
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 // Several seconds per pass: one is enough to see the ratio.
-BENCHMARK(qFileSystemModelListing)->Name("BM_QFileSystemModel_List")->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(browserLiveRefresh)->Name("BM_Browser_LiveRefresh")->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(qFileSystemModelListing)
+    ->Name("BM_QFileSystemModel_List")
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(browserLiveRefresh)
+    ->Name("BM_Browser_LiveRefresh")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 BENCHMARK(browserResort)->Name("BM_Browser_Resort")->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(6);
-BENCHMARK(waveformThumbnails)->Name("BM_Thumbnails_3min_mp3")->Arg(20)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(waveformThumbnails)
+    ->Name("BM_Thumbnails_3min_mp3")
+    ->Arg(20)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 int main(int argc, char **argv)
 {

@@ -33,7 +33,7 @@ constexpr int kRounds = 7;
 
 struct NullObserver : FileOperationObserver
 {
-    ConflictDecision resolveConflict(const FileConflict &) override { return {ConflictResolution::Replace, true}; }
+    ConflictDecision resolveConflict(const FileConflict &) override { return { ConflictResolution::Replace, true }; }
     ErrorResolution resolveError(const QString &, const QString &message) override
     {
         std::fprintf(stderr, "error: %s\n", qPrintable(message));
@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     // Beside the build by default: the same file system as a user's music.
     const QString base = qEnvironmentVariableIsSet("VANTREL_BENCH_DIR") ? qEnvironmentVariable("VANTREL_BENCH_DIR")
-                                                                         : QDir::currentPath();
+                                                                        : QDir::currentPath();
     QTemporaryDir folder(base + QStringLiteral("/vantrel-copy-bench-XXXXXX"));
     const QString source = folder.filePath(QStringLiteral("large.flac"));
     const QString target = folder.filePath(QStringLiteral("copies"));
@@ -99,13 +99,13 @@ int main(int argc, char **argv)
         QElapsedTimer clock;
 
         clock.start();
-        QProcess::execute(QStringLiteral("cp"), {source, copy});
+        QProcess::execute(QStringLiteral("cp"), { source, copy });
         cp.push_back(double(clock.nsecsElapsed()) / 1e6);
         complete &= QFileInfo(copy).size() == kSize;
         QFile::remove(copy);
 
         NullObserver observer;
-        FileOperation operation(FileOperationKind::Copy, {source}, target);
+        FileOperation operation(FileOperationKind::Copy, { source }, target);
         clock.start();
         operation.Run(observer);
         engine.push_back(double(clock.nsecsElapsed()) / 1e6);
@@ -122,7 +122,7 @@ int main(int argc, char **argv)
         sinceTick.start();
         heartbeat.start(10);
         clock.start();
-        RunFileOperation(&window, FileOperationKind::Copy, {source}, target);
+        RunFileOperation(&window, FileOperationKind::Copy, { source }, target);
         gui.push_back(double(clock.nsecsElapsed()) / 1e6);
         heartbeat.stop();
         complete &= QFileInfo(copy).size() == kSize;

@@ -41,8 +41,8 @@ QString makeFixture(const QString &folder, const QString &name, const QStringLis
         return path;
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")} + arguments
-                     + QStringList{path});
+        QStringList { QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y") } + arguments
+            + QStringList { path });
     ffmpeg.waitForFinished(120000);
     return QFileInfo::exists(path) ? path : QString();
 }
@@ -51,21 +51,42 @@ void makeFixtures()
 {
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../fixtures/details-bench");
     QDir().mkpath(folder);
-    const QStringList source = {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                QStringLiteral("sine=frequency=440:duration=30"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                                QStringLiteral("-i"), QStringLiteral("color=c=blue:s=300x300:d=0.04"), QStringLiteral("-map"),
-                                QStringLiteral("0"), QStringLiteral("-map"), QStringLiteral("1"), QStringLiteral("-disposition:v"),
-                                QStringLiteral("attached_pic"), QStringLiteral("-metadata"), QStringLiteral("title=Bench: tone"),
-                                QStringLiteral("-metadata"), QStringLiteral("artist=Vantrel")};
+    const QStringList source = { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("sine=frequency=440:duration=30"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+        QStringLiteral("-i"), QStringLiteral("color=c=blue:s=300x300:d=0.04"), QStringLiteral("-map"),
+        QStringLiteral("0"), QStringLiteral("-map"), QStringLiteral("1"), QStringLiteral("-disposition:v"),
+        QStringLiteral("attached_pic"), QStringLiteral("-metadata"), QStringLiteral("title=Bench: tone"),
+        QStringLiteral("-metadata"), QStringLiteral("artist=Vantrel") };
     const auto add = [&](const char *label, const QString &path) {
         if (!path.isEmpty())
-            g_fixtures.append({QString::fromLatin1(label), path});
+            g_fixtures.append({ QString::fromLatin1(label), path });
     };
-    add("mp3", makeFixture(folder, QStringLiteral("tone.mp3"), source + QStringList{QStringLiteral("-c:v"), QStringLiteral("mjpeg"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame")}));
-    add("flac", makeFixture(folder, QStringLiteral("tone.flac"), source + QStringList{QStringLiteral("-c:v"), QStringLiteral("png"), QStringLiteral("-c:a"), QStringLiteral("flac")}));
-    add("m4a", makeFixture(folder, QStringLiteral("tone.m4a"), source + QStringList{QStringLiteral("-c:v"), QStringLiteral("mjpeg"), QStringLiteral("-c:a"), QStringLiteral("aac")}));
-    add("wav", makeFixture(folder, QStringLiteral("tone.wav"), QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=30"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le")}));
-    add("ogg", makeFixture(folder, QStringLiteral("tone.ogg"), QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=30"), QStringLiteral("-metadata"), QStringLiteral("title=Bench: tone"), QStringLiteral("-metadata"), QStringLiteral("artist=Vantrel"), QStringLiteral("-c:a"), QStringLiteral("libvorbis")}));
+    add("mp3",
+        makeFixture(folder, QStringLiteral("tone.mp3"),
+            source
+                + QStringList { QStringLiteral("-c:v"), QStringLiteral("mjpeg"), QStringLiteral("-c:a"),
+                    QStringLiteral("libmp3lame") }));
+    add("flac",
+        makeFixture(folder, QStringLiteral("tone.flac"),
+            source
+                + QStringList {
+                    QStringLiteral("-c:v"), QStringLiteral("png"), QStringLiteral("-c:a"), QStringLiteral("flac") }));
+    add("m4a",
+        makeFixture(folder, QStringLiteral("tone.m4a"),
+            source
+                + QStringList {
+                    QStringLiteral("-c:v"), QStringLiteral("mjpeg"), QStringLiteral("-c:a"), QStringLiteral("aac") }));
+    add("wav",
+        makeFixture(folder, QStringLiteral("tone.wav"),
+            QStringList { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                QStringLiteral("sine=frequency=440:duration=30"), QStringLiteral("-c:a"),
+                QStringLiteral("pcm_s16le") }));
+    add("ogg",
+        makeFixture(folder, QStringLiteral("tone.ogg"),
+            QStringList { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                QStringLiteral("sine=frequency=440:duration=30"), QStringLiteral("-metadata"),
+                QStringLiteral("title=Bench: tone"), QStringLiteral("-metadata"), QStringLiteral("artist=Vantrel"),
+                QStringLiteral("-c:a"), QStringLiteral("libvorbis") }));
     add("oga", QStringLiteral("/usr/share/sounds/freedesktop/stereo/complete.oga"));
 }
 
@@ -147,7 +168,9 @@ void BM_FillView300Lines(benchmark::State &state)
     for (int section = 0; lines.size() < 300; ++section) {
         lines.append(QStringLiteral("Section %1").arg(section));
         for (int field = 0; field < 29; ++field)
-            lines.append(QStringLiteral("Field name %1                            : value %2 with 12:34:56").arg(field).arg(section));
+            lines.append(QStringLiteral("Field name %1                            : value %2 with 12:34:56")
+                             .arg(field)
+                             .arg(section));
         lines.append(QString());
     }
     lines.resize(300);
@@ -164,7 +187,7 @@ void BM_FillView300Lines(benchmark::State &state)
 // keeps the GUI thread busy rather than waiting.
 double threadMicroseconds()
 {
-    timespec now{};
+    timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
 }
@@ -223,15 +246,16 @@ void reportProgramShare()
         allMet = allMet && share <= 10.0;
         std::printf("  %-5s %12.1f %12.1f %12.1f %7.1f%%\n", fixture.label.toStdString().c_str(), lib, all, own, share);
     }
-    std::printf("  reference: the library alone; target: own <= 10 %% of it for every file: %s\n",
-                allMet ? "met" : "NOT met");
+    std::printf(
+        "  reference: the library alone; target: own <= 10 %% of it for every file: %s\n", allMet ? "met" : "NOT met");
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv(
+        "QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     // The window reads and writes its settings; keep them away from the user's.
     QStandardPaths::setTestModeEnabled(true);
@@ -247,16 +271,19 @@ int main(int argc, char **argv)
     form.show();
     QCoreApplication::processEvents();
     // The fixtures exist only now, so the per-file cases are registered here.
-    for (auto *benchmark : {benchmark::RegisterBenchmark("BM_LibraryOnly", BM_LibraryOnly),
-                            benchmark::RegisterBenchmark("BM_ReadAndClassify", BM_ReadAndClassify),
-                            benchmark::RegisterBenchmark("BM_OwnWork", BM_OwnWork),
-                            benchmark::RegisterBenchmark("BM_FillView", BM_FillView),
-                            benchmark::RegisterBenchmark("BM_DisplayFileDetails", BM_DisplayFileDetails)}) {
+    for (auto *benchmark : { benchmark::RegisterBenchmark("BM_LibraryOnly", BM_LibraryOnly),
+             benchmark::RegisterBenchmark("BM_ReadAndClassify", BM_ReadAndClassify),
+             benchmark::RegisterBenchmark("BM_OwnWork", BM_OwnWork),
+             benchmark::RegisterBenchmark("BM_FillView", BM_FillView),
+             benchmark::RegisterBenchmark("BM_DisplayFileDetails", BM_DisplayFileDetails) }) {
         benchmark->Unit(benchmark::kMicrosecond);
         for (qsizetype i = 0; i < g_fixtures.size(); ++i)
             benchmark->Arg(i);
     }
-    benchmark::RegisterBenchmark("BM_FillView300Lines", BM_FillView300Lines)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_FillView300Lines", BM_FillView300Lines)
+        ->Arg(0)
+        ->Arg(1)
+        ->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -9,7 +9,6 @@
 #include "app/Settings.h"
 #include "app/UnitMain.h"
 #include "browser/BrivaneDialogsDefs.h"
-
 #include "platform/KeyStore.h"
 
 #include <QAbstractItemView>
@@ -68,12 +67,13 @@ QString makeFolder()
     QDir().mkpath(folder);
     const QString source = root + QStringLiteral("/tone.mp3");
     QProcess::execute(QStringLiteral("ffmpeg"),
-                      {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-                       QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=2"),
-                       QStringLiteral("-metadata"), QStringLiteral("title=Memory bench"), source});
+        { QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+            QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=2"),
+            QStringLiteral("-metadata"), QStringLiteral("title=Memory bench"), source });
     const QByteArray sourcePath = QFile::encodeName(source);
     for (int i = 0; i < kFiles; ++i) {
-        const QByteArray name = QFile::encodeName(folder + QStringLiteral("/track %1.mp3").arg(i, 6, 10, QLatin1Char('0')));
+        const QByteArray name
+            = QFile::encodeName(folder + QStringLiteral("/track %1.mp3").arg(i, 6, 10, QLatin1Char('0')));
         if (::link(sourcePath.constData(), name.constData()) != 0) {
             std::fprintf(stderr, "cannot make %s\n", name.constData());
             return {};
@@ -114,7 +114,7 @@ int main(int argc, char **argv)
         return 1;
 
     std::printf("Resident memory (target: <= %.0f MB after the folder and %d focus changes, flat after):\n",
-                kTargetMegabytes, kFocusChanges);
+        kTargetMegabytes, kFocusChanges);
     double bare = 0;
     {
         QMainWindow window;
@@ -170,8 +170,8 @@ int main(int argc, char **argv)
             afterFirst = now;
             report("after 1,000 focus changes", now, now <= kTargetMegabytes ? "(target met)" : "(target NOT met)");
         } else {
-            report("after 2,000 focus changes", now,
-                   now - afterFirst <= kFlatMegabytes ? "(flat)" : "(grows: NOT flat)");
+            report(
+                "after 2,000 focus changes", now, now - afterFirst <= kFlatMegabytes ? "(flat)" : "(grows: NOT flat)");
         }
     }
     // What the allocator keeps but the program no longer uses.

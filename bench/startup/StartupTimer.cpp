@@ -6,7 +6,6 @@
 // the programs themselves.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -95,7 +94,7 @@ bool timeLaunch(Display *display, int damageEvent, char **argv, Launch &launch)
         fd_set set;
         FD_ZERO(&set);
         FD_SET(fd, &set);
-        timeval timeout{kTimeoutSeconds, 0};
+        timeval timeout { kTimeoutSeconds, 0 };
         if (select(fd + 1, &set, nullptr, nullptr, &timeout) <= 0) {
             std::fprintf(stderr, "startup_timer: %s painted no window within %d s\n", argv[0], kTimeoutSeconds);
             break;
@@ -175,16 +174,16 @@ int main(int argc, char **argv)
             mapped[which].push_back(launch.mapped);
         }
     }
-    const char *names[2] = {"reference", "program"};
+    const char *names[2] = { "reference", "program" };
     for (int which = 0; which < 2; ++which) {
-        std::printf("%-9s first paint median %6.1f ms  p90 %6.1f ms  (mapped at median %6.1f ms)  %s\n",
-                    names[which], percentile(painted[which], 0.5), percentile(painted[which], 0.9),
-                    percentile(mapped[which], 0.5), commands[which][0]);
+        std::printf("%-9s first paint median %6.1f ms  p90 %6.1f ms  (mapped at median %6.1f ms)  %s\n", names[which],
+            percentile(painted[which], 0.5), percentile(painted[which], 0.9), percentile(mapped[which], 0.5),
+            commands[which][0]);
     }
     const double ratio = percentile(painted[1], 0.5) / percentile(painted[0], 0.5);
     std::printf("ratio program / reference, first paint medians over %d interleaved runs each: %.2fx "
                 "(target <= 1.3x)\n",
-                runs, ratio);
+        runs, ratio);
     XCloseDisplay(display);
     return 0;
 }

@@ -40,10 +40,9 @@ std::optional<KeyLine> keyLine(const QString &line)
         return std::nullopt;
     const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
     if (eq < 0)
-        return KeyLine{trimmed, QString()};
-    return KeyLine{trimmed.left(eq).trimmed(), trimmed.mid(eq + 1)};
+        return KeyLine { trimmed, QString() };
+    return KeyLine { trimmed.left(eq).trimmed(), trimmed.mid(eq + 1) };
 }
-
 
 bool isLineBreak(QChar c)
 {

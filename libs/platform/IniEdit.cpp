@@ -3,7 +3,7 @@
 namespace platform {
 
 bool editIniFile(const QString &path, const std::function<void(IniDocument &)> &edit, QString *error,
-                 IniDocument::LoadStatus *status)
+    IniDocument::LoadStatus *status)
 {
     auto fail = [error](const QString &reason) {
         if (error)

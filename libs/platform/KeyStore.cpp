@@ -44,13 +44,12 @@ QString GuidKeyName(quint32 data1, quint16 data2, quint16 data3, const quint8 (&
 QString KeyStore::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/Tarvex/registry.ini");
+        + QStringLiteral("/Tarvex/registry.ini");
 }
 
 KeyStore::KeyStore(QString path)
     : m_path(std::move(path))
-{
-}
+{ }
 
 bool KeyStore::keyExists(const QString &key) const
 {
@@ -60,7 +59,9 @@ bool KeyStore::keyExists(const QString &key) const
 bool KeyStore::createKey(const QString &key, QString *error)
 {
     bool stored = true;
-    return editStore(m_path, [&](IniDocument &doc) { stored = doc.addSection(key); }, error) && (stored || refused(error));
+    return editStore(
+               m_path, [&](IniDocument &doc) { stored = doc.addSection(key); }, error)
+        && (stored || refused(error));
 }
 
 std::optional<QString> KeyStore::readString(const QString &key, const QString &name) const
@@ -80,12 +81,12 @@ std::optional<quint32> KeyStore::readDword(const QString &key, const QString &na
     return quint32(value);
 }
 
-bool KeyStore::writeString(const QString &key, const QString &name, const QString &value,
-                           QString *error)
+bool KeyStore::writeString(const QString &key, const QString &name, const QString &value, QString *error)
 {
     bool stored = true;
-    return editStore(m_path, [&](IniDocument &doc) { stored = doc.setValue(key, name, value); }, error)
-           && (stored || refused(error));
+    return editStore(
+               m_path, [&](IniDocument &doc) { stored = doc.setValue(key, name, value); }, error)
+        && (stored || refused(error));
 }
 
 bool KeyStore::writeDword(const QString &key, const QString &name, quint32 value, QString *error)
@@ -95,7 +96,8 @@ bool KeyStore::writeDword(const QString &key, const QString &name, quint32 value
 
 bool KeyStore::deleteValue(const QString &key, const QString &name, QString *error)
 {
-    return editStore(m_path, [&](IniDocument &doc) { doc.removeKey(key, name); }, error);
+    return editStore(
+        m_path, [&](IniDocument &doc) { doc.removeKey(key, name); }, error);
 }
 
 bool KeyStore::edit(const std::function<void(IniDocument &)> &change, QString *error)

@@ -5,28 +5,28 @@
 
 namespace platform {
 
-QString readProfileString(const QString &path, const QString &section, const QString &key,
-                          const QString &defaultValue)
+QString readProfileString(const QString &path, const QString &section, const QString &key, const QString &defaultValue)
 {
     const auto value = IniDocument::load(path).value(section, key);
     const QString result = value ? *value : defaultValue;
     return result.left(kProfileStringMaxLength);
 }
 
-bool writeProfileString(const QString &path, const QString &section, const QString &key,
-                        const QString &value, QString *error)
+bool writeProfileString(
+    const QString &path, const QString &section, const QString &key, const QString &value, QString *error)
 {
     bool stored = true;
-    const bool saved = editIniFile(path, [&](IniDocument &doc) { stored = doc.setValue(section, key, value); }, error);
+    const bool saved = editIniFile(
+        path, [&](IniDocument &doc) { stored = doc.setValue(section, key, value); }, error);
     if (saved && !stored && error)
         *error = QStringLiteral("The name cannot be stored in an INI file.");
     return saved && stored;
 }
 
-bool deleteProfileKey(const QString &path, const QString &section, const QString &key,
-                      QString *error)
+bool deleteProfileKey(const QString &path, const QString &section, const QString &key, QString *error)
 {
-    return editIniFile(path, [&](IniDocument &doc) { doc.removeKey(section, key); }, error);
+    return editIniFile(
+        path, [&](IniDocument &doc) { doc.removeKey(section, key); }, error);
 }
 
 int parseProfileInteger(const QString &text, int defaultValue)

@@ -3,20 +3,18 @@
 // this order in one process, since the libraries stay bound once bound: the
 // first finds MediaInfo unbound, the second FreeImage.
 
-#include "tests/app/MainWindowTestSupport.h"
-
 #include "app/DeferredStartup.h"
+
 #include "app/Globals.h"
 #include "app/Settings.h"
+#include "bass.h"
 #include "details/MediaInfoLibraryFunctions.h"
 #include "imaging/FreeImageLoader.h"
 #include "preview/AudioDevices.h"
 #include "preview/PreviewWorker.h"
-#include "tests/bass/BassFixtures.h"
-
 #include "support/TempDir.h"
-
-#include "bass.h"
+#include "tests/app/MainWindowTestSupport.h"
+#include "tests/bass/BassFixtures.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,13 +39,13 @@ bool fullyTransparent(const QPixmap &pixmap)
 
 bool deviceIsOpen(DWORD device)
 {
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     return BASS_GetDeviceInfo(device, &info) && (info.flags & BASS_DEVICE_INIT);
 }
 
 bool anyDeviceOpen()
 {
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     for (DWORD i = 0; BASS_GetDeviceInfo(i, &info); ++i) {
         if (info.flags & BASS_DEVICE_INIT)
             return true;

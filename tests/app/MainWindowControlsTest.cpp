@@ -1,5 +1,4 @@
 #include "MainWindowTestSupport.h"
-
 #include "app/ErrorBoundary.h"
 #include "util/VantrelError.h"
 
@@ -29,12 +28,44 @@ TEST_F(MainWindowTest, EveryControlCarriesItsNameAndAnAccessibleName)
 {
     TFormMain &form = createWindow();
     const char *names[] = {
-        "PanelListerContainer", "Splitter1", "PanelBrivaneDialogsContainer", "GroupBoxBrivaneDialogsContainer",
-        "PanelBrivaneDialogs", "StatusBar", "GroupBoxOpenWith", "ToolBar1", "ToolButton4", "ToolButton5",
-        "ToolButton1", "ToolButton2", "ToolButton3", "GroupBoxFolders", "EditFolder1", "EditFolder2", "EditFolder3",
-        "ButtonSelectFolder1", "ButtonSelectFolder2", "ButtonSelectFolder3", "Button2", "Button3", "Button5",
-        "Button6", "Button8", "Button9", "GroupBoxDetails", "ListViewDetails", "GroupBoxOptions", "CheckBoxPreview",
-        "Label1", "TrackBarVolume", "LabelVolumeValue", "MainMenu1", "File1", "Options1", "Help1", "PopupMenuDetails",
+        "PanelListerContainer",
+        "Splitter1",
+        "PanelBrivaneDialogsContainer",
+        "GroupBoxBrivaneDialogsContainer",
+        "PanelBrivaneDialogs",
+        "StatusBar",
+        "GroupBoxOpenWith",
+        "ToolBar1",
+        "ToolButton4",
+        "ToolButton5",
+        "ToolButton1",
+        "ToolButton2",
+        "ToolButton3",
+        "GroupBoxFolders",
+        "EditFolder1",
+        "EditFolder2",
+        "EditFolder3",
+        "ButtonSelectFolder1",
+        "ButtonSelectFolder2",
+        "ButtonSelectFolder3",
+        "Button2",
+        "Button3",
+        "Button5",
+        "Button6",
+        "Button8",
+        "Button9",
+        "GroupBoxDetails",
+        "ListViewDetails",
+        "GroupBoxOptions",
+        "CheckBoxPreview",
+        "Label1",
+        "TrackBarVolume",
+        "LabelVolumeValue",
+        "MainMenu1",
+        "File1",
+        "Options1",
+        "Help1",
+        "PopupMenuDetails",
     };
     for (const char *name : names) {
         auto *widget = form.findChild<QWidget *>(QString::fromLatin1(name));
@@ -55,9 +86,9 @@ TEST_F(MainWindowTest, EveryControlCarriesItsNameAndAnAccessibleName)
     QStringList popup;
     for (QAction *action : form.PopupMenuDetails->actions())
         popup.append(action->text());
-    EXPECT_EQ(popup, (QStringList{QStringLiteral("Copy Value To Clipboard"), QStringLiteral("Copy Name And Value To Clipboard"),
-                                  QStringLiteral("Copy Complete List To Clipboard"),
-                                  QStringLiteral("Save Complete List To File...")}));
+    EXPECT_EQ(popup,
+        (QStringList { QStringLiteral("Copy Value To Clipboard"), QStringLiteral("Copy Name And Value To Clipboard"),
+            QStringLiteral("Copy Complete List To Clipboard"), QStringLiteral("Save Complete List To File...") }));
     EXPECT_TRUE(form.GroupBoxFolders->isHidden());
     EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
 }
@@ -77,7 +108,7 @@ TEST_F(MainWindowTest, StatusPanelOneKeepsItsWidthOnResize)
     TFormMain &form = createWindow();
     form.setWindowState(Qt::WindowNoState);
     form.show();
-    for (int width : {1300, 1700, 2000}) {
+    for (int width : { 1300, 1700, 2000 }) {
         form.resize(width, 800);
         QCoreApplication::processEvents();
         EXPECT_EQ(form.StatusPanelWidth(1), 500);
@@ -93,7 +124,7 @@ TEST_F(MainWindowTest, HintMarkerBecomesALineBreakAndHintsShowInPanelZero)
     TFormMain::ConvertHintLineBreaks(&form);
     EXPECT_EQ(form.EditFolder2->toolTip(), QStringLiteral("First sentence.\r\nSecond sentence."));
     EXPECT_EQ(form.CheckBoxPreview->toolTip(),
-              QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
+        QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
 
     QStatusTipEvent tip(form.CheckBoxPreview->statusTip());
     QCoreApplication::sendEvent(form.CheckBoxPreview, &tip);
@@ -105,7 +136,8 @@ TEST_F(MainWindowTest, DroppedFilesAreAcceptedAndReadInOrder)
 {
     TFormMain &form = createWindow();
     auto *mime = new QMimeData;
-    mime->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/b.wav")), QUrl::fromLocalFile(QStringLiteral("/tmp/a b.mp3"))});
+    mime->setUrls(
+        { QUrl::fromLocalFile(QStringLiteral("/tmp/b.wav")), QUrl::fromLocalFile(QStringLiteral("/tmp/a b.mp3")) });
     form.show();
     // A drop reaches the widget that accepted the drag's entry.
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -114,7 +146,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAcceptedAndReadInOrder)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&form, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(form.LastDroppedFiles(), (QStringList{QStringLiteral("/tmp/b.wav"), QStringLiteral("/tmp/a b.mp3")}));
+    EXPECT_EQ(form.LastDroppedFiles(), (QStringList { QStringLiteral("/tmp/b.wav"), QStringLiteral("/tmp/a b.mp3") }));
     delete mime;
 }
 
@@ -143,7 +175,6 @@ TEST_F(MainWindowTest, HelpItemsOpenPagesThatShipWithTheProgram)
 
 } // namespace
 
-
 namespace {
 
 TEST_F(MainWindowTest, GeneralErrorHandlerShowsTheTextAndTheProgramGoesOn)
@@ -165,7 +196,8 @@ TEST_F(MainWindowTest, GeneralErrorHandlerShowsTheTextAndTheProgramGoesOn)
     QTest::mouseClick(button, Qt::LeftButton);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(failing.clicks, 2);
-    EXPECT_EQ(m_errors, (QStringList{QStringLiteral("Unable to create directory"), QStringLiteral("Unable to create directory")}));
+    EXPECT_EQ(m_errors,
+        (QStringList { QStringLiteral("Unable to create directory"), QStringLiteral("Unable to create directory") }));
     EXPECT_TRUE(form.isVisible());
 }
 

@@ -1,5 +1,4 @@
 #include "MainWindowTestSupport.h"
-
 #include "app/ActionManager.h"
 
 #include <QAction>
@@ -98,7 +97,7 @@ TEST_F(MainWindowKeys, ArrowsMoveTheCaretAndNeverTheFocus)
     EXPECT_EQ(QApplication::focusWidget(), form.EditFolder1);
 
     form.CheckBoxPreview->setFocus();
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left}) {
+    for (Qt::Key key : { Qt::Key_Down, Qt::Key_Right, Qt::Key_Up, Qt::Key_Left }) {
         QTest::keyClick(form.CheckBoxPreview, key);
         EXPECT_EQ(QApplication::focusWidget(), form.CheckBoxPreview) << "key " << int(key);
     }

@@ -1,5 +1,4 @@
 #include "MainWindowTestSupport.h"
-
 #include "app/Globals.h"
 #include "platform/IniDocument.h"
 #include "scaling/ScaleFunctions.h"

@@ -1,4 +1,5 @@
 #include "app/SettingsFile.h"
+
 #include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 #include "support/TempDir.h"
@@ -14,7 +15,7 @@ namespace {
 TEST(SettingsFileTest, NameIsTheExecutableNameInTheTarvexDataFolder)
 {
     const QString expected = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                             + QStringLiteral("/Tarvex/Vantrel/main_window_test.ini");
+        + QStringLiteral("/Tarvex/Vantrel/main_window_test.ini");
     EXPECT_EQ(GetSettingsFileName(), expected);
     EXPECT_TRUE(QFileInfo(expected).dir().exists());
 }
@@ -47,7 +48,8 @@ TEST(SettingsFileTest, CreateUnicodeIniFileReportsWhyItFailed)
 TEST(SettingsFileTest, ReadsTypedValuesWithDefaults)
 {
     TempDir dir;
-    const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("[Display]\nScaling=0x78\nBad=abc\n[S]\nOn=2\nOff=0\n"));
+    const QString path
+        = dir.write(QStringLiteral("v.ini"), QByteArray("[Display]\nScaling=0x78\nBad=abc\n[S]\nOn=2\nOff=0\n"));
     const SettingsFile ini(path);
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("Display"), QStringLiteral("Scaling"), 0), 120);
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("Display"), QStringLiteral("Bad"), 55), 55);
@@ -59,7 +61,7 @@ TEST(SettingsFileTest, ReadsTypedValuesWithDefaults)
 
 TEST(SettingsFileTest, FailedWriteRaisesUnableToWrite)
 {
-    SettingsFile ini{QString()};
+    SettingsFile ini { QString() };
     try {
         ini.WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 1);
         ini.Save();
@@ -106,27 +108,28 @@ TEST_P(RoundTripTest, EveryWrittenValueReadsBackIdentical)
         ini.Save();
     }
     const SettingsFile reread(path);
-    EXPECT_EQ(reread.ReadString(QStringLiteral("Settings"), QStringLiteral("Application 1 parameters"), QStringLiteral("?")), value);
+    EXPECT_EQ(
+        reread.ReadString(QStringLiteral("Settings"), QStringLiteral("Application 1 parameters"), QStringLiteral("?")),
+        value);
     EXPECT_EQ(reread.ReadString(QStringLiteral("Settings"), QStringLiteral("Folder 1"), QStringLiteral("?")), value);
 
     platform::KeyStore store(dir.filePath(QStringLiteral("registry.ini")));
-    const QString key = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
+    const QString key
+        = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
     ASSERT_TRUE(store.writeString(key, QStringLiteral("Folder"), value));
     ASSERT_TRUE(store.writeDword(key, QStringLiteral("Filter index"), 2));
     EXPECT_EQ(store.readString(key, QStringLiteral("Folder")), value);
     EXPECT_EQ(store.readDword(key, QStringLiteral("Filter index")), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostileValues, RoundTripTest,
+INSTANTIATE_TEST_SUITE_P(HostileValues, RoundTripTest,
     ::testing::Values(QStringLiteral("\"--title=My Mix\" {filename} \"--loop\""),
-                      QStringLiteral("/music/presets/ends in a blank "), QStringLiteral(" starts with a blank"),
-                      QStringLiteral("  both  "), QStringLiteral("\t tab first"), QStringLiteral("\""),
-                      QStringLiteral("\"\""), QStringLiteral("'single'"), QStringLiteral("'"), QStringLiteral("\"half"),
-                      QStringLiteral("half'"), QStringLiteral("\"mixed'"), QStringLiteral("a=b=c"),
-                      QStringLiteral("; looks like a comment"), QStringLiteral("[Looks like a section]"),
-                      QStringLiteral("Gr\u00FCn caf\u00E9 \u20AC \U0001F3B5"), QStringLiteral("\u00A0no-break blank\u00A0"),
-                      QString()));
+        QStringLiteral("/music/presets/ends in a blank "), QStringLiteral(" starts with a blank"),
+        QStringLiteral("  both  "), QStringLiteral("\t tab first"), QStringLiteral("\""), QStringLiteral("\"\""),
+        QStringLiteral("'single'"), QStringLiteral("'"), QStringLiteral("\"half"), QStringLiteral("half'"),
+        QStringLiteral("\"mixed'"), QStringLiteral("a=b=c"), QStringLiteral("; looks like a comment"),
+        QStringLiteral("[Looks like a section]"), QStringLiteral("Gr\u00FCn caf\u00E9 \u20AC \U0001F3B5"),
+        QStringLiteral("\u00A0no-break blank\u00A0"), QString()));
 
 TEST(SettingsFileTest, WritesReachTheDiskTogetherAtSave)
 {
@@ -165,9 +168,9 @@ TEST(SettingsFileTest, ScalingIsZeroOrAValueTheSettingsWindowOffers)
     {
         const char *text;
         int expected;
-    } cases[] = {{"0", 0},   {"96", 96},   {"0x78", 120}, {"144", 144}, {"168", 168}, {"192", 192},
-                 {"-96", 0}, {"1", 0},     {"95", 0},     {"100", 0},   {"193", 0},   {"2147483647", 0},
-                 {"abc", 0}, {"", 0}};
+    } cases[]
+        = { { "0", 0 }, { "96", 96 }, { "0x78", 120 }, { "144", 144 }, { "168", 168 }, { "192", 192 }, { "-96", 0 },
+              { "1", 0 }, { "95", 0 }, { "100", 0 }, { "193", 0 }, { "2147483647", 0 }, { "abc", 0 }, { "", 0 } };
     for (const auto &c : cases) {
         TempDir dir;
         const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("[Display]\nScaling=") + c.text);

@@ -4,15 +4,13 @@
 
 #include "BassFixtures.h"
 #include "HostileAudioFiles.h"
-
+#include "bass.h"
+#include "libs/bass/ffmpeg/DecoderApi.h"
 #include "support/TempDir.h"
 
-#include "libs/bass/ffmpeg/DecoderApi.h"
-#include "bass.h"
+#include <QFile>
 
 #include <gtest/gtest.h>
-
-#include <QFile>
 
 #include <atomic>
 #include <cmath>
@@ -29,7 +27,8 @@ namespace {
 
 constexpr int kRate = 44100;
 
-struct Decoded {
+struct Decoded
+{
     int error = BASS_OK;
     std::vector<float> left, right;
 };
@@ -37,7 +36,7 @@ struct Decoded {
 Decoded decodeAll(const QString &path, int rate = kRate)
 {
     Decoded result;
-    BassDecoderOptions options{rate, 2, nullptr, nullptr};
+    BassDecoderOptions options { rate, 2, nullptr, nullptr };
     BassDecoder *decoder = nullptr;
     result.error = bass_decoder_open(QFile::encodeName(path).constData(), &options, &decoder);
     if (result.error != BASS_OK)
@@ -56,7 +55,8 @@ Decoded decodeAll(const QString &path, int rate = kRate)
     return result;
 }
 
-struct FormatCase {
+struct FormatCase
+{
     const char *file;
     // Seconds: lossy codecs pad to whole frames (FFmpeg's own tool decodes AAC in
     // MP4 to 1.022 s, ADTS to 1.045 s), lossless ones are exact.
@@ -91,31 +91,25 @@ TEST_P(DecoderFormat, DecodesToLengthAndPitch)
 }
 
 INSTANTIATE_TEST_SUITE_P(BrowserFilter, DecoderFormat,
-                         testing::Values(FormatCase{"tone.mp3", 0.03}, FormatCase{"tone.mp2", 0.06},
-                                         FormatCase{"tone.mpa", 0.06}, FormatCase{"tone.flac", 0.001},
-                                         FormatCase{"tone.fla", 0.001}, FormatCase{"tone.flc", 0.001},
-                                         FormatCase{"tone-vorbis.oga", 0.01}, FormatCase{"tone-opus.oga", 0.01},
-                                         FormatCase{"tone-flac.oga", 0.001}, FormatCase{"tone.wav", 0.001},
-                                         FormatCase{"tone.aif", 0.001}, FormatCase{"tone.aiff", 0.001},
-                                         FormatCase{"tone.aifc", 0.001}, FormatCase{"tone.afc", 0.001},
-                                         FormatCase{"tone.mp4", 0.03}, FormatCase{"tone.m4a", 0.03},
-                                         FormatCase{"tone-alac.m4a", 0.001}, FormatCase{"tone.m4b", 0.03},
-                                         FormatCase{"tone.aac", 0.06}, FormatCase{"tone.ac3", 0.06},
-                                         FormatCase{"tone.wma", 0.06}, FormatCase{"tone.mpc", 0.06},
-                                         FormatCase{"tone.dsf", 0.01}, FormatCase{"tone.dff", 0.01},
-                                         FormatCase{"tone.ogg", 0.01}, FormatCase{"tone.opus", 0.01},
-                                         FormatCase{"tone.spx", 0.06},
-                                         FormatCase{"tone.wv", 0.001}, FormatCase{"tone.tta", 0.001},
-                                         FormatCase{"tone.caf", 0.001}, FormatCase{"tone.w64", 0.001},
-                                         FormatCase{"tone.mka", 0.001}),
-                         [](const testing::TestParamInfo<FormatCase> &info) {
-                             std::string name = info.param.file;
-                             for (char &c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             }
-                             return name;
-                         });
+    testing::Values(FormatCase { "tone.mp3", 0.03 }, FormatCase { "tone.mp2", 0.06 }, FormatCase { "tone.mpa", 0.06 },
+        FormatCase { "tone.flac", 0.001 }, FormatCase { "tone.fla", 0.001 }, FormatCase { "tone.flc", 0.001 },
+        FormatCase { "tone-vorbis.oga", 0.01 }, FormatCase { "tone-opus.oga", 0.01 },
+        FormatCase { "tone-flac.oga", 0.001 }, FormatCase { "tone.wav", 0.001 }, FormatCase { "tone.aif", 0.001 },
+        FormatCase { "tone.aiff", 0.001 }, FormatCase { "tone.aifc", 0.001 }, FormatCase { "tone.afc", 0.001 },
+        FormatCase { "tone.mp4", 0.03 }, FormatCase { "tone.m4a", 0.03 }, FormatCase { "tone-alac.m4a", 0.001 },
+        FormatCase { "tone.m4b", 0.03 }, FormatCase { "tone.aac", 0.06 }, FormatCase { "tone.ac3", 0.06 },
+        FormatCase { "tone.wma", 0.06 }, FormatCase { "tone.mpc", 0.06 }, FormatCase { "tone.dsf", 0.01 },
+        FormatCase { "tone.dff", 0.01 }, FormatCase { "tone.ogg", 0.01 }, FormatCase { "tone.opus", 0.01 },
+        FormatCase { "tone.spx", 0.06 }, FormatCase { "tone.wv", 0.001 }, FormatCase { "tone.tta", 0.001 },
+        FormatCase { "tone.caf", 0.001 }, FormatCase { "tone.w64", 0.001 }, FormatCase { "tone.mka", 0.001 }),
+    [](const testing::TestParamInfo<FormatCase> &info) {
+        std::string name = info.param.file;
+        for (char &c : name) {
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        }
+        return name;
+    });
 
 TEST(Decoder, ConvertsToTheRequestedRate)
 {
@@ -135,11 +129,11 @@ TEST(Decoder, MonoReachesBothSpeakersAtFullLevel)
 
 TEST(Decoder, RewindGivesTheSameSamplesAgain)
 {
-    BassDecoderOptions options{kRate, 2, nullptr, nullptr};
+    BassDecoderOptions options { kRate, 2, nullptr, nullptr };
     BassDecoder *decoder = nullptr;
-    ASSERT_EQ(bass_decoder_open(QFile::encodeName(bassFixture(QStringLiteral("tone.mp3"))).constData(), &options,
-                                &decoder),
-              BASS_OK);
+    ASSERT_EQ(
+        bass_decoder_open(QFile::encodeName(bassFixture(QStringLiteral("tone.mp3"))).constData(), &options, &decoder),
+        BASS_OK);
     std::vector<float> first(8192 * 2), skipped(8192 * 2), again(8192 * 2);
     ASSERT_EQ(bass_decoder_read(decoder, first.data(), 8192), 8192);
     ASSERT_EQ(bass_decoder_read(decoder, skipped.data(), 8192), 8192);
@@ -151,13 +145,13 @@ TEST(Decoder, RewindGivesTheSameSamplesAgain)
 
 TEST(Decoder, InterruptStopsReading)
 {
-    std::atomic<bool> stop{false};
-    BassDecoderOptions options{kRate, 2, [](void *flag) { return static_cast<std::atomic<bool> *>(flag)->load() ? 1 : 0; },
-                               &stop};
+    std::atomic<bool> stop { false };
+    BassDecoderOptions options { kRate, 2,
+        [](void *flag) { return static_cast<std::atomic<bool> *>(flag)->load() ? 1 : 0; }, &stop };
     BassDecoder *decoder = nullptr;
-    ASSERT_EQ(bass_decoder_open(QFile::encodeName(bassFixture(QStringLiteral("long440.wav"))).constData(), &options,
-                                &decoder),
-              BASS_OK);
+    ASSERT_EQ(bass_decoder_open(
+                  QFile::encodeName(bassFixture(QStringLiteral("long440.wav"))).constData(), &options, &decoder),
+        BASS_OK);
     std::vector<float> buffer(4096 * 2);
     ASSERT_GT(bass_decoder_read(decoder, buffer.data(), 4096), 0);
     stop = true;

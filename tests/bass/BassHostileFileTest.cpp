@@ -5,12 +5,11 @@
 #include "BassFixtures.h"
 #include "BassTestSupport.h"
 #include "HostileAudioFiles.h"
-
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
@@ -124,10 +123,10 @@ TEST_F(BassHostileFiles, FreeingTheOutputDuringOpensLeavesNoStreamBehind)
     // Openings of a real file and a zero file, one after another on another
     // thread, while the output is freed: whatever the timing, no stream
     // outlives the free, also not one whose open was under way during it.
-    const std::string files[] = {QFile::encodeName(bassFixture(QStringLiteral("long440.wav"))).toStdString(),
-                                 hostile::write(m_folder, "zeros.mp3")};
-    std::atomic<bool> stop{false};
-    std::atomic<int> opened{0};
+    const std::string files[] = { QFile::encodeName(bassFixture(QStringLiteral("long440.wav"))).toStdString(),
+        hostile::write(m_folder, "zeros.mp3") };
+    std::atomic<bool> stop { false };
+    std::atomic<int> opened { 0 };
     std::vector<HSTREAM> made; // the opener's until it is joined
     std::thread opener([&] {
         for (size_t i = 0; !stop; ++i) {

@@ -5,12 +5,11 @@
 
 #include "BassFixtures.h"
 #include "BassTestSupport.h"
-
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -28,7 +27,7 @@ TEST(BassLazyLoading, SdlAtTheFirstDeviceCallFfmpegInTheBackgroundOnceTheOutputI
     EXPECT_FALSE(mapped("libSDL2"));
     EXPECT_FALSE(mapped("libavformat"));
 
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     ASSERT_TRUE(BASS_GetDeviceInfo(0, &info));
     EXPECT_TRUE(mapped("libSDL2"));
     EXPECT_FALSE(mapped("libavformat"));

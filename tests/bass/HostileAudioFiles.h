@@ -9,16 +9,16 @@
 
 #include <cmath>
 #include <cstdint>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
-#include <vector>
-
-#include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace hostile {
 
-struct File {
+struct File
+{
     const char *name;
     const char *what;
     int error; // what BASS_StreamCreateFile reports for it
@@ -30,12 +30,12 @@ constexpr long long kZerosBytes = 300LL << 20;
 inline const std::vector<File> &files()
 {
     static const std::vector<File> table = {
-        {"one-hertz.wav", "a 64 KB WAV whose header claims 1 Hz", BASS_ERROR_FORMAT},
-        {"huge-rate.aiff", "a 110-byte AIFF claiming 524,288,000 Hz", BASS_ERROR_FORMAT},
-        {"many-channels.wav", "a WAV claiming 1,000 channels", BASS_ERROR_FORMAT},
-        {"zeros.mp3", "300 MB of zeros named .mp3", BASS_ERROR_FILEFORM},
-        {"zeros.ac3", "300 MB of zeros named .ac3", BASS_ERROR_FILEFORM},
-        {"zeros.flac", "300 MB of zeros named .flac", BASS_ERROR_FILEFORM},
+        { "one-hertz.wav", "a 64 KB WAV whose header claims 1 Hz", BASS_ERROR_FORMAT },
+        { "huge-rate.aiff", "a 110-byte AIFF claiming 524,288,000 Hz", BASS_ERROR_FORMAT },
+        { "many-channels.wav", "a WAV claiming 1,000 channels", BASS_ERROR_FORMAT },
+        { "zeros.mp3", "300 MB of zeros named .mp3", BASS_ERROR_FILEFORM },
+        { "zeros.ac3", "300 MB of zeros named .ac3", BASS_ERROR_FILEFORM },
+        { "zeros.flac", "300 MB of zeros named .flac", BASS_ERROR_FILEFORM },
     };
     return table;
 }
@@ -78,9 +78,9 @@ inline std::string wav(std::uint32_t rate, std::uint16_t channels, std::uint32_t
 inline std::string aiff(std::uint32_t rate, std::size_t totalBytes)
 {
     std::string comm;
-    be(comm, 2, 2);      // channels
-    be(comm, 1000, 4);   // sample frames
-    be(comm, 16, 2);     // bits
+    be(comm, 2, 2); // channels
+    be(comm, 1000, 4); // sample frames
+    be(comm, 16, 2); // bits
     int exponent = 0;
     while ((std::uint64_t(1) << (exponent + 1)) <= rate)
         ++exponent;

@@ -1,26 +1,24 @@
 #include "HostedBrowserFixture.h"
-
-#include "support/AsNobody.h"
-#include "support/TempDir.h"
-
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
+#include "support/AsNobody.h"
+#include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QSet>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QSet>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -82,11 +80,16 @@ TEST_F(BrowserBehaviourTest, ColumnsSortWithFoldersAlwaysFirst)
         Qt::SortOrder order;
         QStringList expected;
     } cases[] = {
-        {0, Qt::AscendingOrder, {u"folder a"_qs, u"Folder B"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs}},
-        {0, Qt::DescendingOrder, {u"Folder B"_qs, u"folder a"_qs, u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs}},
-        {1, Qt::AscendingOrder, {u"folder a"_qs, u"Folder B"_qs, u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs}},
-        {1, Qt::DescendingOrder, {u"Folder B"_qs, u"folder a"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs}},
-        {2, Qt::AscendingOrder, {u"folder a"_qs, u"Folder B"_qs, u"middle.flac"_qs, u"big.mp3"_qs, u"small.wav"_qs}},
+        { 0, Qt::AscendingOrder,
+            { u"folder a"_qs, u"Folder B"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs } },
+        { 0, Qt::DescendingOrder,
+            { u"Folder B"_qs, u"folder a"_qs, u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs } },
+        { 1, Qt::AscendingOrder,
+            { u"folder a"_qs, u"Folder B"_qs, u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs } },
+        { 1, Qt::DescendingOrder,
+            { u"Folder B"_qs, u"folder a"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs } },
+        { 2, Qt::AscendingOrder,
+            { u"folder a"_qs, u"Folder B"_qs, u"middle.flac"_qs, u"big.mp3"_qs, u"small.wav"_qs } },
     };
     for (const auto &c : cases) {
         view->header()->setSortIndicator(c.column, c.order);
@@ -111,8 +114,8 @@ TEST_F(BrowserBehaviourTest, RefreshKeepsSelectionAndFocusOfRowsThatStayed)
     platform::sendWindowMessage(handle, bdMsgReportSelection);
     const auto reports = DialogHost::eventsWithCode(bdEventSelection);
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].names, (QStringList{dir.filePath(QStringLiteral("middle.flac")),
-                                             dir.filePath(QStringLiteral("small.wav"))}));
+    EXPECT_EQ(reports[0].names,
+        (QStringList { dir.filePath(QStringLiteral("middle.flac")), dir.filePath(QStringLiteral("small.wav")) }));
 }
 
 TEST_F(BrowserBehaviourTest, FocusedFileDeletedWhileShownLeavesTheNeighbourUnfocused)
@@ -155,8 +158,9 @@ TEST_F(BrowserBehaviourTest, DraggedItemsAreFileUrlsInListOrder)
     QStringList paths;
     for (const QUrl &url : mime->urls())
         paths.append(url.toLocalFile());
-    EXPECT_EQ(paths, (QStringList{dir.filePath(u"folder a"_qs), dir.filePath(u"Folder B"_qs), dir.filePath(u"big.mp3"_qs),
-                                  dir.filePath(u"middle.flac"_qs), dir.filePath(u"small.wav"_qs)}));
+    EXPECT_EQ(paths,
+        (QStringList { dir.filePath(u"folder a"_qs), dir.filePath(u"Folder B"_qs), dir.filePath(u"big.mp3"_qs),
+            dir.filePath(u"middle.flac"_qs), dir.filePath(u"small.wav"_qs) }));
     EXPECT_TRUE(view->model()->flags(selected.first()).testFlag(Qt::ItemIsDragEnabled));
 }
 
@@ -183,7 +187,7 @@ TEST_F(BrowserBehaviourTest, RecentFoldersAreNewestFirstAndKept)
 {
     QWidget *window = open(dir.path(), 5);
     auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
-    for (const QString &name : {u"folder a"_qs, u"Folder B"_qs}) {
+    for (const QString &name : { u"folder a"_qs, u"Folder B"_qs }) {
         pathEdit->setText(dir.filePath(name));
         QTest::keyClick(pathEdit, Qt::Key_Return);
     }
@@ -223,8 +227,9 @@ TEST_F(BrowserBehaviourTest, RightClickOnTheHeaderOffersBothPanelModes)
     QStringList texts;
     for (QAction *action : menu->actions())
         texts.append(action->text());
-    EXPECT_EQ(texts, (QStringList{u"&Add current folder to places"_qs, QString(),
-                                  u"Drives, locations and recent folders"_qs, u"Folder tree"_qs}));
+    EXPECT_EQ(texts,
+        (QStringList { u"&Add current folder to places"_qs, QString(), u"Drives, locations and recent folders"_qs,
+            u"Folder tree"_qs }));
     menu->findChild<QAction *>(u"ActionPanelTree"_qs)->trigger();
     menu->close();
     auto *tree = window->findChild<QTreeView *>(QStringLiteral("FolderTree"));
@@ -253,7 +258,8 @@ TEST_F(BrowserBehaviourTest, UnreadableFolderIsSaidInTheList)
     ASSERT_NE(window, nullptr);
     auto *message = window->findChild<QLabel *>(QStringLiteral("FileListMessage"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !message->isHidden(); }, 5000));
-    EXPECT_TRUE(message->text().startsWith(QStringLiteral("This folder cannot be read"))) << message->text().toStdString();
+    EXPECT_TRUE(message->text().startsWith(QStringLiteral("This folder cannot be read")))
+        << message->text().toStdString();
     EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), locked);
     ::chmod(QFile::encodeName(locked).constData(), 0755);
 }
@@ -269,9 +275,9 @@ TEST_F(BrowserBehaviourTest, LibrarySettingsApplyToTheNextBrowser)
         int rows;
         QString visibleView;
     } cases[] = {
-        {u"0"_qs, u"0"_qs, 5, u"FileListDetails"_qs},
-        {u"1"_qs, u"2"_qs, 6, u"FileListThumbnails"_qs},
-        {u"0"_qs, u"1"_qs, 5, u"FileListList"_qs},
+        { u"0"_qs, u"0"_qs, 5, u"FileListDetails"_qs },
+        { u"1"_qs, u"2"_qs, 6, u"FileListThumbnails"_qs },
+        { u"0"_qs, u"1"_qs, 5, u"FileListList"_qs },
     };
     for (const auto &c : cases) {
         platform::KeyStore store;
@@ -296,7 +302,7 @@ TEST_F(BrowserBehaviourTest, FileThatGrowsMovesInASizeSortedListAndStaysSelected
     QWidget *window = open(dir.path(), 5);
     auto *view = qobject_cast<QTreeView *>(detailsView(window));
     view->header()->setSortIndicator(1, Qt::AscendingOrder);
-    ASSERT_EQ(rowNames(window).mid(2), (QStringList{u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs}));
+    ASSERT_EQ(rowNames(window).mid(2), (QStringList { u"small.wav"_qs, u"middle.flac"_qs, u"big.mp3"_qs }));
     QTest::keyClick(view, Qt::Key_Home);
     QTest::keyClick(view, Qt::Key_End);
     QTest::keyClick(view, Qt::Key_Up); // middle.flac
@@ -304,7 +310,9 @@ TEST_F(BrowserBehaviourTest, FileThatGrowsMovesInASizeSortedListAndStaysSelected
 
     dir.write(QStringLiteral("small.wav"), QByteArray(9000, 'x')); // now the biggest
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return rowNames(window).mid(2) == QStringList{u"middle.flac"_qs, u"big.mp3"_qs, u"small.wav"_qs}; },
+        [&] {
+            return rowNames(window).mid(2) == QStringList { u"middle.flac"_qs, u"big.mp3"_qs, u"small.wav"_qs };
+        },
         5000))
         << rowNames(window).join(u',').toStdString();
     EXPECT_EQ(view->currentIndex().data().toString(), u"middle.flac"_qs);
@@ -328,7 +336,7 @@ TEST_F(BrowserBehaviourTest, SortColumnAndWidthsAreRememberedPerDialog)
     EXPECT_EQ(view->header()->sortIndicatorSection(), 1);
     EXPECT_EQ(view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_EQ(view->header()->sectionSize(3), 211);
-    EXPECT_EQ(rowNames(window).mid(2), (QStringList{u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs}));
+    EXPECT_EQ(rowNames(window).mid(2), (QStringList { u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs }));
 }
 
 TEST_F(BrowserBehaviourTest, ListMenuCopiesNamesAndShowsHiddenFiles)
@@ -345,11 +353,12 @@ TEST_F(BrowserBehaviourTest, ListMenuCopiesNamesAndShowsHiddenFiles)
     QStringList texts;
     for (QAction *action : menu->actions())
         texts.append(action->text());
-    EXPECT_EQ(texts, (QStringList{u"Show in file manager"_qs, u"Move to trash"_qs, QString(), u"Copy full name"_qs,
-                                  QString(), u"Refresh"_qs, u"Show hidden files"_qs}));
+    EXPECT_EQ(texts,
+        (QStringList { u"Show in file manager"_qs, u"Move to trash"_qs, QString(), u"Copy full name"_qs, QString(),
+            u"Refresh"_qs, u"Show hidden files"_qs }));
     menu->findChild<QAction *>(u"ActionCopyFullName"_qs)->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              dir.filePath(u"middle.flac"_qs) + u'\n' + dir.filePath(u"small.wav"_qs));
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text(), dir.filePath(u"middle.flac"_qs) + u'\n' + dir.filePath(u"small.wav"_qs));
     menu->actions().last()->trigger(); // Show hidden files
     menu->close();
     EXPECT_TRUE(waitForRows(window, 6));
@@ -365,7 +374,7 @@ TEST_F(BrowserBehaviourTest, EveryControlHasANameAndAnAccessibleName)
     const QList<QWidget *> widgets = window->findChildren<QWidget *>();
     for (QWidget *widget : widgets) {
         const bool control = qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget)
-                             || qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractItemView *>(widget);
+            || qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractItemView *>(widget);
         if (!control || qobject_cast<QHeaderView *>(widget) || widget->objectName().startsWith(u"qt_"))
             continue;
         bool inside = false; // parts of Qt's own composite widgets
@@ -388,13 +397,14 @@ TEST_F(BrowserBehaviourTest, FilesArrivingLaterSortAmongTheOthers)
     dir.write(QStringLiteral("Big 2.mp3"), QByteArray(3000, 'x')); // same size as big.mp3
     ASSERT_TRUE(waitForRows(window, 6));
     // " " sorts before ".", so "Big 2" comes before "big."
-    const QStringList byName = {u"folder a"_qs, u"Folder B"_qs, u"Big 2.mp3"_qs, u"big.mp3"_qs,
-                                u"middle.flac"_qs, u"small.wav"_qs};
+    const QStringList byName
+        = { u"folder a"_qs, u"Folder B"_qs, u"Big 2.mp3"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs };
     EXPECT_EQ(rowNames(window), byName);
     view->header()->setSortIndicator(1, Qt::DescendingOrder);
     // Equal sizes fall back to the name order, reversed with the rest.
-    EXPECT_EQ(rowNames(window), (QStringList{u"Folder B"_qs, u"folder a"_qs, u"big.mp3"_qs, u"Big 2.mp3"_qs,
-                                             u"middle.flac"_qs, u"small.wav"_qs}));
+    EXPECT_EQ(rowNames(window),
+        (QStringList {
+            u"Folder B"_qs, u"folder a"_qs, u"big.mp3"_qs, u"Big 2.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs }));
     view->header()->setSortIndicator(0, Qt::AscendingOrder);
     EXPECT_EQ(rowNames(window), byName);
 }
@@ -417,14 +427,14 @@ TEST_F(BrowserBehaviourTest, LargeFolderEndsWithEveryFileOnceInOrderAndTheFocusK
     const QString focused = first.data().toString();
     view->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ASSERT_TRUE(waitForRows(window, takes + 5));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->findChild<QLabel *>(u"StatusLabel"_qs)->text().contains(u"reading"); },
-                                5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !window->findChild<QLabel *>(u"StatusLabel"_qs)->text().contains(u"reading"); }, 5000));
 
     const QStringList names = rowNames(window);
     EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
-    EXPECT_EQ(names.mid(0, 5), (QStringList{u"folder a"_qs, u"Folder B"_qs, u"big.mp3"_qs, u"middle.flac"_qs,
-                                            u"small.wav"_qs}));
-    EXPECT_EQ(names.mid(5, 3), (QStringList{u"take 0.mp3"_qs, u"take 1.mp3"_qs, u"take 2.mp3"_qs}));
+    EXPECT_EQ(names.mid(0, 5),
+        (QStringList { u"folder a"_qs, u"Folder B"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs }));
+    EXPECT_EQ(names.mid(5, 3), (QStringList { u"take 0.mp3"_qs, u"take 1.mp3"_qs, u"take 2.mp3"_qs }));
     EXPECT_EQ(names.last(), u"take 5999.mp3"_qs);
     EXPECT_EQ(view->currentIndex().data().toString(), focused);
     const QModelIndexList selected = view->selectionModel()->selectedRows();

@@ -1,5 +1,4 @@
 #include "HostedBrowserFixture.h"
-
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 
@@ -118,8 +117,7 @@ protected:
         return window;
     }
 
-    template<typename T = QWidget>
-    T *find(QWidget *window, const char *name)
+    template<typename T = QWidget> T *find(QWidget *window, const char *name)
     {
         return window->findChild<T *>(QString::fromLatin1(name));
     }
@@ -133,14 +131,13 @@ TEST_F(BrowserViewsTest, NamesAreReadableInEveryViewSelectedOrNotInLightAndDarkP
     {
         const char *palette;
         QPalette colours;
-    } palettes[] = {{"light", QApplication::style()->standardPalette()}, {"dark", darkPalette()}};
+    } palettes[] = { { "light", QApplication::style()->standardPalette() }, { "dark", darkPalette() } };
     const struct
     {
         const char *button;
         const char *view;
-    } views[] = {{"DetailsViewButton", "FileListDetails"},
-                 {"ListViewButton", "FileListList"},
-                 {"ThumbnailsViewButton", "FileListThumbnails"}};
+    } views[] = { { "DetailsViewButton", "FileListDetails" }, { "ListViewButton", "FileListList" },
+        { "ThumbnailsViewButton", "FileListThumbnails" } };
     for (const auto &p : palettes) {
         QApplication::setPalette(p.colours);
         QWidget *window = open();
@@ -150,16 +147,15 @@ TEST_F(BrowserViewsTest, NamesAreReadableInEveryViewSelectedOrNotInLightAndDarkP
             ASSERT_TRUE(view->isVisible()) << v.view;
             view->setFocus();
             const QModelIndex selected = view->model()->index(2, 0); // a.mp3
-            const QModelIndex plain = view->model()->index(4, 0);    // c.flac
+            const QModelIndex plain = view->model()->index(4, 0); // c.flac
             view->selectionModel()->setCurrentIndex(selected, QItemSelectionModel::ClearAndSelect);
             const struct
             {
                 QModelIndex index;
                 bool active;
                 const char *state;
-            } states[] = {{selected, true, "selected"},
-                          {selected, false, "selected in an inactive window"},
-                          {plain, true, "not selected"}};
+            } states[] = { { selected, true, "selected" }, { selected, false, "selected in an inactive window" },
+                { plain, true, "not selected" } };
             for (const auto &[index, active, state] : states) {
                 // Another window takes the activation; the selection then
                 // uses the palette's inactive colours.
@@ -176,7 +172,8 @@ TEST_F(BrowserViewsTest, NamesAreReadableInEveryViewSelectedOrNotInLightAndDarkP
                 // The text line only: not the focus frame at the item's edge
                 // nor a thumbnail's picture above its name.
                 QRect area = view->visualRect(index).adjusted(4, 2, -4, -2);
-                if (qobject_cast<QListView *>(view) && qobject_cast<QListView *>(view)->viewMode() == QListView::IconMode)
+                if (qobject_cast<QListView *>(view)
+                    && qobject_cast<QListView *>(view)->viewMode() == QListView::IconMode)
                     area.setTop(area.bottom() - view->fontMetrics().height());
                 const int readable = readableWidth(shot, area);
                 const int nameWidth = view->fontMetrics().horizontalAdvance(index.data().toString());
@@ -227,13 +224,14 @@ TEST_F(BrowserViewsTest, NameColumnTakesTheFreeWidth)
 
 TEST_F(BrowserViewsTest, FolderTreeStartsOpenAtTheCurrentFolderUnderHomeAndTheFileSystem)
 {
-    const QString deep = dir.mkdir(QStringLiteral("a rather long folder name/with a longer folder name inside/and deeper"));
+    const QString deep
+        = dir.mkdir(QStringLiteral("a rather long folder name/with a longer folder name inside/and deeper"));
     dir.mkdir(QStringLiteral("a rather long folder name/with a longer folder name inside/and deeper/leaf"));
     records.setIntegrated(&parent, deep);
     openPrepared(1);
     QWidget *window = browserWindow(handle);
     // A narrow panel: deep names must scroll, not shrink to nothing.
-    find<QSplitter>(window, "BrowserSplitter")->setSizes({150, 700});
+    find<QSplitter>(window, "BrowserSplitter")->setSizes({ 150, 700 });
     platform::sendWindowMessage(handle, bdMsgPanelTree);
     auto *tree = find<QTreeView>(window, "FolderTree");
     ASSERT_NE(tree, nullptr);
@@ -271,7 +269,7 @@ TEST_F(BrowserViewsTest, RecentFoldersAreTellableApartUniqueAndExisting)
     const QString key = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Recent folders");
     {
         platform::KeyStore store;
-        const QString stored[] = {x + u'/', x, y, dir.filePath(QStringLiteral("deleted long ago")), z};
+        const QString stored[] = { x + u'/', x, y, dir.filePath(QStringLiteral("deleted long ago")), z };
         for (int i = 0; i < 12; ++i) {
             const QString name = QStringLiteral("Folder%1").arg(i + 1);
             if (i < int(std::size(stored)))
@@ -291,15 +289,15 @@ TEST_F(BrowserViewsTest, RecentFoldersAreTellableApartUniqueAndExisting)
         return items;
     };
     const QString dirName = QDir(dir.path()).dirName();
-    const QStringList expected = {dirName + u" = " + dir.path(), u"x/self = "_qs + x, u"y/self = "_qs + y,
-                                  u"z/self = "_qs + z};
+    const QStringList expected
+        = { dirName + u" = " + dir.path(), u"x/self = "_qs + x, u"y/self = "_qs + y, u"z/self = "_qs + z };
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == expected; }, 2000)) << shown().join(u" | ").toStdString();
 
     // A recent folder deleted since: clicking it takes it off the list.
     ASSERT_TRUE(QDir(y).removeRecursively());
     places->itemClicked(recent->child(2), 0);
     EXPECT_EQ(find<QLineEdit>(window, "PathEdit")->text(), dir.path());
-    EXPECT_EQ(shown(), (QStringList{dirName + u" = " + dir.path(), u"x/self = "_qs + x, u"z/self = "_qs + z}));
+    EXPECT_EQ(shown(), (QStringList { dirName + u" = " + dir.path(), u"x/self = "_qs + x, u"z/self = "_qs + z }));
 }
 
 TEST_F(BrowserViewsTest, TabVisitsEveryControlAndTheHostCanFocusThePathBar)
@@ -321,8 +319,8 @@ TEST_F(BrowserViewsTest, TabVisitsEveryControlAndTheHostCanFocusThePathBar)
     };
     // Back and Forward are disabled with no history yet; the three view
     // buttons are one group, entered at the checked one.
-    const QStringList forward = {u"PathEdit"_qs,  u"UpButton"_qs,   u"RefreshButton"_qs, u"DetailsViewButton"_qs,
-                                 u"FilterBox"_qs, u"PlacesView"_qs, u"FileListDetails"_qs};
+    const QStringList forward = { u"PathEdit"_qs, u"UpButton"_qs, u"RefreshButton"_qs, u"DetailsViewButton"_qs,
+        u"FilterBox"_qs, u"PlacesView"_qs, u"FileListDetails"_qs };
     EXPECT_EQ(walk(Qt::NoModifier), forward);
     QStringList backward(forward.rbegin() + 1, forward.rend());
     backward.append(u"FileListDetails"_qs);

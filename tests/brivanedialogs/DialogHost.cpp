@@ -36,8 +36,7 @@ DialogHost *g_host = nullptr;
 DialogHost::DialogHost()
 {
     // The program's rule: its own folder first, then the system's search.
-    const QByteArray beside =
-        QFile::encodeName(QCoreApplication::applicationDirPath()) + '/' + bdLibraryFileName;
+    const QByteArray beside = QFile::encodeName(QCoreApplication::applicationDirPath()) + '/' + bdLibraryFileName;
     m_handle = dlopen(beside.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!m_handle)
         m_handle = dlopen(bdLibraryFileName, RTLD_NOW | RTLD_LOCAL);
@@ -48,10 +47,9 @@ DialogHost::DialogHost()
     openDialog = reinterpret_cast<TBrivaneDialogs_OpenDialog>(dlsym(m_handle, "BrivaneDialogs_OpenDialog"));
     saveDialog = reinterpret_cast<TBrivaneDialogs_SaveDialog>(dlsym(m_handle, "BrivaneDialogs_SaveDialog"));
     folderDialog = reinterpret_cast<TBrivaneDialogs_FolderDialog>(dlsym(m_handle, "BrivaneDialogs_FolderDialog"));
-    settingsWindow =
-        reinterpret_cast<TBrivaneDialogs_SettingsWindow>(dlsym(m_handle, "BrivaneDialogs_SettingsWindow"));
-    freeDialogResults =
-        reinterpret_cast<TBrivaneDialogs_FreeDialogResults>(dlsym(m_handle, "BrivaneDialogs_FreeDialogResults"));
+    settingsWindow = reinterpret_cast<TBrivaneDialogs_SettingsWindow>(dlsym(m_handle, "BrivaneDialogs_SettingsWindow"));
+    freeDialogResults
+        = reinterpret_cast<TBrivaneDialogs_FreeDialogResults>(dlsym(m_handle, "BrivaneDialogs_FreeDialogResults"));
     g_host = this;
     events().clear();
 }
@@ -126,7 +124,7 @@ std::u16string toU16(const QString &text)
 
 TBDGUID testGuid()
 {
-    return TBDGUID{0x14041EA1, 0x43B5, 0x474A, {0xB7, 0xBA, 0xCA, 0xE3, 0xB9, 0x46, 0x00, 0x48}};
+    return TBDGUID { 0x14041EA1, 0x43B5, 0x474A, { 0xB7, 0xBA, 0xCA, 0xE3, 0xB9, 0x46, 0x00, 0x48 } };
 }
 
 QString testGuidKey()
@@ -141,8 +139,8 @@ void forgetDialogState()
 
 void HostRecords::setIntegrated(QWidget *parent, const QString &initialFolder, int dpi)
 {
-    params = TOpenDialogParams{};
-    results = TOpenDialogResults{};
+    params = TOpenDialogParams {};
+    results = TOpenDialogResults {};
     filters = u"All audio files|*.mp3;*.mp2;*.mp1;*.flac;*.fla;*.flc;*.oga;*.wav;*.aif;*.aiff;*.aifc;*.afc;"
               u"*.mp4;*.m4a;*.m4b;*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf";
     title = u"Audio files from";

@@ -25,13 +25,13 @@ struct RecordedEvent
     std::uintptr_t wnd = 0;
     std::uint64_t wParam = 0;
     std::int64_t lParam = 0;
-    QStringList names;        // 2050: FileNames up to the empty name
+    QStringList names; // 2050: FileNames up to the empty name
     std::uint32_t fileCount = 0;
-    QString fileName;         // 2050: FileName when set; 2056: the focused name
+    QString fileName; // 2050: FileName when set; 2056: the focused name
     bool fileNameNull = true;
     bool fileNamesNull = true;
     std::int32_t filterIndex = 0;
-    std::int32_t freed = -1;  // 2052: what FreeDialogResults answered
+    std::int32_t freed = -1; // 2052: what FreeDialogResults answered
 };
 
 // The library loaded by name, as the program loads it, and a hook that
@@ -64,8 +64,8 @@ private:
 // A zero-filled record the way the program fills it for its browser.
 struct HostRecords
 {
-    TOpenDialogParams params{};
-    TOpenDialogResults results{};
+    TOpenDialogParams params {};
+    TOpenDialogResults results {};
     std::u16string filters;
     std::u16string title;
     std::u16string initialDir;

@@ -65,7 +65,7 @@ protected:
         // Beside the trash's own file system, so files go to the home trash.
         work = std::make_unique<QTemporaryDir>(QDir::homePath() + QStringLiteral("/work-XXXXXX"));
         ASSERT_TRUE(work->isValid());
-        for (const char *name : {"kick.wav", "snare.mp3", "tom.flac"}) {
+        for (const char *name : { "kick.wav", "snare.mp3", "tom.flac" }) {
             QFile file(work->filePath(QString::fromLatin1(name)));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(name);
@@ -94,8 +94,8 @@ protected:
         view->selectionModel()->clearSelection();
         for (int row = 0; row < view->model()->rowCount(); ++row) {
             if (names.contains(view->model()->index(row, 0).data().toString()))
-                view->selectionModel()->select(view->model()->index(row, 0),
-                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                view->selectionModel()->select(
+                    view->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         view->customContextMenuRequested(QPoint(5, 5));
         auto *menu = window->findChild<QMenu *>(QStringLiteral("FileListMenu"));
@@ -115,13 +115,13 @@ protected:
 TEST_F(FileActionsTest, MoveToTrashPutsTheFilesInTheTrashAndRefreshesTheList)
 {
     ASSERT_FALSE(qEnvironmentVariable("XDG_DATA_HOME").isEmpty());
-    QAction *trash = menuAction({u"kick.wav"_qs, u"tom.flac"_qs}, u"ActionMoveToTrash"_qs);
+    QAction *trash = menuAction({ u"kick.wav"_qs, u"tom.flac"_qs }, u"ActionMoveToTrash"_qs);
     ASSERT_NE(trash, nullptr);
     EXPECT_TRUE(trash->isEnabled());
     trash->trigger();
     ASSERT_TRUE(waitForRows(window, 1));
-    EXPECT_EQ(rowNames(window), QStringList{u"snare.mp3"_qs});
-    for (const QString &name : {u"kick.wav"_qs, u"tom.flac"_qs}) {
+    EXPECT_EQ(rowNames(window), QStringList { u"snare.mp3"_qs });
+    for (const QString &name : { u"kick.wav"_qs, u"tom.flac"_qs }) {
         EXPECT_FALSE(QFile::exists(work->filePath(name)));
         // Kept, not deleted: the content is in the trash with where it came from.
         const QString kept = trashDir() + u"/files/"_qs + name;
@@ -132,8 +132,7 @@ TEST_F(FileActionsTest, MoveToTrashPutsTheFilesInTheTrashAndRefreshesTheList)
         QFile info(trashDir() + u"/info/"_qs + name + u".trashinfo"_qs);
         ASSERT_TRUE(info.open(QIODevice::ReadOnly));
         const QByteArray origin = "Path=" + QUrl::toPercentEncoding(work->filePath(name), "/");
-        EXPECT_TRUE(info.readAll().contains(origin))
-            << name.toStdString();
+        EXPECT_TRUE(info.readAll().contains(origin)) << name.toStdString();
         QFile::remove(kept);
         QFile::remove(info.fileName());
     }
@@ -142,18 +141,18 @@ TEST_F(FileActionsTest, MoveToTrashPutsTheFilesInTheTrashAndRefreshesTheList)
 
 TEST_F(FileActionsTest, WhatCannotGoToTheTrashIsReportedAndLeftAlone)
 {
-    QAction *trash = menuAction({u"kick.wav"_qs, u"snare.mp3"_qs}, u"ActionMoveToTrash"_qs);
+    QAction *trash = menuAction({ u"kick.wav"_qs, u"snare.mp3"_qs }, u"ActionMoveToTrash"_qs);
     ASSERT_NE(trash, nullptr);
     // Gone before the worker comes to it: reported, the other one still goes.
     ASSERT_TRUE(QFile::remove(work->filePath(u"kick.wav"_qs)));
     trash->trigger();
     QMessageBox *box = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (box = window->findChild<QMessageBox *>(u"TrashFailedMessage"_qs)); },
-                                5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (box = window->findChild<QMessageBox *>(u"TrashFailedMessage"_qs)); }, 5000));
     EXPECT_TRUE(box->informativeText().startsWith(u"kick.wav: "_qs)) << box->informativeText().toStdString();
     EXPECT_TRUE(box->text().contains(u"not deleted"_qs));
     EXPECT_TRUE(waitForRows(window, 1));
-    EXPECT_EQ(rowNames(window), QStringList{u"tom.flac"_qs});
+    EXPECT_EQ(rowNames(window), QStringList { u"tom.flac"_qs });
     EXPECT_TRUE(QFile::exists(trashDir() + u"/files/snare.mp3"_qs));
     box->close();
 }
@@ -165,12 +164,13 @@ TEST_F(FileActionsTest, ShowInFileManagerAsksTheDesktopsFileManagerForTheSelecti
     ASSERT_TRUE(bus.registerObject(u"/org/freedesktop/FileManager1"_qs, &recorder, QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(bus.registerService(kService));
 
-    QAction *show = menuAction({u"kick.wav"_qs, u"tom.flac"_qs}, u"ActionShowInFileManager"_qs);
+    QAction *show = menuAction({ u"kick.wav"_qs, u"tom.flac"_qs }, u"ActionShowInFileManager"_qs);
     ASSERT_NE(show, nullptr);
     show->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.shown.isEmpty(); }, 5000));
-    EXPECT_EQ(recorder.shown.first(), (QStringList{QUrl::fromLocalFile(work->filePath(u"kick.wav"_qs)).toString(),
-                                                   QUrl::fromLocalFile(work->filePath(u"tom.flac"_qs)).toString()}));
+    EXPECT_EQ(recorder.shown.first(),
+        (QStringList { QUrl::fromLocalFile(work->filePath(u"kick.wav"_qs)).toString(),
+            QUrl::fromLocalFile(work->filePath(u"tom.flac"_qs)).toString() }));
 
     bus.unregisterService(kService);
     bus.unregisterObject(u"/org/freedesktop/FileManager1"_qs);
@@ -180,11 +180,11 @@ TEST_F(FileActionsTest, ShowInFileManagerAsksTheDesktopsFileManagerForTheSelecti
 TEST_F(FileActionsTest, WithoutAFileManagerOnTheBusTheFolderIsOpened)
 {
     ASSERT_FALSE(QDBusConnection::sessionBus().interface()->isServiceRegistered(kService).value());
-    QAction *show = menuAction({u"snare.mp3"_qs}, u"ActionShowInFileManager"_qs);
+    QAction *show = menuAction({ u"snare.mp3"_qs }, u"ActionShowInFileManager"_qs);
     ASSERT_NE(show, nullptr);
     show->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.urls.isEmpty(); }, 5000));
-    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(work->path())});
+    EXPECT_EQ(opened.urls, QList<QUrl> { QUrl::fromLocalFile(work->path()) });
 }
 
 TEST_F(FileActionsTest, WithNothingSelectedBothAreGreyed)

@@ -24,7 +24,7 @@ protected:
     {
         ASSERT_TRUE(host.loaded());
         forgetDialogState();
-        for (const char *name : {"a.mp3", "b.wav", "c.flac"})
+        for (const char *name : { "a.mp3", "b.wav", "c.flac" })
             dir.write(QString::fromLatin1(name), "x");
         parent.resize(800, 500);
         parent.show();
@@ -46,8 +46,8 @@ protected:
     {
         view->selectionModel()->clearSelection();
         for (int row = 0; row < selectedRows; ++row)
-            view->selectionModel()->select(view->model()->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            view->selectionModel()->select(
+                view->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         view->customContextMenuRequested(QPoint(5, 5));
         return window->findChild<QMenu *>(QStringLiteral("FileListMenu"));
     }
@@ -71,13 +71,13 @@ TEST_F(FileMenuTest, HostEntriesComeFirstWithSubmenusIconsAndGreyedOnes)
 {
     DialogHost::menuEntries() = [this](TBDMenuRequest &request) {
         static TBDMenuItem items[6];
-        items[0] = {10, 0, bdMenuItemSubmenu, 0, u"Open &with", u"HostOpenWith", nullptr, 0, 0};
-        items[1] = {11, 10, 0, 0, u"App &One", u"HostApp1", red.data(), 16, 16};
-        items[2] = {12, 10, bdMenuItemDisabled, 0, u"App Two", u"HostApp2", nullptr, 0, 0};
-        items[3] = {0, 0, bdMenuItemSeparator, 0, nullptr, nullptr, nullptr, 0, 0};
-        items[4] = {20, 0, 0, 0, u"Host && action", u"HostAction", nullptr, 0, 0};
+        items[0] = { 10, 0, bdMenuItemSubmenu, 0, u"Open &with", u"HostOpenWith", nullptr, 0, 0 };
+        items[1] = { 11, 10, 0, 0, u"App &One", u"HostApp1", red.data(), 16, 16 };
+        items[2] = { 12, 10, bdMenuItemDisabled, 0, u"App Two", u"HostApp2", nullptr, 0, 0 };
+        items[3] = { 0, 0, bdMenuItemSeparator, 0, nullptr, nullptr, nullptr, 0, 0 };
+        items[4] = { 20, 0, 0, 0, u"Host && action", u"HostAction", nullptr, 0, 0 };
         // Refused: a parent that is no submenu, and no command at all.
-        items[5] = {21, 20, 0, 0, u"Orphan", u"HostOrphan", nullptr, 0, 0};
+        items[5] = { 21, 20, 0, 0, u"Orphan", u"HostOrphan", nullptr, 0, 0 };
         request.Items = items;
         request.ItemCount = 6;
     };
@@ -86,9 +86,9 @@ TEST_F(FileMenuTest, HostEntriesComeFirstWithSubmenusIconsAndGreyedOnes)
     const auto requests = DialogHost::eventsWithCode(bdEventFileMenu);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests.back().fileCount, 2u); // SelectionCount
-    EXPECT_EQ(texts(menu), (QStringList{u"Open &with"_qs, u"-"_qs, u"Host && action"_qs, u"-"_qs,
-                                        u"Show in file manager"_qs, u"Move to trash"_qs, u"-"_qs,
-                                        u"Copy full name"_qs, u"-"_qs, u"Refresh"_qs, u"Show hidden files"_qs}));
+    EXPECT_EQ(texts(menu),
+        (QStringList { u"Open &with"_qs, u"-"_qs, u"Host && action"_qs, u"-"_qs, u"Show in file manager"_qs,
+            u"Move to trash"_qs, u"-"_qs, u"Copy full name"_qs, u"-"_qs, u"Refresh"_qs, u"Show hidden files"_qs }));
     EXPECT_EQ(menu->findChild<QAction *>(u"HostOrphan"_qs), nullptr);
     auto *submenu = menu->findChild<QMenu *>(u"HostOpenWith"_qs);
     ASSERT_NE(submenu, nullptr);
@@ -97,7 +97,7 @@ TEST_F(FileMenuTest, HostEntriesComeFirstWithSubmenusIconsAndGreyedOnes)
     QAction *two = submenu->findChild<QAction *>(u"HostApp2"_qs);
     ASSERT_NE(one, nullptr);
     ASSERT_NE(two, nullptr);
-    EXPECT_EQ(texts(submenu), (QStringList{u"App &One"_qs, u"App Two"_qs}));
+    EXPECT_EQ(texts(submenu), (QStringList { u"App &One"_qs, u"App Two"_qs }));
     EXPECT_TRUE(one->isEnabled());
     EXPECT_FALSE(two->isEnabled());
     const QImage icon = one->icon().pixmap(16, 16).toImage();
@@ -123,10 +123,11 @@ TEST_F(FileMenuTest, AHostWithoutEntriesOrWithBrokenOnesLeavesTheLibrarysMenu)
         std::vector<TBDMenuItem> items;
         std::uint32_t count;
     } cases[] = {
-        {"no answer", {}, 0},
-        {"a count but no list", {}, 3},
-        {"entries without a command", {{0, 0, 0, 0, u"Nothing", nullptr, nullptr, 0, 0}}, 1},
-        {"a duplicate command", {{5, 0, 0, 0, u"First", nullptr, nullptr, 0, 0}, {5, 0, 0, 0, u"Again", nullptr, nullptr, 0, 0}}, 2},
+        { "no answer", {}, 0 },
+        { "a count but no list", {}, 3 },
+        { "entries without a command", { { 0, 0, 0, 0, u"Nothing", nullptr, nullptr, 0, 0 } }, 1 },
+        { "a duplicate command",
+            { { 5, 0, 0, 0, u"First", nullptr, nullptr, 0, 0 }, { 5, 0, 0, 0, u"Again", nullptr, nullptr, 0, 0 } }, 2 },
     };
     for (const auto &c : cases) {
         DialogHost::menuEntries() = [&c](TBDMenuRequest &request) {
@@ -135,10 +136,10 @@ TEST_F(FileMenuTest, AHostWithoutEntriesOrWithBrokenOnesLeavesTheLibrarysMenu)
         };
         QMenu *menu = openMenu(1);
         ASSERT_NE(menu, nullptr) << c.what;
-        QStringList expected{u"Show in file manager"_qs, u"Move to trash"_qs, u"-"_qs, u"Copy full name"_qs,
-                             u"-"_qs, u"Refresh"_qs, u"Show hidden files"_qs};
+        QStringList expected { u"Show in file manager"_qs, u"Move to trash"_qs, u"-"_qs, u"Copy full name"_qs, u"-"_qs,
+            u"Refresh"_qs, u"Show hidden files"_qs };
         if (c.items.size() == 2)
-            expected = QStringList{u"First"_qs, u"-"_qs} + expected;
+            expected = QStringList { u"First"_qs, u"-"_qs } + expected;
         EXPECT_EQ(texts(menu), expected) << c.what;
         menu->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -149,7 +150,7 @@ TEST_F(FileMenuTest, AnIconOfAbsurdSizeIsLeftOut)
 {
     DialogHost::menuEntries() = [this](TBDMenuRequest &request) {
         static TBDMenuItem item;
-        item = {7, 0, 0, 0, u"Huge", u"HostHuge", red.data(), 100000, 100000};
+        item = { 7, 0, 0, 0, u"Huge", u"HostHuge", red.data(), 100000, 100000 };
         request.Items = &item;
         request.ItemCount = 1;
     };

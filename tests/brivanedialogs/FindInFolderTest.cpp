@@ -24,7 +24,7 @@ protected:
         forgetDialogState();
         dir.mkdir(QStringLiteral("Kicks"));
         dir.mkdir(QStringLiteral("Loops"));
-        for (const char *name : {"Kick 01.wav", "kick 02.flac", "Snare.mp3", "HiHat.mp3"})
+        for (const char *name : { "Kick 01.wav", "kick 02.flac", "Snare.mp3", "HiHat.mp3" })
             dir.write(QString::fromLatin1(name), "x");
         parent.resize(800, 500);
         parent.show();
@@ -69,10 +69,10 @@ TEST_F(FindInFolderTest, CtrlFNarrowsByAnyPartOfTheNameIgnoringCaseAndEscapeClea
         QStringList rows;
         QString status;
     } cases[] = {
-        {u"KICK"_qs, {u"Kicks"_qs, u"Kick 01.wav"_qs, u"kick 02.flac"_qs}, u"2 of 4 audio files, 0 selected"_qs},
-        {u"mp3"_qs, {u"HiHat.mp3"_qs, u"Snare.mp3"_qs}, u"2 of 4 audio files, 0 selected"_qs},
-        {u"o"_qs, {u"Loops"_qs}, u"0 of 4 audio files, 0 selected"_qs},
-        {u"zzz"_qs, {}, u"0 of 4 audio files, 0 selected"_qs},
+        { u"KICK"_qs, { u"Kicks"_qs, u"Kick 01.wav"_qs, u"kick 02.flac"_qs }, u"2 of 4 audio files, 0 selected"_qs },
+        { u"mp3"_qs, { u"HiHat.mp3"_qs, u"Snare.mp3"_qs }, u"2 of 4 audio files, 0 selected"_qs },
+        { u"o"_qs, { u"Loops"_qs }, u"0 of 4 audio files, 0 selected"_qs },
+        { u"zzz"_qs, {}, u"0 of 4 audio files, 0 selected"_qs },
     };
     for (const auto &c : cases) {
         edit->selectAll();
@@ -104,7 +104,7 @@ TEST_F(FindInFolderTest, TypingInTheListGoesToTheOpenBarAndEscapeInTheListClears
     ASSERT_TRUE(bar()->isVisible());
     QTest::keyClicks(view, u"sn"_qs);
     EXPECT_EQ(edit->text(), u"sn"_qs);
-    EXPECT_EQ(rowNames(window), QStringList{u"Snare.mp3"_qs});
+    EXPECT_EQ(rowNames(window), QStringList { u"Snare.mp3"_qs });
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Escape);
     EXPECT_EQ(rowNames(window).size(), 6);
@@ -138,15 +138,17 @@ TEST_F(FindInFolderTest, FilesChangingOnDiskFollowTheFilter)
     dir.write(QStringLiteral("Kick 03.mp3"), "x");
     dir.write(QStringLiteral("Tom.mp3"), "x");
     ASSERT_TRUE(waitForRows(window, 4));
-    EXPECT_EQ(rowNames(window), (QStringList{u"Kicks"_qs, u"Kick 01.wav"_qs, u"kick 02.flac"_qs, u"Kick 03.mp3"_qs}));
+    EXPECT_EQ(
+        rowNames(window), (QStringList { u"Kicks"_qs, u"Kick 01.wav"_qs, u"kick 02.flac"_qs, u"Kick 03.mp3"_qs }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == u"3 of 6 audio files, 0 selected"_qs; }, 3000))
         << status->text().toStdString();
     ASSERT_TRUE(QFile::remove(dir.filePath(u"Snare.mp3"_qs)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == u"3 of 5 audio files, 0 selected"_qs; }, 3000))
         << status->text().toStdString();
     QTest::keyClick(edit, Qt::Key_Escape);
-    EXPECT_EQ(rowNames(window), (QStringList{u"Kicks"_qs, u"Loops"_qs, u"HiHat.mp3"_qs, u"Kick 01.wav"_qs,
-                                             u"kick 02.flac"_qs, u"Kick 03.mp3"_qs, u"Tom.mp3"_qs}));
+    EXPECT_EQ(rowNames(window),
+        (QStringList { u"Kicks"_qs, u"Loops"_qs, u"HiHat.mp3"_qs, u"Kick 01.wav"_qs, u"kick 02.flac"_qs,
+            u"Kick 03.mp3"_qs, u"Tom.mp3"_qs }));
 }
 
 TEST_F(FindInFolderTest, TheTextFieldTakesTheKeysFromTheHostAndAnotherFolderClearsIt)
@@ -166,7 +168,7 @@ TEST_F(FindInFolderTest, TheTextFieldTakesTheKeysFromTheHostAndAnotherFolderClea
     QTest::keyClick(view, Qt::Key_Home);
     QTest::keyClick(view, Qt::Key_Return);
     ASSERT_TRUE(waitForRows(window, 1));
-    EXPECT_EQ(rowNames(window), QStringList{u"Deep.wav"_qs});
+    EXPECT_EQ(rowNames(window), QStringList { u"Deep.wav"_qs });
     EXPECT_FALSE(bar()->isVisible());
     EXPECT_TRUE(edit->text().isEmpty());
 }

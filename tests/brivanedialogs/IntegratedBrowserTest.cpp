@@ -1,10 +1,8 @@
 #include "HostedBrowserFixture.h"
-
-#include "support/TempDir.h"
-
 #include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
+#include "support/TempDir.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -33,7 +31,7 @@ protected:
     {
         ASSERT_TRUE(host.loaded());
         dir.mkdir(QStringLiteral("Sub"));
-        for (const char *name : {"track10.mp3", "Track1.MP3", "track2.mp3", "Ünïcode.flac", "notes.txt"})
+        for (const char *name : { "track10.mp3", "Track1.MP3", "track2.mp3", "Ünïcode.flac", "notes.txt" })
             dir.write(QString::fromUtf8(name), "x");
         forgetDialogState();
         parent.resize(640, 480);
@@ -52,11 +50,10 @@ protected:
         DialogHost::events().clear();
         platform::sendWindowMessage(handle, bdMsgReportSelection);
         const auto reports = DialogHost::eventsWithCode(bdEventSelection);
-        return reports.size() == 1 ? reports.front().names : QStringList{QStringLiteral("<no single report>")};
+        return reports.size() == 1 ? reports.front().names : QStringList { QStringLiteral("<no single report>") };
     }
 
     QString path(const QString &name) const { return dir.filePath(name); }
-
 };
 
 } // namespace
@@ -80,11 +77,11 @@ TEST_F(IntegratedBrowserTest, ReportsItsWindowFirstAndFillsTheParent)
 TEST_F(IntegratedBrowserTest, ListsFoldersFirstThenMatchingFilesInNaturalOrder)
 {
     QWidget *window = open(dir.path(), 5);
-    EXPECT_EQ(rowNames(window), (QStringList{QStringLiteral("Sub"), QStringLiteral("Track1.MP3"),
-                                             QStringLiteral("track2.mp3"), QStringLiteral("track10.mp3"),
-                                             QStringLiteral("Ünïcode.flac")}));
+    EXPECT_EQ(rowNames(window),
+        (QStringList { QStringLiteral("Sub"), QStringLiteral("Track1.MP3"), QStringLiteral("track2.mp3"),
+            QStringLiteral("track10.mp3"), QStringLiteral("Ünïcode.flac") }));
     EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text(),
-              QStringLiteral("4 audio files, 0 selected"));
+        QStringLiteral("4 audio files, 0 selected"));
 }
 
 TEST_F(IntegratedBrowserTest, FocusMovesReportFullNames)
@@ -108,9 +105,10 @@ TEST_F(IntegratedBrowserTest, FocusMovesReportFullNames)
         EXPECT_EQ(event.lParam, std::int64_t(reinterpret_cast<std::intptr_t>(&records.params)));
         focused.append(event.fileName);
     }
-    EXPECT_EQ(focused, (QStringList{path(QStringLiteral("Sub")), path(QStringLiteral("Track1.MP3")),
-                                    path(QStringLiteral("track2.mp3")), path(QStringLiteral("track10.mp3")),
-                                    path(QStringLiteral("Ünïcode.flac")), path(QStringLiteral("track10.mp3"))}));
+    EXPECT_EQ(focused,
+        (QStringList { path(QStringLiteral("Sub")), path(QStringLiteral("Track1.MP3")),
+            path(QStringLiteral("track2.mp3")), path(QStringLiteral("track10.mp3")),
+            path(QStringLiteral("Ünïcode.flac")), path(QStringLiteral("track10.mp3")) }));
 }
 
 TEST_F(IntegratedBrowserTest, AFileNamedAtOpeningIsFocusedAndReported)
@@ -122,10 +120,10 @@ TEST_F(IntegratedBrowserTest, AFileNamedAtOpeningIsFocusedAndReported)
         QString fileName;
         QString focused; // empty: nothing focused, nothing reported
     } cases[] = {
-        {path(QStringLiteral("track2.mp3")), path(QStringLiteral("track2.mp3"))},
-        {QStringLiteral("Track1.MP3"), path(QStringLiteral("Track1.MP3"))},
-        {other, QString()},                                  // not in the folder opened
-        {path(QStringLiteral("gone.mp3")), QString()},        // not there at all
+        { path(QStringLiteral("track2.mp3")), path(QStringLiteral("track2.mp3")) },
+        { QStringLiteral("Track1.MP3"), path(QStringLiteral("Track1.MP3")) },
+        { other, QString() }, // not in the folder opened
+        { path(QStringLiteral("gone.mp3")), QString() }, // not there at all
     };
     for (const auto &c : cases) {
         DialogHost::events().clear();
@@ -138,10 +136,10 @@ TEST_F(IntegratedBrowserTest, AFileNamedAtOpeningIsFocusedAndReported)
         QStringList focused;
         for (const RecordedEvent &event : DialogHost::eventsWithCode(bdEventFocusChanged))
             focused.append(event.fileName);
-        EXPECT_EQ(focused, c.focused.isEmpty() ? QStringList() : QStringList{c.focused}) << c.fileName.toStdString();
+        EXPECT_EQ(focused, c.focused.isEmpty() ? QStringList() : QStringList { c.focused }) << c.fileName.toStdString();
         const QModelIndex current = detailsView(window)->currentIndex();
         EXPECT_EQ(current.isValid() ? current.data().toString() : QString(),
-                  c.focused.isEmpty() ? QString() : QFileInfo(c.focused).fileName());
+            c.focused.isEmpty() ? QString() : QFileInfo(c.focused).fileName());
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         handle = 0;
@@ -165,8 +163,9 @@ TEST_F(IntegratedBrowserTest, SelectionOfTwoFilesAndAFolderReportsThreeNamesInOr
     const RecordedEvent &report = events[before];
     EXPECT_EQ(report.code, bdEventSelection);
     EXPECT_EQ(report.fileCount, 3u);
-    EXPECT_EQ(report.names, (QStringList{path(QStringLiteral("Sub")), path(QStringLiteral("Track1.MP3")),
-                                         path(QStringLiteral("track2.mp3"))}));
+    EXPECT_EQ(report.names,
+        (QStringList {
+            path(QStringLiteral("Sub")), path(QStringLiteral("Track1.MP3")), path(QStringLiteral("track2.mp3")) }));
     EXPECT_TRUE(report.fileNameNull);
     EXPECT_EQ(events[before + 1].code, bdEventFreeResults);
     EXPECT_EQ(events[before + 1].wParam, report.wParam);
@@ -188,7 +187,7 @@ TEST_F(IntegratedBrowserTest, SingleAndEmptySelections)
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].fileCount, 1u);
     EXPECT_EQ(reports[0].fileName, path(QStringLiteral("Ünïcode.flac")));
-    EXPECT_EQ(reports[0].names, QStringList{path(QStringLiteral("Ünïcode.flac"))});
+    EXPECT_EQ(reports[0].names, QStringList { path(QStringLiteral("Ünïcode.flac")) });
 
     view->selectionModel()->clearSelection();
     DialogHost::events().clear();
@@ -220,7 +219,7 @@ TEST_F(IntegratedBrowserTest, PathBarFocusIsReportedForTyping)
     EXPECT_TRUE(QTest::qWaitFor([&] { return states().size() == 1; }, 2000));
     detailsView(window)->setFocus(Qt::MouseFocusReason);
     EXPECT_TRUE(QTest::qWaitFor([&] { return states().size() == 2; }, 2000));
-    EXPECT_EQ(states(), (std::vector<std::uint64_t>{1, 0}));
+    EXPECT_EQ(states(), (std::vector<std::uint64_t> { 1, 0 }));
 }
 
 TEST_F(IntegratedBrowserTest, ViewsSwitchByKeyboardAndKeepTheFocusedRow)
@@ -236,7 +235,8 @@ TEST_F(IntegratedBrowserTest, ViewsSwitchByKeyboardAndKeepTheFocusedRow)
     {
         Qt::Key key;
         const char *visible;
-    } cases[] = {{Qt::Key_3, "FileListThumbnails"}, {Qt::Key_2, "FileListList"}, {Qt::Key_1, "FileListDetails"}};
+    } cases[]
+        = { { Qt::Key_3, "FileListThumbnails" }, { Qt::Key_2, "FileListList" }, { Qt::Key_1, "FileListDetails" } };
     for (const auto &c : cases) {
         QTest::keyClick(QApplication::focusWidget(), c.key, Qt::ControlModifier);
         auto *view = window->findChild<QAbstractItemView *>(QString::fromLatin1(c.visible));
@@ -281,7 +281,7 @@ TEST_F(IntegratedBrowserTest, EnterOpensFolderAndCloseRemembersIt)
     EXPECT_TRUE(alive.isNull());
     const platform::KeyStore store;
     EXPECT_EQ(store.readString(testGuidKey(), QStringLiteral("Folder")).value_or(QString()),
-              path(QStringLiteral("Sub")) + u'/');
+        path(QStringLiteral("Sub")) + u'/');
     EXPECT_EQ(store.readDword(testGuidKey(), QStringLiteral("Filter index")).value_or(99), 0u);
 
     // The next browser without an initial folder opens where this one closed.
@@ -305,7 +305,8 @@ TEST_F(IntegratedBrowserTest, FolderWithALineBreakIsNotRememberedAndInjectsNothi
     ASSERT_EQ(store.readString(testGuidKey(), QStringLiteral("Folder")).value_or(QString()), remembered);
     ASSERT_TRUE(store.writeDword(testGuidKey(), QStringLiteral("Filter index"), 7));
 
-    const QString evil = dir.mkdir(QStringLiteral("evil\n[Software\\Tarvex\\Brivane Dialogs\\Settings]\r\nShow hidden files=1"));
+    const QString evil
+        = dir.mkdir(QStringLiteral("evil\n[Software\\Tarvex\\Brivane Dialogs\\Settings]\r\nShow hidden files=1"));
     QFile::copy(path(QStringLiteral("track2.mp3")), evil + QStringLiteral("/inside.mp3"));
     DialogHost::events().clear();
     QWidget *window = open(evil, 1);
@@ -393,7 +394,8 @@ TEST_F(IntegratedBrowserTest, FollowsChangesOnDiskAndLeavesADeletedFolder)
     QTest::keyClick(pathEdit, Qt::Key_Return);
     ASSERT_TRUE(waitForRows(window, 1));
     ASSERT_TRUE(QDir(path(QStringLiteral("Sub"))).removeRecursively());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return pathEdit->text() == dir.path(); }, 5000)) << pathEdit->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pathEdit->text() == dir.path(); }, 5000))
+        << pathEdit->text().toStdString();
 }
 
 TEST_F(IntegratedBrowserTest, NamesThatAreNotUtf8AreLeftOutWithoutHarm)
@@ -420,14 +422,14 @@ TEST_F(IntegratedBrowserTest, ScalesByTheExtraParametersAndIgnoresBadOnes)
         int thumbnailItemWidth;
     };
     const Case cases[] = {
-        {u"UIDPIScaling=96\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100", 12, 408},
-        {u"UIDPIScaling=144\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100", 18, 608},
-        {u"UIDPIScaling=192\r\nThumbnailsWidth=120\r\nThumbnailsHeight=40", 24, 248},
-        {nullptr, 12, 408},
-        {u"", 12, 408},
-        {u"UIDPIScaling=abc\r\nThumbnailsWidth=-3\r\nThumbnailsHeight=99999999999", 12, 408},
-        {u"noise\r\n=\r\nUIDPIScaling=\r\nuidpiscaling=120", 15, 508},
-        {u"UIDPIScaling=100000\r\nThumbnailsWidth=5", 12, 408},
+        { u"UIDPIScaling=96\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100", 12, 408 },
+        { u"UIDPIScaling=144\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100", 18, 608 },
+        { u"UIDPIScaling=192\r\nThumbnailsWidth=120\r\nThumbnailsHeight=40", 24, 248 },
+        { nullptr, 12, 408 },
+        { u"", 12, 408 },
+        { u"UIDPIScaling=abc\r\nThumbnailsWidth=-3\r\nThumbnailsHeight=99999999999", 12, 408 },
+        { u"noise\r\n=\r\nUIDPIScaling=\r\nuidpiscaling=120", 15, 508 },
+        { u"UIDPIScaling=100000\r\nThumbnailsWidth=5", 12, 408 },
     };
     for (const Case &c : cases) {
         DialogHost::events().clear();

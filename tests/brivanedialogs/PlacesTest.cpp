@@ -1,5 +1,4 @@
 #include "HostedBrowserFixture.h"
-
 #include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
@@ -123,19 +122,19 @@ TEST_F(PlacesTest, CtrlDAddsTheFolderShownAndPlacesSurviveARestart)
     EXPECT_TRUE(placeTexts(window).isEmpty());
     QTest::keyClick(detailsView(window), Qt::Key_D, Qt::ControlModifier);
     QTest::keyClick(detailsView(window), Qt::Key_D, Qt::ControlModifier); // once is enough
-    EXPECT_EQ(placeTexts(window), QStringList{u"Drums="_qs + drums});
+    EXPECT_EQ(placeTexts(window), QStringList { u"Drums="_qs + drums });
 
     const platform::KeyStore store;
     EXPECT_EQ(store.readString(kPlacesKey, u"Folder1"_qs).value_or(QString()), drums);
     EXPECT_EQ(store.readString(kPlacesKey, u"Name1"_qs).value_or(QString()), u"Drums"_qs);
 
     window = restart(dir.filePath(u"Bass"_qs), 1);
-    EXPECT_EQ(placeTexts(window), QStringList{u"Drums="_qs + drums});
+    EXPECT_EQ(placeTexts(window), QStringList { u"Drums="_qs + drums });
     // A click on the place opens it.
     auto *places = window->findChild<QTreeWidget *>(QStringLiteral("PlacesView"));
     places->itemClicked(placesGroup(window)->child(0), 0);
     ASSERT_TRUE(waitForRows(window, 1));
-    EXPECT_EQ(rowNames(window), QStringList{u"kick.wav"_qs});
+    EXPECT_EQ(rowNames(window), QStringList { u"kick.wav"_qs });
 }
 
 TEST_F(PlacesTest, ThePanelMenuAddsRenamesAndRemovesPlaces)
@@ -155,7 +154,7 @@ TEST_F(PlacesTest, ThePanelMenuAddsRenamesAndRemovesPlaces)
     QTest::keyClick(path, Qt::Key_Return);
     ASSERT_TRUE(waitForRows(window, 1));
     QTest::keyClick(detailsView(window), Qt::Key_D, Qt::ControlModifier);
-    ASSERT_EQ(placeTexts(window), (QStringList{u"Drums="_qs + drums, u"Bass="_qs + bass}));
+    ASSERT_EQ(placeTexts(window), (QStringList { u"Drums="_qs + drums, u"Bass="_qs + bass }));
 
     // Rename: the name is edited in the panel, and the host hears that a
     // text field has the keys (so the space bar types a blank).
@@ -175,7 +174,7 @@ TEST_F(PlacesTest, ThePanelMenuAddsRenamesAndRemovesPlaces)
     QTest::keyClicks(editor, u"Drum hits"_qs);
     QTest::keyClick(editor, Qt::Key_Return); // committed from the event loop
     EXPECT_TRUE(QTest::qWaitFor([&] { return placeTexts(window).value(0).startsWith(u"Drum hits="_qs); }, 3000));
-    EXPECT_EQ(placeTexts(window), (QStringList{u"Drum hits="_qs + drums, u"Bass="_qs + bass}));
+    EXPECT_EQ(placeTexts(window), (QStringList { u"Drum hits="_qs + drums, u"Bass="_qs + bass }));
     focus = DialogHost::eventsWithCode(bdEventTextFocus);
     EXPECT_EQ(focus.back().wParam, 0u);
 
@@ -183,9 +182,9 @@ TEST_F(PlacesTest, ThePanelMenuAddsRenamesAndRemovesPlaces)
     menu = panelMenu(window, placesGroup(window)->child(1));
     action(menu, u"ActionRemovePlace"_qs)->trigger();
     closeMenu(menu);
-    EXPECT_EQ(placeTexts(window), QStringList{u"Drum hits="_qs + drums});
+    EXPECT_EQ(placeTexts(window), QStringList { u"Drum hits="_qs + drums });
     window = restart(bass, 1);
-    EXPECT_EQ(placeTexts(window), QStringList{u"Drum hits="_qs + drums});
+    EXPECT_EQ(placeTexts(window), QStringList { u"Drum hits="_qs + drums });
     const platform::KeyStore store;
     EXPECT_FALSE(store.readString(kPlacesKey, u"Folder2"_qs).has_value());
 }
@@ -199,7 +198,7 @@ TEST_F(PlacesTest, AFolderThatDisappearsStaysAsNotAvailable)
     ASSERT_TRUE(QDir(gone).removeRecursively());
 
     window = restart(dir.filePath(u"Bass"_qs), 1);
-    ASSERT_EQ(placeTexts(window), QStringList{u"Removable="_qs + gone});
+    ASSERT_EQ(placeTexts(window), QStringList { u"Removable="_qs + gone });
     QTreeWidgetItem *item = placesGroup(window)->child(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return item->toolTip(0).startsWith(u"Not available"_qs); }, 5000));
     EXPECT_EQ(item->data(0, Qt::AccessibleTextRole).toString(), u"Removable (not available)"_qs);
@@ -211,7 +210,7 @@ TEST_F(PlacesTest, AFolderThatDisappearsStaysAsNotAvailable)
     auto *error = window->findChild<QLabel *>(QStringLiteral("PathErrorLabel"));
     ASSERT_NE(error, nullptr);
     EXPECT_TRUE(error->text().contains(u"not available"_qs)) << error->text().toStdString();
-    EXPECT_EQ(rowNames(window), QStringList{u"sub.wav"_qs});
+    EXPECT_EQ(rowNames(window), QStringList { u"sub.wav"_qs });
 
     // Back again (a disk plugged in): shown as usual at the next look.
     dir.write(QStringLiteral("Removable/x.wav"), "x");

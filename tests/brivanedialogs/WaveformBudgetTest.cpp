@@ -2,14 +2,13 @@
 // allocate without end: each gives no waveform after reading a bounded part
 // of it, and a real file at the lowest accepted rate still gives one.
 
+#include "support/TempDir.h"
 #include "tests/bass/HostileAudioFiles.h"
 #include "waveform/WaveformApi.h"
 
-#include "support/TempDir.h"
+#include <QFile>
 
 #include <gtest/gtest.h>
-
-#include <QFile>
 
 #include <algorithm>
 #include <cstdio>

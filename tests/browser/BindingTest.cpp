@@ -1,9 +1,8 @@
 #include "browser/BrivaneDialogsBinding.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
-#include "util/ProgramFolders.h"
-
 #include "support/TempDir.h"
+#include "util/ProgramFolders.h"
 
 #include <QFile>
 
@@ -25,7 +24,8 @@ TEST(BindingTest, TheProgramFindsTheLibraryBesideItsExecutable)
     ASSERT_EQ(candidates.size(), 3);
     EXPECT_EQ(candidates.at(0), binaryDir() + QStringLiteral("/bin/libBrivaneDialogs.so"));
     // The installed layout's private folder, relative to the executable.
-    EXPECT_EQ(candidates.at(1), PrivateLibraryFolder(binaryDir() + QStringLiteral("/bin")) + QStringLiteral("/libBrivaneDialogs.so"));
+    EXPECT_EQ(candidates.at(1),
+        PrivateLibraryFolder(binaryDir() + QStringLiteral("/bin")) + QStringLiteral("/libBrivaneDialogs.so"));
     EXPECT_TRUE(candidates.at(1).endsWith(QStringLiteral("/vantrel/libBrivaneDialogs.so")));
     EXPECT_FALSE(candidates.at(1).contains(QStringLiteral("..")));
     EXPECT_EQ(candidates.at(2), QStringLiteral("libBrivaneDialogs.so"));
@@ -99,9 +99,9 @@ TEST_P(PolicyTest, CompleteLibraryResolvesAllFive)
 }
 
 INSTANTIATE_TEST_SUITE_P(Policies, PolicyTest,
-                         ::testing::Values(PolicyCase{"browser", BrivaneDialogsBinding::Policy::KeepResolved, true},
-                                           PolicyCase{"component", BrivaneDialogsBinding::Policy::AllOrNothing, false}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(PolicyCase { "browser", BrivaneDialogsBinding::Policy::KeepResolved, true },
+        PolicyCase { "component", BrivaneDialogsBinding::Policy::AllOrNothing, false }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(BindingTest, ProgramBindingsAreMadeAndReleasedTogether)
 {

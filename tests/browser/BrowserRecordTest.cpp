@@ -1,6 +1,5 @@
 #include "BrowserTestSupport.h"
 #include "StubBrivaneDialogs.h"
-
 #include "app/ActionManager.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
@@ -8,15 +7,13 @@
 #include "app/UnitMain.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
-
-#include "support/TempDir.h"
-
 #include "platform/WindowMessage.h"
+#include "support/TempDir.h"
 
 #include <QDir>
 #include <QFrame>
-#include <QUrl>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -53,7 +50,7 @@ protected:
         ASSERT_NE(stub, nullptr);
         control = reinterpret_cast<StubControlFunction>(::dlsym(stub, "StubBrivaneDialogs_Control"))();
         ::dlclose(stub);
-        *control = StubControl{};
+        *control = StubControl {};
     }
     void TearDown() override
     {
@@ -69,7 +66,7 @@ protected:
     }
 
     TempDir home;
-    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    PrivateHome privateHome { home.filePath(QStringLiteral("home")) };
     StubControl *control = nullptr;
     std::unique_ptr<TFormMain> form;
 };
@@ -97,8 +94,8 @@ TEST_F(BrowserRecordTest, OpeningFillsTheRecordAsTheLibraryExpects)
     EXPECT_EQ(p.FilterIndex, 0);
     EXPECT_EQ(control->title, u"Audio files from");
     EXPECT_EQ(control->filters,
-              u"All audio files|*.mp3;*.mp2;*.mp1;*.flac;*.fla;*.flc;*.oga;*.wav;*.aif;*.aiff;*.aifc;*.afc;*.mp4;*.m4a;"
-              u"*.m4b;*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf;*.ogg;*.opus;*.wv;*.ape;*.spx;*.tta;*.caf;*.w64;*.mka");
+        u"All audio files|*.mp3;*.mp2;*.mp1;*.flac;*.fla;*.flc;*.oga;*.wav;*.aif;*.aiff;*.aifc;*.afc;*.mp4;*.m4a;"
+        u"*.m4b;*.aac;*.ac3;*.mpc;*.mpa;*.wma;*.dff;*.dsf;*.ogg;*.opus;*.wv;*.ape;*.spx;*.tta;*.caf;*.w64;*.mka");
     EXPECT_EQ(control->additional, u"UIDPIScaling=120\r\nThumbnailsWidth=400\r\nThumbnailsHeight=100");
     // The window came with the library's report; every event was answered with 1.
     EXPECT_EQ(form->BrivaneDialogsWindow, 0x5151u);
@@ -120,16 +117,17 @@ TEST(StartupLocation, TheFirstExistingFileOrFolderDecides)
         QStringList arguments;
         StartupLocation expected;
     } cases[] = {
-        {{}, {}},
-        {{song}, {album, song}},
-        {{song, other}, {album, song}},
-        {{album}, {album, {}}},
-        {{QStringLiteral("--flag"), dir.filePath(QStringLiteral("gone.mp3")), QString(), other},
-            {dir.filePath(QStringLiteral("other")), other}},
-        {{QUrl::fromLocalFile(song).toString()}, {album, song}},
-        {{QStringLiteral("http://example.com/a.mp3"), other}, {dir.filePath(QStringLiteral("other")), other}},
-        {{QStringLiteral("My Album/one song.ogg")}, {album, song}}, // relative to the current folder
-        {{dir.filePath(QStringLiteral("My Album/../other/two.flac"))}, {dir.filePath(QStringLiteral("other")), other}},
+        { {}, {} },
+        { { song }, { album, song } },
+        { { song, other }, { album, song } },
+        { { album }, { album, {} } },
+        { { QStringLiteral("--flag"), dir.filePath(QStringLiteral("gone.mp3")), QString(), other },
+            { dir.filePath(QStringLiteral("other")), other } },
+        { { QUrl::fromLocalFile(song).toString() }, { album, song } },
+        { { QStringLiteral("http://example.com/a.mp3"), other }, { dir.filePath(QStringLiteral("other")), other } },
+        { { QStringLiteral("My Album/one song.ogg") }, { album, song } }, // relative to the current folder
+        { { dir.filePath(QStringLiteral("My Album/../other/two.flac")) },
+            { dir.filePath(QStringLiteral("other")), other } },
     };
     for (const auto &c : cases) {
         const StartupLocation got = StartupLocationFromArguments(c.arguments, dir.path());
@@ -143,7 +141,7 @@ TEST_F(BrowserRecordTest, StartedWithFilesTheBrowserOpensAtTheFirstOnesFolder)
     const TempDir dir;
     const QString song = dir.write(QStringLiteral("Album/song.ogg"), "x");
     start();
-    form->SetStartupArguments({QStringLiteral("--ignored"), song});
+    form->SetStartupArguments({ QStringLiteral("--ignored"), song });
     form->OpenBrivaneDialogsIntegrated();
     EXPECT_EQ(control->initialDir, QDir::cleanPath(dir.filePath(QStringLiteral("Album"))).toStdU16String());
     EXPECT_EQ(control->fileName, song.toStdU16String());
@@ -166,10 +164,10 @@ TEST_F(BrowserRecordTest, FocusAndSelectionReportsReachTheWindow)
     start();
     const QString file = home.write(QStringLiteral("song.mp3"), "x");
     control->focusName = file.toStdU16String();
-    control->names = {file.toStdU16String(), home.path().toStdU16String()};
+    control->names = { file.toStdU16String(), home.path().toStdU16String() };
     form->OpenBrivaneDialogsIntegrated();
     EXPECT_EQ(form->FocusedFileName, file);
-    EXPECT_EQ(form->SelectedFilesList, QStringList{file});
+    EXPECT_EQ(form->SelectedFilesList, QStringList { file });
 }
 
 TEST_F(BrowserRecordTest, ResizesRequestsAndClosingGoToTheBrowsersWindow)
@@ -184,13 +182,13 @@ TEST_F(BrowserRecordTest, ResizesRequestsAndClosingGoToTheBrowsersWindow)
     QCoreApplication::processEvents();
     EXPECT_TRUE(browser.messages.contains(bdMsgRefit));
     browser.messages.clear();
-    form->PanelBrivaneDialogsContainer->resize(form->PanelBrivaneDialogsContainer->width() - 20,
-                                               form->PanelBrivaneDialogsContainer->height());
-    EXPECT_EQ(browser.messages, QList<unsigned>{bdMsgRefit});
+    form->PanelBrivaneDialogsContainer->resize(
+        form->PanelBrivaneDialogsContainer->width() - 20, form->PanelBrivaneDialogsContainer->height());
+    EXPECT_EQ(browser.messages, QList<unsigned> { bdMsgRefit });
 
     browser.messages.clear();
     form->GetSelectedFilesList();
-    EXPECT_EQ(browser.messages, QList<unsigned>{bdMsgReportSelection});
+    EXPECT_EQ(browser.messages, QList<unsigned> { bdMsgReportSelection });
 
     browser.show();
     form->CloseBrivaneDialogsIntegrated();
@@ -214,12 +212,12 @@ TEST_F(BrowserRecordTest, AfterClosingOnlyFinishedRecordsAreStillHandled)
     // The window is being torn down: reports no longer reach it...
     EXPECT_EQ(hook(bdEventTextFocus, 1), 1u);
     EXPECT_FALSE(form->ActionManager1->isSuspended());
-    form->SelectedFilesList = {QStringLiteral("/kept.mp3")};
-    TOpenDialogResults empty{};
-    char16_t none[] = {0, 0};
+    form->SelectedFilesList = { QStringLiteral("/kept.mp3") };
+    TOpenDialogResults empty {};
+    char16_t none[] = { 0, 0 };
     empty.FileNames = none;
     EXPECT_EQ(hook(bdEventSelection, reinterpret_cast<std::uintptr_t>(&empty)), 1u);
-    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/kept.mp3")});
+    EXPECT_EQ(form->SelectedFilesList, QStringList { QStringLiteral("/kept.mp3") });
     // ...but a finished record still goes back to the library.
     const std::size_t freed = control->freed.size();
     EXPECT_EQ(hook(bdEventFreeResults, reinterpret_cast<std::uintptr_t>(&empty)), 1u);

@@ -1,5 +1,4 @@
 #include "BrowserTestSupport.h"
-
 #include "app/ActionManager.h"
 #include "app/DialogTreeViewHint.h"
 #include "app/Globals.h"
@@ -8,31 +7,30 @@
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
 #include "details/MediaInfoLibraryFunctions.h"
-#include "preview/PreviewWorker.h"
-
-#include "support/TempDir.h"
-
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
+#include "preview/PreviewWorker.h"
+#include "support/TempDir.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QCheckBox>
 #include <QTest>
 #include <QTreeWidget>
 
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
-const QString kKey = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
+const QString kKey
+    = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
 
 // The main window with the real dialog library, in a home of its own so the
 // first run for a user is a real first run.
@@ -45,7 +43,7 @@ protected:
         ASSERT_TRUE(BrivaneDialogsDynamic().Load()) << "libBrivaneDialogs.so must be built beside the tests";
         music = home.filePath(QStringLiteral("home/Music"));
         QDir().mkpath(music + QStringLiteral("/Sub"));
-        for (const char *name : {"b.flac", "a.mp3", "c.wav", "notes.txt"})
+        for (const char *name : { "b.flac", "a.mp3", "c.wav", "notes.txt" })
             write(QString::fromLatin1(name));
         VantrelApplication::setErrorReporter([this](const QString &message) { errors.append(message); });
     }
@@ -106,13 +104,13 @@ protected:
         for (const QString &name : names) {
             const int row = rowOf(view, name);
             ASSERT_GE(row, 0) << name.toStdString();
-            view->selectionModel()->select(view->model()->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            view->selectionModel()->select(
+                view->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
 
     TempDir home;
-    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    PrivateHome privateHome { home.filePath(QStringLiteral("home")) };
     QString music;
     std::unique_ptr<TFormMain> form;
     QStringList errors;
@@ -122,8 +120,8 @@ TEST_F(IntegratedBrowserTest, FirstRunSeedsTheMusicFolderAndTheBrowserOpensThere
 {
     EXPECT_FALSE(platform::KeyStore().keyExists(kKey));
     start();
-    EXPECT_EQ(platform::KeyStore().readString(kKey, QStringLiteral("Folder")).value_or(QString()),
-              music + QLatin1Char('/'));
+    EXPECT_EQ(
+        platform::KeyStore().readString(kKey, QStringLiteral("Folder")).value_or(QString()), music + QLatin1Char('/'));
     // Sub, a.mp3, b.flac, c.wav: the text file is filtered out.
     QAbstractItemView *view = open(4);
     ASSERT_NE(view, nullptr);
@@ -150,14 +148,15 @@ TEST_F(IntegratedBrowserTest, SelectionKeepsExistingFilesInReportedOrder)
     start();
     QAbstractItemView *view = open(4);
     ASSERT_NE(view, nullptr);
-    select(view, {QStringLiteral("Sub"), QStringLiteral("a.mp3"), QStringLiteral("c.wav")});
+    select(view, { QStringLiteral("Sub"), QStringLiteral("a.mp3"), QStringLiteral("c.wav") });
     form->GetSelectedFilesList();
-    EXPECT_EQ(form->SelectedFilesList, (QStringList{music + QStringLiteral("/a.mp3"), music + QStringLiteral("/c.wav")}));
+    EXPECT_EQ(
+        form->SelectedFilesList, (QStringList { music + QStringLiteral("/a.mp3"), music + QStringLiteral("/c.wav") }));
     // Back to the normal cursor afterwards.
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     // Files gone from disk since they were listed drop out silently.
-    select(view, {QStringLiteral("a.mp3"), QStringLiteral("b.flac")});
+    select(view, { QStringLiteral("a.mp3"), QStringLiteral("b.flac") });
     QFile::remove(music + QStringLiteral("/a.mp3"));
     QFile::remove(music + QStringLiteral("/b.flac"));
     form->GetSelectedFilesList();
@@ -242,10 +241,10 @@ TEST_F(IntegratedBrowserTest, RequestsBeforeTheBrowserWindowIsKnownSendNothing)
 {
     start();
     ASSERT_EQ(form->BrivaneDialogsWindow, 0u);
-    form->SelectedFilesList = {QStringLiteral("/earlier/selection.mp3")};
+    form->SelectedFilesList = { QStringLiteral("/earlier/selection.mp3") };
     form->GetSelectedFilesList();
     form->RefitBrivaneDialogs();
-    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/earlier/selection.mp3")});
+    EXPECT_EQ(form->SelectedFilesList, QStringList { QStringLiteral("/earlier/selection.mp3") });
 }
 
 TEST_F(IntegratedBrowserTest, ClosingTheWindowClosesTheBrowserWhichKeepsItsFolder)
@@ -263,7 +262,7 @@ TEST_F(IntegratedBrowserTest, ClosingTheWindowClosesTheBrowserWhichKeepsItsFolde
     form->CloseBrivaneDialogsIntegrated();
     EXPECT_TRUE(!browser || !browser->isVisible());
     EXPECT_EQ(platform::KeyStore().readString(kKey, QStringLiteral("Folder")).value_or(QString()),
-              music + QStringLiteral("/Sub/"));
+        music + QStringLiteral("/Sub/"));
 }
 
 // Events handed to the hook's handler as the library would send them.
@@ -278,7 +277,7 @@ protected:
             list += u'\0';
         }
         list += u'\0';
-        TOpenDialogResults results{};
+        TOpenDialogResults results {};
         results.FileCount = std::uint32_t(names.size());
         results.FileNames = list.data();
         form->HandleBrivaneDialogsEvent(bdEventSelection, reinterpret_cast<std::uintptr_t>(&results));
@@ -292,15 +291,15 @@ TEST_F(BrowserEventsTest, SymbolicLinksToFilesCountFoldersAndDanglingLinksDoNot)
     ASSERT_TRUE(QFile::link(file, music + QStringLiteral("/link.mp3")));
     ASSERT_TRUE(QFile::link(music + QStringLiteral("/gone.mp3"), music + QStringLiteral("/dangling.mp3")));
     ASSERT_TRUE(QFile::link(music + QStringLiteral("/Sub"), music + QStringLiteral("/folderlink")));
-    report({music + QStringLiteral("/Sub"), music + QStringLiteral("/link.mp3"), music + QStringLiteral("/dangling.mp3"),
-            music + QStringLiteral("/folderlink"), QString(), file});
+    report({ music + QStringLiteral("/Sub"), music + QStringLiteral("/link.mp3"),
+        music + QStringLiteral("/dangling.mp3"), music + QStringLiteral("/folderlink"), QString(), file });
     // The empty name ends the list.
-    EXPECT_EQ(form->SelectedFilesList, QStringList{music + QStringLiteral("/link.mp3")});
+    EXPECT_EQ(form->SelectedFilesList, QStringList { music + QStringLiteral("/link.mp3") });
 
     form->HandleBrivaneDialogsEvent(bdEventSelection, 0);
     EXPECT_TRUE(form->SelectedFilesList.isEmpty());
-    TOpenDialogResults nullList{};
-    form->SelectedFilesList = {file};
+    TOpenDialogResults nullList {};
+    form->SelectedFilesList = { file };
     form->HandleBrivaneDialogsEvent(bdEventSelection, reinterpret_cast<std::uintptr_t>(&nullList));
     EXPECT_TRUE(form->SelectedFilesList.isEmpty());
 }
@@ -312,7 +311,7 @@ TEST_F(BrowserEventsTest, TextFocusEventSwitchesTheActionListOnlyForZeroAndOne)
     {
         std::uint64_t wParam;
         bool suspendedAfter;
-    } steps[] = {{2, false}, {1, true}, {2, true}, {7, true}, {0, false}, {0, false}};
+    } steps[] = { { 2, false }, { 1, true }, { 2, true }, { 7, true }, { 0, false }, { 0, false } };
     for (const auto &step : steps) {
         form->HandleBrivaneDialogsEvent(bdEventTextFocus, step.wParam);
         EXPECT_EQ(form->ActionManager1->isSuspended(), step.suspendedAfter) << step.wParam;
@@ -322,16 +321,16 @@ TEST_F(BrowserEventsTest, TextFocusEventSwitchesTheActionListOnlyForZeroAndOne)
 TEST_F(BrowserEventsTest, WindowEventIsRememberedAndOtherCodesChangeNothing)
 {
     start();
-    form->SelectedFilesList = {QStringLiteral("/kept.mp3")};
+    form->SelectedFilesList = { QStringLiteral("/kept.mp3") };
     form->HandleBrivaneDialogsEvent(0x9999, 1);
     form->HandleBrivaneDialogsEvent(2051, 1);
-    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/kept.mp3")});
+    EXPECT_EQ(form->SelectedFilesList, QStringList { QStringLiteral("/kept.mp3") });
     EXPECT_EQ(form->BrivaneDialogsWindow, 0u);
     form->HandleBrivaneDialogsEvent(bdEventWindowCreated, 0x1234);
     EXPECT_EQ(form->BrivaneDialogsWindow, 0x1234u);
     // A handle of no living window: requests go nowhere and change nothing.
     form->GetSelectedFilesList();
-    EXPECT_EQ(form->SelectedFilesList, QStringList{QStringLiteral("/kept.mp3")});
+    EXPECT_EQ(form->SelectedFilesList, QStringList { QStringLiteral("/kept.mp3") });
 }
 
 TEST_F(BrowserEventsTest, CloseRequestClosesTheMainWindow)
@@ -390,7 +389,7 @@ TEST_F(BrowserEventsTest, FocusShowsTheDetailsAndPlaysOnlyWithPreviewOn)
         file.write(toneWav());
     }
     const std::u16string name = path.toStdU16String();
-    TBDFocusedItem item{name.c_str(), nullptr};
+    TBDFocusedItem item { name.c_str(), nullptr };
 
     form->CheckBoxPreview->setChecked(false);
     form->HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
@@ -420,9 +419,9 @@ TEST(BrowserWithoutLibraryTest, PanelExplainsWhatIsMissingAndTheRestWorks)
     EXPECT_TRUE(form.LabelBrowserUnavailable->text().contains(QStringLiteral("libBrivaneDialogs.so")));
     EXPECT_EQ(form.LabelBrowserUnavailable->parentWidget(), form.PanelBrivaneDialogs);
     EXPECT_EQ(form.BrivaneDialogsWindow, 0u);
-    form.SelectedFilesList = {QStringLiteral("/x.mp3")};
+    form.SelectedFilesList = { QStringLiteral("/x.mp3") };
     form.GetSelectedFilesList();
-    EXPECT_EQ(form.SelectedFilesList, QStringList{QStringLiteral("/x.mp3")});
+    EXPECT_EQ(form.SelectedFilesList, QStringList { QStringLiteral("/x.mp3") });
     // The seeding does not need the library.
     EXPECT_TRUE(platform::KeyStore().keyExists(kKey));
 }

@@ -38,7 +38,9 @@ QStringList entriesOf(const QString &folder)
 
 quint64 inodeOf(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_ino) : 0;
 }
 
@@ -55,5 +57,3 @@ TmpfsMount::~TmpfsMount()
     if (m_mounted)
         ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
 }
-
-

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "support/AsNobody.h"
-
 #include "util/FileOperation.h"
 
 #include <QByteArray>
@@ -25,7 +24,7 @@ struct ScriptedObserver : FileOperationObserver
     {
         conflicts.push_back(conflict);
         if (answers.empty())
-            return {ConflictResolution::Cancel, false};
+            return { ConflictResolution::Cancel, false };
         const ConflictDecision answer = answers.front();
         answers.erase(answers.begin());
         return answer;
@@ -65,4 +64,3 @@ private:
     QString m_path;
     bool m_mounted = false;
 };
-

@@ -3,14 +3,12 @@
 // the windows. The offscreen platform has no stacking, so a question covered
 // by the progress window passes there unseen. Started by under-openbox.sh.
 #include "CopyMoveTestSupport.h"
-#include "browser/BrowserTestSupport.h"
-
 #include "app/FileOperationDialogs.h"
 #include "app/Globals.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDefs.h"
-
+#include "browser/BrowserTestSupport.h"
 #include "support/TempDir.h"
 
 #include <QCheckBox>
@@ -43,13 +41,13 @@ bool xdotool(const QStringList &arguments)
 void realClick(QWidget *widget)
 {
     const QPoint at = widget->mapToGlobal(widget->rect().center());
-    EXPECT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
-                         QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}));
+    EXPECT_TRUE(xdotool({ QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
+        QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1") }));
 }
 
 void realKey(const QString &key)
 {
-    EXPECT_TRUE(xdotool({QStringLiteral("key"), key}));
+    EXPECT_TRUE(xdotool({ QStringLiteral("key"), key }));
 }
 
 QWidget *visibleWindow(const QString &objectName)
@@ -172,7 +170,7 @@ protected:
 
     std::function<bool()> done;
     TempDir home;
-    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    PrivateHome privateHome { home.filePath(QStringLiteral("home")) };
     TempDir dir;
     std::unique_ptr<TFormMain> form;
 };
@@ -189,15 +187,15 @@ TEST_F(CopyMoveUnderWindowManagerTest, ConflictsAreAnsweredByClicksAndKeysWhileT
         form->SelectedFilesList.append(dir.filePath(QStringLiteral("music/") + name));
     }
     QuestionScript script({
-        {QStringLiteral("FormFileConflict"),
-         [](QWidget *q) { realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonReplace"))); }},
+        { QStringLiteral("FormFileConflict"),
+            [](QWidget *q) { realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonReplace"))); } },
         // Enter takes the default answer, which never replaces.
-        {QStringLiteral("FormFileConflict"), [](QWidget *) { realKey(QStringLiteral("Return")); }},
-        {QStringLiteral("FormFileConflict"),
-         [](QWidget *q) {
-             realClick(q->findChild<QCheckBox *>(QStringLiteral("CheckBoxApplyToAll")));
-             realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonKeepBoth")));
-         }},
+        { QStringLiteral("FormFileConflict"), [](QWidget *) { realKey(QStringLiteral("Return")); } },
+        { QStringLiteral("FormFileConflict"),
+            [](QWidget *q) {
+                realClick(q->findChild<QCheckBox *>(QStringLiteral("CheckBoxApplyToAll")));
+                realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonKeepBoth")));
+            } },
     });
     done = [&] { return script.answered() == 3; };
     copyInto(folder);
@@ -205,10 +203,11 @@ TEST_F(CopyMoveUnderWindowManagerTest, ConflictsAreAnsweredByClicksAndKeysWhileT
     EXPECT_EQ(script.answered(), 3);
     EXPECT_TRUE(script.problems.isEmpty()) << script.problems.join(u';').toStdString();
     ASSERT_EQ(script.questionTexts.size(), 3);
-    EXPECT_TRUE(script.questionTexts.at(0).contains(QStringLiteral("\"song1.mp3\""))) << script.questionTexts.at(0).toStdString();
+    EXPECT_TRUE(script.questionTexts.at(0).contains(QStringLiteral("\"song1.mp3\"")))
+        << script.questionTexts.at(0).toStdString();
     EXPECT_EQ(readFile(folder + QStringLiteral("/song1.mp3")), QByteArray("incoming"));
     EXPECT_EQ(readFile(folder + QStringLiteral("/song2.mp3")), QByteArray("existing"));
-    for (const QString &name : {QStringLiteral("song3"), QStringLiteral("song4")}) {
+    for (const QString &name : { QStringLiteral("song3"), QStringLiteral("song4") }) {
         EXPECT_EQ(readFile(folder + QLatin1Char('/') + name + QStringLiteral(".mp3")), QByteArray("existing"));
         EXPECT_EQ(readFile(folder + QLatin1Char('/') + name + QStringLiteral(" (2).mp3")), QByteArray("incoming"));
     }
@@ -219,12 +218,12 @@ TEST_F(CopyMoveUnderWindowManagerTest, ConflictsAreAnsweredByClicksAndKeysWhileT
 TEST_F(CopyMoveUnderWindowManagerTest, CancelOnAConflictEndsTheOperation)
 {
     const QString folder = dir.mkdir(QStringLiteral("target"));
-    for (const QString &name : {QStringLiteral("a.mp3"), QStringLiteral("b.mp3")}) {
+    for (const QString &name : { QStringLiteral("a.mp3"), QStringLiteral("b.mp3") }) {
         form->SelectedFilesList.append(source(name, "incoming"));
         ASSERT_TRUE(writeFile(folder + QLatin1Char('/') + name, "existing"));
     }
-    QuestionScript script({{QStringLiteral("FormFileConflict"),
-                            [](QWidget *q) { realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonCancel"))); }}});
+    QuestionScript script({ { QStringLiteral("FormFileConflict"),
+        [](QWidget *q) { realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonCancel"))); } } });
     done = [&] { return script.answered() == 1; };
     copyInto(folder);
 
@@ -248,11 +247,11 @@ TEST_F(CopyMoveUnderWindowManagerTest, FullDiskErrorIsAnsweredByAClickAndNamesTh
     } else {
         ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     }
-    form->SelectedFilesList = {source(QStringLiteral("big.flac"), patternBytes(4 * 1024 * 1024, 1))};
+    form->SelectedFilesList = { source(QStringLiteral("big.flac"), patternBytes(4 * 1024 * 1024, 1)) };
     if (mounted)
         form->SelectedFilesList.append(source(QStringLiteral("small.mp3"), "small"));
-    QuestionScript script({{QStringLiteral("FileOperationErrorBox"),
-                            [](QWidget *q) { realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonSkip"))); }}});
+    QuestionScript script({ { QStringLiteral("FileOperationErrorBox"),
+        [](QWidget *q) { realClick(q->findChild<QPushButton *>(QStringLiteral("ButtonSkip"))); } } });
     done = [&] { return script.answered() == 1; };
     copyInto(folder);
 
@@ -264,7 +263,7 @@ TEST_F(CopyMoveUnderWindowManagerTest, FullDiskErrorIsAnsweredByAClickAndNamesTh
     EXPECT_TRUE(text.contains(QStringLiteral("folder \"") + folder + u'"')) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral(".part-"))) << text.toStdString();
     // Skipped, not stopped: the next file arrives, and no part of the big one stays.
-    EXPECT_EQ(entriesOf(folder), mounted ? QStringList{QStringLiteral("small.mp3")} : QStringList{});
+    EXPECT_EQ(entriesOf(folder), mounted ? QStringList { QStringLiteral("small.mp3") } : QStringList {});
     if (mounted)
         ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
     else

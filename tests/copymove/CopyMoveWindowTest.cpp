@@ -1,14 +1,12 @@
 #include "CopyMoveTestSupport.h"
-#include "browser/BrowserTestSupport.h"
-
 #include "app/FileOperationDialogs.h"
 #include "app/Globals.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrivaneDialogsDefs.h"
-#include "util/VantrelError.h"
-
+#include "browser/BrowserTestSupport.h"
 #include "support/TempDir.h"
+#include "util/VantrelError.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -55,7 +53,7 @@ protected:
     }
 
     TempDir home;
-    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    PrivateHome privateHome { home.filePath(QStringLiteral("home")) };
     TempDir dir;
     std::unique_ptr<TFormMain> form;
     QStringList errors;
@@ -69,9 +67,10 @@ TEST_F(CopyMoveWindowTest, EachButtonUsesItsOwnRowsFolderAndOperation)
         QLineEdit *TFormMain::*edit;
         bool move;
     };
-    const Row rows[] = {{&TFormMain::Button2, &TFormMain::EditFolder1, false}, {&TFormMain::Button3, &TFormMain::EditFolder1, true},
-                        {&TFormMain::Button5, &TFormMain::EditFolder2, false}, {&TFormMain::Button6, &TFormMain::EditFolder2, true},
-                        {&TFormMain::Button8, &TFormMain::EditFolder3, false}, {&TFormMain::Button9, &TFormMain::EditFolder3, true}};
+    const Row rows[] = { { &TFormMain::Button2, &TFormMain::EditFolder1, false },
+        { &TFormMain::Button3, &TFormMain::EditFolder1, true }, { &TFormMain::Button5, &TFormMain::EditFolder2, false },
+        { &TFormMain::Button6, &TFormMain::EditFolder2, true }, { &TFormMain::Button8, &TFormMain::EditFolder3, false },
+        { &TFormMain::Button9, &TFormMain::EditFolder3, true } };
     int number = 0;
     for (const Row &row : rows) {
         ++number;
@@ -81,19 +80,19 @@ TEST_F(CopyMoveWindowTest, EachButtonUsesItsOwnRowsFolderAndOperation)
         form->EditFolder1->setText(dir.filePath(QStringLiteral("row1/%1/deeper").arg(number)));
         form->EditFolder2->setText(dir.filePath(QStringLiteral("row2/%1/deeper").arg(number)));
         form->EditFolder3->setText(dir.filePath(QStringLiteral("row3/%1/deeper").arg(number)));
-        form->SelectedFilesList = {source};
+        form->SelectedFilesList = { source };
         (form.get()->*row.button)->click();
 
         const QString folder = (form.get()->*row.edit)->text();
         EXPECT_EQ(readFile(folder + QLatin1Char('/') + name), QByteArray("audio")) << number;
         EXPECT_EQ(QFileInfo::exists(source), !row.move) << number;
-        for (QLineEdit *other : {form->EditFolder1, form->EditFolder2, form->EditFolder3}) {
+        for (QLineEdit *other : { form->EditFolder1, form->EditFolder2, form->EditFolder3 }) {
             if (other != form.get()->*row.edit) {
                 EXPECT_FALSE(QFileInfo::exists(other->text())) << number;
             }
         }
         // The selection list is not cleared by a transfer.
-        EXPECT_EQ(form->SelectedFilesList, QStringList{source});
+        EXPECT_EQ(form->SelectedFilesList, QStringList { source });
     }
     EXPECT_TRUE(errors.isEmpty());
 }
@@ -115,9 +114,9 @@ TEST_F(CopyMoveWindowTest, TrailingDelimiterAndExistingFolderAreUsedAsTyped)
     ShownWindows shown;
     const QString folder = dir.mkdir(QStringLiteral("existing"));
     form->EditFolder3->setText(folder + QLatin1Char('/'));
-    form->SelectedFilesList = {file(QStringLiteral("a.flac"), "aaa"), file(QStringLiteral("b.flac"), "bbb")};
+    form->SelectedFilesList = { file(QStringLiteral("a.flac"), "aaa"), file(QStringLiteral("b.flac"), "bbb") };
     form->Button9->click();
-    EXPECT_EQ(entriesOf(folder), (QStringList{QStringLiteral("a.flac"), QStringLiteral("b.flac")}));
+    EXPECT_EQ(entriesOf(folder), (QStringList { QStringLiteral("a.flac"), QStringLiteral("b.flac") }));
     EXPECT_EQ(readFile(folder + QStringLiteral("/b.flac")), QByteArray("bbb"));
     EXPECT_TRUE(shown.names().isEmpty()) << shown.names().join(u',').toStdString();
 }
@@ -125,7 +124,7 @@ TEST_F(CopyMoveWindowTest, TrailingDelimiterAndExistingFolderAreUsedAsTyped)
 TEST_F(CopyMoveWindowTest, PlaceholderTextRaisesUnableToCreateDirectoryThroughTheGeneralHandler)
 {
     const QString source = file(QStringLiteral("keep.mp3"));
-    form->SelectedFilesList = {source};
+    form->SelectedFilesList = { source };
     ASSERT_EQ(form->EditFolder1->text(), QStringLiteral("Select a folder..."));
     try {
         form->Button2Click();
@@ -140,7 +139,7 @@ TEST_F(CopyMoveWindowTest, PlaceholderTextRaisesUnableToCreateDirectoryThroughTh
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QTest::mouseClick(form->Button3, Qt::LeftButton);
-    EXPECT_EQ(errors, QStringList{QStringLiteral("Unable to create directory")});
+    EXPECT_EQ(errors, QStringList { QStringLiteral("Unable to create directory") });
     EXPECT_EQ(readFile(source), QByteArray("audio"));
 }
 
@@ -163,13 +162,13 @@ void expectFolderErrorBox(TFormMain &form, const QString &folder)
     EXPECT_TRUE(answer.answered());
     EXPECT_EQ(text, QStringLiteral("Error while creating folder: \n") + folder);
     EXPECT_TRUE(critical);
-    EXPECT_EQ(buttons, QList<QString>{QStringLiteral("Cancel")});
+    EXPECT_EQ(buttons, QList<QString> { QStringLiteral("Cancel") });
 }
 
 TEST_F(CopyMoveWindowTest, FolderThatCannotBeMadeShowsTheBoxAndTransfersNothing)
 {
     const QString source = file(QStringLiteral("stay.mp3"));
-    form->SelectedFilesList = {source};
+    form->SelectedFilesList = { source };
     const QString blocker = file(QStringLiteral("not a folder"));
     expectFolderErrorBox(*form, blocker + QStringLiteral("/sub/folder"));
     EXPECT_EQ(readFile(source), QByteArray("audio"));
@@ -179,7 +178,8 @@ TEST_F(CopyMoveWindowTest, FolderThatCannotBeMadeShowsTheBoxAndTransfersNothing)
 TEST_F(CopyMoveWindowTest, FolderWithoutPermissionShowsTheBoxAsAnUnprivilegedUser)
 {
     if (!runningAsNobody()) {
-        const NobodyRun run = runAsNobody(QStringLiteral("CopyMoveWindowTest.FolderWithoutPermissionShowsTheBoxAsAnUnprivilegedUser"));
+        const NobodyRun run
+            = runAsNobody(QStringLiteral("CopyMoveWindowTest.FolderWithoutPermissionShowsTheBoxAsAnUnprivilegedUser"));
         if (!run.ran)
             GTEST_SKIP() << run.skipReason.toStdString();
         EXPECT_TRUE(run.passed()) << run.output.toStdString();
@@ -187,7 +187,7 @@ TEST_F(CopyMoveWindowTest, FolderWithoutPermissionShowsTheBoxAsAnUnprivilegedUse
     }
     ASSERT_NE(::geteuid(), 0u);
     const QString source = file(QStringLiteral("stay.mp3"));
-    form->SelectedFilesList = {source};
+    form->SelectedFilesList = { source };
     const QString locked = dir.mkdir(QStringLiteral("locked"));
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     expectFolderErrorBox(*form, locked + QStringLiteral("/new/deeper"));
@@ -211,7 +211,7 @@ TEST_P(WindowConflictTest, NameConflictIsAskedAndOnlyReplaceOverwrites)
 {
     const QString folder = dir.mkdir(QStringLiteral("target"));
     ASSERT_TRUE(writeFile(folder + QStringLiteral("/clash.mp3"), "existing"));
-    form->SelectedFilesList = {file(QStringLiteral("clash.mp3"), "incoming")};
+    form->SelectedFilesList = { file(QStringLiteral("clash.mp3"), "incoming") };
     form->EditFolder1->setText(folder);
     QString question;
     ModalAnswer answer(QStringLiteral("FormFileConflict"), [&](QWidget *widget) {
@@ -232,12 +232,12 @@ TEST_P(WindowConflictTest, NameConflictIsAskedAndOnlyReplaceOverwrites)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, WindowConflictTest,
-                         ::testing::Values(ConflictAnswerCase{"Skip", "ButtonSkip", "existing"},
-                                           ConflictAnswerCase{"Cancel", "ButtonCancel", "existing"},
-                                           ConflictAnswerCase{"Escape", nullptr, "existing"},
-                                           ConflictAnswerCase{"KeepBoth", "ButtonKeepBoth", "existing"},
-                                           ConflictAnswerCase{"Replace", "ButtonReplace", "incoming"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(ConflictAnswerCase { "Skip", "ButtonSkip", "existing" },
+        ConflictAnswerCase { "Cancel", "ButtonCancel", "existing" },
+        ConflictAnswerCase { "Escape", nullptr, "existing" },
+        ConflictAnswerCase { "KeepBoth", "ButtonKeepBoth", "existing" },
+        ConflictAnswerCase { "Replace", "ButtonReplace", "incoming" }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CopyMoveWindowTest, OpenQuestionHoldsTheProgressWindowBackAndTheWindowKeepsWorking)
 {
@@ -246,7 +246,8 @@ TEST_F(CopyMoveWindowTest, OpenQuestionHoldsTheProgressWindowBackAndTheWindowKee
     // and the progress window must not come up over the question.
     const QString folder = dir.mkdir(QStringLiteral("slow"));
     ASSERT_TRUE(writeFile(folder + QStringLiteral("/first.mp3"), "existing"));
-    form->SelectedFilesList = {file(QStringLiteral("first.mp3"), "incoming"), file(QStringLiteral("second.mp3"), "2")};
+    form->SelectedFilesList
+        = { file(QStringLiteral("first.mp3"), "incoming"), file(QStringLiteral("second.mp3"), "2") };
     form->EditFolder1->setText(folder);
     int ticks = 0;
     QTimer heartbeat;
@@ -282,7 +283,8 @@ TEST_F(CopyMoveWindowTest, PickerFillsItsOwnEditWithOneTrailingDelimiterAndCance
     EXPECT_EQ(form->EditFolder2->text(), folder + QLatin1Char('/'));
     EXPECT_EQ(form->EditFolder1->text(), QStringLiteral("Select a folder..."));
 
-    ModalAnswer cancel(QStringLiteral("FolderBrowser"), [](QWidget *widget) { static_cast<QDialog *>(widget)->reject(); });
+    ModalAnswer cancel(
+        QStringLiteral("FolderBrowser"), [](QWidget *widget) { static_cast<QDialog *>(widget)->reject(); });
     form->ButtonSelectFolder3->click();
     EXPECT_TRUE(cancel.answered());
     EXPECT_EQ(form->EditFolder3->text(), QStringLiteral("Select a folder..."));
@@ -327,9 +329,10 @@ TEST(FileOperationDialogsTest, LabelsGiveScreenReadersTheirText)
     conflict.source = QStringLiteral("/music/a.flac");
     conflict.target = QStringLiteral("/music/new/a.flac");
     TFormFileConflict question(nullptr, FileOperationKind::Copy, conflict);
-    TFormFileError error(nullptr, FileOperationKind::Move, QStringLiteral("/music/a.flac"), QStringLiteral("No space."));
+    TFormFileError error(
+        nullptr, FileOperationKind::Move, QStringLiteral("/music/a.flac"), QStringLiteral("No space."));
     int labels = 0;
-    for (QWidget *window : std::initializer_list<QWidget *>{&progressWindow, &question, &error}) {
+    for (QWidget *window : std::initializer_list<QWidget *> { &progressWindow, &question, &error }) {
         for (QLabel *label : window->findChildren<QLabel *>()) {
             if (label->text().isEmpty())
                 continue;

@@ -1,10 +1,9 @@
-#include "CopyMoveTestSupport.h"
-
 #include "util/FileOperation.h"
+
+#include "CopyMoveTestSupport.h"
+#include "support/TempDir.h"
 #include "util/KernelFileCopy.h"
 #include "util/VantrelError.h"
-
-#include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +13,6 @@
 
 #include <algorithm>
 #include <cerrno>
-
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -50,7 +48,7 @@ TEST(EnsureFolderExistsTest, EmptyAndRelativeTextsWithoutAFolderPartRaise)
     TempDir dir;
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    for (const char *text : {"", "Select a folder...", "abc", "music/new"}) {
+    for (const char *text : { "", "Select a folder...", "abc", "music/new" }) {
         try {
             EnsureFolderExists(QString::fromUtf8(text));
             ADD_FAILURE() << "no error for " << text;
@@ -64,7 +62,7 @@ TEST(EnsureFolderExistsTest, EmptyAndRelativeTextsWithoutAFolderPartRaise)
     EXPECT_TRUE(EnsureFolderExists(QStringLiteral("ab/cd")));
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ab/cd"))).isDir());
     QDir::setCurrent(previous);
-    EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("ab")});
+    EXPECT_EQ(entriesOf(dir.path()), QStringList { QStringLiteral("ab") });
 }
 
 TEST(EnsureFolderExistsTest, LevelThatCannotBeMadeFailsAndEarlierLevelsStay)
@@ -109,11 +107,12 @@ protected:
 TEST_F(FileOperationTest, CopyPutsEveryFileInTheFolderAndLeavesTheSources)
 {
     const QByteArray a = patternBytes(300000, 1);
-    const QStringList sources{source(QStringLiteral("a.flac"), a), source(QStringLiteral("empty.mp3"), {}),
-                              source(QStringLiteral("Ünï code.wav"), "w")};
+    const QStringList sources { source(QStringLiteral("a.flac"), a), source(QStringLiteral("empty.mp3"), {}),
+        source(QStringLiteral("Ünï code.wav"), "w") };
     const FileOperationResult result = run(FileOperationKind::Copy, sources, target() + QLatin1Char('/'));
-    EXPECT_EQ(result.transferred, (QStringList{target(QStringLiteral("a.flac")), target(QStringLiteral("empty.mp3")),
-                                               target(QStringLiteral("Ünï code.wav"))}));
+    EXPECT_EQ(result.transferred,
+        (QStringList { target(QStringLiteral("a.flac")), target(QStringLiteral("empty.mp3")),
+            target(QStringLiteral("Ünï code.wav")) }));
     EXPECT_FALSE(result.cancelled);
     EXPECT_EQ(readFile(target(QStringLiteral("a.flac"))), a);
     EXPECT_TRUE(QFileInfo(target(QStringLiteral("empty.mp3"))).isFile());
@@ -136,7 +135,7 @@ TEST_F(FileOperationTest, MoveWithinOneFileSystemIsARename)
     const QByteArray bytes = patternBytes(5000, 2);
     const QString path = source(QStringLiteral("song.mp3"), bytes);
     const quint64 inode = inodeOf(path);
-    const FileOperationResult result = run(FileOperationKind::Move, {path}, target());
+    const FileOperationResult result = run(FileOperationKind::Move, { path }, target());
     ASSERT_EQ(result.transferred.size(), 1);
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_EQ(inodeOf(target(QStringLiteral("song.mp3"))), inode);
@@ -148,7 +147,7 @@ TEST_F(FileOperationTest, SymbolicLinkToAFileIsCopiedAsItsContent)
     const QString real = source(QStringLiteral("real.mp3"), "content");
     const QString link = dir.filePath(QStringLiteral("src/link.mp3"));
     ASSERT_TRUE(QFile::link(real, link));
-    run(FileOperationKind::Copy, {link}, target());
+    run(FileOperationKind::Copy, { link }, target());
     const QFileInfo copied(target(QStringLiteral("link.mp3")));
     EXPECT_FALSE(copied.isSymLink());
     EXPECT_EQ(readFile(copied.filePath()), QByteArray("content"));
@@ -173,8 +172,8 @@ TEST_P(ConflictTest, ExistingFileChangesOnlyOnTheUsersWord)
     const ConflictCase &c = GetParam();
     const QString path = source(QStringLiteral("take.mp3"), "new");
     ASSERT_TRUE(writeFile(target(QStringLiteral("take.mp3")), "old"));
-    observer.answers = {{c.answer, false}};
-    const FileOperationResult result = run(c.kind, {path}, target());
+    observer.answers = { { c.answer, false } };
+    const FileOperationResult result = run(c.kind, { path }, target());
 
     ASSERT_EQ(observer.conflicts.size(), 1u);
     EXPECT_EQ(observer.conflicts.front().target, target(QStringLiteral("take.mp3")));
@@ -190,33 +189,32 @@ TEST_P(ConflictTest, ExistingFileChangesOnlyOnTheUsersWord)
     EXPECT_EQ(entriesOf(target()).size(), c.keptBoth ? 2 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, ConflictTest,
+INSTANTIATE_TEST_SUITE_P(Answers, ConflictTest,
     ::testing::Values(
-        ConflictCase{"CopySkip", FileOperationKind::Copy, ConflictResolution::Skip, "old", false, true},
-        ConflictCase{"CopyCancel", FileOperationKind::Copy, ConflictResolution::Cancel, "old", false, true},
-        ConflictCase{"CopyReplace", FileOperationKind::Copy, ConflictResolution::Replace, "new", false, true},
-        ConflictCase{"CopyKeepBoth", FileOperationKind::Copy, ConflictResolution::KeepBoth, "old", true, true},
-        ConflictCase{"MoveSkip", FileOperationKind::Move, ConflictResolution::Skip, "old", false, true},
-        ConflictCase{"MoveReplace", FileOperationKind::Move, ConflictResolution::Replace, "new", false, false},
-        ConflictCase{"MoveKeepBoth", FileOperationKind::Move, ConflictResolution::KeepBoth, "old", true, false}),
+        ConflictCase { "CopySkip", FileOperationKind::Copy, ConflictResolution::Skip, "old", false, true },
+        ConflictCase { "CopyCancel", FileOperationKind::Copy, ConflictResolution::Cancel, "old", false, true },
+        ConflictCase { "CopyReplace", FileOperationKind::Copy, ConflictResolution::Replace, "new", false, true },
+        ConflictCase { "CopyKeepBoth", FileOperationKind::Copy, ConflictResolution::KeepBoth, "old", true, true },
+        ConflictCase { "MoveSkip", FileOperationKind::Move, ConflictResolution::Skip, "old", false, true },
+        ConflictCase { "MoveReplace", FileOperationKind::Move, ConflictResolution::Replace, "new", false, false },
+        ConflictCase { "MoveKeepBoth", FileOperationKind::Move, ConflictResolution::KeepBoth, "old", true, false }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FileOperationTest, ApplyToAllAsksOnceAndCancelStopsTheRest)
 {
     QStringList sources;
-    for (const QString &name : {QStringLiteral("1.mp3"), QStringLiteral("2.mp3"), QStringLiteral("3.mp3")}) {
+    for (const QString &name : { QStringLiteral("1.mp3"), QStringLiteral("2.mp3"), QStringLiteral("3.mp3") }) {
         sources.append(source(name, "new"));
         ASSERT_TRUE(writeFile(target(name), "old"));
     }
-    observer.answers = {{ConflictResolution::Replace, true}};
+    observer.answers = { { ConflictResolution::Replace, true } };
     run(FileOperationKind::Copy, sources, target());
     EXPECT_EQ(observer.conflicts.size(), 1u);
-    for (const QString &name : {QStringLiteral("1.mp3"), QStringLiteral("2.mp3"), QStringLiteral("3.mp3")})
+    for (const QString &name : { QStringLiteral("1.mp3"), QStringLiteral("2.mp3"), QStringLiteral("3.mp3") })
         EXPECT_EQ(readFile(target(name)), QByteArray("new"));
 
     ScriptedObserver second;
-    second.answers = {{ConflictResolution::Cancel, true}};
+    second.answers = { { ConflictResolution::Cancel, true } };
     ASSERT_TRUE(writeFile(target(QStringLiteral("1.mp3")), "kept"));
     FileOperation operation(FileOperationKind::Move, sources, target());
     const FileOperationResult result = operation.Run(second);
@@ -230,12 +228,12 @@ TEST_F(FileOperationTest, ApplyToAllAsksOnceAndCancelStopsTheRest)
 TEST_F(FileOperationTest, CopyIntoItsOwnFolderMakesASecondFile)
 {
     const QString path = source(QStringLiteral("same.mp3"), "same");
-    const FileOperationResult result = run(FileOperationKind::Copy, {path}, dir.filePath(QStringLiteral("src")));
+    const FileOperationResult result = run(FileOperationKind::Copy, { path }, dir.filePath(QStringLiteral("src")));
     EXPECT_TRUE(observer.conflicts.empty());
-    EXPECT_EQ(result.transferred, QStringList{dir.filePath(QStringLiteral("src/same (2).mp3"))});
+    EXPECT_EQ(result.transferred, QStringList { dir.filePath(QStringLiteral("src/same (2).mp3")) });
     EXPECT_EQ(readFile(path), QByteArray("same"));
-    const FileOperationResult moved = run(FileOperationKind::Move, {path}, dir.filePath(QStringLiteral("src")));
-    EXPECT_EQ(moved.alreadyInPlace, QStringList{path});
+    const FileOperationResult moved = run(FileOperationKind::Move, { path }, dir.filePath(QStringLiteral("src")));
+    EXPECT_EQ(moved.alreadyInPlace, QStringList { path });
     EXPECT_TRUE(moved.transferred.isEmpty());
     EXPECT_EQ(readFile(path), QByteArray("same"));
 }
@@ -244,32 +242,33 @@ TEST_F(FileOperationTest, MoveOntoAHardLinkOfItselfIsAlreadyInPlace)
 {
     const QString path = source(QStringLiteral("linked.mp3"), "linked");
     QDir().mkpath(target());
-    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(target(QStringLiteral("linked.mp3"))).constData()),
-              0);
-    const FileOperationResult moved = run(FileOperationKind::Move, {path}, target());
-    EXPECT_EQ(moved.alreadyInPlace, QStringList{target(QStringLiteral("linked.mp3"))});
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(),
+                  QFile::encodeName(target(QStringLiteral("linked.mp3"))).constData()),
+        0);
+    const FileOperationResult moved = run(FileOperationKind::Move, { path }, target());
+    EXPECT_EQ(moved.alreadyInPlace, QStringList { target(QStringLiteral("linked.mp3")) });
     EXPECT_TRUE(moved.transferred.isEmpty());
     EXPECT_EQ(moved.skipped + moved.failed, 0);
     EXPECT_TRUE(observer.conflicts.empty());
     EXPECT_TRUE(observer.errors.isEmpty());
     // Nothing was touched: both names still lead to the one file.
     EXPECT_EQ(inodeOf(path), inodeOf(target(QStringLiteral("linked.mp3"))));
-    EXPECT_EQ(entriesOf(target()), QStringList{QStringLiteral("linked.mp3")});
+    EXPECT_EQ(entriesOf(target()), QStringList { QStringLiteral("linked.mp3") });
 }
 
 TEST_F(FileOperationTest, MissingSourceIsReportedAndTheRestGoesOn)
 {
     const QString gone = dir.filePath(QStringLiteral("src/gone.mp3"));
     const QString here = source(QStringLiteral("here.mp3"), "here");
-    const FileOperationResult result = run(FileOperationKind::Copy, {gone, here}, target());
+    const FileOperationResult result = run(FileOperationKind::Copy, { gone, here }, target());
     ASSERT_EQ(observer.errors.size(), 1);
     EXPECT_TRUE(observer.errors.front().startsWith(gone));
     EXPECT_EQ(result.failed, 1);
-    EXPECT_EQ(result.transferred, QStringList{target(QStringLiteral("here.mp3"))});
+    EXPECT_EQ(result.transferred, QStringList { target(QStringLiteral("here.mp3")) });
 
     ScriptedObserver stop;
     stop.onError = ErrorResolution::Cancel;
-    FileOperation operation(FileOperationKind::Copy, {gone, here}, dir.filePath(QStringLiteral("other")));
+    FileOperation operation(FileOperationKind::Copy, { gone, here }, dir.filePath(QStringLiteral("other")));
     QDir().mkpath(dir.filePath(QStringLiteral("other")));
     EXPECT_TRUE(operation.Run(stop).cancelled);
     EXPECT_TRUE(entriesOf(dir.filePath(QStringLiteral("other"))).isEmpty());
@@ -280,7 +279,7 @@ TEST_F(FileOperationTest, CancelMidwayLeavesNoPartialFileAndTheSourceIntact)
     const QByteArray bytes = patternBytes(kLargeFile, 3);
     const QString path = source(QStringLiteral("large.flac"), bytes);
     QDir().mkpath(target());
-    FileOperation operation(FileOperationKind::Copy, {path, source(QStringLiteral("after.mp3"), "after")}, target());
+    FileOperation operation(FileOperationKind::Copy, { path, source(QStringLiteral("after.mp3"), "after") }, target());
     qint64 cancelledAt = -1;
     observer.onProgress = [&](const FileOperationProgress &progress) {
         if (cancelledAt < 0 && progress.doneBytes > 0) {
@@ -309,8 +308,8 @@ TEST_F(FileOperationTest, CopyReportsProgressChunkByChunkAndKeepsThePermissions)
         if (progress.doneBytes > 0 && progress.doneBytes < kLargeFile)
             seen.push_back(progress.doneBytes);
     };
-    const FileOperationResult result = run(FileOperationKind::Copy, {path}, target());
-    ASSERT_EQ(result.transferred, QStringList{target(QStringLiteral("chunks.flac"))});
+    const FileOperationResult result = run(FileOperationKind::Copy, { path }, target());
+    ASSERT_EQ(result.transferred, QStringList { target(QStringLiteral("chunks.flac")) });
     EXPECT_EQ(readFile(target(QStringLiteral("chunks.flac"))), bytes);
     // A report after every chunk on the way, rising by at most a chunk.
     EXPECT_GE(qint64(seen.size()), kLargeFile / kKernelCopyChunk - 1);
@@ -319,8 +318,8 @@ TEST_F(FileOperationTest, CopyReportsProgressChunkByChunkAndKeepsThePermissions)
         EXPECT_LE(seen[i] - seen[i - 1], kKernelCopyChunk);
     }
     EXPECT_EQ(QFileInfo(target(QStringLiteral("chunks.flac"))).permissions(),
-              QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::WriteOwner | QFileDevice::WriteUser
-                  | QFileDevice::ReadOther);
+        QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::WriteOwner | QFileDevice::WriteUser
+            | QFileDevice::ReadOther);
     EXPECT_EQ(observer.last.doneBytes, kLargeFile);
 }
 
@@ -364,13 +363,12 @@ TEST_P(KernelCopyTest, CopiesInChunksAndStopsWhenAsked)
     EXPECT_EQ(readFile(to), bytes.left(c.expectedCopied));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, KernelCopyTest,
-    ::testing::Values(KernelCopyCase{"Whole", 1000000, 0, KernelCopyStatus::Done, 1000000},
-                      KernelCopyCase{"ExactChunks", 4 * 65536, 0, KernelCopyStatus::Done, 4 * 65536},
-                      KernelCopyCase{"StoppedAfterTwoChunks", 1000000, 2, KernelCopyStatus::Stopped, 2 * 65536},
-                      // Nothing to copy: left to the copy in user space.
-                      KernelCopyCase{"Empty", 0, 0, KernelCopyStatus::Unsupported, 0}),
+INSTANTIATE_TEST_SUITE_P(Cases, KernelCopyTest,
+    ::testing::Values(KernelCopyCase { "Whole", 1000000, 0, KernelCopyStatus::Done, 1000000 },
+        KernelCopyCase { "ExactChunks", 4 * 65536, 0, KernelCopyStatus::Done, 4 * 65536 },
+        KernelCopyCase { "StoppedAfterTwoChunks", 1000000, 2, KernelCopyStatus::Stopped, 2 * 65536 },
+        // Nothing to copy: left to the copy in user space.
+        KernelCopyCase { "Empty", 0, 0, KernelCopyStatus::Unsupported, 0 }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(FileOperationTest, FileTheKernelCannotCopyIsCopiedThroughGio)
@@ -385,10 +383,10 @@ TEST_F(FileOperationTest, FileTheKernelCannotCopyIsCopiedThroughGio)
     ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
     EXPECT_EQ(KernelCopyFile(in.handle(), out.handle(), {}).status, KernelCopyStatus::Unsupported);
 
-    const FileOperationResult result = run(FileOperationKind::Copy, {path}, target());
-    ASSERT_EQ(result.transferred, QStringList{target(QStringLiteral("version"))});
+    const FileOperationResult result = run(FileOperationKind::Copy, { path }, target());
+    ASSERT_EQ(result.transferred, QStringList { target(QStringLiteral("version")) });
     EXPECT_EQ(readFile(target(QStringLiteral("version"))), expected);
-    EXPECT_EQ(entriesOf(target()), QStringList{QStringLiteral("version")});
+    EXPECT_EQ(entriesOf(target()), QStringList { QStringLiteral("version") });
 }
 
 // ---- across file systems ----
@@ -414,8 +412,8 @@ protected:
 TEST_F(CrossFileSystemTest, MoveKeepsEveryByteAndRemovesTheSourceAfterwards)
 {
     const QByteArray large = patternBytes(kLargeFile, 4);
-    const QStringList sources{source(QStringLiteral("large.flac"), large), source(QStringLiteral("empty.wav"), {}),
-                              source(QStringLiteral("small.mp3"), "small")};
+    const QStringList sources { source(QStringLiteral("large.flac"), large), source(QStringLiteral("empty.wav"), {}),
+        source(QStringLiteral("small.mp3"), "small") };
     QFile::setPermissions(sources.at(2), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QDateTime modified = QFileInfo(sources.at(0)).lastModified();
     const FileOperationResult result = run(FileOperationKind::Move, sources, other);
@@ -424,7 +422,8 @@ TEST_F(CrossFileSystemTest, MoveKeepsEveryByteAndRemovesTheSourceAfterwards)
     EXPECT_EQ(QFileInfo(other + QStringLiteral("/empty.wav")).size(), 0);
     EXPECT_EQ(readFile(other + QStringLiteral("/small.mp3")), QByteArray("small"));
     EXPECT_EQ(QFileInfo(other + QStringLiteral("/small.mp3")).permissions() & QFileDevice::ReadGroup, 0);
-    EXPECT_EQ(QFileInfo(other + QStringLiteral("/large.flac")).lastModified().toSecsSinceEpoch(), modified.toSecsSinceEpoch());
+    EXPECT_EQ(QFileInfo(other + QStringLiteral("/large.flac")).lastModified().toSecsSinceEpoch(),
+        modified.toSecsSinceEpoch());
     for (const QString &path : sources)
         EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_EQ(entriesOf(other).size(), 3);
@@ -434,7 +433,7 @@ TEST_F(CrossFileSystemTest, CancelledMoveKeepsTheSourceAndLeavesNothingBehind)
 {
     const QByteArray large = patternBytes(kLargeFile, 5);
     const QString path = source(QStringLiteral("large.flac"), large);
-    FileOperation operation(FileOperationKind::Move, {path}, other);
+    FileOperation operation(FileOperationKind::Move, { path }, other);
     qint64 cancelledAt = -1;
     observer.onProgress = [&](const FileOperationProgress &progress) {
         if (cancelledAt < 0 && progress.doneBytes > 0) {
@@ -466,12 +465,12 @@ TEST_F(CrossFileSystemTest, CopyFallsBackToGioWithProgressAndCancel)
     observer.onProgress = [&](const FileOperationProgress &progress) {
         reports += progress.doneBytes > 0 && progress.doneBytes < kLargeFile;
     };
-    const FileOperationResult result = run(FileOperationKind::Copy, {path}, other);
-    ASSERT_EQ(result.transferred, QStringList{other + QStringLiteral("/across.flac")});
+    const FileOperationResult result = run(FileOperationKind::Copy, { path }, other);
+    ASSERT_EQ(result.transferred, QStringList { other + QStringLiteral("/across.flac") });
     EXPECT_EQ(readFile(other + QStringLiteral("/across.flac")), large);
     EXPECT_GT(reports, 1);
 
-    FileOperation cancelled(FileOperationKind::Copy, {path}, other + QStringLiteral("/again"));
+    FileOperation cancelled(FileOperationKind::Copy, { path }, other + QStringLiteral("/again"));
     QDir().mkpath(other + QStringLiteral("/again"));
     observer.onProgress = [&](const FileOperationProgress &progress) {
         if (progress.doneBytes > 0)
@@ -500,13 +499,15 @@ TEST_P(FullDiskTest, FullTargetFailsWithoutAPartialFileAndNamesTheFolder)
     // 4 of the 6 MB are taken, by the source itself when it lives there.
     const QString ballast = tiny.path() + QStringLiteral("/src/big.flac");
     ASSERT_TRUE(writeFile(ballast, patternBytes(4 * 1024 * 1024, 6)));
-    const QString path = GetParam().sameFileSystem ? ballast : source(QStringLiteral("big.flac"), patternBytes(4 * 1024 * 1024, 6));
+    const QString path
+        = GetParam().sameFileSystem ? ballast : source(QStringLiteral("big.flac"), patternBytes(4 * 1024 * 1024, 6));
     const QString folder = tiny.path() + QStringLiteral("/full");
     QDir().mkpath(folder);
-    const FileOperationResult result = run(GetParam().kind, {path}, folder);
+    const FileOperationResult result = run(GetParam().kind, { path }, folder);
     EXPECT_EQ(result.failed, 1);
     ASSERT_EQ(observer.errors.size(), 1);
-    EXPECT_TRUE(observer.errors.front().contains(QStringLiteral("not enough free space in the folder \"") + folder + u'"'))
+    EXPECT_TRUE(
+        observer.errors.front().contains(QStringLiteral("not enough free space in the folder \"") + folder + u'"'))
         << observer.errors.front().toStdString();
     EXPECT_FALSE(observer.errors.front().contains(QStringLiteral(".part-"))) << observer.errors.front().toStdString();
     EXPECT_TRUE(QFileInfo::exists(path));
@@ -514,17 +515,18 @@ TEST_P(FullDiskTest, FullTargetFailsWithoutAPartialFileAndNamesTheFolder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FullDiskTest,
-                         ::testing::Values(FullDiskCase{"CopyInKernel", true, FileOperationKind::Copy},
-                                           FullDiskCase{"CopyThroughGio", false, FileOperationKind::Copy},
-                                           FullDiskCase{"MoveThroughGio", false, FileOperationKind::Move}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(FullDiskCase { "CopyInKernel", true, FileOperationKind::Copy },
+        FullDiskCase { "CopyThroughGio", false, FileOperationKind::Copy },
+        FullDiskCase { "MoveThroughGio", false, FileOperationKind::Move }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // ---- permissions, as an unprivileged user ----
 
 TEST(FileOperationPermissionTest, UnwritableFolderIsReportedAndNothingIsLeft)
 {
     if (!runningAsNobody()) {
-        const NobodyRun run = runAsNobody(QStringLiteral("FileOperationPermissionTest.UnwritableFolderIsReportedAndNothingIsLeft"));
+        const NobodyRun run
+            = runAsNobody(QStringLiteral("FileOperationPermissionTest.UnwritableFolderIsReportedAndNothingIsLeft"));
         if (!run.ran)
             GTEST_SKIP() << run.skipReason.toStdString();
         EXPECT_TRUE(run.passed()) << run.output.toStdString();
@@ -536,9 +538,9 @@ TEST(FileOperationPermissionTest, UnwritableFolderIsReportedAndNothingIsLeft)
     const QString locked = dir.mkdir(QStringLiteral("locked"));
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     ScriptedObserver observer;
-    FileOperation move(FileOperationKind::Move, {path}, locked);
+    FileOperation move(FileOperationKind::Move, { path }, locked);
     EXPECT_EQ(move.Run(observer).failed, 1);
-    FileOperation copy(FileOperationKind::Copy, {path}, locked);
+    FileOperation copy(FileOperationKind::Copy, { path }, locked);
     EXPECT_EQ(copy.Run(observer).failed, 1);
     EXPECT_EQ(observer.errors.size(), 2);
     EXPECT_EQ(readFile(path), QByteArray("song"));

@@ -2,7 +2,6 @@
 
 #include "details/DetailsTextForm.h"
 #include "details/MediaInfoLibraryFunctions.h"
-
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
@@ -28,8 +27,8 @@ QString fixture(const QString &name, const QStringList &ffmpegArguments)
     const QString partial = folder + QStringLiteral("/partial-%1-").arg(QCoreApplication::applicationPid()) + name;
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")}
-                     + ffmpegArguments + QStringList{partial});
+        QStringList { QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y") } + ffmpegArguments
+            + QStringList { partial });
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
         ADD_FAILURE() << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
         return {};
@@ -41,17 +40,18 @@ QString fixture(const QString &name, const QStringList &ffmpegArguments)
 
 QStringList toneAndPicture(const QString &pictureCodec)
 {
-    return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"),
-            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("color=c=red:s=16x16:d=0.04"),
-            QStringLiteral("-map"), QStringLiteral("0"), QStringLiteral("-map"), QStringLiteral("1"),
-            QStringLiteral("-c:v"), pictureCodec, QStringLiteral("-disposition:v"), QStringLiteral("attached_pic")};
+    return { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("sine=frequency=440:duration=1"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+        QStringLiteral("-i"), QStringLiteral("color=c=red:s=16x16:d=0.04"), QStringLiteral("-map"), QStringLiteral("0"),
+        QStringLiteral("-map"), QStringLiteral("1"), QStringLiteral("-c:v"), pictureCodec,
+        QStringLiteral("-disposition:v"), QStringLiteral("attached_pic") };
 }
 
 QStringList tags()
 {
-    return {QStringLiteral("-metadata"), QString::fromUtf16(u"title=Ünïcödé: Tïtle — 東京"),
-            QStringLiteral("-metadata"), QStringLiteral("comment=Recorded at 12:34:56: take 2"),
-            QStringLiteral("-metadata"), QString::fromUtf16(u"artist=Ärtist")};
+    return { QStringLiteral("-metadata"), QString::fromUtf16(u"title=Ünïcödé: Tïtle — 東京"),
+        QStringLiteral("-metadata"), QStringLiteral("comment=Recorded at 12:34:56: take 2"),
+        QStringLiteral("-metadata"), QString::fromUtf16(u"artist=Ärtist") };
 }
 
 } // namespace
@@ -59,21 +59,23 @@ QStringList tags()
 QString mp3WithCover()
 {
     return fixture(QString::fromUtf16(u"cover ünï.mp3"),
-                   toneAndPicture(QStringLiteral("mjpeg")) + tags()
-                       + QStringList{QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-id3v2_version"),
-                                     QStringLiteral("3")});
+        toneAndPicture(QStringLiteral("mjpeg")) + tags()
+            + QStringList { QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-id3v2_version"),
+                QStringLiteral("3") });
 }
 
 QString flacWithCover()
 {
     return fixture(QStringLiteral("cover.flac"),
-                   toneAndPicture(QStringLiteral("png")) + tags() + QStringList{QStringLiteral("-c:a"), QStringLiteral("flac")});
+        toneAndPicture(QStringLiteral("png")) + tags()
+            + QStringList { QStringLiteral("-c:a"), QStringLiteral("flac") });
 }
 
 QString m4aWithCover()
 {
     return fixture(QStringLiteral("cover.m4a"),
-                   toneAndPicture(QStringLiteral("mjpeg")) + tags() + QStringList{QStringLiteral("-c:a"), QStringLiteral("aac")});
+        toneAndPicture(QStringLiteral("mjpeg")) + tags()
+            + QStringList { QStringLiteral("-c:a"), QStringLiteral("aac") });
 }
 
 QString m4aWithChapters()
@@ -89,17 +91,18 @@ QString m4aWithChapters()
                "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1000\ntitle=Outro\n");
     file.close();
     return fixture(QStringLiteral("chapters.m4a"),
-                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"),
-                    QStringLiteral("-i"), metadata, QStringLiteral("-map"), QStringLiteral("0"), QStringLiteral("-map_chapters"),
-                    QStringLiteral("1"), QStringLiteral("-c:a"), QStringLiteral("aac")});
+        { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=440:duration=1"), QStringLiteral("-i"), metadata, QStringLiteral("-map"),
+            QStringLiteral("0"), QStringLiteral("-map_chapters"), QStringLiteral("1"), QStringLiteral("-c:a"),
+            QStringLiteral("aac") });
 }
 
 QString flacWithCustomTag()
 {
     return fixture(QStringLiteral("custom-tag.flac"),
-                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"),
-                    QStringLiteral("-metadata"), QStringLiteral("MY:KEY=custom: value"), QStringLiteral("-c:a"),
-                    QStringLiteral("flac")});
+        { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=440:duration=1"), QStringLiteral("-metadata"),
+            QStringLiteral("MY:KEY=custom: value"), QStringLiteral("-c:a"), QStringLiteral("flac") });
 }
 
 QString debianSound()
@@ -115,4 +118,3 @@ QStringList programTextForm(const QString &file)
     AppendDetailsTextForm(text, BuildDetailsContents(lines));
     return text;
 }
-

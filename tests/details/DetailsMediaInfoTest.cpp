@@ -6,7 +6,6 @@
 #include "details/DetailsTextForm.h"
 #include "details/MediaInfoDll.h"
 #include "details/MediaInfoLibraryFunctions.h"
-
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -29,7 +28,7 @@ QString toolReport(const QString &file, const QStringList &options = {})
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral("mediainfo"), options + QStringList{file});
+    tool.start(QStringLiteral("mediainfo"), options + QStringList { file });
     if (!tool.waitForFinished(60000) || tool.exitCode() != 0) {
         ADD_FAILURE() << "mediainfo failed on " << file.toStdString();
         return {};
@@ -74,7 +73,7 @@ protected:
 
 TEST_F(RealLibrary, TextFormMatchesToolReport)
 {
-    const QString files[] = {mp3WithCover(), flacWithCover(), m4aWithCover(), debianSound()};
+    const QString files[] = { mp3WithCover(), flacWithCover(), m4aWithCover(), debianSound() };
     for (const QString &file : files) {
         ASSERT_FALSE(file.isEmpty());
         const QStringList expected = toolTextForm(toolReport(file));
@@ -86,9 +85,10 @@ TEST_F(RealLibrary, TextFormMatchesToolReport)
 TEST_F(RealLibrary, TagsWithColonsAndNonAsciiSurviveIntact)
 {
     const QStringList text = programTextForm(mp3WithCover());
-    EXPECT_TRUE(text.contains(QString::fromUtf16(u"Track name: Ünïcödé: Tïtle — 東京"))) << text.join(u'\n').toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf16(u"Track name: Ünïcödé: Tïtle — 東京")))
+        << text.join(u'\n').toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Comment: Recorded at 12:34:56: take 2"))
-                || text.contains(QStringLiteral("comment: Recorded at 12:34:56: take 2")))
+        || text.contains(QStringLiteral("comment: Recorded at 12:34:56: take 2")))
         << text.join(u'\n').toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("General")));
     EXPECT_TRUE(text.contains(QStringLiteral("Audio")));
@@ -101,9 +101,9 @@ TEST_F(RealLibrary, NamesWithColonsComeOutWhole)
         QString file;
         QString line;
     } cases[] = {
-        {m4aWithChapters(), QStringLiteral("00:00:00.000: Intro: part one")},
-        {m4aWithChapters(), QStringLiteral("00:00:00.500: Outro")},
-        {flacWithCustomTag(), QStringLiteral("MY:KEY: custom: value")},
+        { m4aWithChapters(), QStringLiteral("00:00:00.000: Intro: part one") },
+        { m4aWithChapters(), QStringLiteral("00:00:00.500: Outro") },
+        { flacWithCustomTag(), QStringLiteral("MY:KEY: custom: value") },
     };
     for (const auto &c : cases) {
         ASSERT_FALSE(c.file.isEmpty());
@@ -140,12 +140,12 @@ TEST_F(RealLibrary, FirstCoverDataLineOfRealReportIsRemoved)
     const QString file = flacWithCover();
     // The tool prints the library's report and one line break of its own;
     // the report's own last break ends its last line.
-    QString report = toolReport(file, {QStringLiteral("-f"), QStringLiteral("--Cover_Data=base64")});
+    QString report = toolReport(file, { QStringLiteral("-f"), QStringLiteral("--Cover_Data=base64") });
     ASSERT_TRUE(report.endsWith(u"\n\n"));
     report.chop(2);
     QStringList expected = report.split(u'\n');
     const auto cover = std::find_if(expected.begin(), expected.end(),
-                                    [](const QString &line) { return line.contains(QStringLiteral("Cover_Data")); });
+        [](const QString &line) { return line.contains(QStringLiteral("Cover_Data")); });
     ASSERT_NE(cover, expected.end());
     expected.erase(cover);
 
@@ -179,7 +179,7 @@ TEST_F(RealLibrary, MissingOrUnknownFileGivesShortReportWithoutFailing)
 {
     TempDir dir;
     const QString notAudio = dir.write(QStringLiteral("notes.mp3"), QByteArray(300, 'x'));
-    TDetailsLines lines = {QStringLiteral("stale")};
+    TDetailsLines lines = { QStringLiteral("stale") };
     ReadFileDetails(dir.filePath(QStringLiteral("gone.flac")), lines);
     EXPECT_FALSE(lines.contains(QStringLiteral("stale")));
     ReadFileDetails(notAudio, lines);

@@ -9,7 +9,6 @@
 #include "details/DetailsTextForm.h"
 #include "details/MediaInfoDll.h"
 #include "details/MediaInfoLibraryFunctions.h"
-
 #include "support/TempDir.h"
 
 #include <QAction>
@@ -56,7 +55,10 @@ protected:
         VantrelApplication::setErrorReporter({});
     }
 
-    QTreeWidget *view() const { return m_form->ListViewDetails; }
+    QTreeWidget *view() const
+    {
+        return m_form->ListViewDetails;
+    }
 
     QStringList textForm() const
     {
@@ -154,7 +156,8 @@ TEST_F(DetailsView, ShowsGroupsWithTheirRowsAndTextFormMatchesRead)
 {
     const QString file = mp3WithCover();
     m_form->DisplayFileDetails(file);
-    EXPECT_EQ(topLevelTexts(), QStringList({QStringLiteral("General"), QStringLiteral("Audio"), QStringLiteral("Image")}));
+    EXPECT_EQ(
+        topLevelTexts(), QStringList({ QStringLiteral("General"), QStringLiteral("Audio"), QStringLiteral("Image") }));
     const QTreeWidgetItem *general = view()->topLevelItem(0);
     ASSERT_GT(general->childCount(), 3);
     EXPECT_TRUE(general->isExpanded());
@@ -171,7 +174,7 @@ TEST_F(DetailsView, SecondFocusLeavesNoneOfTheFirstFilesGroups)
     ASSERT_TRUE(topLevelTexts().contains(QStringLiteral("Image")));
     const QString second = debianSound();
     m_form->DisplayFileDetails(second);
-    EXPECT_EQ(topLevelTexts(), QStringList({QStringLiteral("General"), QStringLiteral("Audio")}));
+    EXPECT_EQ(topLevelTexts(), QStringList({ QStringLiteral("General"), QStringLiteral("Audio") }));
     EXPECT_EQ(textForm(), programTextForm(second));
     // Focusing the same file again rebuilds the same view.
     m_form->DisplayFileDetails(second);
@@ -220,8 +223,8 @@ TEST_F(DetailsView, SavesTextFormUnderProposedName)
     // A name typed without an extension gets ".txt".
     const QString proposed = saveThroughDialog(dir.filePath(QStringLiteral("saved")));
     EXPECT_EQ(proposed, QFileInfo(file).fileName() + QStringLiteral(" details.txt"));
-    EXPECT_EQ(TempDir::readAll(dir.filePath(QStringLiteral("saved.txt"))),
-              JoinDetailsLines(programTextForm(file)).toUtf8());
+    EXPECT_EQ(
+        TempDir::readAll(dir.filePath(QStringLiteral("saved.txt"))), JoinDetailsLines(programTextForm(file)).toUtf8());
     EXPECT_TRUE(m_errors.isEmpty());
 }
 
@@ -269,13 +272,15 @@ TEST_F(DetailsView, KeysCopyTheRowTheWholeListAndSave)
             return;
         }
         answered = true;
-        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(dir.filePath(QStringLiteral("keys.txt")));
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(dir.filePath(QStringLiteral("keys.txt")));
         static_cast<QDialog *>(dialog)->accept();
     };
     QTimer::singleShot(0, &timerScope, answer);
     QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(answered);
-    EXPECT_EQ(TempDir::readAll(dir.filePath(QStringLiteral("keys.txt"))), JoinDetailsLines(programTextForm(file)).toUtf8());
+    EXPECT_EQ(
+        TempDir::readAll(dir.filePath(QStringLiteral("keys.txt"))), JoinDetailsLines(programTextForm(file)).toUtf8());
     EXPECT_TRUE(m_errors.isEmpty());
 }
 
@@ -314,15 +319,16 @@ void setStubReport(const wchar_t *report)
 
 TEST_F(DetailsView, RowsBeforeFirstHeadingAreShownButNotExported)
 {
-    setStubReport(L"Orphan : first\r\n\r\nGeneral\r\nA    : 1:2:3\r\n  : nameless\r\n\r\nMenu\r\n\r\nAudio\r\nB : x\r\n");
+    setStubReport(
+        L"Orphan : first\r\n\r\nGeneral\r\nA    : 1:2:3\r\n  : nameless\r\n\r\nMenu\r\n\r\nAudio\r\nB : x\r\n");
     m_form->DisplayFileDetails(QStringLiteral("/stub.mp3"));
     ASSERT_EQ(view()->topLevelItemCount(), 4);
     EXPECT_EQ(view()->topLevelItem(0)->text(0), QStringLiteral("Orphan"));
     EXPECT_EQ(view()->topLevelItem(0)->text(1), QStringLiteral("first"));
     EXPECT_EQ(view()->topLevelItem(1)->child(0)->text(1), QStringLiteral("1:2:3"));
-    EXPECT_EQ(textForm(), QStringList({QStringLiteral("General"), QStringLiteral("A: 1:2:3"), QStringLiteral(": nameless"),
-                                       QString(), QStringLiteral("Menu"), QString(), QStringLiteral("Audio"),
-                                       QStringLiteral("B: x"), QString()}));
+    EXPECT_EQ(textForm(),
+        QStringList({ QStringLiteral("General"), QStringLiteral("A: 1:2:3"), QStringLiteral(": nameless"), QString(),
+            QStringLiteral("Menu"), QString(), QStringLiteral("Audio"), QStringLiteral("B: x"), QString() }));
     // The row without a group is still a row to copy.
     selectRow(QStringLiteral("Orphan"));
     runMenuItem(m_form->CopyNameAndValueToClipboard1);
@@ -364,7 +370,7 @@ TEST_F(DetailsView, UnmappableCharacterIsReplacedInFileOnlyAndEmptyViewSavesZero
 
 TEST_F(DetailsView, WithoutLibraryFocusEmptiesViewSilently)
 {
-    view()->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Earlier"), QStringLiteral("contents")}));
+    view()->addTopLevelItem(new QTreeWidgetItem(QStringList { QStringLiteral("Earlier"), QStringLiteral("contents") }));
     m_form->DisplayFileDetails(QStringLiteral("/usr/share/sounds/freedesktop/stereo/bell.oga"));
     EXPECT_EQ(view()->topLevelItemCount(), 0);
     EXPECT_TRUE(m_errors.isEmpty());

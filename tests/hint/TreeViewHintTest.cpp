@@ -1,20 +1,17 @@
-#include "browser/BrowserTestSupport.h"
-
+#include "BrivaneDialogs.h"
 #include "app/DialogTreeViewHint.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
 #include "app/VantrelApplication.h"
-
-#include "support/TempDir.h"
-
-#include "BrivaneDialogs.h"
+#include "browser/BrowserTestSupport.h"
 #include "platform/WindowMessage.h"
+#include "support/TempDir.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QEnterEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -83,18 +80,19 @@ TEST_F(TreeViewHintTest, LayoutAndTextsAtScale96)
     EXPECT_EQ(rectIn(hint->LabelTreeView, hint).top(), 114);
     EXPECT_EQ(rectIn(hint->LabelDrivesLocations, hint).right(), 376);
     EXPECT_EQ(rectIn(hint->LabelDrivesLocations, hint).top(), 138);
-    for (QLabel *link : {hint->LabelTreeView, hint->LabelDrivesLocations}) {
+    for (QLabel *link : { hint->LabelTreeView, hint->LabelDrivesLocations }) {
         EXPECT_GE(link->width(), link->fontMetrics().horizontalAdvance(link->text())) << "text cut off";
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
         EXPECT_TRUE(link->alignment() & Qt::AlignRight);
     }
 
     EXPECT_EQ(hint->LabelFileName->text(),
-              QStringLiteral("  There are 2 modes for the left panel: drives, locations and recently visited folders "
-                             "panel or a tree-view locations panel. Right-mouse button click on the panel or the top "
-                             "\"Locations\" header to display a pop-up menu to choose between the two modes."));
+        QStringLiteral("  There are 2 modes for the left panel: drives, locations and recently visited folders "
+                       "panel or a tree-view locations panel. Right-mouse button click on the panel or the top "
+                       "\"Locations\" header to display a pop-up menu to choose between the two modes."));
     EXPECT_EQ(hint->LabelTreeView->text(), QStringLiteral("Switch to tree-view folders"));
-    EXPECT_EQ(hint->LabelDrivesLocations->text(), QStringLiteral("Switch to drives, locations and recently visited folders"));
+    EXPECT_EQ(
+        hint->LabelDrivesLocations->text(), QStringLiteral("Switch to drives, locations and recently visited folders"));
     EXPECT_EQ(hint->CheckBoxDoNotShowAgain->text(), QStringLiteral("Do not show this hint again"));
     EXPECT_FALSE(hint->CheckBoxDoNotShowAgain->isChecked());
     EXPECT_EQ(hint->Button1->text(), QStringLiteral("OK"));
@@ -133,7 +131,8 @@ TEST_F(TreeViewHintTest, EveryClickOnALinkSendsItsMessageAgain)
     QTest::mouseClick(hint->LabelDrivesLocations, Qt::RightButton, {}, hint->LabelDrivesLocations->rect().center());
     hint->LabelTreeView->setFocus();
     QTest::keyClick(hint->LabelTreeView, Qt::Key_Space);
-    EXPECT_EQ(browser.messages, (QList<unsigned>{bdMsgPanelTree, bdMsgPanelTree, bdMsgPanelLocations, bdMsgPanelTree}));
+    EXPECT_EQ(
+        browser.messages, (QList<unsigned> { bdMsgPanelTree, bdMsgPanelTree, bdMsgPanelLocations, bdMsgPanelTree }));
     EXPECT_EQ(browser.parameters, 0u);
     // A link leaves the window open.
     EXPECT_TRUE(hint->isVisible());
@@ -193,14 +192,12 @@ TEST_P(HintCloseTest, EveryWayOfClosingStoresTheBoxAndFreesTheWindow)
     EXPECT_EQ(ShowTreeViewHint, !GetParam().ticked);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, HintCloseTest,
-    ::testing::Values(
-        CloseCase{"OkTicked", true, [](TFormTreeViewHint *h) { h->Button1->click(); }},
-        CloseCase{"OkUnticked", false, [](TFormTreeViewHint *h) { h->Button1->click(); }},
-        CloseCase{"EscapeTicked", true, [](TFormTreeViewHint *h) { QTest::keyClick(h, Qt::Key_Escape); }},
-        CloseCase{"EscapeUnticked", false, [](TFormTreeViewHint *h) { QTest::keyClick(h, Qt::Key_Escape); }},
-        CloseCase{"TitleBarTicked", true, [](TFormTreeViewHint *h) { h->close(); }}),
+INSTANTIATE_TEST_SUITE_P(Ways, HintCloseTest,
+    ::testing::Values(CloseCase { "OkTicked", true, [](TFormTreeViewHint *h) { h->Button1->click(); } },
+        CloseCase { "OkUnticked", false, [](TFormTreeViewHint *h) { h->Button1->click(); } },
+        CloseCase { "EscapeTicked", true, [](TFormTreeViewHint *h) { QTest::keyClick(h, Qt::Key_Escape); } },
+        CloseCase { "EscapeUnticked", false, [](TFormTreeViewHint *h) { QTest::keyClick(h, Qt::Key_Escape); } },
+        CloseCase { "TitleBarTicked", true, [](TFormTreeViewHint *h) { h->close(); } }),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The main window's start-up timer shows the hint.
@@ -210,7 +207,7 @@ protected:
     void SetUp() override { DisplayScale = 96; }
 
     TempDir home;
-    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    PrivateHome privateHome { home.filePath(QStringLiteral("home")) };
 };
 
 TEST_F(StartupHintTest, ShownOnceModallyAndTheTickedBoxReachesTheSettingsFile)
@@ -237,9 +234,9 @@ TEST_F(StartupHintTest, ShownOnceModallyAndTheTickedBoxReachesTheSettingsFile)
 
     ShowTreeViewHint = false;
     form.SaveSettings();
-    EXPECT_EQ(SettingsFile(GetSettingsFileName()).ReadString(QStringLiteral("Hints"), QStringLiteral("Tree-view show"),
-                                                             QStringLiteral("missing")),
-              QStringLiteral("0"));
+    EXPECT_EQ(SettingsFile(GetSettingsFileName())
+                  .ReadString(QStringLiteral("Hints"), QStringLiteral("Tree-view show"), QStringLiteral("missing")),
+        QStringLiteral("0"));
 }
 
 TEST_F(StartupHintTest, SettingOffMeansNoWindowAtAll)
@@ -286,7 +283,7 @@ TEST_F(StartupHintTest, NeverShownBeforeTheMainWindowWhenTheSettingsFileCannotBe
     EXPECT_FALSE(shown.names().contains(QStringLiteral("FormTreeViewHint")));
 
     ModalAnswer answer(QStringLiteral("FormTreeViewHint"),
-                       [](QWidget *widget) { static_cast<TFormTreeViewHint *>(widget)->Button1->click(); });
+        [](QWidget *widget) { static_cast<TFormTreeViewHint *>(widget)->Button1->click(); });
     form->show();
     EXPECT_TRUE(QTest::qWaitFor([&] { return answer.answered(); }, 10000));
     const QStringList names = shown.names();

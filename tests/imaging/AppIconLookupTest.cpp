@@ -1,7 +1,7 @@
-#include "support/TempDir.h"
+#include "util/AppIconLookup.h"
 
 #include "imaging/ShellItemImageFactory.h"
-#include "util/AppIconLookup.h"
+#include "support/TempDir.h"
 
 #include <QFile>
 #include <QIcon>
@@ -18,10 +18,11 @@ class AppIconLookupTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_saved = {qgetenv("XDG_DATA_HOME"), qgetenv("XDG_DATA_DIRS"), qgetenv("PATH")};
+        m_saved = { qgetenv("XDG_DATA_HOME"), qgetenv("XDG_DATA_DIRS"), qgetenv("PATH") };
         qputenv("XDG_DATA_HOME", dir.mkdir(QStringLiteral("home")).toUtf8());
         qputenv("XDG_DATA_DIRS", (dir.mkdir(QStringLiteral("system")) + QStringLiteral(":/usr/share")).toUtf8());
-        qputenv("PATH", (dir.mkdir(QStringLiteral("bin")) + QStringLiteral(":") + QString::fromUtf8(m_saved[2])).toUtf8());
+        qputenv(
+            "PATH", (dir.mkdir(QStringLiteral("bin")) + QStringLiteral(":") + QString::fromUtf8(m_saved[2])).toUtf8());
     }
     void TearDown() override
     {
@@ -59,11 +60,13 @@ TEST_F(AppIconLookupTest, ExecutableFindsTheEntryThatStartsIt)
 TEST_F(AppIconLookupTest, TryExecAndPathNamesCount)
 {
     const QString onPath = executable(QStringLiteral("bin/tagger"));
-    desktop(QStringLiteral("system/applications/tagger.desktop"), "TryExec=tagger\nExec=sh -c tagger\nIcon=tagger-icon\n");
+    desktop(
+        QStringLiteral("system/applications/tagger.desktop"), "TryExec=tagger\nExec=sh -c tagger\nIcon=tagger-icon\n");
     EXPECT_EQ(ApplicationIconName(onPath), QStringLiteral("tagger-icon"));
 
     const QString viaEnv = executable(QStringLiteral("bin/mixer"));
-    desktop(QStringLiteral("system/applications/mixer.desktop"), "Exec=env LANG=C mixer %U\nIcon=/nonexistent/mixer.png\n");
+    desktop(
+        QStringLiteral("system/applications/mixer.desktop"), "Exec=env LANG=C mixer %U\nIcon=/nonexistent/mixer.png\n");
     EXPECT_EQ(ApplicationIconName(viaEnv), QStringLiteral("/nonexistent/mixer.png"));
     EXPECT_TRUE(ApplicationIcon(viaEnv).isNull()) << "an icon file that does not exist is no icon";
 }
@@ -100,7 +103,8 @@ TEST_F(AppIconLookupTest, WithoutAnEntryTheThemeIconOfTheBaseNameServes)
 
 TEST_F(AppIconLookupTest, DesktopFileGivesItsOwnIcon)
 {
-    const QString entry = desktop(QStringLiteral("elsewhere/editor.desktop"), "Exec=vi\nIcon=editor-icon\nIcon[de]=other\n");
+    const QString entry
+        = desktop(QStringLiteral("elsewhere/editor.desktop"), "Exec=vi\nIcon=editor-icon\nIcon[de]=other\n");
     EXPECT_EQ(ApplicationIconName(entry), QStringLiteral("editor-icon"));
 
     // An icon given by its file.
@@ -113,7 +117,8 @@ TEST_F(AppIconLookupTest, DesktopFileGivesItsOwnIcon)
     const QImage image = ApplicationIconImage(withFile, QSize(20, 20));
     ASSERT_EQ(image.size(), QSize(20, 20));
     EXPECT_EQ(image.pixel(5, 5), qRgba(200, 30, 30, 255));
-    const QString withExtension = desktop(QStringLiteral("elsewhere/ext.desktop"), "Exec=vi\nIcon=display-im6.q16.png\n");
+    const QString withExtension
+        = desktop(QStringLiteral("elsewhere/ext.desktop"), "Exec=vi\nIcon=display-im6.q16.png\n");
     EXPECT_FALSE(ApplicationIcon(withExtension).isNull()) << "a theme name given with its extension";
     const QString noIcon = desktop(QStringLiteral("elsewhere/bare.desktop"), "Exec=vi\n");
     EXPECT_EQ(ApplicationIconName(noIcon), GenericApplicationIconName) << "an entry without an icon of its own";
@@ -128,12 +133,13 @@ TEST(DesktopExec, Splitting)
         const char *exec;
         QStringList args;
     } cases[] = {
-        {"vim %F", {QStringLiteral("vim"), QStringLiteral("%F")}},
-        {"  a   b  ", {QStringLiteral("a"), QStringLiteral("b")}},
-        {"\"/opt/My App/run\" --x", {QStringLiteral("/opt/My App/run"), QStringLiteral("--x")}},
-        {"sh -c \"echo \\\"hi\\\" \\\\ \\$HOME\"", {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo \"hi\" \\ $HOME")}},
-        {"\"\" empty", {QString(), QStringLiteral("empty")}},
-        {"", {}},
+        { "vim %F", { QStringLiteral("vim"), QStringLiteral("%F") } },
+        { "  a   b  ", { QStringLiteral("a"), QStringLiteral("b") } },
+        { "\"/opt/My App/run\" --x", { QStringLiteral("/opt/My App/run"), QStringLiteral("--x") } },
+        { "sh -c \"echo \\\"hi\\\" \\\\ \\$HOME\"",
+            { QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo \"hi\" \\ $HOME") } },
+        { "\"\" empty", { QString(), QStringLiteral("empty") } },
+        { "", {} },
     };
     for (const auto &c : cases)
         EXPECT_EQ(SplitDesktopExec(QString::fromUtf8(c.exec)), c.args) << c.exec;

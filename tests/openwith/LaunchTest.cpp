@@ -1,5 +1,4 @@
 #include "OpenWithFixture.h"
-
 #include "app/OpenWithLauncher.h"
 
 #include <QApplication>
@@ -59,10 +58,10 @@ protected:
 TEST(FilesCmdLine, QuotesEachFileAndEndsWithABlank)
 {
     EXPECT_EQ(FilesCmdLine({}), QString());
-    EXPECT_EQ(FilesCmdLine({QStringLiteral("/a/x.mp3"), QStringLiteral("/b/y z.wav")}),
+    EXPECT_EQ(FilesCmdLine({ QStringLiteral("/a/x.mp3"), QStringLiteral("/b/y z.wav") }),
         QStringLiteral("\"/a/x.mp3\" \"/b/y z.wav\" "));
     // A quote inside a path is tripled, which the argument splitting reads as one.
-    EXPECT_EQ(FilesCmdLine({QStringLiteral("/a/say \"hi\".mp3")}), QStringLiteral("\"/a/say \"\"\"hi\"\"\".mp3\" "));
+    EXPECT_EQ(FilesCmdLine({ QStringLiteral("/a/say \"hi\".mp3") }), QStringLiteral("\"/a/say \"\"\"hi\"\"\".mp3\" "));
 }
 
 TEST(ApplyParametersTemplate, ReplacesOnlyTheFirstExactPlaceholder)
@@ -73,11 +72,11 @@ TEST(ApplyParametersTemplate, ReplacesOnlyTheFirstExactPlaceholder)
         const char *in;
         const char *out;
     } cases[] = {
-        {"{filename}", "\"/a.mp3\" "},
-        {"-x {filename}-y {filename}", "-x \"/a.mp3\" -y {filename}"},
-        {"{FileName}", "{FileName}"},
-        {"--play", "--play"},
-        {"", ""},
+        { "{filename}", "\"/a.mp3\" " },
+        { "-x {filename}-y {filename}", "-x \"/a.mp3\" -y {filename}" },
+        { "{FileName}", "{FileName}" },
+        { "--play", "--play" },
+        { "", "" },
     };
     for (const auto &c : cases)
         EXPECT_EQ(ApplyParametersTemplate(QString::fromLatin1(c.in), files), QString::fromLatin1(c.out)) << c.in;
@@ -87,7 +86,7 @@ TEST_F(LaunchTest, DesktopEntriesRunTheirExecLine)
 {
     const QString recorder = executable(QStringLiteral("bin/rec"), kRecorder);
     const QString entry = m_dir.filePath(QStringLiteral("app.desktop"));
-    const QStringList two = {QStringLiteral("/a b.mp3"), QStringLiteral("/c.flac")};
+    const QStringList two = { QStringLiteral("/a b.mp3"), QStringLiteral("/c.flac") };
     const QString urlA = QStringLiteral("file:///a%20b.mp3");
     const QString urlC = QStringLiteral("file:///c.flac");
     using Process = QStringList; // the program, then its arguments
@@ -98,33 +97,36 @@ TEST_F(LaunchTest, DesktopEntriesRunTheirExecLine)
         QStringList files;
         QList<Process> processes;
     } cases[] = {
-        {"Exec=\"" + recorder.toUtf8() + "\" --new %F", QStringLiteral("{filename}"), {QStringLiteral("/a b.mp3")},
-            {{recorder, QStringLiteral("--new"), QStringLiteral("/a b.mp3")}}},
-        {"Exec=rec --at=100%% %U --tail", QStringLiteral("{filename}"), two,
-            {{QStringLiteral("rec"), QStringLiteral("--at=100%"), urlA, urlC, QStringLiteral("--tail")}}},
+        { "Exec=\"" + recorder.toUtf8() + "\" --new %F", QStringLiteral("{filename}"), { QStringLiteral("/a b.mp3") },
+            { { recorder, QStringLiteral("--new"), QStringLiteral("/a b.mp3") } } },
+        { "Exec=rec --at=100%% %U --tail", QStringLiteral("{filename}"), two,
+            { { QStringLiteral("rec"), QStringLiteral("--at=100%"), urlA, urlC, QStringLiteral("--tail") } } },
         // One process per file for %f and %u, each with the rest of the template.
-        {"Exec=rec %f", QStringLiteral("-q {filename}"), two,
-            {{QStringLiteral("rec"), QStringLiteral("-q"), two[0]}, {QStringLiteral("rec"), QStringLiteral("-q"), two[1]}}},
-        {"Exec=rec %u", QStringLiteral("{filename}"), two, {{QStringLiteral("rec"), urlA}, {QStringLiteral("rec"), urlC}}},
+        { "Exec=rec %f", QStringLiteral("-q {filename}"), two,
+            { { QStringLiteral("rec"), QStringLiteral("-q"), two[0] },
+                { QStringLiteral("rec"), QStringLiteral("-q"), two[1] } } },
+        { "Exec=rec %u", QStringLiteral("{filename}"), two,
+            { { QStringLiteral("rec"), urlA }, { QStringLiteral("rec"), urlC } } },
         // Nothing selected: one process without a file.
-        {"Exec=rec %f", QStringLiteral("{filename}"), {}, {{QStringLiteral("rec")}}},
+        { "Exec=rec %f", QStringLiteral("{filename}"), {}, { { QStringLiteral("rec") } } },
         // A template without the placeholder passes no file, so one process.
-        {"Exec=rec %f", QStringLiteral("--play"), two, {{QStringLiteral("rec"), QStringLiteral("--play")}}},
+        { "Exec=rec %f", QStringLiteral("--play"), two, { { QStringLiteral("rec"), QStringLiteral("--play") } } },
         // No file code: the files go at the end.
-        {"Exec=rec -x", QStringLiteral("{filename}"), two, {{QStringLiteral("rec"), QStringLiteral("-x"), two[0], two[1]}}},
+        { "Exec=rec -x", QStringLiteral("{filename}"), two,
+            { { QStringLiteral("rec"), QStringLiteral("-x"), two[0], two[1] } } },
         // %i, %c and %k, and codes with nothing to stand for.
-        {"Exec=rec %i %c --from=%k %F\nName=Rec Player\nIcon=rec-icon", QStringLiteral("{filename}"), {two[1]},
-            {{QStringLiteral("rec"), QStringLiteral("--icon"), QStringLiteral("rec-icon"), QStringLiteral("Rec Player"),
-                QStringLiteral("--from=") + entry, two[1]}}},
-        {"Exec=rec %i %d %F", QStringLiteral("{filename}"), {two[1]}, {{QStringLiteral("rec"), two[1]}}},
+        { "Exec=rec %i %c --from=%k %F\nName=Rec Player\nIcon=rec-icon", QStringLiteral("{filename}"), { two[1] },
+            { { QStringLiteral("rec"), QStringLiteral("--icon"), QStringLiteral("rec-icon"),
+                QStringLiteral("Rec Player"), QStringLiteral("--from=") + entry, two[1] } } },
+        { "Exec=rec %i %d %F", QStringLiteral("{filename}"), { two[1] }, { { QStringLiteral("rec"), two[1] } } },
         // No Exec, nothing to start.
-        {"Name=Empty", QStringLiteral("{filename}"), two, {}},
+        { "Name=Empty", QStringLiteral("{filename}"), two, {} },
     };
     for (const auto &c : cases) {
         m_dir.write(QStringLiteral("app.desktop"), "[Desktop Entry]\nType=Application\n" + c.keys + "\n");
         QList<Process> processes;
         for (const LaunchCommand &command : BuildLaunchCommands(entry, c.parameters, c.files))
-            processes.append(QStringList{command.program} + command.arguments);
+            processes.append(QStringList { command.program } + command.arguments);
         EXPECT_EQ(processes, c.processes) << c.keys.constData();
     }
 }
@@ -134,9 +136,11 @@ TEST_F(LaunchTest, EntriesStartTheRightProcessesForReal)
     // Every process records its arguments in a file of its own.
     const QString records = m_dir.mkdir(QStringLiteral("records"));
     const QByteArray recorderBody = "#!/bin/sh\n"
-                                    "out=\"" + records.toUtf8() + "/$$\"\n"
-                                    "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$out.part\"\n"
-                                    "mv \"$out.part\" \"$out\"\n";
+                                    "out=\""
+        + records.toUtf8()
+        + "/$$\"\n"
+          "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$out.part\"\n"
+          "mv \"$out.part\" \"$out\"\n";
     const QString recorder = executable(QStringLiteral("bin/rec"), recorderBody);
     // The terminal a Terminal=true entry asks for, first on PATH.
     const QString terminalFolder = m_dir.mkdir(QStringLiteral("terminal"));
@@ -145,22 +149,26 @@ TEST_F(LaunchTest, EntriesStartTheRightProcessesForReal)
     qputenv("PATH", terminalFolder.toUtf8() + ':' + savedPath);
 
     TFormMain &form = createBoth();
-    const QStringList files = {QStringLiteral("/music/one.flac"), QStringLiteral("/music/two words.mp3")};
+    const QStringList files = { QStringLiteral("/music/one.flac"), QStringLiteral("/music/two words.mp3") };
     const struct
     {
         QByteArray keys;
         QList<QStringList> processes; // compared as a set: they run side by side
     } cases[] = {
-        {"Exec=\"" + recorder.toUtf8() + "\" --all %F", {{QStringLiteral("--all"), files[0], files[1]}}},
-        {"Exec=\"" + recorder.toUtf8() + "\" --one %f", {{QStringLiteral("--one"), files[0]}, {QStringLiteral("--one"), files[1]}}},
-        {"Exec=\"" + recorder.toUtf8() + "\" %F\nTerminal=true", {{QStringLiteral("-e"), recorder, files[0], files[1]}}},
+        { "Exec=\"" + recorder.toUtf8() + "\" --all %F", { { QStringLiteral("--all"), files[0], files[1] } } },
+        { "Exec=\"" + recorder.toUtf8() + "\" --one %f",
+            { { QStringLiteral("--one"), files[0] }, { QStringLiteral("--one"), files[1] } } },
+        { "Exec=\"" + recorder.toUtf8() + "\" %F\nTerminal=true",
+            { { QStringLiteral("-e"), recorder, files[0], files[1] } } },
     };
     for (const auto &c : cases) {
-        const QString entry = m_dir.write(QStringLiteral("rec.desktop"), "[Desktop Entry]\nType=Application\n" + c.keys + "\n");
+        const QString entry
+            = m_dir.write(QStringLiteral("rec.desktop"), "[Desktop Entry]\nType=Application\n" + c.keys + "\n");
         setSlot(2, entry);
         form.SelectedFilesList = files;
         form.ToolButton2Click();
-        const auto done = [&] { return QDir(records).entryList(QDir::Files | QDir::NoDotAndDotDot).size() >= c.processes.size(); };
+        const auto done
+            = [&] { return QDir(records).entryList(QDir::Files | QDir::NoDotAndDotDot).size() >= c.processes.size(); };
         EXPECT_TRUE(QTest::qWaitFor(done, 20000)) << c.keys.constData();
         QTest::qWait(200); // a process too many would show up now
         QList<QStringList> got;
@@ -197,12 +205,15 @@ TEST_F(LaunchTest, SelectedFilesReachTheApplicationIntact)
         QString parameters;
         QStringList expected;
     } cases[] = {
-        {{QStringLiteral("/A/x.mp3"), withBlanks}, QStringLiteral("{filename}"), {QStringLiteral("/A/x.mp3"), withBlanks}},
-        {{withQuote, trailingQuote}, QStringLiteral("{filename}"), {withQuote, trailingQuote}},
-        {{QStringLiteral("/A/x.mp3")}, QStringLiteral("--in {filename}--again {filename}"),
-            {QStringLiteral("--in"), QStringLiteral("/A/x.mp3"), QStringLiteral("--again"), QStringLiteral("{filename}")}},
-        {{QStringLiteral("/A/x.mp3")}, QStringLiteral("--in {Filename}"), {QStringLiteral("--in"), QStringLiteral("{Filename}")}},
-        {{}, QStringLiteral("{filename}"), {}},
+        { { QStringLiteral("/A/x.mp3"), withBlanks }, QStringLiteral("{filename}"),
+            { QStringLiteral("/A/x.mp3"), withBlanks } },
+        { { withQuote, trailingQuote }, QStringLiteral("{filename}"), { withQuote, trailingQuote } },
+        { { QStringLiteral("/A/x.mp3") }, QStringLiteral("--in {filename}--again {filename}"),
+            { QStringLiteral("--in"), QStringLiteral("/A/x.mp3"), QStringLiteral("--again"),
+                QStringLiteral("{filename}") } },
+        { { QStringLiteral("/A/x.mp3") }, QStringLiteral("--in {Filename}"),
+            { QStringLiteral("--in"), QStringLiteral("{Filename}") } },
+        { {}, QStringLiteral("{filename}"), {} },
     };
     for (const auto &c : cases) {
         setSlot(1, recorder, QString(), c.parameters);
@@ -220,8 +231,9 @@ TEST_F(LaunchTest, UnusableSlotShowsTheInformationBoxAndStartsNothing)
         const char *what;
         std::function<void(const QString &)> spoil;
     } cases[] = {
-        {"deleted", [](const QString &path) { QFile::remove(path); }},
-        {"not executable", [](const QString &path) { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner); }},
+        { "deleted", [](const QString &path) { QFile::remove(path); } },
+        { "not executable",
+            [](const QString &path) { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner); } },
     };
     for (const auto &c : cases) {
         const QString recorder = executable(QStringLiteral("bin/rec"), kRecorder);
@@ -245,14 +257,16 @@ TEST_F(LaunchTest, UnusableSlotShowsTheInformationBoxAndStartsNothing)
             }
         });
         timer->start(10);
-        form.SelectedFilesList = {QStringLiteral("/A/x.mp3")};
+        form.SelectedFilesList = { QStringLiteral("/A/x.mp3") };
         form.ToolButton3->click();
         delete timer;
 
         EXPECT_EQ(form.ToolButton3->text(), caption) << c.what << ": the button still shows the old application";
         EXPECT_EQ(title, QStringLiteral("Information")) << c.what;
-        EXPECT_EQ(text, QStringLiteral("No application specified or the application could not be found. Please specify "
-                                       "the applications in settings.")) << c.what;
+        EXPECT_EQ(text,
+            QStringLiteral("No application specified or the application could not be found. Please specify "
+                           "the applications in settings."))
+            << c.what;
         EXPECT_EQ(icon, QMessageBox::Information) << c.what;
         EXPECT_EQ(buttons, QMessageBox::Ok) << c.what;
         QTest::qWait(100);
@@ -276,7 +290,7 @@ TEST_F(LaunchTest, EditsLeftByATitleBarCloseAreLaunched)
     FormSettings->ButtonOKClick();
     FormSettings->EditApp1->setText(edited); // as a title-bar close leaves it
     form.ToolButton1Click();
-    EXPECT_EQ(recorded(), QStringList{QStringLiteral("edited")});
+    EXPECT_EQ(recorded(), QStringList { QStringLiteral("edited") });
     EXPECT_EQ(form.ToolButton1->text(), QStringLiteral(" saved ")) << "the toolbar shows the saved application";
 }
 

@@ -1,5 +1,4 @@
 #include "OpenWithFixture.h"
-
 #include "imaging/IconFile.h"
 #include "imaging/IconLoaderGR32FIHQ.h"
 #include "util/AppIconLookup.h"
@@ -71,7 +70,8 @@ TEST_F(ToolbarTest, SlotsOneAndThreeUsable)
     EXPECT_EQ(form.ToolButton1->text(), QStringLiteral(" First "));
     EXPECT_EQ(form.ToolButton2->text(), QStringLiteral("No app. specified  "));
     EXPECT_EQ(form.ToolButton3->text(), QStringLiteral(" third ")) << "slot 3's own base name, not slot 1's name";
-    EXPECT_EQ(form.ToolButton1->toolTip(), QStringLiteral("Open selected file(s) in application specified in settings."));
+    EXPECT_EQ(
+        form.ToolButton1->toolTip(), QStringLiteral("Open selected file(s) in application specified in settings."));
     EXPECT_EQ(form.ToolButton1->width(), form.ToolButton1->sizeHint().width());
     EXPECT_LT(form.ToolButton1->width(), form.ToolButton2->width()) << "each button as wide as its caption needs";
 }
@@ -85,11 +85,11 @@ TEST_F(ToolbarTest, CaptionRule)
         const char *name;
         const char *caption;
     } cases[] = {
-        {"opt/rock", "Rock & Roll", " Rock && Roll "},
-        {"Tools/my.editor.exe", "", " my.editor "},
-        {"Tools/editor", "", " editor "},
-        {"Tools/.exe", "", "  "},
-        {"Tools/a&b.sh", "", " a&&b "},
+        { "opt/rock", "Rock & Roll", " Rock && Roll " },
+        { "Tools/my.editor.exe", "", " my.editor " },
+        { "Tools/editor", "", " editor " },
+        { "Tools/.exe", "", "  " },
+        { "Tools/a&b.sh", "", " a&&b " },
     };
     for (const auto &c : cases) {
         setSlot(1, executable(QString::fromLatin1(c.file)), QString::fromLatin1(c.name));
@@ -132,8 +132,9 @@ TEST_P(CellSizeTest, BuilderFollowsTheCellSize)
     form.ImageListFilesButtons.setCellSize(QSize(c.cell, c.cell));
     setSlot(1, appWithIcon(QStringLiteral("opt/first")));
     // An entry naming an icon that no theme has: no picture at all.
-    setSlot(2, m_dir.write(QStringLiteral("opt/lost-icon.desktop"),
-                   "[Desktop Entry]\nType=Application\nName=Lost\nExec=true\nIcon=no-such-icon-xyz\n"));
+    setSlot(2,
+        m_dir.write(QStringLiteral("opt/lost-icon.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Lost\nExec=true\nIcon=no-such-icon-xyz\n"));
     // An executable no entry and no theme knows: the generic program picture.
     setSlot(3, executable(QStringLiteral("opt/no-icon-anywhere-xyz")));
     form.DisplayOpenWithButtons();
@@ -145,7 +146,8 @@ TEST_P(CellSizeTest, BuilderFollowsTheCellSize)
     EXPECT_EQ(pixels(form.ImageListFilesButtons.at(0)),
         pixels(QPixmap::fromImage(IconResourceImageForCell(QStringLiteral("16QUESTION"), 48, cell))));
     if (c.cell == 48) {
-        EXPECT_EQ(pixels(form.ImageListFilesButtons.at(0)), pixels(QPixmap::fromImage(LoadIconGroup(QStringLiteral("16QUESTION"), 48))))
+        EXPECT_EQ(pixels(form.ImageListFilesButtons.at(0)),
+            pixels(QPixmap::fromImage(LoadIconGroup(QStringLiteral("16QUESTION"), 48))))
             << "at 48 the question mark is copied unchanged";
     }
 
@@ -188,10 +190,11 @@ TEST_F(ToolbarTest, ExecutableWithoutEntryShowsTheGenericPictureInBothWindows)
     EXPECT_FALSE(fullyTransparent(inSettings));
     EXPECT_NE(inSettings, question);
     EXPECT_EQ(inSettings.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-              onButton.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
+        onButton.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
         << "the same picture in both places";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cells, CellSizeTest, testing::Values(CellCase{32, false}, CellCase{40, true}, CellCase{48, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Cells, CellSizeTest, testing::Values(CellCase { 32, false }, CellCase { 40, true }, CellCase { 48, true }));
 
 } // namespace

@@ -7,23 +7,22 @@ using platform::IniDocument;
 namespace {
 
 // A file as a person might have edited it by hand.
-const QString kHandEdited = QStringLiteral(
-    "; settings written by hand\r\n"
-    "  [ Settings ]  \r\n"
-    "  Folder 1 =  /music/in  \r\n"
-    "Quoted=\"  keep blanks  \"\r\n"
-    "Single='x'\r\n"
-    "HalfQuote=\"open\r\n"
-    "NoEquals\r\n"
-    "; Commented=1\r\n"
-    "Dup=first\r\n"
-    "dup=second\r\n"
-    "Colon=a=b=c\r\n"
-    "\r\n"
-    "[settings]\r\n"
-    "Later=ignored\r\n"
-    "[Display]\r\n"
-    "Scaling=0x78\r\n");
+const QString kHandEdited = QStringLiteral("; settings written by hand\r\n"
+                                           "  [ Settings ]  \r\n"
+                                           "  Folder 1 =  /music/in  \r\n"
+                                           "Quoted=\"  keep blanks  \"\r\n"
+                                           "Single='x'\r\n"
+                                           "HalfQuote=\"open\r\n"
+                                           "NoEquals\r\n"
+                                           "; Commented=1\r\n"
+                                           "Dup=first\r\n"
+                                           "dup=second\r\n"
+                                           "Colon=a=b=c\r\n"
+                                           "\r\n"
+                                           "[settings]\r\n"
+                                           "Later=ignored\r\n"
+                                           "[Display]\r\n"
+                                           "Scaling=0x78\r\n");
 
 struct ReadCase
 {
@@ -49,28 +48,25 @@ TEST_P(IniReadTest, ReadsLikeThePrivateProfileFunctions)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HandEdited, IniReadTest,
-    ::testing::Values(ReadCase{"Settings", "Folder 1", "/music/in"},      // blanks around names and values
-                      ReadCase{"SETTINGS", "folder 1", "/music/in"},      // case-insensitive names
-                      ReadCase{"Settings", "Quoted", "  keep blanks  "},  // quotes removed, blanks inside kept
-                      ReadCase{"Settings", "Single", "x"},
-                      ReadCase{"Settings", "HalfQuote", "\"open"},        // unmatched quote stays
-                      ReadCase{"Settings", "NoEquals", ""},               // a line without "=" is an empty key
-                      ReadCase{"Settings", "; Commented", std::nullopt},  // comments are no keys
-                      ReadCase{"Settings", "Commented", std::nullopt},
-                      ReadCase{"Settings", "Dup", "first"},               // first duplicate wins
-                      ReadCase{"Settings", "Colon", "a=b=c"},             // only the first "=" splits
-                      ReadCase{"Settings", "Later", std::nullopt},        // the first of two sections wins
-                      ReadCase{"Display", "Scaling", "0x78"},
-                      ReadCase{"Missing", "Scaling", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(HandEdited, IniReadTest,
+    ::testing::Values(ReadCase { "Settings", "Folder 1", "/music/in" }, // blanks around names and values
+        ReadCase { "SETTINGS", "folder 1", "/music/in" }, // case-insensitive names
+        ReadCase { "Settings", "Quoted", "  keep blanks  " }, // quotes removed, blanks inside kept
+        ReadCase { "Settings", "Single", "x" }, ReadCase { "Settings", "HalfQuote", "\"open" }, // unmatched quote stays
+        ReadCase { "Settings", "NoEquals", "" }, // a line without "=" is an empty key
+        ReadCase { "Settings", "; Commented", std::nullopt }, // comments are no keys
+        ReadCase { "Settings", "Commented", std::nullopt },
+        ReadCase { "Settings", "Dup", "first" }, // first duplicate wins
+        ReadCase { "Settings", "Colon", "a=b=c" }, // only the first "=" splits
+        ReadCase { "Settings", "Later", std::nullopt }, // the first of two sections wins
+        ReadCase { "Display", "Scaling", "0x78" }, ReadCase { "Missing", "Scaling", std::nullopt }));
 
 TEST(IniDocumentTest, WritesKeepLayoutAndPlaceNewEntriesAtTheEnd)
 {
     IniDocument doc = IniDocument::fromText(QStringLiteral("[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nz=3\r\n"));
-    doc.setValue(QStringLiteral("a"), QStringLiteral("X"), QStringLiteral("10"));     // replaced in place
-    doc.setValue(QStringLiteral("A"), QStringLiteral("new"), QStringLiteral("n"));    // end of its section
-    doc.setValue(QStringLiteral("C"), QStringLiteral("k"), QStringLiteral("v"));      // new section at the end
+    doc.setValue(QStringLiteral("a"), QStringLiteral("X"), QStringLiteral("10")); // replaced in place
+    doc.setValue(QStringLiteral("A"), QStringLiteral("new"), QStringLiteral("n")); // end of its section
+    doc.setValue(QStringLiteral("C"), QStringLiteral("k"), QStringLiteral("v")); // new section at the end
     EXPECT_EQ(doc.toText(), QStringLiteral("[A]\r\nx=10\r\ny=2\r\nnew=n\r\n\r\n[B]\r\nz=3\r\n\r\n[C]\r\nk=v\r\n"));
 }
 
@@ -81,7 +77,7 @@ TEST(IniDocumentTest, RemovesKeysAndSections)
     EXPECT_FALSE(doc.removeKey(QStringLiteral("A"), QStringLiteral("X")));
     EXPECT_TRUE(doc.removeSection(QStringLiteral("b")));
     EXPECT_EQ(doc.toText(), QStringLiteral("[A]\r\ny=2\r\n"));
-    EXPECT_EQ(doc.sections(), QStringList{QStringLiteral("A")});
+    EXPECT_EQ(doc.sections(), QStringList { QStringLiteral("A") });
 }
 
 TEST(IniDocumentTest, EncodesUtf16LittleEndianWithByteOrderMark)
@@ -129,22 +125,28 @@ TEST_P(IniInjectionTest, NoCallerCanAddLinesOrSections)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hostile, IniInjectionTest,
-    ::testing::Values(
-        InjectionCase{"ValueCrLf", QStringLiteral("Keep"), QStringLiteral("a"), QStringLiteral("x\r\n[Injected]\r\ninjected=1"), true},
-        InjectionCase{"ValueLf", QStringLiteral("Keep"), QStringLiteral("a"), QStringLiteral("x\n[Injected]"), true},
-        InjectionCase{"ValueCr", QStringLiteral("Keep"), QStringLiteral("a"), QStringLiteral("x\rinjected=1"), true},
-        InjectionCase{"ValueOtherBreaks", QStringLiteral("Keep"), QStringLiteral("a"),
-                      QStringLiteral("x\u2028[Injected]\u2029injected=1\u0085\v\f"), true},
-        InjectionCase{"ValueNul", QStringLiteral("Keep"), QStringLiteral("a"), QStringLiteral("x") + QChar(u'\0') + QStringLiteral("\n[Injected]"), true},
-        InjectionCase{"SectionCrLf", QStringLiteral("Keep]\r\n[Injected"), QStringLiteral("a"), QStringLiteral("1"), false},
-        InjectionCase{"SectionLf", QStringLiteral("New\n[Injected]"), QStringLiteral("a"), QStringLiteral("1"), false},
-        InjectionCase{"SectionBreakOnly", QStringLiteral("New\r\nInjected"), QStringLiteral("a"), QStringLiteral("1"), true},
-        InjectionCase{"KeyCrLf", QStringLiteral("Keep"), QStringLiteral("a\r\ninjected"), QStringLiteral("1"), true},
-        InjectionCase{"KeyHeader", QStringLiteral("Keep"), QStringLiteral("\n[Injected]"), QStringLiteral("1"), false},
-        InjectionCase{"KeyEquals", QStringLiteral("Keep"), QStringLiteral("injected=1\nx"), QStringLiteral("1"), false},
-        InjectionCase{"KeyComment", QStringLiteral("Keep"), QStringLiteral("; injected"), QStringLiteral("1"), false}),
+INSTANTIATE_TEST_SUITE_P(Hostile, IniInjectionTest,
+    ::testing::Values(InjectionCase { "ValueCrLf", QStringLiteral("Keep"), QStringLiteral("a"),
+                          QStringLiteral("x\r\n[Injected]\r\ninjected=1"), true },
+        InjectionCase { "ValueLf", QStringLiteral("Keep"), QStringLiteral("a"), QStringLiteral("x\n[Injected]"), true },
+        InjectionCase { "ValueCr", QStringLiteral("Keep"), QStringLiteral("a"), QStringLiteral("x\rinjected=1"), true },
+        InjectionCase { "ValueOtherBreaks", QStringLiteral("Keep"), QStringLiteral("a"),
+            QStringLiteral("x\u2028[Injected]\u2029injected=1\u0085\v\f"), true },
+        InjectionCase { "ValueNul", QStringLiteral("Keep"), QStringLiteral("a"),
+            QStringLiteral("x") + QChar(u'\0') + QStringLiteral("\n[Injected]"), true },
+        InjectionCase {
+            "SectionCrLf", QStringLiteral("Keep]\r\n[Injected"), QStringLiteral("a"), QStringLiteral("1"), false },
+        InjectionCase {
+            "SectionLf", QStringLiteral("New\n[Injected]"), QStringLiteral("a"), QStringLiteral("1"), false },
+        InjectionCase {
+            "SectionBreakOnly", QStringLiteral("New\r\nInjected"), QStringLiteral("a"), QStringLiteral("1"), true },
+        InjectionCase { "KeyCrLf", QStringLiteral("Keep"), QStringLiteral("a\r\ninjected"), QStringLiteral("1"), true },
+        InjectionCase {
+            "KeyHeader", QStringLiteral("Keep"), QStringLiteral("\n[Injected]"), QStringLiteral("1"), false },
+        InjectionCase {
+            "KeyEquals", QStringLiteral("Keep"), QStringLiteral("injected=1\nx"), QStringLiteral("1"), false },
+        InjectionCase {
+            "KeyComment", QStringLiteral("Keep"), QStringLiteral("; injected"), QStringLiteral("1"), false }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(IniDocumentTest, ValuesThatWouldLoseBlanksOrQuotesGetOneExtraPair)
@@ -155,14 +157,15 @@ TEST(IniDocumentTest, ValuesThatWouldLoseBlanksOrQuotesGetOneExtraPair)
         QString line;
     };
     const Case cases[] = {
-        {QStringLiteral("\"--title=My Mix\" {filename} \"--loop\""), QStringLiteral("k=\"\"--title=My Mix\" {filename} \"--loop\"\"")},
-        {QStringLiteral(" lead"), QStringLiteral("k=\" lead\"")},
-        {QStringLiteral("trail "), QStringLiteral("k=\"trail \"")},
-        {QStringLiteral("'x'"), QStringLiteral("k=\"'x'\"")},
-        {QStringLiteral("\""), QStringLiteral("k=\"\"\"")},
-        {QStringLiteral("plain value"), QStringLiteral("k=plain value")},
-        {QStringLiteral("mid \"quote\" ok"), QStringLiteral("k=mid \"quote\" ok")},
-        {QString(), QStringLiteral("k=")},
+        { QStringLiteral("\"--title=My Mix\" {filename} \"--loop\""),
+            QStringLiteral("k=\"\"--title=My Mix\" {filename} \"--loop\"\"") },
+        { QStringLiteral(" lead"), QStringLiteral("k=\" lead\"") },
+        { QStringLiteral("trail "), QStringLiteral("k=\"trail \"") },
+        { QStringLiteral("'x'"), QStringLiteral("k=\"'x'\"") },
+        { QStringLiteral("\""), QStringLiteral("k=\"\"\"") },
+        { QStringLiteral("plain value"), QStringLiteral("k=plain value") },
+        { QStringLiteral("mid \"quote\" ok"), QStringLiteral("k=mid \"quote\" ok") },
+        { QString(), QStringLiteral("k=") },
     };
     for (const Case &c : cases) {
         IniDocument doc;
@@ -181,12 +184,13 @@ TEST(IniDocumentTest, DecodesWhatHandEditedFilesHold)
         QString text;
     };
     const Case cases[] = {
-        {"Latin-1 without mark", QByteArray("; caf\xE9\nname=Gr\xFCn\n"), QStringLiteral("; caf\u00E9\nname=Gr\u00FCn\n")},
-        {"UTF-8 without mark", QByteArray("name=Gr\xC3\xBCn"), QStringLiteral("name=Gr\u00FCn")},
-        {"UTF-8 with mark", QByteArray("\xEF\xBB\xBFname=Gr\xC3\xBCn"), QStringLiteral("name=Gr\u00FCn")},
-        {"UTF-16LE", QByteArray("\xFF\xFEk\0=\0\xFC\0", 8), QStringLiteral("k=\u00FC")},
-        {"UTF-16BE", QByteArray("\xFE\xFF\0k\0=\0\xFC", 8), QStringLiteral("k=\u00FC")},
-        {"odd last byte", QByteArray("\xFF\xFEk\0=\0v\0x", 9), QStringLiteral("k=v\uFFFD")},
+        { "Latin-1 without mark", QByteArray("; caf\xE9\nname=Gr\xFCn\n"),
+            QStringLiteral("; caf\u00E9\nname=Gr\u00FCn\n") },
+        { "UTF-8 without mark", QByteArray("name=Gr\xC3\xBCn"), QStringLiteral("name=Gr\u00FCn") },
+        { "UTF-8 with mark", QByteArray("\xEF\xBB\xBFname=Gr\xC3\xBCn"), QStringLiteral("name=Gr\u00FCn") },
+        { "UTF-16LE", QByteArray("\xFF\xFEk\0=\0\xFC\0", 8), QStringLiteral("k=\u00FC") },
+        { "UTF-16BE", QByteArray("\xFE\xFF\0k\0=\0\xFC", 8), QStringLiteral("k=\u00FC") },
+        { "odd last byte", QByteArray("\xFF\xFEk\0=\0v\0x", 9), QStringLiteral("k=v\uFFFD") },
     };
     for (const Case &c : cases)
         EXPECT_EQ(IniDocument::decode(c.bytes), c.text) << c.name;

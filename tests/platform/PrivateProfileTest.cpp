@@ -1,6 +1,7 @@
+#include "platform/PrivateProfile.h"
+
 #include "platform/IniDocument.h"
 #include "platform/IniEdit.h"
-#include "platform/PrivateProfile.h"
 #include "support/AsNobody.h"
 #include "support/TempDir.h"
 
@@ -20,10 +21,12 @@ TEST(PrivateProfileTest, FirstWriteToTwoByteFileGivesUtf16Text)
 {
     TempDir dir;
     const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("\xFF\xFE", 2));
-    ASSERT_TRUE(writeProfileString(path, QStringLiteral("Settings"), QStringLiteral("Preview volume"), QStringLiteral("70")));
+    ASSERT_TRUE(
+        writeProfileString(path, QStringLiteral("Settings"), QStringLiteral("Preview volume"), QStringLiteral("70")));
     EXPECT_EQ(TempDir::readAll(path), IniDocument::encode(QStringLiteral("[Settings]\r\nPreview volume=70\r\n")));
-    EXPECT_EQ(readProfileString(path, QStringLiteral("settings"), QStringLiteral("PREVIEW VOLUME"), QStringLiteral("x")),
-              QStringLiteral("70"));
+    EXPECT_EQ(
+        readProfileString(path, QStringLiteral("settings"), QStringLiteral("PREVIEW VOLUME"), QStringLiteral("x")),
+        QStringLiteral("70"));
 }
 
 TEST(PrivateProfileTest, ReadsAreCappedAt2047Characters)
@@ -43,21 +46,24 @@ TEST(PrivateProfileTest, FileWithoutByteOrderMarkIsUtf8)
 {
     TempDir dir;
     const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("[S]\nName=Bj\xC3\xB6rk\n"));
-    EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("Name"), QString()), QStringLiteral("Bj\u00F6rk"));
+    EXPECT_EQ(
+        readProfileString(path, QStringLiteral("S"), QStringLiteral("Name"), QString()), QStringLiteral("Bj\u00F6rk"));
     // The first write turns the file into UTF-16 without losing what it held.
     ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("Other"), QStringLiteral("1")));
     EXPECT_TRUE(TempDir::readAll(path).startsWith("\xFF\xFE"));
-    EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("Name"), QString()), QStringLiteral("Bj\u00F6rk"));
+    EXPECT_EQ(
+        readProfileString(path, QStringLiteral("S"), QStringLiteral("Name"), QString()), QStringLiteral("Bj\u00F6rk"));
 }
 
 TEST(PrivateProfileTest, Latin1FileKeepsItsCharactersThroughASave)
 {
     TempDir dir;
     const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("; caf\xE9\r\n[S]\r\nname=Gr\xFCn\r\n"));
-    EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("name"), QString()), QStringLiteral("Gr\u00FCn"));
+    EXPECT_EQ(
+        readProfileString(path, QStringLiteral("S"), QStringLiteral("name"), QString()), QStringLiteral("Gr\u00FCn"));
     ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("other"), QStringLiteral("1")));
     EXPECT_EQ(TempDir::readAll(path),
-              IniDocument::encode(QStringLiteral("; caf\u00E9\r\n[S]\r\nname=Gr\u00FCn\r\nother=1\r\n")));
+        IniDocument::encode(QStringLiteral("; caf\u00E9\r\n[S]\r\nname=Gr\u00FCn\r\nother=1\r\n")));
 }
 
 TEST(PrivateProfileTest, FileOverTheCapIsNeitherReadNorReplaced)
@@ -67,7 +73,7 @@ TEST(PrivateProfileTest, FileOverTheCapIsNeitherReadNorReplaced)
     bytes.append(QByteArray(IniDocument::kMaxFileSize, 'x'));
     const QString path = dir.write(QStringLiteral("v.ini"), bytes);
     EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("default")),
-              QStringLiteral("default"));
+        QStringLiteral("default"));
     QString error;
     EXPECT_FALSE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("larger than 1024 KiB"))) << error.toStdString();
@@ -95,16 +101,23 @@ TEST(PrivateProfileTest, EditHelperWritesOnceAndOnlyWhenSomethingChanged)
     EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("k19"), QString()), QStringLiteral("19"));
 
     // Nothing changed: the file is not replaced (same inode).
-    struct stat before {};
+    struct stat before
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
-    ASSERT_TRUE(editIniFile(path, [](IniDocument &doc) { doc.removeKey(QStringLiteral("S"), QStringLiteral("none")); }));
-    struct stat after {};
+    ASSERT_TRUE(
+        editIniFile(path, [](IniDocument &doc) { doc.removeKey(QStringLiteral("S"), QStringLiteral("none")); }));
+    struct stat after
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino);
 
     // An unreadable place is never replaced.
     const QString folder = dir.mkdir(QStringLiteral("folder.ini"));
-    EXPECT_FALSE(editIniFile(folder, [](IniDocument &doc) { doc.setValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")); }, &error));
+    EXPECT_FALSE(editIniFile(
+        folder, [](IniDocument &doc) { doc.setValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")); },
+        &error));
     EXPECT_TRUE(QFileInfo(folder).isDir());
 }
 
@@ -112,9 +125,10 @@ TEST(PrivateProfileTest, MissingFileOrEmptyPathGivesDefaultsAndEmptyPathFailsWri
 {
     TempDir dir;
     EXPECT_EQ(readProfileString(dir.filePath(QStringLiteral("none.ini")), QStringLiteral("S"), QStringLiteral("K"),
-                                QStringLiteral("d")),
-              QStringLiteral("d"));
-    EXPECT_EQ(readProfileString(QString(), QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d"));
+                  QStringLiteral("d")),
+        QStringLiteral("d"));
+    EXPECT_EQ(readProfileString(QString(), QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")),
+        QStringLiteral("d"));
     EXPECT_FALSE(writeProfileString(QString(), QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v")));
 }
 
@@ -122,8 +136,10 @@ TEST(PrivateProfileTest, LineBreaksInValuesCannotInjectKeys)
 {
     TempDir dir;
     const QString path = dir.filePath(QStringLiteral("v.ini"));
-    ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("Folder 1"), QStringLiteral("a\r\n[X]\r\nk=v")));
-    EXPECT_EQ(readProfileString(path, QStringLiteral("X"), QStringLiteral("k"), QStringLiteral("none")), QStringLiteral("none"));
+    ASSERT_TRUE(
+        writeProfileString(path, QStringLiteral("S"), QStringLiteral("Folder 1"), QStringLiteral("a\r\n[X]\r\nk=v")));
+    EXPECT_EQ(readProfileString(path, QStringLiteral("X"), QStringLiteral("k"), QStringLiteral("none")),
+        QStringLiteral("none"));
 }
 
 TEST(PrivateProfileTest, ParsesIntegersByTheProfileRule)
@@ -134,9 +150,22 @@ TEST(PrivateProfileTest, ParsesIntegersByTheProfileRule)
         int expected;
     };
     const Case cases[] = {
-        {"0x78", 120}, {"0X78", 120}, {"0xffffffff", -1}, {"0x", 7},   {"0x1G", 7},        {"0x-1", 7},
-        {"120", 120},  {"-5", -5},    {"+5", 5},          {"abc", 7},  {"", 7},            {"12abc", 7},
-        {"2147483647", 2147483647},   {"2147483648", 7},  {"0x100000000", 7}, {"010", 10},
+        { "0x78", 120 },
+        { "0X78", 120 },
+        { "0xffffffff", -1 },
+        { "0x", 7 },
+        { "0x1G", 7 },
+        { "0x-1", 7 },
+        { "120", 120 },
+        { "-5", -5 },
+        { "+5", 5 },
+        { "abc", 7 },
+        { "", 7 },
+        { "12abc", 7 },
+        { "2147483647", 2147483647 },
+        { "2147483648", 7 },
+        { "0x100000000", 7 },
+        { "010", 10 },
     };
     for (const Case &c : cases)
         EXPECT_EQ(parseProfileInteger(QString::fromUtf8(c.text), 7), c.expected) << c.text;
@@ -148,15 +177,16 @@ TEST(PrivateProfileTest, ParsesIntegersByTheProfileRule)
 TEST(PrivateProfileTest, FailedWritesLeaveTheFileUntouched)
 {
     TempDir dir;
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                          | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    QFile::setPermissions(dir.path(),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup
+            | QFile::ExeGroup);
     const QString path = dir.filePath(QStringLiteral("v.ini"));
     ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("old")));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
     const QByteArray before = TempDir::readAll(path);
 
-    const NobodyRun run = runAsNobody(QStringLiteral("PrivateProfileHelper.WriteAsUser"),
-                                      {QStringLiteral("VANTREL_INI_UNDER_TEST=") + path});
+    const NobodyRun run = runAsNobody(
+        QStringLiteral("PrivateProfileHelper.WriteAsUser"), { QStringLiteral("VANTREL_INI_UNDER_TEST=") + path });
     if (!run.ran)
         GTEST_SKIP() << run.skipReason.toStdString();
     EXPECT_TRUE(run.passed()) << run.output.toStdString();

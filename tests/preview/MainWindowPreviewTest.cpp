@@ -1,19 +1,16 @@
 // The main window's preview handlers: the volume label and track, the
 // preview switch, the space bar, and the output's life with the window.
 
-#include "tests/app/MainWindowTestSupport.h"
-
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "app/VantrelApplication.h"
+#include "bass.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "preview/PreviewWorker.h"
+#include "support/TempDir.h"
+#include "tests/app/MainWindowTestSupport.h"
 #include "tests/bass/BassFixtures.h"
 #include "tests/bass/HostileAudioFiles.h"
-
-#include "support/TempDir.h"
-
-#include "bass.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -70,7 +67,7 @@ TEST_F(MainWindowPreview, LabelShowsThePositionWithAPercentSign)
 {
     TFormMain &form = createWindow();
     EXPECT_EQ(form.LabelVolumeValue->text(), QStringLiteral("100%"));
-    for (const int position : {0, 7, 55, 100}) {
+    for (const int position : { 0, 7, 55, 100 }) {
         form.TrackBarVolume->setValue(position);
         EXPECT_EQ(form.LabelVolumeValue->text(), QString::number(position) + QLatin1Char('%'));
     }
@@ -127,7 +124,7 @@ TEST_F(MainWindowPreview, PlaySpaceAndSwitchOff)
 
 bool deviceIsOpen(DWORD device)
 {
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     return BASS_GetDeviceInfo(device, &info) && (info.flags & BASS_DEVICE_INIT);
 }
 
@@ -140,12 +137,13 @@ TEST_F(MainWindowPreview, OutputOpensOnTheDeviceRowOfTheSettingsWindow)
     settings.ListAudioDevices();
     ASSERT_GE(devices->count(), 2);
     EXPECT_EQ(devices->currentIndex(), 1);
-    struct Case {
+    struct Case
+    {
         int row;
         DWORD device;
     };
     // Row i is device i; no row at all is the library's default, device 1.
-    for (const Case &c : {Case{0, 0}, Case{1, 1}, Case{-1, 1}}) {
+    for (const Case &c : { Case { 0, 0 }, Case { 1, 1 }, Case { -1, 1 } }) {
         SCOPED_TRACE(c.row);
         devices->setCurrentIndex(c.row);
         form.InitializeBASS();
@@ -220,7 +218,7 @@ TEST_F(MainWindowPreview, RapidFocusChangesEndWithTheLastFilePlayingAndSpaceReac
     });
     for (const QString &file : files) {
         const std::u16string name = file.toStdU16String();
-        TBDFocusedItem item{name.c_str(), nullptr};
+        TBDFocusedItem item { name.c_str(), nullptr };
         form.HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
     }
     // Space right after the last focus change pauses that file, not one before.
@@ -251,7 +249,7 @@ TEST_F(MainWindowPreview, EventLoopKeepsTurningWhileHostileFilesAreFocused)
         ASSERT_FALSE(path.isEmpty());
         QSignalSpy played(form.Preview, &PreviewWorker::played);
         const std::u16string name = path.toStdU16String();
-        TBDFocusedItem item{name.c_str(), nullptr};
+        TBDFocusedItem item { name.c_str(), nullptr };
         form.HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
         // The focus handler is back before the file has been looked at; the
         // answer arrives through the event loop, which meanwhile keeps

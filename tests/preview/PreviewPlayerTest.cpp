@@ -1,17 +1,16 @@
 // The preview's use of the audio library, heard through SDL's disk driver:
 // what a focus change, the space bar and the preview switch do to what plays.
 
-#include "tests/bass/BassFixtures.h"
-
-#include "preview/AudioDevices.h"
 #include "preview/PreviewPlayer.h"
-#include "support/TempDir.h"
 
 #include "bass.h"
-
-#include <gtest/gtest.h>
+#include "preview/AudioDevices.h"
+#include "support/TempDir.h"
+#include "tests/bass/BassFixtures.h"
 
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -75,7 +74,7 @@ TEST(PreviewAddOns, EighteenInTheTableOrderByLinuxName)
     EXPECT_STREQ(names[17], "libbasswebm.so");
     // None ships: loading them all is silent and leaves the library usable.
     PreviewPlayer::LoadAddOns();
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     EXPECT_TRUE(BASS_GetDeviceInfo(0, &info));
 }
 
@@ -148,21 +147,21 @@ TEST_F(PreviewPlayerTest, StopSilencesAtOnceAndSpaceBeforeAnyPreviewDoesNothing)
 
 TEST(AudioDevices, AStoredNamePicksItsDeviceOrTheFirstRealOutput)
 {
-    const QStringList listed = {QStringLiteral("No sound"), QStringLiteral("Default"), QStringLiteral("Built-in Audio"),
-                                QStringLiteral("USB headset")};
+    const QStringList listed = { QStringLiteral("No sound"), QStringLiteral("Default"),
+        QStringLiteral("Built-in Audio"), QStringLiteral("USB headset") };
     const struct
     {
         QStringList names;
         const char *stored;
         int device;
     } cases[] = {
-        {listed, "USB headset", 3},
-        {listed, "usb HEADSET", 3},   // without regard to case
-        {listed, "No sound", 0},
-        {listed, "", 1},              // nothing stored: the first real output
-        {listed, "Went away", 1},
-        {{QStringLiteral("No sound")}, "Went away", -1}, // no real output: the library's default
-        {{}, "", -1},
+        { listed, "USB headset", 3 },
+        { listed, "usb HEADSET", 3 }, // without regard to case
+        { listed, "No sound", 0 },
+        { listed, "", 1 }, // nothing stored: the first real output
+        { listed, "Went away", 1 },
+        { { QStringLiteral("No sound") }, "Went away", -1 }, // no real output: the library's default
+        { {}, "", -1 },
     };
     for (const auto &c : cases)
         EXPECT_EQ(AudioDevices::Choose(c.names, QString::fromUtf8(c.stored)), c.device) << c.stored;
@@ -173,7 +172,7 @@ TEST(AudioDevices, TheListIsTheLibrarysNumbering)
     const QStringList names = AudioDevices::List();
     ASSERT_GE(names.size(), 2) << "no sound and the default output at least";
     for (int i = 0; i < names.size(); ++i) {
-        BASS_DEVICEINFO info{};
+        BASS_DEVICEINFO info {};
         ASSERT_TRUE(BASS_GetDeviceInfo(DWORD(i), &info));
         EXPECT_EQ(names[i], QString::fromUtf8(info.name)) << i;
     }

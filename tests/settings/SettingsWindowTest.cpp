@@ -1,17 +1,15 @@
 #include "MainWindowTestSupport.h"
-
 #include "app/Globals.h"
 #include "app/Settings.h"
-#include "support/TempDir.h"
-
 #include "bass.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,7 +64,7 @@ protected:
     QStringList deviceNames() const
     {
         QStringList names;
-        BASS_DEVICEINFO info{};
+        BASS_DEVICEINFO info {};
         for (DWORD i = 0; BASS_GetDeviceInfo(i, &info); ++i)
             names.append(QString::fromUtf8(info.name));
         return names;
@@ -106,8 +104,9 @@ TEST_F(SettingsWindowTest, ControlsCaptionsAndRanges)
     QStringList scaling;
     for (int i = 0; i < s.ComboBoxDisplayScaling->count(); ++i)
         scaling.append(s.ComboBoxDisplayScaling->itemText(i));
-    EXPECT_EQ(scaling, (QStringList{QStringLiteral("As Windows (Default)"), QStringLiteral("100%"), QStringLiteral("125%"),
-                           QStringLiteral("150%"), QStringLiteral("175%"), QStringLiteral("200%")}));
+    EXPECT_EQ(scaling,
+        (QStringList { QStringLiteral("As Windows (Default)"), QStringLiteral("100%"), QStringLiteral("125%"),
+            QStringLiteral("150%"), QStringLiteral("175%"), QStringLiteral("200%") }));
     EXPECT_EQ(s.ComboBoxDisplayScaling->toolTip(), QStringLiteral("Select display scaling factor."));
     EXPECT_EQ(s.ComboBoxAudioDevice->maxVisibleItems(), 32);
     EXPECT_FALSE(s.ComboBoxAudioDevice->isEditable());
@@ -123,7 +122,8 @@ TEST_F(SettingsWindowTest, ControlsCaptionsAndRanges)
         }
     }
     for (QWidget *w : s.findChildren<QWidget *>()) {
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QStringLiteral("qt_")) && (!s.OpenDialog1 || !s.OpenDialog1->isAncestorOf(w))) {
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QStringLiteral("qt_"))
+            && (!s.OpenDialog1 || !s.OpenDialog1->isAncestorOf(w))) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         }
     }
@@ -160,7 +160,8 @@ TEST_F(SettingsWindowTest, LoadsEveryKeyAndSavesThemWithTheWindowKeys)
     ASSERT_GE(names.size(), 2);
     writeSetting(QStringLiteral("Settings"), QStringLiteral("Application 2"), QStringLiteral("/opt/tools/editor"));
     writeSetting(QStringLiteral("Settings"), QStringLiteral("Application 2 name"), QStringLiteral("Ed"));
-    writeSetting(QStringLiteral("Settings"), QStringLiteral("Application 3 parameters"), QStringLiteral("-x {filename}"));
+    writeSetting(
+        QStringLiteral("Settings"), QStringLiteral("Application 3 parameters"), QStringLiteral("-x {filename}"));
     writeSetting(QStringLiteral("Display"), QStringLiteral("Thumbnail width"), QStringLiteral("640"));
     writeSetting(QStringLiteral("Display"), QStringLiteral("Thumbnail height"), QStringLiteral("20000"));
     writeSetting(QStringLiteral("Display"), QStringLiteral("Scaling"), QStringLiteral("0x78"));
@@ -187,9 +188,12 @@ TEST_F(SettingsWindowTest, LoadsEveryKeyAndSavesThemWithTheWindowKeys)
     m_form->setGeometry(120, 60, 1300, 750);
     s.ButtonOKClick();
 
-    EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Application 1")), QStringLiteral("/usr/bin/true"));
-    EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Application 1 name")), QStringLiteral("True & False"));
-    EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Application 2 parameters")), QStringLiteral("{filename}"));
+    EXPECT_EQ(
+        readSetting(QStringLiteral("Settings"), QStringLiteral("Application 1")), QStringLiteral("/usr/bin/true"));
+    EXPECT_EQ(
+        readSetting(QStringLiteral("Settings"), QStringLiteral("Application 1 name")), QStringLiteral("True & False"));
+    EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Application 2 parameters")),
+        QStringLiteral("{filename}"));
     EXPECT_EQ(readSetting(QStringLiteral("Display"), QStringLiteral("Thumbnail width")), QStringLiteral("77"));
     EXPECT_EQ(readSetting(QStringLiteral("Display"), QStringLiteral("Thumbnail height")), QStringLiteral("10000"));
     EXPECT_EQ(readSetting(QStringLiteral("Display"), QStringLiteral("Scaling")), QStringLiteral("192"));
@@ -210,9 +214,9 @@ TEST_F(SettingsWindowTest, SavingBeforeTheDevicesAreListedKeepsTheStoredDevice)
     s.ButtonOKClick();
     EXPECT_EQ(readSetting(QStringLiteral("Audio"), QStringLiteral("Device name")), QStringLiteral("USB headset"));
     // A list that arrives later still picks the stored device, or row 1.
-    s.SetAudioDevices({QStringLiteral("No sound"), QStringLiteral("Default"), QStringLiteral("usb HEADSET")});
+    s.SetAudioDevices({ QStringLiteral("No sound"), QStringLiteral("Default"), QStringLiteral("usb HEADSET") });
     EXPECT_EQ(s.ComboBoxAudioDevice->currentIndex(), 2);
-    s.SetAudioDevices({QStringLiteral("No sound")});
+    s.SetAudioDevices({ QStringLiteral("No sound") });
     EXPECT_EQ(s.ComboBoxAudioDevice->count(), 3) << "a second list is ignored";
 }
 
@@ -246,7 +250,7 @@ TEST_F(SettingsWindowTest, SpinEditsClampWhenTheyLoseTheFocus)
     {
         const char *typed;
         int value;
-    } cases[] = {{"5", 32}, {"20000", 10000}, {"640", 640}, {"", 32}};
+    } cases[] = { { "5", 32 }, { "20000", 10000 }, { "640", 640 }, { "", 32 } };
     for (const auto &c : cases) {
         s.SpinEditThumbWidth->setFocus();
         s.SpinEditThumbWidth->selectAll();
@@ -332,13 +336,12 @@ TEST_F(SettingsWindowTest, PickingAnApplicationFillsPathIconAndName)
         EXPECT_TRUE(QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) == 2; }, 10000))
             << "the executable and the .desktop file are listed, the text file is not";
         name->setText(tool);
-        if (dialog->selectedFiles() != QStringList{tool}) {
+        if (dialog->selectedFiles() != QStringList { tool }) {
             ADD_FAILURE() << "the dialog did not take the file";
             dialog->reject();
             return;
         }
         static_cast<QDialog *>(dialog)->accept(); // QFileDialog's own accept() is protected
-
     });
     s.ButtonApp1Click();
     EXPECT_EQ(s.EditApp1->text(), tool);

@@ -31,8 +31,9 @@ NobodyRun runAsNobody(const QString &testName, const QStringList &environment)
     }
     child.setProcessEnvironment(env);
     const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    child.start(QStringLiteral("sh"), {sourceDir() + QStringLiteral("/tests/support/run-as-nobody.sh"), self,
-                                       QStringLiteral("--gtest_filter=") + testName});
+    child.start(QStringLiteral("sh"),
+        { sourceDir() + QStringLiteral("/tests/support/run-as-nobody.sh"), self,
+            QStringLiteral("--gtest_filter=") + testName });
     if (!child.waitForFinished(kTimeoutMs)) {
         child.kill();
         child.waitForFinished();

@@ -12,9 +12,10 @@ extern "C" {
 
 typedef struct BassDecoder BassDecoder;
 
-typedef struct {
+typedef struct
+{
     int sampleRate; // output rate, frames per second
-    int channels;   // output channels, interleaved float
+    int channels; // output channels, interleaved float
     // Polled by FFmpeg while it waits for I/O; non-zero aborts the wait.
     int (*interrupt)(void *opaque);
     void *opaque;

@@ -20,11 +20,26 @@ extern "C" {
 
 namespace bass {
 
-void AvDeleter::operator()(AVFormatContext *p) const { avformat_close_input(&p); }
-void AvDeleter::operator()(AVCodecContext *p) const { avcodec_free_context(&p); }
-void AvDeleter::operator()(AVFrame *p) const { av_frame_free(&p); }
-void AvDeleter::operator()(AVPacket *p) const { av_packet_free(&p); }
-void AvDeleter::operator()(SwrContext *p) const { swr_free(&p); }
+void AvDeleter::operator()(AVFormatContext *p) const
+{
+    avformat_close_input(&p);
+}
+void AvDeleter::operator()(AVCodecContext *p) const
+{
+    avcodec_free_context(&p);
+}
+void AvDeleter::operator()(AVFrame *p) const
+{
+    av_frame_free(&p);
+}
+void AvDeleter::operator()(AVPacket *p) const
+{
+    av_packet_free(&p);
+}
+void AvDeleter::operator()(SwrContext *p) const
+{
+    swr_free(&p);
+}
 
 namespace {
 
@@ -73,7 +88,7 @@ bool plausibleChannels(int channels)
 
 long long threadCpuNs()
 {
-    timespec now{};
+    timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return (long long)now.tv_sec * 1'000'000'000 + now.tv_nsec;
 }
@@ -95,16 +110,41 @@ const char *demuxerForExtension(std::string_view path)
         return nullptr;
     std::string ext(path.substr(dot + 1));
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    static const struct {
+    static const struct
+    {
         const char *ext;
         const char *demuxer;
     } table[] = {
-        {"mp3", "mp3"},  {"mp2", "mp3"},  {"mp1", "mp3"},  {"mpa", "mp3"},  {"flac", "flac"}, {"fla", "flac"},
-        {"flc", "flac"}, {"oga", "ogg"},  {"ogg", "ogg"},  {"opus", "ogg"}, {"wav", "wav"},   {"aif", "aiff"},
-        {"aiff", "aiff"}, {"aifc", "aiff"}, {"afc", "aiff"}, {"mp4", "mov"}, {"m4a", "mov"},   {"m4b", "mov"},
-        {"aac", "aac"},  {"ac3", "ac3"},  {"wma", "asf"},  {"dsf", "dsf"},  {"dff", "iff"},
-        {"spx", "ogg"},  {"wv", "wv"},    {"ape", "ape"},  {"tta", "tta"},  {"caf", "caf"},   {"w64", "w64"},
-        {"mka", "matroska"},
+        { "mp3", "mp3" },
+        { "mp2", "mp3" },
+        { "mp1", "mp3" },
+        { "mpa", "mp3" },
+        { "flac", "flac" },
+        { "fla", "flac" },
+        { "flc", "flac" },
+        { "oga", "ogg" },
+        { "ogg", "ogg" },
+        { "opus", "ogg" },
+        { "wav", "wav" },
+        { "aif", "aiff" },
+        { "aiff", "aiff" },
+        { "aifc", "aiff" },
+        { "afc", "aiff" },
+        { "mp4", "mov" },
+        { "m4a", "mov" },
+        { "m4b", "mov" },
+        { "aac", "aac" },
+        { "ac3", "ac3" },
+        { "wma", "asf" },
+        { "dsf", "dsf" },
+        { "dff", "iff" },
+        { "spx", "ogg" },
+        { "wv", "wv" },
+        { "ape", "ape" },
+        { "tta", "tta" },
+        { "caf", "caf" },
+        { "w64", "w64" },
+        { "mka", "matroska" },
     };
     for (const auto &entry : table) {
         if (ext == entry.ext)
@@ -115,7 +155,8 @@ const char *demuxerForExtension(std::string_view path)
 
 int bassErrorFromOpen(int averror)
 {
-    if (averror == AVERROR(ENOENT) || averror == AVERROR(EACCES) || averror == AVERROR(EISDIR) || averror == AVERROR(ENOTDIR))
+    if (averror == AVERROR(ENOENT) || averror == AVERROR(EACCES) || averror == AVERROR(EISDIR)
+        || averror == AVERROR(ENOTDIR))
         return BASS_ERROR_FILEOPEN;
     if (averror == AVERROR(ENOMEM))
         return BASS_ERROR_MEM;
@@ -126,14 +167,17 @@ int bassErrorFromOpen(int averror)
 
 } // namespace
 
-int FfmpegDecoder::open(const std::string &path, const BassDecoderOptions &options, std::unique_ptr<FfmpegDecoder> &result)
+int FfmpegDecoder::open(
+    const std::string &path, const BassDecoderOptions &options, std::unique_ptr<FfmpegDecoder> &result)
 {
     quietLogs();
     if (options.sampleRate <= 0 || options.channels <= 0)
         return BASS_ERROR_ILLPARAM;
     // Only plain files: opening a named pipe or a device could wait forever
     // on the caller's thread.
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return BASS_ERROR_FILEOPEN;
     std::unique_ptr<FfmpegDecoder> decoder(new FfmpegDecoder(options));
@@ -235,7 +279,7 @@ bool FfmpegDecoder::overBudget()
         const long long bytes = format && format->pb ? format->pb->bytes_read : 0;
         const bool inHeader = m_searchStartBytes < 0;
         m_overBudget = (inHeader ? bytes > kHeaderBudgetBytes : bytes - m_searchStartBytes > kFirstAudioBudgetBytes)
-                       || threadCpuNs() - m_searchStartCpuNs > kSearchCpuBudgetNs;
+            || threadCpuNs() - m_searchStartCpuNs > kSearchCpuBudgetNs;
     }
     return m_overBudget;
 }
@@ -286,17 +330,17 @@ bool FfmpegDecoder::configureResampler(const AVFrame *frame)
     if (!plausibleChannels(channels) || !plausibleRate(frame->sample_rate))
         return false;
 
-    AVChannelLayout inLayout{};
+    AVChannelLayout inLayout {};
     if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_default(&inLayout, channels);
     else if (av_channel_layout_copy(&inLayout, &frame->ch_layout) < 0)
         return false;
-    AVChannelLayout outLayout{};
+    AVChannelLayout outLayout {};
     av_channel_layout_default(&outLayout, m_options.channels);
 
     SwrContext *swr = nullptr;
     int ret = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_FLT, m_options.sampleRate, &inLayout,
-                                  AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
+        AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
     m_swr.reset(swr);
     if (ret >= 0 && channels == 1 && m_options.channels >= 2) {
         // Mono goes to both front speakers at full level, as players do,
@@ -329,7 +373,7 @@ int FfmpegDecoder::convertSlice()
         const auto format = AVSampleFormat(frame->format);
         const size_t bytes = size_t(av_get_bytes_per_sample(format));
         const int channels = frame->ch_layout.nb_channels;
-        std::array<const uint8_t *, kMaxChannels> planes{};
+        std::array<const uint8_t *, kMaxChannels> planes {};
         if (av_sample_fmt_is_planar(format)) {
             for (int c = 0; c < channels; ++c)
                 planes[size_t(c)] = frame->extended_data[c] + size_t(m_frameOffset) * bytes;
@@ -423,8 +467,8 @@ void FfmpegDecoder::prepare()
     quietLogs();
     // Decoders build their static tables when the first one of their kind
     // opens; a context with a plain stereo layout is enough to trigger it.
-    for (const AVCodecID id : {AV_CODEC_ID_MP3, AV_CODEC_ID_AAC, AV_CODEC_ID_FLAC, AV_CODEC_ID_OPUS, AV_CODEC_ID_AC3,
-                               AV_CODEC_ID_WMAV2, AV_CODEC_ID_ALAC, AV_CODEC_ID_PCM_S16LE}) {
+    for (const AVCodecID id : { AV_CODEC_ID_MP3, AV_CODEC_ID_AAC, AV_CODEC_ID_FLAC, AV_CODEC_ID_OPUS, AV_CODEC_ID_AC3,
+             AV_CODEC_ID_WMAV2, AV_CODEC_ID_ALAC, AV_CODEC_ID_PCM_S16LE }) {
         const AVCodec *codec = avcodec_find_decoder(id);
         AvPtr<AVCodecContext> context(codec ? avcodec_alloc_context3(codec) : nullptr);
         if (!context)
@@ -434,21 +478,21 @@ void FfmpegDecoder::prepare()
         context->thread_count = 1;
         avcodec_open2(context.get(), codec, nullptr);
     }
-    for (const char *name : {"mp3", "flac", "ogg", "wav", "aiff", "mov", "aac", "ac3", "asf"})
+    for (const char *name : { "mp3", "flac", "ogg", "wav", "aiff", "mov", "aac", "ac3", "asf" })
         av_find_input_format(name);
     // And the resampler's filter set-up, with a usual conversion.
-    AVChannelLayout stereo{};
+    AVChannelLayout stereo {};
     av_channel_layout_default(&stereo, 2);
     SwrContext *swr = nullptr;
     if (swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_FLT, 44100, &stereo, AV_SAMPLE_FMT_S16P, 48000, 0, nullptr)
         >= 0) {
         AvPtr<SwrContext> owned(swr);
         if (swr_init(swr) >= 0) {
-            std::array<int16_t, 256> left{}, right{};
-            std::array<float, 2 * 512> out{};
-            const uint8_t *in[] = {reinterpret_cast<const uint8_t *>(left.data()),
-                                   reinterpret_cast<const uint8_t *>(right.data())};
-            uint8_t *outPlanes[] = {reinterpret_cast<uint8_t *>(out.data())};
+            std::array<int16_t, 256> left {}, right {};
+            std::array<float, 2 * 512> out {};
+            const uint8_t *in[]
+                = { reinterpret_cast<const uint8_t *>(left.data()), reinterpret_cast<const uint8_t *>(right.data()) };
+            uint8_t *outPlanes[] = { reinterpret_cast<uint8_t *>(out.data()) };
             swr_convert(swr, outPlanes, 512, in, int(left.size()));
         }
     }
@@ -459,7 +503,8 @@ void FfmpegDecoder::prepare()
 
 // The C entry points libbass.so resolves with dlsym.
 
-struct BassDecoder {
+struct BassDecoder
+{
     std::string path;
     BassDecoderOptions options;
     std::unique_ptr<bass::FfmpegDecoder> impl;

@@ -14,14 +14,15 @@ struct SwrContext;
 
 namespace bass {
 
-struct AvDeleter {
+struct AvDeleter
+{
     void operator()(AVFormatContext *p) const;
     void operator()(AVCodecContext *p) const;
     void operator()(AVFrame *p) const;
     void operator()(AVPacket *p) const;
     void operator()(SwrContext *p) const;
 };
-template <typename T> using AvPtr = std::unique_ptr<T, AvDeleter>;
+template<typename T> using AvPtr = std::unique_ptr<T, AvDeleter>;
 
 // One opened audio file: demuxer, decoder and resampler to the device's
 // interleaved float format. Not thread-safe; one stream's decode thread owns it.
@@ -39,7 +40,9 @@ public:
     static void prepare();
 
 private:
-    FfmpegDecoder(const BassDecoderOptions &options) : m_options(options) {}
+    FfmpegDecoder(const BassDecoderOptions &options)
+        : m_options(options)
+    { }
     int openInput(const std::string &path, const char *demuxer);
     // Polled by FFmpeg between reads: the caller's abort, and the budget of
     // the search for the first audio.
@@ -66,11 +69,11 @@ private:
     AvPtr<SwrContext> m_swr;
     int m_streamIndex = -1;
     AVFormatContext *m_opening = nullptr; // the input while avformat_open_input runs
-    bool m_searching = true;              // no audio decoded yet: the budget applies
+    bool m_searching = true; // no audio decoded yet: the budget applies
     bool m_overBudget = false;
-    long long m_searchStartBytes = -1;    // input read when the header was done
+    long long m_searchStartBytes = -1; // input read when the header was done
     long long m_searchStartCpuNs = 0;
-    int m_frameOffset = 0;                // frames of m_frame already resampled
+    int m_frameOffset = 0; // frames of m_frame already resampled
     bool m_frameHeld = false;
     bool m_inputEnded = false;
     bool m_resamplerFlushed = false;

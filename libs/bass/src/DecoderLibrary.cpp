@@ -1,7 +1,6 @@
 #include "DecoderLibrary.h"
 
 #include <dlfcn.h>
-
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,7 +14,7 @@ constexpr const char *kDecoderFile = "libbass_ffmpeg.so";
 // The decoder ships beside libbass.so, wherever that was loaded from.
 std::string besideThisLibrary(const char *file)
 {
-    Dl_info info{};
+    Dl_info info {};
     if (!dladdr(reinterpret_cast<void *>(&DecoderLibrary::get), &info) || !info.dli_fname)
         return {};
     std::string path = info.dli_fname;

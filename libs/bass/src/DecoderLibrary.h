@@ -6,7 +6,8 @@ namespace bass {
 
 // The FFmpeg decoder object beside libbass.so: loaded in the background once
 // the output is open, or by the first stream if that comes first.
-struct DecoderLibrary {
+struct DecoderLibrary
+{
     BassDecoderOpenFn open = nullptr;
     BassDecoderReadFn read = nullptr;
     BassDecoderRewindFn rewind = nullptr;

@@ -54,18 +54,18 @@ void Engine::releaseSdlAudio()
 void Engine::refreshDevices()
 {
     m_devices.clear();
-    m_devices.push_back({intern("No sound"), intern("")});
+    m_devices.push_back({ intern("No sound"), intern("") });
     if (!acquireSdlAudio())
         return; // no audio system at all: only the silent device
     const SdlLibrary *sdl = SdlLibrary::get();
     const char *driver = sdl->GetCurrentAudioDriver();
     const char *driverName = intern(driver ? driver : "");
-    m_devices.push_back({intern("Default"), driverName});
+    m_devices.push_back({ intern("Default"), driverName });
     const int count = sdl->GetNumAudioDevices(0);
     for (int i = 0; i < count; ++i) {
         const char *name = sdl->GetAudioDeviceName(i, 0);
         if (name)
-            m_devices.push_back({intern(name), driverName});
+            m_devices.push_back({ intern(name), driverName });
     }
     releaseSdlAudio();
 }
@@ -181,7 +181,7 @@ int Engine::createStream(const std::string &path, DWORD flags, HSTREAM &handle)
         if (!m_initialized)
             return BASS_ERROR_INIT;
         stream = std::make_shared<Stream>(newHandle(), flags, m_output->sampleRate(), m_output->channels(),
-                                          [this](DWORD ended) { streamEnded(ended); });
+            [this](DWORD ended) { streamEnded(ended); });
         generation = m_outputGeneration;
         m_opening.insert(stream);
     }

@@ -33,7 +33,8 @@ public:
     std::shared_ptr<Stream> find(DWORD handle);
 
 private:
-    struct Device {
+    struct Device
+    {
         const char *name;
         const char *driver;
     };

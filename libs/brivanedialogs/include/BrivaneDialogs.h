@@ -100,15 +100,11 @@ static_assert(sizeof(TBVDialogType) == 1);
 // Event hook. Wnd is a window of the library, Msg the event code, lParam the
 // address of the TOpenDialogParams record that opened the dialog. The host
 // returns 1 for every event.
-using OFNHookProc = std::uint32_t (*)(BDWindowHandle Wnd, std::uint32_t Msg, std::uint64_t wParam,
-                                      std::int64_t lParam);
+using OFNHookProc = std::uint32_t (*)(BDWindowHandle Wnd, std::uint32_t Msg, std::uint64_t wParam, std::int64_t lParam);
 // Declared for the record layout; the library never calls them when null.
-using BDFileInfoHookProc = BDBool (*)(const char16_t *FileName, void *PIDL, char16_t **FileInfo,
-                                      void *User);
+using BDFileInfoHookProc = BDBool (*)(const char16_t *FileName, void *PIDL, char16_t **FileInfo, void *User);
 using BDFileThumbnailHookProc = BDBool (*)(const char16_t *FileName, void *PIDL, std::int32_t Width,
-                                           std::int32_t Height, std::uintptr_t *Bitmap,
-                                           std::int64_t *OriginalWidth,
-                                           std::int64_t *OriginalHeight, void *User);
+    std::int32_t Height, std::uintptr_t *Bitmap, std::int64_t *OriginalWidth, std::int64_t *OriginalHeight, void *User);
 
 // ---------------------------------------------------------------------------
 // Records
@@ -205,7 +201,7 @@ struct TOpenDialogResults
 struct TBDFocusedItem
 {
     const char16_t *FileName; // full name
-    void *PIDL;               // always null on this platform
+    void *PIDL; // always null on this platform
 };
 
 static_assert(sizeof(TOpenDialogAppearance) == 80);
@@ -266,35 +262,35 @@ static_assert(offsetof(TBDFocusedItem, PIDL) == 8);
 // Event codes (library -> hook)
 
 // wParam: TOpenDialogResults* with the current selection (or the confirmed names).
-inline constexpr std::uint32_t bdEventSelection = 2050;     // 0x802
+inline constexpr std::uint32_t bdEventSelection = 2050; // 0x802
 // wParam: TOpenDialogResults* the library is finished with; hand it back
 // through BrivaneDialogs_FreeDialogResults.
-inline constexpr std::uint32_t bdEventFreeResults = 2052;   // 0x804
+inline constexpr std::uint32_t bdEventFreeResults = 2052; // 0x804
 // The browser asks its host to close.
-inline constexpr std::uint32_t bdEventCloseRequest = 2053;  // 0x805
+inline constexpr std::uint32_t bdEventCloseRequest = 2053; // 0x805
 // wParam: the library window's handle, before the entry point returns.
 inline constexpr std::uint32_t bdEventWindowCreated = 2054; // 0x806
 // wParam: TBDFocusedItem* of the newly focused item.
-inline constexpr std::uint32_t bdEventFocusChanged = 2056;  // 0x808
+inline constexpr std::uint32_t bdEventFocusChanged = 2056; // 0x808
 // wParam: 1 when one of the library's text fields takes the keyboard focus,
 // 0 when it leaves (so the host lets typed keys, Space included, through).
-inline constexpr std::uint32_t bdEventTextFocus = 2083;     // 0x823
+inline constexpr std::uint32_t bdEventTextFocus = 2083; // 0x823
 
 // ---------------------------------------------------------------------------
 // Window messages (host -> library window from event 2054), wParam = lParam = 0
 
 // Fit the browser to its parent window again.
-inline constexpr std::uint32_t bdMsgRefit = 2055;           // 0x807
+inline constexpr std::uint32_t bdMsgRefit = 2055; // 0x807
 // Report the current selection as event 2050 (then 2052) before returning.
 inline constexpr std::uint32_t bdMsgReportSelection = 2072; // 0x818
 // Left panel: drives, standard locations and recently visited folders.
-inline constexpr std::uint32_t bdMsgPanelLocations = 2095;  // 0x82F
+inline constexpr std::uint32_t bdMsgPanelLocations = 2095; // 0x82F
 // Left panel: folder tree.
-inline constexpr std::uint32_t bdMsgPanelTree = 2096;       // 0x830
+inline constexpr std::uint32_t bdMsgPanelTree = 2096; // 0x830
 // Put the keyboard focus in the browser's path bar with its text selected,
 // as Ctrl+L does inside the browser; for a host shortcut that works from
 // anywhere in its window. Answers 1 when the path bar took the focus.
-inline constexpr std::uint32_t bdMsgFocusPathBar = 2097;    // 0x831
+inline constexpr std::uint32_t bdMsgFocusPathBar = 2097; // 0x831
 // Close the browser: it stores its folder and filter index.
 inline constexpr std::uint32_t bdMsgClose = 0x0010;
 
@@ -318,9 +314,9 @@ inline constexpr std::uint32_t bdMsgClose = 0x0010;
 
 // Flags of a TBDMenuItem.
 enum TBDMenuItemFlag : std::uint32_t {
-    bdMenuItemDisabled = 1u << 0,  // shown greyed; never sent back with 2111
+    bdMenuItemDisabled = 1u << 0, // shown greyed; never sent back with 2111
     bdMenuItemSeparator = 1u << 1, // a separator line; Caption, Name and icon are ignored
-    bdMenuItemSubmenu = 1u << 2,   // opens a submenu holding the items whose Parent is this Command
+    bdMenuItemSubmenu = 1u << 2, // opens a submenu holding the items whose Parent is this Command
 };
 
 struct TBDMenuItem
@@ -368,7 +364,7 @@ static_assert(offsetof(TBDMenuRequest, Items) == 8);
 static_assert(offsetof(TBDMenuRequest, ItemCount) == 16);
 
 // wParam: TBDMenuRequest* for the host to add its entries to.
-inline constexpr std::uint32_t bdEventFileMenu = 2110;        // 0x83E
+inline constexpr std::uint32_t bdEventFileMenu = 2110; // 0x83E
 // wParam: the Command of the host's entry the user picked.
 inline constexpr std::uint32_t bdEventFileMenuCommand = 2111; // 0x83F
 
@@ -385,8 +381,7 @@ inline constexpr const char *bdLibraryFileName = "libBrivaneDialogs.so";
 // Returns non-zero when a modal dialog was confirmed (its names arrived as
 // event 2050 before the return); for ofIntegrate|ofNotModal non-zero when the
 // browser was created (its handle arrived as event 2054 before the return).
-using TBrivaneDialogs_OpenDialog = std::int32_t (*)(TOpenDialogParams *Params,
-                                                    TOpenDialogResults *Results);
+using TBrivaneDialogs_OpenDialog = std::int32_t (*)(TOpenDialogParams *Params, TOpenDialogResults *Results);
 using TBrivaneDialogs_SaveDialog = TBrivaneDialogs_OpenDialog;
 using TBrivaneDialogs_FolderDialog = TBrivaneDialogs_OpenDialog;
 // Argument: the owner window or 0. Non-zero when the user pressed OK.
@@ -402,12 +397,9 @@ using TBrivaneDialogs_FreeDialogResults = std::int32_t (*)(TOpenDialogResults *R
 #endif
 
 extern "C" {
-BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_OpenDialog(TOpenDialogParams *Params,
-                                                             TOpenDialogResults *Results);
-BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_SaveDialog(TOpenDialogParams *Params,
-                                                             TOpenDialogResults *Results);
-BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_FolderDialog(TOpenDialogParams *Params,
-                                                               TOpenDialogResults *Results);
+BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_OpenDialog(TOpenDialogParams *Params, TOpenDialogResults *Results);
+BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_SaveDialog(TOpenDialogParams *Params, TOpenDialogResults *Results);
+BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_FolderDialog(TOpenDialogParams *Params, TOpenDialogResults *Results);
 BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_SettingsWindow(BDWindowHandle ParentWindow);
 BRIVANEDIALOGS_EXPORT std::int32_t BrivaneDialogs_FreeDialogResults(TOpenDialogResults *Results);
 }

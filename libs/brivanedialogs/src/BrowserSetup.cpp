@@ -12,8 +12,8 @@ constexpr int kFontPixelsAt96 = 12;
 
 } // namespace
 
-BrowserConfig browserConfig(const DialogRequest &request, const RememberedState &remembered,
-                            const LibrarySettings &library)
+BrowserConfig browserConfig(
+    const DialogRequest &request, const RememberedState &remembered, const LibrarySettings &library)
 {
     BrowserConfig config;
     config.title = request.title;
@@ -41,7 +41,7 @@ BrowserConfig browserConfig(const DialogRequest &request, const RememberedState 
 
 QString initialFolder(const DialogRequest &request, const RememberedState &remembered)
 {
-    for (const QString &candidate : {request.initialDir, remembered.folder}) {
+    for (const QString &candidate : { request.initialDir, remembered.folder }) {
         if (candidate.isEmpty())
             continue;
         // Falling all the way back to the root says little about what the

@@ -8,8 +8,8 @@ namespace bd {
 
 // The browser's configuration from the caller's record, what the dialog
 // remembers and the library's own settings.
-BrowserConfig browserConfig(const DialogRequest &request, const RememberedState &remembered,
-                            const LibrarySettings &library);
+BrowserConfig browserConfig(
+    const DialogRequest &request, const RememberedState &remembered, const LibrarySettings &library);
 
 // InitialDir, else the remembered folder, else the home folder; a folder that
 // no longer exists gives way to its nearest existing parent.

@@ -1,20 +1,20 @@
 #include "BrowserWidget.h"
 
 #include "FileActions.h"
-#include "NameFilterBar.h"
 #include "FileListModel.h"
 #include "FileViews.h"
 #include "LocationsPanel.h"
+#include "NameFilterBar.h"
 #include "NavigationBar.h"
 #include "WaveformThumbnails.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -23,11 +23,11 @@
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
-#include <QThreadPool>
-#include <QTreeView>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QThreadPool>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <cerrno>
@@ -83,13 +83,13 @@ QString nearestExistingFolder(const QString &path)
 BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     : QWidget(parent)
     , m_config(config)
-    , m_nav(new NavigationBar(config.title, config.filters, config.showFilter && !config.foldersOnly,
-                              config.scale, this))
+    , m_nav(
+          new NavigationBar(config.title, config.filters, config.showFilter && !config.foldersOnly, config.scale, this))
     , m_splitter(new QSplitter(Qt::Horizontal, this))
     , m_panel(new LocationsPanel(config.scale, config.showHidden, m_splitter))
     , m_model(new FileListModel(this))
-    , m_views(new FileViews(m_model, config.scale, config.scale.px(config.thumbnailSize), config.multiSelect,
-                            m_splitter))
+    , m_views(
+          new FileViews(m_model, config.scale, config.scale.px(config.thumbnailSize), config.multiSelect, m_splitter))
     , m_status(new QLabel(this))
 {
     setObjectName(QStringLiteral("BrowserWidget"));
@@ -128,7 +128,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->handle(1)->setAccessibleName(tr("Resize locations and files"));
-    m_splitter->setSizes({config.scale.px(170), config.scale.px(400)});
+    m_splitter->setSizes({ config.scale.px(170), config.scale.px(400) });
     m_splitter->setChildrenCollapsible(false);
     m_panel->setVisible(config.showPanel);
     m_panel->setRecentFolders(m_recent);
@@ -164,7 +164,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     connect(m_views, &FileViews::activated, this, &BrowserWidget::activate);
     connect(m_views, &FileViews::contextMenuRequested, this, &BrowserWidget::showContextMenu);
     connect(m_views->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) { currentChanged(current); });
+        [this](const QModelIndex &current) { currentChanged(current); });
     connect(m_views->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         updateStatus();
         Q_EMIT selectionChanged();
@@ -184,8 +184,8 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_thumbnailTimer.setSingleShot(true);
     m_thumbnailTimer.setInterval(kThumbnailSettleMs);
     connect(&m_thumbnailTimer, &QTimer::timeout, this, &BrowserWidget::keepVisibleThumbnails);
-    connect(thumbnailView->verticalScrollBar(), &QScrollBar::valueChanged, &m_thumbnailTimer,
-            qOverload<>(&QTimer::start));
+    connect(
+        thumbnailView->verticalScrollBar(), &QScrollBar::valueChanged, &m_thumbnailTimer, qOverload<>(&QTimer::start));
     connect(m_views, &FileViews::viewModeChanged, &m_thumbnailTimer, qOverload<>(&QTimer::start));
 
     m_fileActions = new FileActions(this);
@@ -195,9 +195,9 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     connect(m_filterBar, &NameFilterBar::textChanged, this, &BrowserWidget::applyNameFilter);
     connect(m_filterBar, &NameFilterBar::closed, this, &BrowserWidget::focusFileList);
     connect(m_filterBar, &NameFilterBar::returnToListRequested, this, &BrowserWidget::focusFileList);
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_views->detailsView()),
-                                    static_cast<QAbstractItemView *>(m_views->listView()),
-                                    static_cast<QAbstractItemView *>(m_views->thumbnailView())})
+    for (QAbstractItemView *view : { static_cast<QAbstractItemView *>(m_views->detailsView()),
+             static_cast<QAbstractItemView *>(m_views->listView()),
+             static_cast<QAbstractItemView *>(m_views->thumbnailView()) })
         view->installEventFilter(this);
 
     watchTextField(m_nav->pathEdit());
@@ -385,7 +385,7 @@ void BrowserWidget::receive(ListBatch &&batch)
             m_snapshot.swap(batch.entries);
         else
             m_snapshot.insert(m_snapshot.end(), std::make_move_iterator(batch.entries.begin()),
-                              std::make_move_iterator(batch.entries.end()));
+                std::make_move_iterator(batch.entries.end()));
         if (batch.final && batch.error == 0) {
             applySnapshotKeepingFocus(batch);
             m_model->rankNames();
@@ -419,11 +419,11 @@ void BrowserWidget::finishListing(const ListBatch &last)
     }
     if (last.error != 0) {
         m_lister->dispose(m_model->setFolder(m_folder));
-        m_views->setMessage(tr("This folder cannot be read: %1.")
-                                .arg(QString::fromLocal8Bit(std::strerror(last.error))));
+        m_views->setMessage(
+            tr("This folder cannot be read: %1.").arg(QString::fromLocal8Bit(std::strerror(last.error))));
     } else if (m_model->rowCount() == 0) {
-        m_views->setMessage(m_config.foldersOnly ? tr("This folder has no subfolders.")
-                                                 : tr("No matching files in this folder."));
+        m_views->setMessage(
+            m_config.foldersOnly ? tr("This folder has no subfolders.") : tr("No matching files in this folder."));
     } else {
         m_views->setMessage({});
     }
@@ -462,8 +462,7 @@ void BrowserWidget::focusName(const QString &name)
     if (row < 0)
         return;
     const QModelIndex index = m_model->index(row, 0);
-    m_views->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_views->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_views->currentView()->scrollTo(index);
 }
 
@@ -490,9 +489,8 @@ void BrowserWidget::showContextMenu(const QPoint &globalPos, const QModelIndex &
         menu->addAction(tr("Open"), this, [this, folder] { openFolder(folder); });
     }
     const QStringList selected = selectedPaths();
-    QAction *copy = menu->addAction(tr("Copy full name"), this, [selected] {
-        QGuiApplication::clipboard()->setText(selected.join(u'\n'));
-    });
+    QAction *copy = menu->addAction(
+        tr("Copy full name"), this, [selected] { QGuiApplication::clipboard()->setText(selected.join(u'\n')); });
     copy->setObjectName(QStringLiteral("ActionCopyFullName"));
     copy->setEnabled(!selected.isEmpty());
     m_fileActions->addTo(menu, copy, selected);
@@ -594,8 +592,7 @@ void BrowserWidget::currentChanged(const QModelIndex &current)
 QStringList BrowserWidget::selectedPaths() const
 {
     QModelIndexList rows = m_views->selectionModel()->selectedRows(0);
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     QStringList paths;
     paths.reserve(rows.size());
     for (const QModelIndex &index : std::as_const(rows))
@@ -741,9 +738,9 @@ void BrowserWidget::updateFilterMessage()
         m_showsFilterMessage = true;
     } else if (m_showsFilterMessage) {
         m_views->setMessage(m_model->rowCount() == 0 && !m_model->folder().isEmpty()
-                                ? (m_config.foldersOnly ? tr("This folder has no subfolders.")
-                                                        : tr("No matching files in this folder."))
-                                : QString());
+                ? (m_config.foldersOnly ? tr("This folder has no subfolders.")
+                                        : tr("No matching files in this folder."))
+                : QString());
         m_showsFilterMessage = false;
     }
 }

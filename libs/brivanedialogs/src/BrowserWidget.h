@@ -42,7 +42,7 @@ struct BrowserConfig
     bool showPanel = true;
     bool showHidden = false;
     UiScale scale;
-    QSize thumbnailSize{400, 100};
+    QSize thumbnailSize { 400, 100 };
     ViewMode view = ViewMode::Details;
     PanelMode panel = PanelMode::Locations;
     QStringList recentFolders;

@@ -1,7 +1,6 @@
 #include "DialogSettings.h"
 
 #include "BrivaneDialogs.h"
-
 #include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
 
@@ -37,8 +36,7 @@ void editStore(const std::function<void(platform::IniDocument &)> &edit)
 }
 
 template<typename Enum>
-std::optional<Enum> readEnum(const platform::KeyStore &store, const QString &key,
-                             const QString &name, int count)
+std::optional<Enum> readEnum(const platform::KeyStore &store, const QString &key, const QString &name, int count)
 {
     const auto value = store.readDword(key, name);
     if (!value || *value >= quint32(count))
@@ -80,8 +78,8 @@ void DialogSettings::writeState(const QString &guid, const RememberedState &stat
     // A folder whose name holds a line break cannot be stored as it is, and a
     // flattened name would lead somewhere else: the last folder that could be
     // stored stays remembered.
-    const bool folderExists = !state.folder.isEmpty() && !platform::holdsLineBreak(state.folder)
-                              && QFileInfo(state.folder).isDir();
+    const bool folderExists
+        = !state.folder.isEmpty() && !platform::holdsLineBreak(state.folder) && QFileInfo(state.folder).isDir();
     editStore([&](platform::IniDocument &doc) {
         doc.addSection(key);
         if (folderExists)
@@ -101,8 +99,8 @@ LibrarySettings DialogSettings::readLibrarySettings()
     const platform::KeyStore store;
     LibrarySettings settings;
     settings.showHidden = store.readDword(libraryKey(), QStringLiteral("Show hidden files")).value_or(0) != 0;
-    settings.defaultView = readEnum<ViewMode>(store, libraryKey(), QStringLiteral("Default view"), 3)
-                               .value_or(ViewMode::Details);
+    settings.defaultView
+        = readEnum<ViewMode>(store, libraryKey(), QStringLiteral("Default view"), 3).value_or(ViewMode::Details);
     return settings;
 }
 
@@ -110,7 +108,7 @@ void DialogSettings::writeLibrarySettings(const LibrarySettings &settings)
 {
     editStore([&](platform::IniDocument &doc) {
         doc.setValue(libraryKey(), QStringLiteral("Show hidden files"),
-                     settings.showHidden ? QStringLiteral("1") : QStringLiteral("0"));
+            settings.showHidden ? QStringLiteral("1") : QStringLiteral("0"));
         doc.setValue(libraryKey(), QStringLiteral("Default view"), QString::number(int(settings.defaultView)));
     });
 }
@@ -162,7 +160,7 @@ QList<Place> DialogSettings::readPlaces()
         if (folder->isEmpty())
             continue;
         const QString name = store.readString(placesKey(), QStringLiteral("Name%1").arg(i)).value_or(QString());
-        places.append({name.isEmpty() ? *folder : name, *folder});
+        places.append({ name.isEmpty() ? *folder : name, *folder });
     }
     return places;
 }

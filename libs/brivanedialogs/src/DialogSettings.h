@@ -14,11 +14,11 @@ enum class PanelMode { Locations = 0, Tree = 1 };
 // What one dialog (one GUID) remembers in the key store.
 struct RememberedState
 {
-    QString folder;                   // ends in "/" when set
-    std::optional<int> filterIndex;   // counted from 0, -1 for none
+    QString folder; // ends in "/" when set
+    std::optional<int> filterIndex; // counted from 0, -1 for none
     std::optional<ViewMode> view;
     std::optional<PanelMode> panel;
-    QByteArray columns;               // the details header: widths and sort column
+    QByteArray columns; // the details header: widths and sort column
 };
 
 // The library's own settings, shared by every dialog.

@@ -24,8 +24,8 @@ QColor accent(QIcon::Mode mode)
 
 QColor ink(QIcon::Mode mode)
 {
-    return QGuiApplication::palette().color(mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active,
-                                            QPalette::WindowText);
+    return QGuiApplication::palette().color(
+        mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active, QPalette::WindowText);
 }
 
 void drawArrow(QPainter &p, QIcon::Mode mode, qreal angle)
@@ -37,7 +37,7 @@ void drawArrow(QPainter &p, QIcon::Mode mode, qreal angle)
     p.setPen(pen);
     // Pointing left before the rotation.
     p.drawLine(QPointF(13, 8), QPointF(3.5, 8));
-    p.drawPolyline(std::array{QPointF(8, 3.5), QPointF(3.5, 8), QPointF(8, 12.5)}.data(), 3);
+    p.drawPolyline(std::array { QPointF(8, 3.5), QPointF(3.5, 8), QPointF(8, 12.5) }.data(), 3);
 }
 
 void drawRefresh(QPainter &p, QIcon::Mode mode)
@@ -47,7 +47,7 @@ void drawRefresh(QPainter &p, QIcon::Mode mode)
     // The head at the arc's start, pointing along it.
     p.setBrush(accent(mode));
     p.setPen(Qt::NoPen);
-    p.drawPolygon(std::array{QPointF(9.2, 0.8), QPointF(13.8, 3.6), QPointF(9.4, 7.0)}.data(), 3);
+    p.drawPolygon(std::array { QPointF(9.2, 0.8), QPointF(13.8, 3.6), QPointF(9.4, 7.0) }.data(), 3);
 }
 
 void drawRows(QPainter &p, QIcon::Mode mode, bool twoColumns)
@@ -109,7 +109,7 @@ void drawHome(QPainter &p, QIcon::Mode mode)
     drawFolder(p, mode);
     p.setPen(Qt::NoPen);
     p.setBrush(mode == QIcon::Disabled ? ink(mode) : QColor(0x7A, 0x55, 0x10));
-    p.drawPolygon(std::array{QPointF(8, 6.5), QPointF(11.5, 9.5), QPointF(4.5, 9.5)}.data(), 3);
+    p.drawPolygon(std::array { QPointF(8, 6.5), QPointF(11.5, 9.5), QPointF(4.5, 9.5) }.data(), 3);
     p.drawRect(QRectF(5.5, 9.5, 5, 3));
 }
 
@@ -126,7 +126,7 @@ void drawFile(QPainter &p, QIcon::Mode mode)
     p.setPen(QPen(disabled ? ink(mode) : QColor(0x80, 0x84, 0x8A), 1.0));
     p.setBrush(Qt::white);
     p.drawPath(page);
-    p.drawPolyline(std::array{QPointF(9.5, 1.5), QPointF(9.5, 4.5), QPointF(12.5, 4.5)}.data(), 3);
+    p.drawPolyline(std::array { QPointF(9.5, 1.5), QPointF(9.5, 4.5), QPointF(12.5, 4.5) }.data(), 3);
     // A note: these are audio files.
     p.setPen(QPen(accent(mode), 1.0));
     p.drawLine(QPointF(9, 7), QPointF(9, 11.5));
@@ -147,8 +147,7 @@ class DrawnIconEngine : public QIconEngine
 public:
     explicit DrawnIconEngine(DrawnIcon kind)
         : m_kind(kind)
-    {
-    }
+    { }
 
     QIconEngine *clone() const override { return new DrawnIconEngine(m_kind); }
 
@@ -157,8 +156,8 @@ public:
     // Views paint the same few sizes over and over: each is drawn once.
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
     {
-        const quint64 key = (quint64(quint32(size.width())) << 34) | (quint64(quint32(size.height())) << 4)
-                            | quint64(mode);
+        const quint64 key
+            = (quint64(quint32(size.width())) << 34) | (quint64(quint32(size.height())) << 4) | quint64(mode);
         auto it = m_cache.constFind(key);
         if (it != m_cache.constEnd())
             return *it;
@@ -234,8 +233,18 @@ QIcon drawnIcon(DrawnIcon kind)
 {
     // The icon theme's names for each kind, in the enumeration's order.
     static const char *const themeNames[] = {
-        "go-previous", "go-next", "go-up", "view-refresh", "view-list-details", "view-list-compact",
-        "view-list-icons", "drive-harddisk", "folder", "user-home", "audio-x-generic", "window-close",
+        "go-previous",
+        "go-next",
+        "go-up",
+        "view-refresh",
+        "view-list-details",
+        "view-list-compact",
+        "view-list-icons",
+        "drive-harddisk",
+        "folder",
+        "user-home",
+        "audio-x-generic",
+        "window-close",
     };
     static_assert(std::size(themeNames) == std::size_t(DrawnIcon::Close) + 1);
     static QHash<int, QIcon> icons;
@@ -245,8 +254,8 @@ QIcon drawnIcon(DrawnIcon kind)
         // Without a theme (a bare X server, a minimal session) the lookup is
         // skipped: it would only end at the drawn icon.
         const QIcon icon = QIcon::themeName().isEmpty()
-                               ? drawn
-                               : QIcon::fromTheme(QString::fromLatin1(themeNames[int(kind)]), drawn);
+            ? drawn
+            : QIcon::fromTheme(QString::fromLatin1(themeNames[int(kind)]), drawn);
         it = icons.insert(int(kind), icon);
     }
     return *it;

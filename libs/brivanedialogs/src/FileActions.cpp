@@ -14,7 +14,6 @@
 #include <QWidget>
 
 #include <gio/gio.h>
-
 #include <memory>
 
 namespace bd {
@@ -28,8 +27,7 @@ const QString kFileManagerPath = QStringLiteral("/org/freedesktop/FileManager1")
 QString trashOne(const QString &path)
 {
     const QByteArray encoded = QFile::encodeName(path);
-    std::unique_ptr<GFile, decltype(&g_object_unref)> file(g_file_new_for_path(encoded.constData()),
-                                                           &g_object_unref);
+    std::unique_ptr<GFile, decltype(&g_object_unref)> file(g_file_new_for_path(encoded.constData()), &g_object_unref);
     GError *error = nullptr;
     if (g_file_trash(file.get(), nullptr, &error))
         return {};
@@ -90,8 +88,8 @@ void FileActions::showInFileManager(const QStringList &paths)
     uris.reserve(paths.size());
     for (const QString &path : paths)
         uris.append(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
-    QDBusMessage call = QDBusMessage::createMethodCall(kFileManagerService, kFileManagerPath, kFileManagerService,
-                                                       QStringLiteral("ShowItems"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kFileManagerService, kFileManagerPath, kFileManagerService, QStringLiteral("ShowItems"));
     call << uris << QString(); // no start-up notification id
     // Asynchronous: a file manager that starts slowly must not hold the GUI.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kFileManagerTimeoutMs), this);
@@ -141,10 +139,10 @@ void FileActions::reportTrashFailures(const QStringList &failures)
 {
     // Not exec(): the host may close the browser while a nested loop runs.
     auto *box = new QMessageBox(QMessageBox::Warning, tr("Move to trash"),
-                                failures.size() == 1 ? tr("This item could not be moved to the trash. It was not deleted.")
-                                                     : tr("%1 items could not be moved to the trash. They were not deleted.")
-                                                           .arg(failures.size()),
-                                QMessageBox::Ok, m_owner);
+        failures.size() == 1
+            ? tr("This item could not be moved to the trash. It was not deleted.")
+            : tr("%1 items could not be moved to the trash. They were not deleted.").arg(failures.size()),
+        QMessageBox::Ok, m_owner);
     box->setObjectName(QStringLiteral("TrashFailedMessage"));
     box->setAccessibleName(tr("Move to trash failed"));
     box->setInformativeText(failures.join(u'\n'));

@@ -43,11 +43,11 @@ void FileItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     if (decoration.isValid()) {
         const QSize iconSize = opt.decorationSize;
         const QRect iconRect(textRect.left(), opt.rect.top() + (opt.rect.height() - iconSize.height()) / 2,
-                             iconSize.width(), iconSize.height());
+            iconSize.width(), iconSize.height());
         const QIcon icon = decoration.value<QIcon>();
         const QIcon::Mode mode = !(opt.state & QStyle::State_Enabled) ? QIcon::Disabled
-                                 : (opt.state & QStyle::State_Selected) ? QIcon::Selected
-                                                                         : QIcon::Normal;
+            : (opt.state & QStyle::State_Selected)                    ? QIcon::Selected
+                                                                      : QIcon::Normal;
         icon.paint(painter, iconRect, Qt::AlignCenter, mode);
         textRect.setLeft(iconRect.right() + 1 + margin);
     }
@@ -63,14 +63,14 @@ void FileItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         const QVariant align = index.data(Qt::TextAlignmentRole);
         const int alignment = align.isValid() ? align.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter);
         painter->drawText(textRect, alignment | Qt::TextSingleLine,
-                          fits ? text : metrics.elidedText(text, opt.textElideMode, textRect.width()));
+            fits ? text : metrics.elidedText(text, opt.textElideMode, textRect.width()));
     }
 
     if (opt.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(opt);
-        focus.backgroundColor =
-            opt.palette.color(groupOf(opt), (opt.state & QStyle::State_Selected) ? QPalette::Highlight : QPalette::Base);
+        focus.backgroundColor = opt.palette.color(
+            groupOf(opt), (opt.state & QStyle::State_Selected) ? QPalette::Highlight : QPalette::Base);
         style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
     }
 }
@@ -83,7 +83,7 @@ QSize FileItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMode
     if (index.data(Qt::DecorationRole).isValid())
         width += option.decorationSize.width() + margin;
     const int height = std::max(option.fontMetrics.height(), option.decorationSize.height()) + margin;
-    return {width, height};
+    return { width, height };
 }
 
 } // namespace bd

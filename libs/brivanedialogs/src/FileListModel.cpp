@@ -39,8 +39,7 @@ std::vector<FolderEntry> FileListModel::setFolder(const QString &folder)
     m_folder = folder;
     std::vector<FolderEntry> old;
     old.swap(m_rows);
-    old.insert(old.end(), std::make_move_iterator(m_filteredOut.begin()),
-               std::make_move_iterator(m_filteredOut.end()));
+    old.insert(old.end(), std::make_move_iterator(m_filteredOut.begin()), std::make_move_iterator(m_filteredOut.end()));
     m_filteredOut.clear();
     m_folderCount = 0;
     m_filteredOutFolders = 0;
@@ -68,16 +67,14 @@ int FileListModel::rowOfName(const QString &name) const
 void FileListModel::recount()
 {
     // Folders sort first, so they are the leading run.
-    const auto firstFile = std::find_if(m_rows.begin(), m_rows.end(),
-                                        [](const FolderEntry &e) { return !e.isDir; });
+    const auto firstFile = std::find_if(m_rows.begin(), m_rows.end(), [](const FolderEntry &e) { return !e.isDir; });
     m_folderCount = int(firstFile - m_rows.begin());
-    const auto firstHiddenFile = std::find_if(m_filteredOut.begin(), m_filteredOut.end(),
-                                              [](const FolderEntry &e) { return !e.isDir; });
+    const auto firstHiddenFile
+        = std::find_if(m_filteredOut.begin(), m_filteredOut.end(), [](const FolderEntry &e) { return !e.isDir; });
     m_filteredOutFolders = int(firstHiddenFile - m_filteredOut.begin());
 }
 
-template<typename Mutate>
-void FileListModel::reorder(Mutate mutate)
+template<typename Mutate> void FileListModel::reorder(Mutate mutate)
 {
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
@@ -114,16 +111,14 @@ void FileListModel::mergeSorted(std::vector<FolderEntry> &&entries, bool presort
     if (!m_order(entries.front(), m_rows.back())) {
         const int first = int(m_rows.size());
         beginInsertRows({}, first, first + int(entries.size()) - 1);
-        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
-                      std::make_move_iterator(entries.end()));
+        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
         recount();
         endInsertRows();
         return;
     }
     auto merge = [&] {
         const auto middle = m_rows.size();
-        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()),
-                      std::make_move_iterator(entries.end()));
+        m_rows.insert(m_rows.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
         std::inplace_merge(m_rows.begin(), m_rows.begin() + qsizetype(middle), m_rows.end(), m_order);
         recount();
     };
@@ -274,7 +269,7 @@ void FileListModel::rankNames()
     std::size_t hidden = 0;
     for (std::int32_t i = 0; i < count; ++i) {
         const bool takeHidden = hidden < m_filteredOut.size()
-                                && (shown == m_rows.size() || m_order(m_filteredOut[hidden], m_rows[shown]));
+            && (shown == m_rows.size() || m_order(m_filteredOut[hidden], m_rows[shown]));
         FolderEntry &row = takeHidden ? m_filteredOut[hidden++] : m_rows[shown++];
         row.nameRank = m_order.order == Qt::AscendingOrder ? i : count - 1 - i;
     }
@@ -382,7 +377,7 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
 
 void FileListModel::sort(int column, Qt::SortOrder order)
 {
-    const EntryOrder wanted{column, order};
+    const EntryOrder wanted { column, order };
     if (wanted.column == m_order.column && wanted.order == m_order.order)
         return;
     m_order = wanted;
@@ -394,7 +389,7 @@ void FileListModel::sort(int column, Qt::SortOrder order)
 
 QStringList FileListModel::mimeTypes() const
 {
-    return {QStringLiteral("text/uri-list")};
+    return { QStringLiteral("text/uri-list") };
 }
 
 QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const

@@ -80,8 +80,7 @@ private:
 
     // Runs a change of row order, moving persistent indexes (selection and
     // focus) with their rows.
-    template<typename Mutate>
-    void reorder(Mutate mutate);
+    template<typename Mutate> void reorder(Mutate mutate);
     void mergeSorted(std::vector<FolderEntry> &&entries, bool presorted);
     void recount();
     void applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy);

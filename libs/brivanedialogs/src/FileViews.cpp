@@ -6,9 +6,9 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QSignalBlocker>
 #include <QLabel>
 #include <QListView>
+#include <QSignalBlocker>
 #include <QTreeView>
 
 namespace bd {
@@ -17,8 +17,7 @@ namespace {
 
 void setUpCommon(QAbstractItemView *view, bool multiSelect)
 {
-    view->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection
-                                       : QAbstractItemView::SingleSelection);
+    view->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setDragEnabled(true);
@@ -30,8 +29,7 @@ void setUpCommon(QAbstractItemView *view, bool multiSelect)
 // with none current. The host treats the focused file as the one the user
 // looks at (details, preview), so a row becomes current only by the user's
 // hand: the first arrow key still lands on the first row.
-template<typename View>
-class UserFocusView : public View
+template<typename View> class UserFocusView : public View
 {
 public:
     using View::View;
@@ -57,8 +55,7 @@ constexpr int kLayoutBatch = 2000;
 
 } // namespace
 
-FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnailSize, bool multiSelect,
-                     QWidget *parent)
+FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnailSize, bool multiSelect, QWidget *parent)
     : QStackedWidget(parent)
     , m_model(model)
     , m_details(new UserFocusView<QTreeView>(this))
@@ -128,10 +125,8 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     m_thumbnails->setSpacing(scale.px(4));
     addWidget(m_thumbnails);
 
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_details),
-                                    static_cast<QAbstractItemView *>(m_list),
-                                    static_cast<QAbstractItemView *>(m_thumbnails)})
-    {
+    for (QAbstractItemView *view : { static_cast<QAbstractItemView *>(m_details),
+             static_cast<QAbstractItemView *>(m_list), static_cast<QAbstractItemView *>(m_thumbnails) }) {
         connect(view, &QAbstractItemView::activated, this, &FileViews::activated);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &pos) {
@@ -175,7 +170,7 @@ void FileViews::stretchNameColumn()
 
 QList<QAbstractItemView *> FileViews::views() const
 {
-    return {m_details, m_list, m_thumbnails};
+    return { m_details, m_list, m_thumbnails };
 }
 
 QItemSelectionModel *FileViews::selectionModel() const
@@ -209,7 +204,7 @@ std::pair<int, int> FileViews::visibleThumbnailRows() const
     const int rows = m_model->rowCount();
     const QRect viewport = m_thumbnails->viewport()->rect();
     if (rows == 0 || !m_thumbnails->isVisible())
-        return {-1, -1};
+        return { -1, -1 };
     // Items flow in row order, so the visible ones are one run; find its ends
     // by bisection instead of asking every item.
     auto rectOf = [this](int row) { return m_thumbnails->visualRect(m_model->index(row, 0)); };
@@ -233,8 +228,8 @@ std::pair<int, int> FileViews::visibleThumbnailRows() const
     }
     const int last = low - 1;
     if (first >= rows || last < first)
-        return {-1, -1};
-    return {first, last};
+        return { -1, -1 };
+    return { first, last };
 }
 
 void FileViews::setMessage(const QString &text)

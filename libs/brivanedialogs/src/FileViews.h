@@ -23,8 +23,8 @@ class FileViews : public QStackedWidget
     Q_OBJECT
 
 public:
-    FileViews(FileListModel *model, const UiScale &scale, QSize thumbnailSize, bool multiSelect,
-              QWidget *parent = nullptr);
+    FileViews(
+        FileListModel *model, const UiScale &scale, QSize thumbnailSize, bool multiSelect, QWidget *parent = nullptr);
 
     void setViewMode(ViewMode mode);
     ViewMode viewMode() const { return m_mode; }

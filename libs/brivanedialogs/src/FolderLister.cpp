@@ -8,11 +8,11 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <mutex>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 
 namespace bd {
@@ -52,7 +52,8 @@ FolderLister::FolderLister(QObject *receiver, Deliver deliver, Changed changed)
     QPointer<QObject> target = receiver;
     m_watch = new DirectoryWatch([target, changed](const QString &folder) {
         if (target)
-            QMetaObject::invokeMethod(target, [changed, folder] { changed(folder); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                target, [changed, folder] { changed(folder); }, Qt::QueuedConnection);
     });
     m_watch->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
@@ -75,7 +76,8 @@ void FolderLister::watchOnly(const QString &folder)
 void FolderLister::start(const ListRequest &request)
 {
     m_current = request.id;
-    QMetaObject::invokeMethod(m_worker, [this, request] { run(request); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [this, request] { run(request); }, Qt::QueuedConnection);
 }
 
 void FolderLister::dispose(std::vector<FolderEntry> &&entries)
@@ -88,7 +90,8 @@ void FolderLister::dispose(std::vector<FolderEntry> &&entries)
         std::lock_guard lock(m_trashMutex);
         m_trash.push_back(std::move(entries));
     }
-    QMetaObject::invokeMethod(m_worker, [this] { emptyTrash(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [this] { emptyTrash(); }, Qt::QueuedConnection);
 }
 
 void FolderLister::emptyTrash()
@@ -135,7 +138,7 @@ void FolderLister::run(const ListRequest &request)
                 lister->watchOnly(folder);
             done = true;
         }
-    } watch{this, request.folder};
+    } watch { this, request.folder };
 
     const QByteArray path = QFile::encodeName(request.folder);
     std::unique_ptr<DIR, DirCloser> dir(opendir(path.constData()));
@@ -184,11 +187,13 @@ void FolderLister::run(const ListRequest &request)
         // without d_type need the stat to tell folders from files.
         bool known = entry->d_type == DT_DIR || entry->d_type == DT_REG;
         bool isDir = entry->d_type == DT_DIR;
-        struct stat info {};
+        struct stat info
+        {
+        };
         bool haveInfo = false;
         if (!known) {
-            haveInfo = fstatat(fd, raw, &info, 0) == 0
-                       || fstatat(fd, raw, &info, AT_SYMLINK_NOFOLLOW) == 0; // broken link
+            haveInfo
+                = fstatat(fd, raw, &info, 0) == 0 || fstatat(fd, raw, &info, AT_SYMLINK_NOFOLLOW) == 0; // broken link
             isDir = haveInfo && S_ISDIR(info.st_mode);
         }
         if (!isDir && (request.foldersOnly || !request.filter.matches(name)))
@@ -208,9 +213,9 @@ void FolderLister::run(const ListRequest &request)
 
         const bool progressive = !request.snapshot && delivered < kProgressiveEntries;
         const bool due = progressive
-                         && (firstSent ? sinceBatch.elapsed() >= kBatchIntervalMs
-                                       : int(batch.entries.size()) >= kFirstBatchEntries
-                                             || sinceBatch.elapsed() >= kBatchIntervalMs);
+            && (firstSent
+                    ? sinceBatch.elapsed() >= kBatchIntervalMs
+                    : int(batch.entries.size()) >= kFirstBatchEntries || sinceBatch.elapsed() >= kBatchIntervalMs);
         if (due) {
             delivered += int(batch.entries.size());
             if (m_current != request.id)
@@ -244,8 +249,8 @@ void FolderLister::run(const ListRequest &request)
         std::vector<FolderEntry> whole;
         whole.reserve(sent.size() + batch.entries.size());
         std::merge(std::make_move_iterator(sent.begin()), std::make_move_iterator(sent.end()),
-                   std::make_move_iterator(batch.entries.begin()), std::make_move_iterator(batch.entries.end()),
-                   std::back_inserter(whole), request.order);
+            std::make_move_iterator(batch.entries.begin()), std::make_move_iterator(batch.entries.end()),
+            std::back_inserter(whole), request.order);
         batch.entries.swap(whole);
         batch.whole = true;
         if (m_current != request.id)

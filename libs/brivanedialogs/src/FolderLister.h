@@ -90,9 +90,9 @@ private:
     QPointer<QObject> m_receiver;
     Deliver m_deliver;
     QThread m_thread;
-    QObject *m_worker;                // lives on m_thread
-    DirectoryWatch *m_watch;          // lives on m_thread
-    std::atomic<quint64> m_current{0};
+    QObject *m_worker; // lives on m_thread
+    DirectoryWatch *m_watch; // lives on m_thread
+    std::atomic<quint64> m_current { 0 };
     std::mutex m_trashMutex;
     std::vector<std::vector<FolderEntry>> m_trash;
 };

@@ -64,7 +64,9 @@ QStringList readSubfolders(const QString &folder, bool showHidden, const QString
             continue;
         bool isDir = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
+            struct stat info
+            {
+            };
             isDir = fstatat(fd, raw, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
         if (!isDir)
@@ -101,7 +103,7 @@ FolderTreeModel::FolderTreeModel(bool showHidden, QObject *parent)
     {
         QString path;
         QString name;
-    } roots[] = {{QDir::homePath(), tr("Home")}, {QStringLiteral("/"), tr("File system")}};
+    } roots[] = { { QDir::homePath(), tr("Home") }, { QStringLiteral("/"), tr("File system") } };
     for (const auto &root : roots) {
         auto node = std::make_unique<Node>();
         node->id = m_nextId++;

@@ -1,7 +1,6 @@
 #include "HookSink.h"
 
 #include "ResultsRecord.h"
-
 #include "platform/WindowMessage.h"
 
 #include <algorithm>
@@ -11,15 +10,13 @@ namespace bd {
 HookSink::HookSink(TOpenDialogParams *params)
     : m_params(params)
     , m_hook(params ? params->HookProc : nullptr)
-{
-}
+{ }
 
 std::uint32_t HookSink::send(const QWidget *window, std::uint32_t code, std::uint64_t wParam) const
 {
     if (!m_hook)
         return 0;
-    return m_hook(platform::handleOf(window), code, wParam,
-                  std::int64_t(reinterpret_cast<std::intptr_t>(m_params)));
+    return m_hook(platform::handleOf(window), code, wParam, std::int64_t(reinterpret_cast<std::intptr_t>(m_params)));
 }
 
 void HookSink::windowCreated(const QWidget *window) const
@@ -30,7 +27,7 @@ void HookSink::windowCreated(const QWidget *window) const
 void HookSink::focusChanged(const QWidget *window, const QString &fullName) const
 {
     const QString copy = fullName; // keeps the text alive whatever the hook does
-    TBDFocusedItem item{reinterpret_cast<const char16_t *>(copy.utf16()), nullptr};
+    TBDFocusedItem item { reinterpret_cast<const char16_t *>(copy.utf16()), nullptr };
     send(window, bdEventFocusChanged, std::uint64_t(reinterpret_cast<std::uintptr_t>(&item)));
 }
 
@@ -60,7 +57,7 @@ std::vector<HostMenuEntry> HookSink::fileMenu(const QWidget *window, int selecti
 {
     if (!m_hook)
         return {};
-    TBDMenuRequest request{};
+    TBDMenuRequest request {};
     request.StructSize = sizeof(TBDMenuRequest);
     request.SelectionCount = std::uint32_t(std::max(0, selectionCount));
     send(window, bdEventFileMenu, std::uint64_t(reinterpret_cast<std::uintptr_t>(&request)));

@@ -26,7 +26,7 @@ QImage iconOf(const TBDMenuItem &item)
         return {};
     // The host's pixels live only during the hook call: copy them.
     const QImage view(reinterpret_cast<const uchar *>(item.IconPixels), item.IconWidth, item.IconHeight,
-                      item.IconWidth * 4, QImage::Format_ARGB32);
+        item.IconWidth * 4, QImage::Format_ARGB32);
     return view.copy();
 }
 
@@ -61,7 +61,7 @@ std::vector<HostMenuEntry> copyHostEntries(const TBDMenuRequest &request)
 }
 
 void addHostEntries(QMenu *menu, QAction *before, const std::vector<HostMenuEntry> &entries,
-                    const std::function<void(std::uint32_t)> &picked)
+    const std::function<void(std::uint32_t)> &picked)
 {
     if (entries.empty())
         return;

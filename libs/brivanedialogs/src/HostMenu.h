@@ -34,6 +34,6 @@ std::vector<HostMenuEntry> copyHostEntries(const TBDMenuRequest &request);
 // separator when anything was added. A picked entry calls picked with its
 // command.
 void addHostEntries(QMenu *menu, QAction *before, const std::vector<HostMenuEntry> &entries,
-                    const std::function<void(std::uint32_t)> &picked);
+    const std::function<void(std::uint32_t)> &picked);
 
 } // namespace bd

@@ -3,7 +3,6 @@
 #include "BrowserSetup.h"
 #include "BrowserWidget.h"
 #include "MessageRouter.h"
-
 #include "platform/WindowMessage.h"
 
 #include <QCloseEvent>
@@ -33,8 +32,7 @@ IntegratedBrowser *IntegratedBrowser::open(const DialogRequest &request)
     return browser;
 }
 
-IntegratedBrowser::IntegratedBrowser(const DialogRequest &request, const RememberedState &remembered,
-                                     QWidget *host)
+IntegratedBrowser::IntegratedBrowser(const DialogRequest &request, const RememberedState &remembered, QWidget *host)
     : QWidget(host)
     , m_request(request)
     , m_sink(request.params)

@@ -41,7 +41,7 @@ bool isUserVolume(const QStorageInfo &volume)
 
 QTreeWidgetItem *addPlace(QTreeWidgetItem *group, const QString &text, const QString &path, const QIcon &icon)
 {
-    auto *item = new QTreeWidgetItem(group, {text});
+    auto *item = new QTreeWidgetItem(group, { text });
     item->setData(0, kPathRole, path);
     item->setToolTip(0, path);
     item->setIcon(0, icon);
@@ -147,7 +147,7 @@ LocationsPanel::LocationsPanel(const UiScale &scale, bool showHidden, QWidget *p
     connect(m_places, &QTreeWidget::itemClicked, this, &LocationsPanel::placeActivated);
 
     // The user's own places, between the standard locations and the recent folders.
-    m_placesGroup = new QTreeWidgetItem(QStringList{tr("Places")});
+    m_placesGroup = new QTreeWidgetItem(QStringList { tr("Places") });
     m_placesGroup->setFlags(Qt::ItemIsEnabled);
     QFont groupFont = m_placesGroup->font(0);
     groupFont.setBold(true);
@@ -156,16 +156,15 @@ LocationsPanel::LocationsPanel(const UiScale &scale, bool showHidden, QWidget *p
     m_userPlaces = new UserPlaces(m_places, m_placesGroup, this);
     connect(m_userPlaces, &UserPlaces::editorOpened, this, &LocationsPanel::editorOpened);
 
-    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(m_header)}) {
+    for (QWidget *w : { static_cast<QWidget *>(this), static_cast<QWidget *>(m_header) }) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this,
-                [this, w](const QPoint &pos) { showModeMenu(w->mapToGlobal(pos)); });
+            [this, w](const QPoint &pos) { showModeMenu(w->mapToGlobal(pos)); });
     }
     // The tree widget reports positions in its viewport.
     m_places->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_places, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        showModeMenu(m_places->viewport()->mapToGlobal(pos), m_places->itemAt(pos));
-    });
+    connect(m_places, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint &pos) { showModeMenu(m_places->viewport()->mapToGlobal(pos), m_places->itemAt(pos)); });
 }
 
 void LocationsPanel::buildPlaces()
@@ -173,7 +172,7 @@ void LocationsPanel::buildPlaces()
     const QIcon driveIcon = drawnIcon(DrawnIcon::Drive);
     const QIcon &folderIcon = m_folderIcon;
 
-    auto *drives = new QTreeWidgetItem(m_places, {tr("Drives")});
+    auto *drives = new QTreeWidgetItem(m_places, { tr("Drives") });
     const QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
     for (const QStorageInfo &volume : volumes) {
         if (!volume.isValid() || !isUserVolume(volume))
@@ -184,17 +183,17 @@ void LocationsPanel::buildPlaces()
         addPlace(drives, name, volume.rootPath(), driveIcon);
     }
 
-    auto *locations = new QTreeWidgetItem(m_places, {tr("Locations")});
+    auto *locations = new QTreeWidgetItem(m_places, { tr("Locations") });
     const struct
     {
         QStandardPaths::StandardLocation location;
         QString text;
     } standard[] = {
-        {QStandardPaths::HomeLocation, tr("Home")},
-        {QStandardPaths::DesktopLocation, tr("Desktop")},
-        {QStandardPaths::DocumentsLocation, tr("Documents")},
-        {QStandardPaths::MusicLocation, tr("Music")},
-        {QStandardPaths::DownloadLocation, tr("Downloads")},
+        { QStandardPaths::HomeLocation, tr("Home") },
+        { QStandardPaths::DesktopLocation, tr("Desktop") },
+        { QStandardPaths::DocumentsLocation, tr("Documents") },
+        { QStandardPaths::MusicLocation, tr("Music") },
+        { QStandardPaths::DownloadLocation, tr("Downloads") },
     };
     QStringList seen;
     for (const auto &place : standard) {
@@ -205,8 +204,8 @@ void LocationsPanel::buildPlaces()
         addPlace(locations, place.text, path, folderIcon);
     }
 
-    m_recentGroup = new QTreeWidgetItem(m_places, {tr("Recent folders")});
-    for (QTreeWidgetItem *group : {drives, locations, m_recentGroup}) {
+    m_recentGroup = new QTreeWidgetItem(m_places, { tr("Recent folders") });
+    for (QTreeWidgetItem *group : { drives, locations, m_recentGroup }) {
         group->setFlags(Qt::ItemIsEnabled);
         QFont font = group->font(0);
         font.setBold(true);
@@ -256,7 +255,7 @@ void LocationsPanel::ensureTree()
     m_tree->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_tree, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { showModeMenu(m_tree->viewport()->mapToGlobal(pos)); });
+        [this](const QPoint &pos) { showModeMenu(m_tree->viewport()->mapToGlobal(pos)); });
     auto open = [this](const QModelIndex &index) {
         const QString path = m_treeModel->pathOf(index);
         if (!path.isEmpty() && path != m_currentFolder)
@@ -298,7 +297,7 @@ void LocationsPanel::setCurrentFolder(const QString &folder)
 
 QList<QWidget *> LocationsPanel::focusViews() const
 {
-    QList<QWidget *> views{m_places};
+    QList<QWidget *> views { m_places };
     if (m_tree)
         views.append(m_tree);
     return views;

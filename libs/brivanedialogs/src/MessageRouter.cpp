@@ -1,7 +1,6 @@
 #include "MessageRouter.h"
 
 #include "BrowserWidget.h"
-
 #include "platform/WindowMessage.h"
 
 #include <QMenu>
@@ -13,25 +12,25 @@ namespace bd {
 void connectHook(BrowserWidget *browser, QWidget *window, const HookSink &sink)
 {
     QObject::connect(browser, &BrowserWidget::focusedItemChanged, window,
-                     [window, sink](const QString &fullName) { sink.focusChanged(window, fullName); });
+        [window, sink](const QString &fullName) { sink.focusChanged(window, fullName); });
     QObject::connect(browser, &BrowserWidget::textFieldFocusChanged, window,
-                     [window, sink](bool inTextField) { sink.textFocus(window, inTextField); });
+        [window, sink](bool inTextField) { sink.textFocus(window, inTextField); });
     QObject::connect(browser, &BrowserWidget::fileMenuRequested, window,
-                     [window, sink](QMenu *menu, QAction *before, int selectionCount) {
-                         QPointer<QMenu> alive(menu);
-                         const std::vector<HostMenuEntry> entries = sink.fileMenu(window, selectionCount);
-                         if (!alive)
-                             return;
-                         // Picked entries reach the host from the event loop, once the menu
-                         // and the action that fired are done with.
-                         addHostEntries(menu, before, entries, [window, sink](std::uint32_t command) {
-                             QTimer::singleShot(0, window, [window, sink, command] { sink.menuCommand(window, command); });
-                         });
-                     });
+        [window, sink](QMenu *menu, QAction *before, int selectionCount) {
+            QPointer<QMenu> alive(menu);
+            const std::vector<HostMenuEntry> entries = sink.fileMenu(window, selectionCount);
+            if (!alive)
+                return;
+            // Picked entries reach the host from the event loop, once the menu
+            // and the action that fired are done with.
+            addHostEntries(menu, before, entries, [window, sink](std::uint32_t command) {
+                QTimer::singleShot(0, window, [window, sink, command] { sink.menuCommand(window, command); });
+            });
+        });
 }
 
-bool handleWindowMessage(QEvent *event, BrowserWidget *browser, QWidget *window, const HookSink &sink,
-                         const std::function<void()> &refit)
+bool handleWindowMessage(
+    QEvent *event, BrowserWidget *browser, QWidget *window, const HookSink &sink, const std::function<void()> &refit)
 {
     if (!platform::WindowMessageEvent::isWindowMessage(event))
         return false;

@@ -17,7 +17,7 @@ void connectHook(BrowserWidget *browser, QWidget *window, const HookSink &sink);
 
 // Answers the host's window messages (refit, selection report, left-panel
 // mode, path bar focus). True when event was one of them.
-bool handleWindowMessage(QEvent *event, BrowserWidget *browser, QWidget *window, const HookSink &sink,
-                         const std::function<void()> &refit);
+bool handleWindowMessage(
+    QEvent *event, BrowserWidget *browser, QWidget *window, const HookSink &sink, const std::function<void()> &refit);
 
 } // namespace bd

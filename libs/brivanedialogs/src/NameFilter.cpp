@@ -9,8 +9,8 @@ void NameFilter::splitOff(std::vector<FolderEntry> &rows, std::vector<FolderEntr
 {
     if (!isActive())
         return;
-    const auto firstRejected =
-        std::stable_partition(rows.begin(), rows.end(), [this](const FolderEntry &entry) { return matches(entry); });
+    const auto firstRejected
+        = std::stable_partition(rows.begin(), rows.end(), [this](const FolderEntry &entry) { return matches(entry); });
     rejected.insert(rejected.end(), std::make_move_iterator(firstRejected), std::make_move_iterator(rows.end()));
     rows.erase(firstRejected, rows.end());
 }

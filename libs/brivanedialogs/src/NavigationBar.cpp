@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QEvent>
 #include <QCompleter>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,8 +17,8 @@
 
 namespace bd {
 
-NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bool showFilter,
-                             const UiScale &scale, QWidget *parent)
+NavigationBar::NavigationBar(
+    const QString &title, const FilterList &filters, bool showFilter, const UiScale &scale, QWidget *parent)
     : QWidget(parent)
     , m_scale(scale)
     , m_title(new QLabel(title, this))
@@ -30,11 +30,11 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     setObjectName(QStringLiteral("NavigationBar"));
     setAccessibleName(tr("Navigation bar"));
     m_back = makeButton(QStringLiteral("BackButton"), tr("Back"), drawnIcon(DrawnIcon::Back), tr("Back (Alt+Left)"));
-    m_forward = makeButton(QStringLiteral("ForwardButton"), tr("Forward"), drawnIcon(DrawnIcon::Forward),
-                           tr("Forward (Alt+Right)"));
+    m_forward = makeButton(
+        QStringLiteral("ForwardButton"), tr("Forward"), drawnIcon(DrawnIcon::Forward), tr("Forward (Alt+Right)"));
     m_up = makeButton(QStringLiteral("UpButton"), tr("Up"), drawnIcon(DrawnIcon::Up), tr("Up one folder (Backspace)"));
-    m_refresh = makeButton(QStringLiteral("RefreshButton"), tr("Refresh"), drawnIcon(DrawnIcon::Refresh),
-                           tr("Refresh (F5)"));
+    m_refresh
+        = makeButton(QStringLiteral("RefreshButton"), tr("Refresh"), drawnIcon(DrawnIcon::Refresh), tr("Refresh (F5)"));
     connect(m_back, &QToolButton::clicked, this, &NavigationBar::backRequested);
     connect(m_forward, &QToolButton::clicked, this, &NavigationBar::forwardRequested);
     connect(m_up, &QToolButton::clicked, this, &NavigationBar::upRequested);
@@ -67,16 +67,15 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
         QString text;
         DrawnIcon icon;
     } views[] = {
-        {ViewMode::Details, QStringLiteral("DetailsViewButton"), tr("Details"), DrawnIcon::DetailsView},
-        {ViewMode::List, QStringLiteral("ListViewButton"), tr("List"), DrawnIcon::ListView},
-        {ViewMode::Thumbnails, QStringLiteral("ThumbnailsViewButton"), tr("Thumbnails"), DrawnIcon::ThumbnailsView},
+        { ViewMode::Details, QStringLiteral("DetailsViewButton"), tr("Details"), DrawnIcon::DetailsView },
+        { ViewMode::List, QStringLiteral("ListViewButton"), tr("List"), DrawnIcon::ListView },
+        { ViewMode::Thumbnails, QStringLiteral("ThumbnailsViewButton"), tr("Thumbnails"), DrawnIcon::ThumbnailsView },
     };
     auto *viewRow = new QHBoxLayout;
     viewRow->setSpacing(0);
     for (const auto &view : views) {
         const QString shortcut = QStringLiteral(" (Ctrl+%1)").arg(int(view.mode) + 1);
-        QToolButton *button =
-            makeButton(view.objectName, view.text, drawnIcon(view.icon), view.text + shortcut);
+        QToolButton *button = makeButton(view.objectName, view.text, drawnIcon(view.icon), view.text + shortcut);
         button->setCheckable(true);
         m_views->addButton(button, int(view.mode));
         viewRow->addWidget(button);
@@ -107,7 +106,7 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     grid->addWidget(m_pathError, 1, 0);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(scale.px(2));
-    for (QToolButton *button : {m_back, m_forward, m_up, m_refresh})
+    for (QToolButton *button : { m_back, m_forward, m_up, m_refresh })
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addLayout(viewRow);
@@ -116,8 +115,8 @@ NavigationBar::NavigationBar(const QString &title, const FilterList &filters, bo
     grid->addLayout(buttons, 2, 0);
 }
 
-QToolButton *NavigationBar::makeButton(const QString &objectName, const QString &text, const QIcon &icon,
-                                       const QString &toolTip)
+QToolButton *NavigationBar::makeButton(
+    const QString &objectName, const QString &text, const QIcon &icon, const QString &toolTip)
 {
     auto *button = new QToolButton(this);
     button->setObjectName(objectName);
@@ -150,7 +149,7 @@ void NavigationBar::changeEvent(QEvent *event)
 
 QList<QWidget *> NavigationBar::tabOrder() const
 {
-    QList<QWidget *> order{m_path, m_back, m_forward, m_up, m_refresh};
+    QList<QWidget *> order { m_path, m_back, m_forward, m_up, m_refresh };
     for (QAbstractButton *button : m_views->buttons())
         order.append(button);
     order.append(m_filter);

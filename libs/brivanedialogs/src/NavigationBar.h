@@ -22,7 +22,7 @@ class NavigationBar : public QWidget
 
 public:
     NavigationBar(const QString &title, const FilterList &filters, bool showFilter, const UiScale &scale,
-                  QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
 
     void setPath(const QString &path);
     // A line under the path saying why it was not opened; empty hides it.
@@ -54,8 +54,7 @@ protected:
 private:
     void addCompleter();
     void colourPathError();
-    QToolButton *makeButton(const QString &objectName, const QString &text, const QIcon &icon,
-                            const QString &toolTip);
+    QToolButton *makeButton(const QString &objectName, const QString &text, const QIcon &icon, const QString &toolTip);
 
     UiScale m_scale;
     QLabel *m_title;

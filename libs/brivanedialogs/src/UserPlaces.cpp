@@ -31,11 +31,9 @@ public:
     PlaceNameDelegate(UserPlaces *places, QObject *parent)
         : QStyledItemDelegate(parent)
         , m_places(places)
-    {
-    }
+    { }
 
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
@@ -89,7 +87,7 @@ void UserPlaces::rebuild()
         m_available.append(true); // until checked: shown as usual
     for (qsizetype i = 0; i < m_places.size(); ++i) {
         const Place &place = m_places.at(i);
-        auto *item = new QTreeWidgetItem(m_group, {place.name});
+        auto *item = new QTreeWidgetItem(m_group, { place.name });
         item->setData(0, kPlacePathRole, place.folder);
         item->setData(0, kPlaceIndexRole, int(i));
         item->setIcon(0, folderIcon);
@@ -117,7 +115,7 @@ bool UserPlaces::add(const QString &folder)
             return false;
         }
     }
-    m_places.append({defaultName(clean), clean});
+    m_places.append({ defaultName(clean), clean });
     m_available.append(true);
     store();
     rebuild();

@@ -19,12 +19,11 @@ WaveformDelegate::WaveformDelegate(WaveformThumbnails *thumbnails, QSize thumbna
     : QStyledItemDelegate(parent)
     , m_thumbnails(thumbnails)
     , m_size(thumbnailSize)
-{
-}
+{ }
 
 QSize WaveformDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    return {m_size.width() + 2 * kPadding, m_size.height() + option.fontMetrics.height() + 3 * kPadding};
+    return { m_size.width() + 2 * kPadding, m_size.height() + option.fontMetrics.height() + 3 * kPadding };
 }
 
 void WaveformDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -39,15 +38,15 @@ void WaveformDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     // Selection colours come as a pair of one colour group: the text colour
     // on any other background (a style's pale tint) can be unreadable.
     const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                       : (opt.state & QStyle::State_Active) ? QPalette::Active
-                                                                             : QPalette::Inactive;
+        : (opt.state & QStyle::State_Active)                                ? QPalette::Active
+                                                                            : QPalette::Inactive;
     if (selected)
         painter->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
     else
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
 
-    const QRect area(opt.rect.x() + (opt.rect.width() - m_size.width()) / 2, opt.rect.y() + kPadding,
-                     m_size.width(), m_size.height());
+    const QRect area(opt.rect.x() + (opt.rect.width() - m_size.width()) / 2, opt.rect.y() + kPadding, m_size.width(),
+        m_size.height());
     const QPalette &palette = opt.palette;
     painter->save();
     painter->setClipRect(opt.rect);
@@ -72,13 +71,13 @@ void WaveformDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         }
     }
 
-    const QRect textRect(opt.rect.x() + kPadding, area.bottom() + kPadding, opt.rect.width() - 2 * kPadding,
-                         opt.fontMetrics.height());
+    const QRect textRect(
+        opt.rect.x() + kPadding, area.bottom() + kPadding, opt.rect.width() - 2 * kPadding, opt.fontMetrics.height());
     painter->setPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(opt.font);
     const QString name = index.data(Qt::DisplayRole).toString();
     painter->drawText(textRect, Qt::AlignHCenter | Qt::AlignVCenter,
-                      opt.fontMetrics.elidedText(name, Qt::ElideMiddle, textRect.width()));
+        opt.fontMetrics.elidedText(name, Qt::ElideMiddle, textRect.width()));
     painter->restore();
 
     if (opt.state & QStyle::State_HasFocus) {
@@ -88,8 +87,8 @@ void WaveformDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     }
 }
 
-void WaveformDelegate::paintWaveform(QPainter *painter, const QRect &area, const QVector<float> &peaks,
-                                     const QColor &color) const
+void WaveformDelegate::paintWaveform(
+    QPainter *painter, const QRect &area, const QVector<float> &peaks, const QColor &color) const
 {
     const int columns = int(peaks.size() / 2);
     if (columns == 0)

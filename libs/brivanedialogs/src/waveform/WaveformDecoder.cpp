@@ -12,10 +12,10 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <ctime>
-#include <sys/stat.h>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -46,7 +46,7 @@ constexpr int kMaxChannels = 32;
 
 std::int64_t threadCpuNs()
 {
-    timespec now{};
+    timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
@@ -93,21 +93,29 @@ struct Peak
     }
 };
 
-template<typename T>
-float normalised(T value);
-template<>
-float normalised(std::uint8_t value) { return (float(value) - 128.0f) / 128.0f; }
-template<>
-float normalised(std::int16_t value) { return float(value) / 32768.0f; }
-template<>
-float normalised(std::int32_t value) { return float(value) / 2147483648.0f; }
-template<>
-float normalised(float value) { return value; }
-template<>
-float normalised(double value) { return float(value); }
+template<typename T> float normalised(T value);
+template<> float normalised(std::uint8_t value)
+{
+    return (float(value) - 128.0f) / 128.0f;
+}
+template<> float normalised(std::int16_t value)
+{
+    return float(value) / 32768.0f;
+}
+template<> float normalised(std::int32_t value)
+{
+    return float(value) / 2147483648.0f;
+}
+template<> float normalised(float value)
+{
+    return value;
+}
+template<> float normalised(double value)
+{
+    return float(value);
+}
 
-template<typename T>
-void scan(const AVFrame *frame, int channels, bool planar, Peak &peak)
+template<typename T> void scan(const AVFrame *frame, int channels, bool planar, Peak &peak)
 {
     const int samples = frame->nb_samples;
     if (planar) {
@@ -205,10 +213,7 @@ public:
         return 0;
     }
 
-    bool seekable() const
-    {
-        return m_format->pb && (m_format->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
-    }
+    bool seekable() const { return m_format->pb && (m_format->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0; }
 
     // Decodes up to frames frames from the current position; false at the
     // end of the file with nothing decoded.
@@ -263,8 +268,8 @@ public:
                 return false;
             avcodec_flush_buffers(m_codec.get());
             Peak peak;
-            const int got = decodeFrames(kFramesPerColumn, kMaxPacketsPerColumn, c > 0 ? kFramesSkippedAfterSeek : 0,
-                                         peak, cancel);
+            const int got = decodeFrames(
+                kFramesPerColumn, kMaxPacketsPerColumn, c > 0 ? kFramesSkippedAfterSeek : 0, peak, cancel);
             if (got < 0)
                 return false;
             peaks[2 * c] = peak.low;
@@ -316,8 +321,8 @@ private:
             const AVFormatContext *format = decoder->m_format ? decoder->m_format.get() : decoder->m_opening;
             const std::int64_t bytes = format && format->pb ? format->pb->bytes_read : 0;
             const bool inHeader = decoder->m_searchStartBytes < 0;
-            decoder->m_overBudget =
-                (inHeader ? bytes > kHeaderBudgetBytes : bytes - decoder->m_searchStartBytes > kFirstAudioBudgetBytes)
+            decoder->m_overBudget
+                = (inHeader ? bytes > kHeaderBudgetBytes : bytes - decoder->m_searchStartBytes > kFirstAudioBudgetBytes)
                 || threadCpuNs() - decoder->m_searchStartCpuNs > kSearchCpuBudgetNs;
         }
         return decoder->m_overBudget ? 1 : 0;
@@ -325,7 +330,7 @@ private:
 
     const volatile int *m_cancel = nullptr;
     AVFormatContext *m_opening = nullptr; // the input while avformat_open_input runs
-    bool m_searching = true;              // no audio decoded yet: the budget applies
+    bool m_searching = true; // no audio decoded yet: the budget applies
     bool m_overBudget = false;
     std::int64_t m_searchStartBytes = -1;
     std::int64_t m_searchStartCpuNs = 0;
@@ -338,17 +343,17 @@ private:
 
 } // namespace
 
-
-extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Peaks(const char *path, float *peaks,
-                                                                                    int columns,
-                                                                                    const volatile int *cancel)
+extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Peaks(
+    const char *path, float *peaks, int columns, const volatile int *cancel)
 {
     if (!path || !peaks || columns <= 0)
         return 0;
     std::fill(peaks, peaks + 2 * columns, 0.0f);
     // Only regular files: opening a named pipe called "x.mp3" would wait for
     // a writer forever.
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode))
         return 0;
     Decoder decoder;

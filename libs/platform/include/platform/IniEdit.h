@@ -14,6 +14,6 @@ namespace platform {
 // is never replaced (writing would lose what it holds): false with the
 // reason, and `status` says which case it was.
 bool editIniFile(const QString &path, const std::function<void(IniDocument &)> &edit, QString *error = nullptr,
-                 IniDocument::LoadStatus *status = nullptr);
+    IniDocument::LoadStatus *status = nullptr);
 
 } // namespace platform

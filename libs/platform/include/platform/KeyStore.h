@@ -34,10 +34,8 @@ public:
     std::optional<QString> readString(const QString &key, const QString &name) const;
     std::optional<quint32> readDword(const QString &key, const QString &name) const;
 
-    bool writeString(const QString &key, const QString &name, const QString &value,
-                     QString *error = nullptr);
-    bool writeDword(const QString &key, const QString &name, quint32 value,
-                    QString *error = nullptr);
+    bool writeString(const QString &key, const QString &name, const QString &value, QString *error = nullptr);
+    bool writeDword(const QString &key, const QString &name, quint32 value, QString *error = nullptr);
     bool deleteValue(const QString &key, const QString &name, QString *error = nullptr);
 
     // Several changes in one load and one atomic rewrite of the store.
