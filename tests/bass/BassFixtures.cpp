@@ -67,12 +67,12 @@ QByteArray dsfFile()
     putLe(out, 0, 8);
     out.append("fmt ");
     putLe(out, 52, 8);
-    putLe(out, 1, 4);        // version
-    putLe(out, 0, 4);        // raw DSD
-    putLe(out, 2, 4);        // stereo
-    putLe(out, 2, 4);        // channels
+    putLe(out, 1, 4); // version
+    putLe(out, 0, 4); // raw DSD
+    putLe(out, 2, 4); // stereo
+    putLe(out, 2, 4); // channels
     putLe(out, kDsdRate, 4); // rate
-    putLe(out, 1, 4);        // bits per sample: LSB first
+    putLe(out, 1, 4); // bits per sample: LSB first
     putLe(out, samples, 8);
     putLe(out, kDsfBlock, 4);
     putLe(out, 0, 4);
@@ -145,7 +145,7 @@ QString bassFixtureDir()
         const QString folder = qEnvironmentVariable("VANTREL_BINARY_DIR") + QStringLiteral("/fixtures/bass");
         QDir().mkpath(folder);
         QProcess script;
-        script.start(QStringLiteral("bash"), {sourceDir + QStringLiteral("/tests/bass/make_fixtures.sh"), folder});
+        script.start(QStringLiteral("bash"), { sourceDir + QStringLiteral("/tests/bass/make_fixtures.sh"), folder });
         script.waitForFinished(300000);
         writeOnce(folder + QStringLiteral("/tone.dsf"), &dsfFile);
         writeOnce(folder + QStringLiteral("/tone.dff"), &dffFile);
@@ -212,7 +212,7 @@ std::vector<Slice> slices(const std::vector<float> &samples, int rate)
 {
     std::vector<Slice> result;
     for (size_t start = 0; start + kSliceFrames <= samples.size(); start += kSliceFrames)
-        result.push_back({rmsOf(&samples[start], kSliceFrames), frequencyOf(&samples[start], kSliceFrames, rate)});
+        result.push_back({ rmsOf(&samples[start], kSliceFrames), frequencyOf(&samples[start], kSliceFrames, rate) });
     return result;
 }
 
@@ -223,4 +223,30 @@ int nearestPitch(double frequency, const std::vector<double> &candidates)
             return int(i);
     }
     return -1;
+}
+
+std::vector<PitchRun> pitchRuns(const std::vector<Slice> &sliced, const std::vector<double> &pitches)
+{
+    std::vector<PitchRun> runs;
+    for (const Slice &slice : sliced) {
+        const int pitch = slice.silent() ? -1 : nearestPitch(slice.frequency, pitches);
+        if (!runs.empty() && runs.back().pitch == pitch)
+            ++runs.back().slices;
+        else
+            runs.push_back({ pitch, 1 });
+    }
+    return runs;
+}
+
+std::vector<PitchRun> steadyRuns(std::vector<PitchRun> runs)
+{
+    std::erase_if(runs, [](const PitchRun &run) { return run.slices <= 2; });
+    std::vector<PitchRun> merged;
+    for (const PitchRun &run : runs) {
+        if (!merged.empty() && merged.back().pitch == run.pitch)
+            merged.back().slices += run.slices;
+        else
+            merged.push_back(run);
+    }
+    return merged;
 }

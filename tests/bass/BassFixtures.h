@@ -11,7 +11,8 @@ QString bassFixtureDir();
 QString bassFixture(const QString &name);
 
 // What SDL's disk driver captured: interleaved 32-bit float stereo.
-struct Capture {
+struct Capture
+{
     std::vector<float> left;
     std::vector<float> right;
 };
@@ -23,7 +24,8 @@ double frequencyOf(const float *samples, size_t count, int rate);
 double rmsOf(const float *samples, size_t count);
 
 // 10 ms slices of a signal: level and pitch of each.
-struct Slice {
+struct Slice
+{
     double rms;
     double frequency;
     bool silent() const { return rms < 0.01; }
@@ -33,3 +35,13 @@ std::vector<Slice> slices(const std::vector<float> &samples, int rate = 44100);
 
 // Index of the nearest of `candidates` when within 8 %, else -1.
 int nearestPitch(double frequency, const std::vector<double> &candidates);
+
+// Runs of equal pitch class (-1 for silence or an unknown pitch) in a capture.
+struct PitchRun
+{
+    int pitch;
+    size_t slices;
+};
+std::vector<PitchRun> pitchRuns(const std::vector<Slice> &sliced, const std::vector<double> &pitches);
+// Drops the runs of one or two slices that straddle a change of pitch.
+std::vector<PitchRun> steadyRuns(std::vector<PitchRun> runs);

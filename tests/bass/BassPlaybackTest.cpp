@@ -4,7 +4,6 @@
 
 #include "BassFixtures.h"
 #include "BassTestSupport.h"
-
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -39,39 +38,6 @@ protected:
     QString m_capturePath;
 };
 
-// Runs of equal pitch class (-1 for silence or an unknown pitch) in a capture.
-struct PitchRun {
-    int pitch;
-    size_t slices;
-};
-
-std::vector<PitchRun> pitchRuns(const std::vector<Slice> &sliced, const std::vector<double> &pitches)
-{
-    std::vector<PitchRun> runs;
-    for (const Slice &slice : sliced) {
-        const int pitch = slice.silent() ? -1 : nearestPitch(slice.frequency, pitches);
-        if (!runs.empty() && runs.back().pitch == pitch)
-            ++runs.back().slices;
-        else
-            runs.push_back({pitch, 1});
-    }
-    return runs;
-}
-
-// Drops the runs of one or two slices that straddle a change of pitch.
-std::vector<PitchRun> steadyRuns(std::vector<PitchRun> runs)
-{
-    std::erase_if(runs, [](const PitchRun &run) { return run.slices <= 2; });
-    std::vector<PitchRun> merged;
-    for (const PitchRun &run : runs) {
-        if (!merged.empty() && merged.back().pitch == run.pitch)
-            merged.back().slices += run.slices;
-        else
-            merged.push_back(run);
-    }
-    return merged;
-}
-
 size_t soundingSlices(const std::vector<Slice> &sliced)
 {
     return size_t(std::count_if(sliced.begin(), sliced.end(), [](const Slice &s) { return !s.silent(); }));
@@ -90,7 +56,7 @@ TEST_F(BassPlayback, NextStreamStopsThePreviousAtOnceAndStartsAtItsBeginning)
     ASSERT_TRUE(waitFor([&] { return streamStopped(second); }));
 
     const std::vector<Slice> sliced = slices(finish().left);
-    const std::vector<PitchRun> runs = steadyRuns(pitchRuns(sliced, {440, 880, 1320}));
+    const std::vector<PitchRun> runs = steadyRuns(pitchRuns(sliced, { 440, 880, 1320 }));
     // silence, the first file, at most a device period of silence, then the second from its start.
     std::vector<PitchRun> sounding;
     for (const PitchRun &run : runs) {
@@ -108,7 +74,7 @@ TEST_F(BassPlayback, NextStreamStopsThePreviousAtOnceAndStartsAtItsBeginning)
     // machine may stretch that, so allow 80 ms.
     size_t last440 = 0, first880 = 0;
     for (size_t i = 0; i < sliced.size(); ++i) {
-        const int pitch = sliced[i].silent() ? -1 : nearestPitch(sliced[i].frequency, {440, 880});
+        const int pitch = sliced[i].silent() ? -1 : nearestPitch(sliced[i].frequency, { 440, 880 });
         if (pitch == 0 && first880 == 0)
             last440 = i;
         if (pitch == 1 && first880 == 0)
@@ -142,8 +108,8 @@ TEST_F(BassPlayback, VolumeScalesTheAmplitudeAtOnce)
     const double half = levels[levels.size() - 5];
     EXPECT_NEAR(half / full, 0.5, 0.02);
     // (The first and last sounding slices may be partly silent.)
-    const auto between = std::count_if(levels.begin() + 1, levels.end() - 1,
-                                       [&](double level) { return level < full * 0.95 && level > half * 1.05; });
+    const auto between = std::count_if(
+        levels.begin() + 1, levels.end() - 1, [&](double level) { return level < full * 0.95 && level > half * 1.05; });
     EXPECT_LE(between, 1);
     // The same on the right: a mono file plays on both speakers.
     EXPECT_NEAR(rmsOf(&capture.right[0], capture.right.size()), rmsOf(&capture.left[0], capture.left.size()), 1e-4);
@@ -168,7 +134,7 @@ TEST_F(BassPlayback, PauseThenResumeContinuesWhereItStopped)
     const std::vector<Slice> sliced = slices(finish().left);
     // All of the one-second file was heard once, nothing lost and nothing twice.
     EXPECT_NEAR(double(soundingSlices(sliced)), 100, 3);
-    const std::vector<PitchRun> runs = steadyRuns(pitchRuns(sliced, {440, 660, 880, 1100}));
+    const std::vector<PitchRun> runs = steadyRuns(pitchRuns(sliced, { 440, 660, 880, 1100 }));
     std::vector<int> order;
     size_t longestInnerSilence = 0;
     for (size_t i = 0; i < runs.size(); ++i) {
@@ -194,19 +160,20 @@ TEST_F(BassPlayback, PlayWithRestartStartsAgainFromTheBeginning)
 
     const std::vector<Slice> sliced = slices(finish().left);
     std::vector<PitchRun> sounding;
-    for (const PitchRun &run : steadyRuns(pitchRuns(sliced, {440, 660, 880, 1100}))) {
+    for (const PitchRun &run : steadyRuns(pitchRuns(sliced, { 440, 660, 880, 1100 }))) {
         if (run.pitch >= 0)
             sounding.push_back(run);
     }
     // Up the steps, back to the first one once, then the whole file.
-    const auto drop = std::adjacent_find(sounding.begin(), sounding.end(),
-                                         [](const PitchRun &a, const PitchRun &b) { return b.pitch < a.pitch; });
+    const auto drop = std::adjacent_find(
+        sounding.begin(), sounding.end(), [](const PitchRun &a, const PitchRun &b) { return b.pitch < a.pitch; });
     ASSERT_NE(drop, sounding.end());
     const PitchRun &restart = *(drop + 1);
     EXPECT_EQ(restart.pitch, 0);
     EXPECT_NEAR(double(restart.slices), 25, 3);
     EXPECT_EQ(sounding.back().pitch, 3);
-    EXPECT_TRUE(std::is_sorted(drop + 1, sounding.end(), [](const PitchRun &a, const PitchRun &b) { return a.pitch < b.pitch; }));
+    EXPECT_TRUE(std::is_sorted(
+        drop + 1, sounding.end(), [](const PitchRun &a, const PitchRun &b) { return a.pitch < b.pitch; }));
 }
 
 TEST_F(BassPlayback, AutoFreeReleasesTheStreamAtItsEnd)

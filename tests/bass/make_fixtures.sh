@@ -28,6 +28,11 @@ tone level440.wav "$sine" 1.2 1 -c:a pcm_f32le
 # 440, 660, 880, 1100 Hz for a quarter second each: where playback is in the
 # file can be read from the pitch.
 tone steps.wav '0.5*sin(2*PI*(440+220*floor(t*4))*t)' 1 1 -c:a pcm_s16le
+# Eight quarter-second steps from 400 to 1450 Hz: a seek's landing place can
+# be read from the pitch and from how long that step still sounds.
+ladder='0.5*sin(2*PI*(400+150*floor(t*4))*t)'
+tone ladder.wav "$ladder" 2 1 -c:a pcm_s16le
+tone ladder.flac "$ladder" 2 2 -c:a flac
 # 880 Hz for 0.3 s, then 1320 Hz: the start of the file is recognisable.
 tone marked.wav '0.5*sin(2*PI*if(lt(t\,0.3)\,880\,1320)*t)' 0.7 1 -c:a pcm_s16le
 

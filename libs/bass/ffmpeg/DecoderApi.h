@@ -30,6 +30,18 @@ typedef int (*BassDecoderReadFn)(BassDecoder *decoder, float *out, int frames);
 // Goes back to the first sample. Returns a BASS error code.
 typedef int (*BassDecoderRewindFn)(BassDecoder *decoder);
 typedef void (*BassDecoderCloseFn)(BassDecoder *decoder);
+// The file's own format, as its decoder delivers it before resampling.
+typedef struct
+{
+    int sampleRate;
+    int channels;
+    long long frames; // length in the file's frames, -1 when the file does not say
+} BassDecoderInfo;
+// Returns a BASS error code.
+typedef int (*BassDecoderInfoFn)(BassDecoder *decoder, BassDecoderInfo *info);
+// Moves to `seconds` from the start: the next read starts with the sample
+// there. Returns a BASS error code.
+typedef int (*BassDecoderSeekFn)(BassDecoder *decoder, double seconds);
 // Sets up, ahead of the first file, what opening it would otherwise set up.
 typedef void (*BassDecoderPrepareFn)(void);
 
@@ -37,6 +49,8 @@ typedef void (*BassDecoderPrepareFn)(void);
 #define BASS_DECODER_READ "bass_decoder_read"
 #define BASS_DECODER_REWIND "bass_decoder_rewind"
 #define BASS_DECODER_CLOSE "bass_decoder_close"
+#define BASS_DECODER_INFO "bass_decoder_info"
+#define BASS_DECODER_SEEK "bass_decoder_seek"
 #define BASS_DECODER_PREPARE "bass_decoder_prepare"
 
 #ifdef __cplusplus

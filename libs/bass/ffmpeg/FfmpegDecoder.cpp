@@ -437,8 +437,12 @@ int FfmpegDecoder::refill()
             av_frame_unref(m_frame.get());
             return BASS_ERROR_FORMAT;
         }
-        m_frameHeld = true;
         m_frameOffset = 0;
+        if (!keepFrameAfterSeek()) {
+            av_frame_unref(m_frame.get());
+            continue;
+        }
+        m_frameHeld = true;
     }
     return BASS_OK;
 }
@@ -460,6 +464,67 @@ int FfmpegDecoder::read(float *out, int frames)
         written += int(take);
     }
     return written;
+}
+
+BassDecoderInfo FfmpegDecoder::info() const
+{
+    BassDecoderInfo result { m_swrRate, m_swrChannels, -1 };
+    const AVStream *stream = m_format->streams[m_streamIndex];
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        result.frames = av_rescale_q(stream->duration, stream->time_base, AVRational { 1, m_swrRate });
+    else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+        result.frames = av_rescale_q(m_format->duration, AV_TIME_BASE_Q, AVRational { 1, m_swrRate });
+    return result;
+}
+
+int FfmpegDecoder::seek(double seconds, bool demuxerSeek)
+{
+    if (!(seconds >= 0))
+        return BASS_ERROR_POSITION;
+    if (demuxerSeek) {
+        const AVStream *stream = m_format->streams[m_streamIndex];
+        const auto target = int64_t(seconds / av_q2d(stream->time_base));
+        // Lands on a packet at or before the target; the rest is decoded and dropped.
+        if (av_seek_frame(m_format.get(), m_streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0)
+            return BASS_ERROR_POSITION;
+        avcodec_flush_buffers(m_codec.get());
+        // The resampler's delay line holds audio from before the jump.
+        m_swr.reset();
+        m_swrFormat = -1;
+        av_frame_unref(m_frame.get());
+        m_frameHeld = false;
+        m_inputEnded = false;
+        m_resamplerFlushed = false;
+    }
+    m_pending.clear();
+    m_pendingPos = 0;
+    m_skipTo = seconds;
+    return BASS_OK;
+}
+
+bool FfmpegDecoder::keepFrameAfterSeek()
+{
+    if (m_skipTo < 0)
+        return true;
+    const AVFrame *frame = m_frame.get();
+    const AVStream *stream = m_format->streams[m_streamIndex];
+    const int64_t pts = frame->best_effort_timestamp;
+    if (frame->nb_samples <= 0)
+        return false;
+    if (pts == AV_NOPTS_VALUE || frame->sample_rate <= 0) {
+        // No time to go by: this is as close as the file lets us get.
+        m_skipTo = -1;
+        return true;
+    }
+    double start = double(pts) * av_q2d(stream->time_base);
+    if (stream->start_time != AV_NOPTS_VALUE)
+        start -= double(stream->start_time) * av_q2d(stream->time_base);
+    const double end = start + double(frame->nb_samples) / frame->sample_rate;
+    if (end <= m_skipTo)
+        return false;
+    m_frameOffset = std::clamp(int((m_skipTo - start) * frame->sample_rate + 0.5), 0, frame->nb_samples - 1);
+    m_skipTo = -1;
+    return true;
 }
 
 void FfmpegDecoder::prepare()
@@ -545,6 +610,30 @@ DECODER_EXPORT int bass_decoder_rewind(BassDecoder *decoder)
         return error;
     decoder->impl = std::move(fresh);
     return BASS_OK;
+}
+
+DECODER_EXPORT int bass_decoder_info(BassDecoder *decoder, BassDecoderInfo *info)
+{
+    if (!decoder || !decoder->impl || !info)
+        return BASS_ERROR_ILLPARAM;
+    *info = decoder->impl->info();
+    return BASS_OK;
+}
+
+DECODER_EXPORT int bass_decoder_seek(BassDecoder *decoder, double seconds)
+{
+    if (!decoder || !decoder->impl)
+        return BASS_ERROR_ILLPARAM;
+    if (decoder->impl->seek(seconds, true) == BASS_OK)
+        return BASS_OK;
+    // A file the demuxer cannot seek in (no index, a raw stream) is decoded
+    // from its start up to the asked time instead.
+    std::unique_ptr<bass::FfmpegDecoder> fresh;
+    const int error = bass::FfmpegDecoder::open(decoder->path, decoder->options, fresh);
+    if (error != BASS_OK)
+        return error;
+    decoder->impl = std::move(fresh);
+    return decoder->impl->seek(seconds, false);
 }
 
 DECODER_EXPORT void bass_decoder_close(BassDecoder *decoder)

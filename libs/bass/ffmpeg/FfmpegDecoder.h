@@ -35,6 +35,15 @@ public:
     // Frames written, 0 at the end, or -1 when the data cannot be decoded.
     int read(float *out, int frames);
 
+    // The file's rate, channels and length; valid once open() succeeded.
+    BassDecoderInfo info() const;
+
+    // Moves to `seconds`: with the demuxer's index or search when
+    // `demuxerSeek`, else by decoding forward from where the input is. The
+    // samples before the asked one are dropped by their timestamps, so the
+    // next read starts exactly there. Returns a BASS error code.
+    int seek(double seconds, bool demuxerSeek);
+
     // Loads what the first file would otherwise load: codec tables and the
     // resampler's, so the first preview costs what every later one does.
     static void prepare();
@@ -55,6 +64,9 @@ private:
     int convertSlice();
     int convert(const uint8_t *const *in, int inFrames);
     bool configureResampler(const AVFrame *frame);
+    // After a seek: false when m_frame lies wholly before the asked time;
+    // else sets m_frameOffset to the asked sample within it.
+    bool keepFrameAfterSeek();
     // Decodes until m_pending holds samples; returns a BASS error code, or
     // kEnded at the end of the file.
     int refill();
@@ -73,6 +85,7 @@ private:
     bool m_overBudget = false;
     long long m_searchStartBytes = -1; // input read when the header was done
     long long m_searchStartCpuNs = 0;
+    double m_skipTo = -1; // after a seek: drop audio before this time, in seconds
     int m_frameOffset = 0; // frames of m_frame already resampled
     bool m_frameHeld = false;
     bool m_inputEnded = false;

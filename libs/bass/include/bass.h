@@ -67,10 +67,11 @@ typedef DWORD HPLUGIN;
 #define BASS_DEVICE_DEFAULT 2
 #define BASS_DEVICE_INIT 4
 
-typedef struct {
-    const char *name;   // description, UTF-8
+typedef struct
+{
+    const char *name; // description, UTF-8
     const char *driver; // driver identifier
-    DWORD flags;        // BASS_DEVICE_xxx
+    DWORD flags; // BASS_DEVICE_xxx
 } BASS_DEVICEINFO;
 
 // Stream and sample flags.
@@ -79,6 +80,9 @@ typedef struct {
 #define BASS_STREAM_AUTOFREE 0x40000
 #define BASS_STREAM_DECODE 0x200000
 #define BASS_UNICODE 0x80000000
+
+// Position modes of BASS_ChannelGetLength, GetPosition and SetPosition.
+#define BASS_POS_BYTE 0
 
 // Channel attributes.
 #define BASS_ATTRIB_VOL 2
@@ -100,6 +104,19 @@ BASSDEF(BOOL) BASS_ChannelPlay(DWORD handle, BOOL restart);
 BASSDEF(BOOL) BASS_ChannelPause(DWORD handle);
 BASSDEF(DWORD) BASS_ChannelIsActive(DWORD handle);
 BASSDEF(BOOL) BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value);
+// Flags whose bits are set in `mask` take the values in `flags`; only
+// BASS_SAMPLE_LOOP can change. Returns the channel's flags, (DWORD)-1 on error.
+BASSDEF(DWORD) BASS_ChannelFlags(DWORD handle, DWORD flags, DWORD mask);
+// Lengths and positions in bytes of the channel's format (the file's rate and
+// channels, 16-bit samples or 32-bit with BASS_SAMPLE_FLOAT); (QWORD)-1 on error.
+BASSDEF(QWORD) BASS_ChannelGetLength(DWORD handle, DWORD mode);
+BASSDEF(QWORD) BASS_ChannelGetPosition(DWORD handle, DWORD mode);
+// Playback continues from `pos`; the decoding to get there happens on the
+// stream's own thread, so this returns at once.
+BASSDEF(BOOL) BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode);
+// Negative on error.
+BASSDEF(double) BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
+BASSDEF(QWORD) BASS_ChannelSeconds2Bytes(DWORD handle, double pos);
 
 #ifdef __cplusplus
 }

@@ -112,4 +112,69 @@ BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value)
     return result(BASS_OK);
 }
 
+DWORD BASS_ChannelFlags(DWORD handle, DWORD flags, DWORD mask)
+{
+    const auto stream = Engine::instance().find(handle);
+    if (!stream)
+        return fail(BASS_ERROR_HANDLE, DWORD(-1));
+    if (mask & BASS_SAMPLE_LOOP)
+        stream->setLoop((flags & BASS_SAMPLE_LOOP) != 0);
+    setError(BASS_OK);
+    return stream->flags();
+}
+
+QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode)
+{
+    const auto stream = Engine::instance().find(handle);
+    if (!stream)
+        return fail(BASS_ERROR_HANDLE, QWORD(-1));
+    if (mode != BASS_POS_BYTE)
+        return fail(BASS_ERROR_NOTAVAIL, QWORD(-1));
+    QWORD bytes = 0;
+    const int error = stream->length(bytes);
+    setError(error);
+    return error == BASS_OK ? bytes : QWORD(-1);
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode)
+{
+    const auto stream = Engine::instance().find(handle);
+    if (!stream)
+        return fail(BASS_ERROR_HANDLE, QWORD(-1));
+    if (mode != BASS_POS_BYTE)
+        return fail(BASS_ERROR_NOTAVAIL, QWORD(-1));
+    setError(BASS_OK);
+    return stream->position();
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode)
+{
+    const auto stream = Engine::instance().find(handle);
+    if (!stream)
+        return fail(BASS_ERROR_HANDLE, FALSE);
+    if (mode != BASS_POS_BYTE)
+        return fail(BASS_ERROR_NOTAVAIL, FALSE);
+    return result(stream->setPosition(pos));
+}
+
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos)
+{
+    const auto stream = Engine::instance().find(handle);
+    if (!stream)
+        return fail(BASS_ERROR_HANDLE, -1.0);
+    setError(BASS_OK);
+    return stream->bytesToSeconds(pos);
+}
+
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double pos)
+{
+    const auto stream = Engine::instance().find(handle);
+    if (!stream)
+        return fail(BASS_ERROR_HANDLE, QWORD(-1));
+    if (!(pos >= 0))
+        return fail(BASS_ERROR_ILLPARAM, QWORD(-1));
+    setError(BASS_OK);
+    return stream->secondsToBytes(pos);
+}
+
 } // extern "C"

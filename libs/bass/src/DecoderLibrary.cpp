@@ -39,7 +39,9 @@ const DecoderLibrary *load()
     decoder.read = reinterpret_cast<BassDecoderReadFn>(dlsym(library, BASS_DECODER_READ));
     decoder.rewind = reinterpret_cast<BassDecoderRewindFn>(dlsym(library, BASS_DECODER_REWIND));
     decoder.close = reinterpret_cast<BassDecoderCloseFn>(dlsym(library, BASS_DECODER_CLOSE));
-    if (!decoder.open || !decoder.read || !decoder.rewind || !decoder.close) {
+    decoder.info = reinterpret_cast<BassDecoderInfoFn>(dlsym(library, BASS_DECODER_INFO));
+    decoder.seek = reinterpret_cast<BassDecoderSeekFn>(dlsym(library, BASS_DECODER_SEEK));
+    if (!decoder.open || !decoder.read || !decoder.rewind || !decoder.close || !decoder.info || !decoder.seek) {
         dlclose(library);
         return nullptr;
     }

@@ -12,6 +12,8 @@ struct DecoderLibrary
     BassDecoderReadFn read = nullptr;
     BassDecoderRewindFn rewind = nullptr;
     BassDecoderCloseFn close = nullptr;
+    BassDecoderInfoFn info = nullptr;
+    BassDecoderSeekFn seek = nullptr;
 
     // Loaded once and kept; null when the decoder object cannot be loaded.
     // Waits while another thread is loading it.

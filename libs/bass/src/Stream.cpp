@@ -1,5 +1,8 @@
 #include "Stream.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace bass {
 
 namespace {
@@ -23,6 +26,7 @@ Stream::Stream(DWORD handle, DWORD flags, int sampleRate, int channels, EndedCal
     , m_ended(std::move(ended))
     , m_ring(size_t(sampleRate / kQueueDivisor) + kChunkFrames, size_t(channels))
 {
+    m_loop = (flags & BASS_SAMPLE_LOOP) != 0;
 }
 
 Stream::~Stream()
@@ -43,16 +47,25 @@ int Stream::open(const std::string &path)
     m_decoderLib = DecoderLibrary::get();
     if (!m_decoderLib)
         return BASS_ERROR_NOTAVAIL;
-    BassDecoderOptions options{m_sampleRate, int(m_channels), &Stream::interrupt, this};
+    BassDecoderOptions options { m_sampleRate, int(m_channels), &Stream::interrupt, this };
     const int error = m_decoderLib->open(path.c_str(), &options, &m_decoder);
     if (error != BASS_OK) {
         m_decoder = nullptr;
         return error;
     }
+    BassDecoderInfo info {};
+    if (m_decoderLib->info(m_decoder, &info) == BASS_OK && info.sampleRate > 0 && info.channels > 0) {
+        m_fileRate = info.sampleRate;
+        m_fileChannels = info.channels;
+        m_fileFrames = info.frames;
+    } else {
+        m_fileRate = m_sampleRate;
+        m_fileChannels = int(m_channels);
+    }
     std::vector<float> first(kFirstFrames * m_channels);
     const int got = m_decoderLib->read(m_decoder, first.data(), int(kFirstFrames));
     if (got > 0)
-        m_ring.write(first.data(), size_t(got));
+        m_written = m_ring.write(first.data(), size_t(got));
     else
         m_decodeEnded = true;
     return BASS_OK;
@@ -70,15 +83,81 @@ int Stream::play(bool restart)
         return BASS_ERROR_HANDLE;
     // A stream that reached its end starts again from the beginning, like a
     // restart; one that never played is already at its beginning.
-    if (m_state == State::Ended || (restart && m_consumed > 0)) {
-        ++m_generation;
-        m_ring.clear();
-        m_decodeEnded = false;
-        m_consumed = 0;
-        m_wake.notify_all();
-    }
+    const bool atStart = m_consumed == 0 && m_startSeconds == 0 && m_seekTo < 0;
+    if (m_state == State::Ended || (restart && !atStart))
+        restartAt(-1);
     m_state = State::Playing;
     return BASS_OK;
+}
+
+void Stream::restartAt(double seconds)
+{
+    ++m_generation;
+    m_seekTo = seconds;
+    m_startSeconds = seconds < 0 ? 0 : seconds;
+    m_ring.clear();
+    m_decodeEnded = false;
+    m_consumed = 0;
+    m_written = 0;
+    m_loopPoints.clear();
+    m_wake.notify_all();
+}
+
+size_t Stream::bytesPerFrame() const
+{
+    const size_t sampleBytes = (m_flags & BASS_SAMPLE_FLOAT) ? sizeof(float) : sizeof(int16_t);
+    return sampleBytes * size_t(m_fileChannels);
+}
+
+double Stream::bytesToSeconds(QWORD bytes) const
+{
+    return double(bytes / bytesPerFrame()) / m_fileRate;
+}
+
+QWORD Stream::secondsToBytes(double seconds) const
+{
+    if (!(seconds > 0))
+        return 0;
+    // The small allowance keeps a time made from a whole frame on that frame.
+    return QWORD(std::floor(seconds * m_fileRate + 1e-6)) * bytesPerFrame();
+}
+
+int Stream::length(QWORD &bytes) const
+{
+    if (m_fileFrames < 0)
+        return BASS_ERROR_NOTAVAIL;
+    bytes = QWORD(m_fileFrames) * bytesPerFrame();
+    return BASS_OK;
+}
+
+QWORD Stream::position()
+{
+    std::lock_guard lock(m_mutex);
+    const double seconds = m_startSeconds + double(m_consumed) / m_sampleRate;
+    const QWORD bytes = secondsToBytes(seconds);
+    // The device's rate rounds; the position never passes the end.
+    QWORD end = 0;
+    return length(end) == BASS_OK ? std::min(bytes, end) : bytes;
+}
+
+int Stream::setPosition(QWORD bytes)
+{
+    QWORD end = 0;
+    if (length(end) == BASS_OK && bytes >= end)
+        return BASS_ERROR_POSITION;
+    std::lock_guard lock(m_mutex);
+    if (m_finished)
+        return BASS_ERROR_HANDLE;
+    restartAt(bytesToSeconds(bytes));
+    // An ended stream waits at the new position for the next play.
+    if (m_state == State::Ended)
+        m_state = State::Stopped;
+    return BASS_OK;
+}
+
+DWORD Stream::flags() const
+{
+    return (m_flags & ~DWORD(BASS_SAMPLE_LOOP)) | (m_loop.load(std::memory_order_relaxed) ? BASS_SAMPLE_LOOP : 0);
 }
 
 int Stream::pause()
@@ -131,6 +210,16 @@ void Stream::mixInto(float *out, size_t frames)
             m_mixScratch.resize(frames * m_channels);
         got = m_ring.read(m_mixScratch.data(), frames);
         m_consumed += got;
+        while (!m_loopPoints.empty() && m_consumed >= m_loopPoints.front()) {
+            // Played past the point where the file began again.
+            const size_t loopPoint = m_loopPoints.front();
+            m_loopPoints.pop_front();
+            for (size_t &later : m_loopPoints)
+                later -= loopPoint;
+            m_consumed -= loopPoint;
+            m_written -= loopPoint;
+            m_startSeconds = 0;
+        }
         if (got < frames && m_decodeEnded)
             m_state = State::Ended;
         m_wake.notify_all();
@@ -145,6 +234,7 @@ void Stream::run()
 {
     std::vector<float> chunk(kChunkFrames * m_channels);
     unsigned decodedGeneration = 0;
+    bool loopedEmpty = false; // rewound for a loop and nothing decoded since
     const bool autoFree = (m_flags & BASS_STREAM_AUTOFREE) != 0;
     std::unique_lock lock(m_mutex);
     for (;;) {
@@ -156,8 +246,11 @@ void Stream::run()
             return;
         if (m_generation != decodedGeneration) {
             const unsigned wanted = m_generation;
+            const double seekTo = m_seekTo;
             lock.unlock();
-            const bool rewound = m_decoderLib->rewind(m_decoder) == BASS_OK;
+            // Decoding to the asked place happens here, never on the caller's thread.
+            const bool rewound
+                = (seekTo < 0 ? m_decoderLib->rewind(m_decoder) : m_decoderLib->seek(m_decoder, seekTo)) == BASS_OK;
             lock.lock();
             decodedGeneration = wanted;
             if (!rewound && m_generation == wanted)
@@ -176,10 +269,26 @@ void Stream::run()
         lock.lock();
         if (generation != m_generation)
             continue; // a restart came in while decoding: these samples are stale
-        if (got > 0)
-            m_ring.write(chunk.data(), size_t(got));
-        else
+        if (got > 0) {
+            m_written += m_ring.write(chunk.data(), size_t(got));
+            loopedEmpty = false;
+        } else if (got == 0 && m_loop.load(std::memory_order_relaxed) && !loopedEmpty) {
+            // Looping: back to the first sample, and the queue carries on
+            // without a gap. A file that gives nothing even then ends.
+            lock.unlock();
+            const bool rewound = m_decoderLib->rewind(m_decoder) == BASS_OK;
+            lock.lock();
+            if (generation != m_generation)
+                continue;
+            if (!rewound) {
+                m_decodeEnded = true;
+                continue;
+            }
+            m_loopPoints.push_back(m_written);
+            loopedEmpty = true;
+        } else {
             m_decodeEnded = true; // the end, or data that cannot be decoded: stop there
+        }
     }
 }
 

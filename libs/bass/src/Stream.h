@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -40,6 +41,19 @@ public:
     DWORD activity();
     void setVolume(float volume) { m_volume.store(volume, std::memory_order_relaxed); }
 
+    // Positions in bytes of the channel's format: the file's rate and
+    // channels, 16-bit samples (32-bit float with BASS_SAMPLE_FLOAT).
+    // Each returns a BASS error code.
+    int length(QWORD &bytes) const;
+    QWORD position();
+    // The decode thread moves there; audio queued from before is dropped.
+    int setPosition(QWORD bytes);
+    double bytesToSeconds(QWORD bytes) const;
+    QWORD secondsToBytes(double seconds) const;
+    // BASS_SAMPLE_LOOP is the one flag that changes after creation.
+    DWORD flags() const;
+    void setLoop(bool loop) { m_loop.store(loop, std::memory_order_relaxed); }
+
     // Stops decoding as soon as possible; join() then waits for the thread.
     void abort();
     void join();
@@ -52,6 +66,10 @@ private:
 
     void run();
     static int interrupt(void *self);
+    size_t bytesPerFrame() const;
+    // A new generation for the decode thread: from `seconds` (-1: the very
+    // first sample, as opened). Caller holds m_mutex.
+    void restartAt(double seconds);
 
     const DWORD m_handle;
     const DWORD m_flags;
@@ -61,17 +79,28 @@ private:
     BassDecoder *m_decoder = nullptr;
     EndedCallback m_ended;
     std::thread m_thread;
-    std::atomic<bool> m_abort{false};
-    std::atomic<float> m_volume{1.0f};
+    std::atomic<bool> m_abort { false };
+    std::atomic<float> m_volume { 1.0f };
+    std::atomic<bool> m_loop { false };
+    // The file's own format, known once it is open.
+    int m_fileRate = 0;
+    int m_fileChannels = 0;
+    long long m_fileFrames = -1;
 
     std::mutex m_mutex; // guards everything below
     std::condition_variable m_wake;
     RingBuffer m_ring;
     State m_state = State::Stopped;
     bool m_decodeEnded = false;
-    bool m_finished = false;   // auto-free has begun; the handle is going away
+    bool m_finished = false; // auto-free has begun; the handle is going away
     unsigned m_generation = 0; // restarts requested
-    size_t m_consumed = 0;     // frames played since the last (re)start
+    size_t m_consumed = 0; // frames played since the last (re)start
+    double m_startSeconds = 0; // where the last (re)start or seek began
+    double m_seekTo = -1; // where the decode thread is to go at the next generation (-1: rewind)
+    size_t m_written = 0; // frames queued since the last (re)start
+    // Frames queued since the last (re)start at which a loop went back to
+    // the beginning: once played up to there, the position starts at 0 again.
+    std::deque<size_t> m_loopPoints;
 
     std::vector<float> m_mixScratch; // output thread only
 };
