@@ -8,11 +8,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
     export VANTREL_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" dbus-run-session -- bash "$0" "$@"
+    exec dbus-run-session -- bash "$0" "$@"
 fi
 
+source "$here/../support/e2e-lib.sh"
 work=$(mktemp -d)
-trap 'kill ${wm:-} ${bus:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${bus:-}" "${xvfb:-}"' EXIT
+# A display of our own, so parallel tests never share a window manager.
+e2e_start_xvfb "$work/xvfb.log"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$HOME/Music" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
@@ -30,8 +33,7 @@ ffmpeg -v error -f lavfi -i "sine=frequency=660:duration=2" -ar 48000 -c:a flac 
     -metadata title="Tone B" "$HOME/Music/tone \"b\".flac"
 echo "not audio" >"$HOME/Music/notes.txt"
 
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-wm=$!
+e2e_start_openbox "$work/wm.log"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/bus.log" 2>&1 &
 bus=$!
 sleep 0.5

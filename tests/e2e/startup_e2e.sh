@@ -5,14 +5,11 @@
 set -euo pipefail
 exe=${1:?vantrel executable}
 
-if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
-    # A display of our own, so parallel tests never share a window manager.
-    export VANTREL_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
-fi
-
+source "$(dirname "$0")/../support/e2e-lib.sh"
 work=$(mktemp -d)
-trap 'kill ${wm:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${xvfb:-}"' EXIT
+# A display of our own, so parallel tests never share a window manager.
+e2e_start_xvfb "$work/xvfb.log"
 export HOME="$work/home"
 mkdir -p "$HOME"
 unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_MUSIC_DIR
@@ -20,9 +17,7 @@ ini="$HOME/.local/share/Tarvex/Vantrel/vantrel.ini"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-wm=$!
-sleep 1
+e2e_start_openbox "$work/wm.log"
 
 "$exe" >"$work/app.log" 2>&1 &
 app=$!

@@ -6,13 +6,11 @@
 set -euo pipefail
 exe=${1:?vantrel executable}
 
-if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
-    export VANTREL_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
-fi
-
+source "$(dirname "$0")/../support/e2e-lib.sh"
 work=$(mktemp -d)
-trap 'kill ${wm:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${xvfb:-}"' EXIT
+# A display of our own, so parallel tests never share a window manager.
+e2e_start_xvfb "$work/xvfb.log"
 export HOME="$work/home"
 mkdir -p "$HOME/.local/share/Tarvex/Vantrel"
 unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_MUSIC_DIR
@@ -33,9 +31,7 @@ stored() { # "X Y Width Height State" from the file
     echo "${out% }"
 }
 
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-wm=$!
-sleep 1
+e2e_start_openbox "$work/wm.log"
 
 # One run: start, wait for the window, let the window manager frame it, close
 # it through the window manager and wait for the program to save and exit.

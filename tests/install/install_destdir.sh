@@ -5,14 +5,11 @@ set -euo pipefail
 build=${1:?build folder}
 prefix=${2:?install prefix}
 
-if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
-    # A display of our own, so parallel tests never share a window manager.
-    export VANTREL_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" bash "$0" "$@"
-fi
-
+source "$(dirname "$0")/../support/e2e-lib.sh"
 work=$(mktemp -d)
-trap 'kill ${wm:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${xvfb:-}"' EXIT
+# A display of our own, so parallel tests never share a window manager.
+e2e_start_xvfb "$work/xvfb.log"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 stage="$work/stage"
@@ -80,9 +77,7 @@ mkdir -p "$HOME/Music/Album"
 unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_MUSIC_DIR
 ffmpeg -nostdin -loglevel error -f lavfi -i "sine=frequency=440:duration=1" "$HOME/Music/Album/song.ogg"
 
-openbox --sm-disable >"$work/wm.log" 2>&1 &
-wm=$!
-sleep 1
+e2e_start_openbox "$work/wm.log"
 "$exe" "$HOME/Music/Album/song.ogg" >"$work/app.log" 2>&1 &
 app=$!
 window=""

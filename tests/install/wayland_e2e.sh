@@ -6,8 +6,9 @@
 set -euo pipefail
 exe=${1:?vantrel executable}
 
+source "$(dirname "$0")/../support/e2e-lib.sh"
 work=$(mktemp -d)
-trap 'kill ${app:-} ${watch:-} ${weston:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_cleanup "$work" "${app:-}" "${watch:-}" "${weston:-}"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 export XDG_RUNTIME_DIR="$work/runtime"

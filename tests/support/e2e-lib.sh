@@ -1,0 +1,76 @@
+# Shared by the shell tests that start the real program: a window manager
+# that is ready before the program maps its window, and a teardown that ends
+# every process before removing the folder they write into. Source it.
+
+# Ends the given processes one after another, in the order given (the
+# program first, then what it talks to): a termination signal first (the
+# program saves its settings on it), a kill after a grace period, and a wait,
+# so none is still writing when the caller removes its files. Empty arguments
+# are skipped.
+e2e_stop() {
+    local pid _
+    for pid in "$@"; do
+        [[ -n "$pid" ]] || continue
+        kill -TERM "$pid" 2>/dev/null || continue
+        for _ in $(seq 1 150); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    return 0
+}
+
+# For an EXIT trap: stops the processes, then removes the folder. A helper
+# they started (an accessibility bus, a settings daemon) may still add a file
+# while the folder is removed, so removal is tried again; teardown never turns
+# a passed test into a failed one.
+e2e_cleanup() {
+    local dir=$1
+    shift
+    e2e_stop "$@"
+    local _
+    for _ in 1 2 3 4 5; do
+        rm -rf "$dir" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    echo "note: could not remove $dir" >&2
+    return 0
+}
+
+# Starts openbox on the current display with its output in the given log and
+# returns once it has claimed the display; sets wm to its process id.
+e2e_start_openbox() {
+    local log=$1
+    openbox --sm-disable >"$log" 2>&1 &
+    wm=$!
+    local _
+    for _ in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$wm" 2>/dev/null || break
+        sleep 0.05
+    done
+    cat "$log" >&2
+    echo "openbox did not start" >&2
+    return 1
+}
+
+# Starts a private X server on a display number the server itself picks as
+# free (xvfb-run -a guesses from lock files, and two tests starting at once
+# can guess the same one); exports DISPLAY and sets xvfb to its process id.
+e2e_start_xvfb() {
+    local log=$1 fifo number=""
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >"$log" 2>&1 &
+    xvfb=$!
+    read -r -t 30 number <"$fifo" || true
+    rm -f "$fifo"
+    if [[ -z "$number" ]]; then
+        cat "$log" >&2
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$number"
+}
