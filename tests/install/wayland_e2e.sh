@@ -46,6 +46,14 @@ for scale in 1 2; do
     kill -0 $app 2>/dev/null || { cat "$work/app-$scale.log"; fail "vantrel exited after showing its window at scale $scale"; }
     grep -q 'xdg_toplevel.*set_title("Vantrel")' "$work/proto-$scale.log" ||
         { cat "$work/app-$scale.log"; fail "no toplevel titled Vantrel at scale $scale"; }
+    # A first start shows the browser hint. It must be a child of the main
+    # window: a compositor places and stacks a child over its parent, while a
+    # free toplevel may open anywhere, behind the window it belongs to.
+    main_toplevel=$(grep -o 'xdg_toplevel@[0-9]*\.set_title("Vantrel")' "$work/proto-$scale.log" | head -n1 | cut -d. -f1)
+    hint_toplevel=$(grep -o 'xdg_toplevel@[0-9]*\.set_title("Hint")' "$work/proto-$scale.log" | head -n1 | cut -d. -f1)
+    [[ -n "$hint_toplevel" ]] || fail "the first start showed no hint window at scale $scale"
+    grep -q "$hint_toplevel\.set_parent($main_toplevel)" "$work/proto-$scale.log" ||
+        fail "the hint window is not a child of the main window at scale $scale"
     if [[ $scale == 2 ]]; then
         grep -q 'wl_surface@[0-9]*\.set_buffer_scale(2)' "$work/proto-$scale.log" ||
             fail "at compositor scale 2 the window's buffers are not drawn at scale 2 (the compositor would stretch them)"
