@@ -1,29 +1,15 @@
 #include "browser/BrivaneDialogsBinding.h"
 
+#include "platform/LibraryLoading.h"
 #include "util/ProgramFolders.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QStringList>
 
-#include <array>
 #include <dlfcn.h>
-#include <unistd.h>
 
 namespace {
-
-// The executable's folder without an application object: bindings are made
-// before any window or application object exists.
-QString executableFolder()
-{
-    std::array<char, 4096> buffer {};
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        return {};
-    const QString path = QFile::decodeName(QByteArray(buffer.data(), int(length)));
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash > 0 ? path.left(slash) : QString();
-}
 
 void *openLibrary(const QString &fileName)
 {
@@ -44,7 +30,8 @@ QStringList BrivaneDialogsLibraryCandidates()
 {
     const QString name = QString::fromLatin1(bdLibraryFileName);
     QStringList candidates;
-    const QString folder = executableFolder();
+    // Bindings are made before any application object exists to ask.
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(platform::ExecutableFolder()));
     if (!folder.isEmpty()) {
         candidates.append(folder + QLatin1Char('/') + name);
         // Installed, the library lives in the program's private folder. The

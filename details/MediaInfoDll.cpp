@@ -1,13 +1,12 @@
 #include "details/MediaInfoDll.h"
 
+#include "platform/LibraryLoading.h"
+
 #include <QFile>
 
+#include <cstring>
 #include <dlfcn.h>
 #include <langinfo.h>
-
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace MediaInfoDll {
 
@@ -16,8 +15,7 @@ namespace {
 void *g_library = nullptr;
 EntryPoints g_entryPoints;
 
-template<typename Fn>
-void resolve(Fn &pointer, const char *name)
+template<typename Fn> void resolve(Fn &pointer, const char *name)
 {
     pointer = reinterpret_cast<Fn>(dlsym(g_library, name));
 }
@@ -47,31 +45,12 @@ void resolveAll()
     resolve(e.MediaInfoA_Count_Get, "MediaInfoA_Count_Get");
 }
 
-// The folder of the running executable, read from /proc because the load
-// happens before any application object could tell us.
-std::filesystem::path executableFolder()
-{
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path() : exe.parent_path();
-}
-
 void *openLibrary(const QString &libraryFileName)
 {
-    const QByteArray name = QFile::encodeName(libraryFileName);
-    if (name.isEmpty())
-        return nullptr;
-    // A bare name is looked for beside the program first, as a library
-    // shipped with the program should win over the system's copy.
-    if (!name.contains('/')) {
-        const std::filesystem::path folder = executableFolder();
-        if (!folder.empty()) {
-            const std::string local = (folder / name.constData()).string();
-            if (void *handle = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL))
-                return handle;
-        }
-    }
-    return dlopen(name.constData(), RTLD_NOW | RTLD_LOCAL);
+    // The load happens before any application object could name the
+    // program's folder.
+    return platform::OpenLibraryFolderFirst(
+        platform::ExecutableFolder(), QFile::encodeName(libraryFileName).toStdString());
 }
 
 bool codesetIsUtf8()
@@ -95,8 +74,8 @@ void *libraryHandle()
 bool hasReadEntryPoints()
 {
     const EntryPoints &e = g_entryPoints;
-    return e.MediaInfo_New && e.MediaInfo_Open && e.MediaInfo_Option && e.MediaInfo_Inform
-           && e.MediaInfo_Close && e.MediaInfo_Delete;
+    return e.MediaInfo_New && e.MediaInfo_Open && e.MediaInfo_Option && e.MediaInfo_Inform && e.MediaInfo_Close
+        && e.MediaInfo_Delete;
 }
 
 std::wstring toWide(QStringView text)
@@ -106,8 +85,7 @@ std::wstring toWide(QStringView text)
     result.reserve(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < text.size()
-            && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
             result.push_back(static_cast<wchar_t>(QChar::surrogateToUcs4(unit, text[i + 1].unicode())));
             ++i;
         } else if (QChar::isSurrogate(unit)) {

@@ -1,6 +1,7 @@
 #include "imaging/FreeImageLoader.h"
 
 #include "imaging/Image32.h"
+#include "platform/LibraryLoading.h"
 
 #include <array>
 #include <atomic>
@@ -10,7 +11,6 @@
 #include <limits>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -119,25 +119,9 @@ Binding &binding()
 
 constexpr const char *LibraryName = "libfreeimage.so.3";
 
-std::string executableFolder()
-{
-    std::array<char, 4096> buffer {};
-    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n <= 0)
-        return {};
-    std::string path(buffer.data(), std::size_t(n));
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 void *openLibrary(const std::string &name)
 {
-    if (name.find('/') == std::string::npos) {
-        const std::string local = executableFolder() + name;
-        if (void *h = ::dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL))
-            return h;
-    }
-    return ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return platform::OpenLibraryFolderFirst(platform::ExecutableFolder(), name);
 }
 
 // Copies the palette and pixel rows of a decoded bitmap that is not 32-bit

@@ -20,27 +20,6 @@ extern "C" {
 
 namespace bass {
 
-void AvDeleter::operator()(AVFormatContext *p) const
-{
-    avformat_close_input(&p);
-}
-void AvDeleter::operator()(AVCodecContext *p) const
-{
-    avcodec_free_context(&p);
-}
-void AvDeleter::operator()(AVFrame *p) const
-{
-    av_frame_free(&p);
-}
-void AvDeleter::operator()(AVPacket *p) const
-{
-    av_packet_free(&p);
-}
-void AvDeleter::operator()(SwrContext *p) const
-{
-    swr_free(&p);
-}
-
 namespace {
 
 // Local files need no long probe: the demuxer is chosen by extension, and only

@@ -1,28 +1,15 @@
 #pragma once
 
 #include "DecoderApi.h"
+#include "platform/FfmpegHandles.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-struct AVCodecContext;
-struct AVFormatContext;
-struct AVFrame;
-struct AVPacket;
-struct SwrContext;
-
 namespace bass {
 
-struct AvDeleter
-{
-    void operator()(AVFormatContext *p) const;
-    void operator()(AVCodecContext *p) const;
-    void operator()(AVFrame *p) const;
-    void operator()(AVPacket *p) const;
-    void operator()(SwrContext *p) const;
-};
-template<typename T> using AvPtr = std::unique_ptr<T, AvDeleter>;
+using platform::AvPtr;
 
 // One opened audio file: demuxer, decoder and resampler to the device's
 // interleaved float format. Not thread-safe; one stream's decode thread owns it.

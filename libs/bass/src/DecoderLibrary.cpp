@@ -1,5 +1,7 @@
 #include "DecoderLibrary.h"
 
+#include "platform/LibraryLoading.h"
+
 #include <dlfcn.h>
 #include <mutex>
 #include <string>
@@ -11,27 +13,11 @@ namespace {
 
 constexpr const char *kDecoderFile = "libbass_ffmpeg.so";
 
-// The decoder ships beside libbass.so, wherever that was loaded from.
-std::string besideThisLibrary(const char *file)
-{
-    Dl_info info {};
-    if (!dladdr(reinterpret_cast<void *>(&DecoderLibrary::get), &info) || !info.dli_fname)
-        return {};
-    std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return path.substr(0, slash + 1) + file;
-}
-
 const DecoderLibrary *load()
 {
-    void *library = nullptr;
-    const std::string beside = besideThisLibrary(kDecoderFile);
-    if (!beside.empty())
-        library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        library = dlopen(kDecoderFile, RTLD_NOW | RTLD_LOCAL);
+    // The decoder ships beside libbass.so, wherever that was loaded from.
+    const std::string folder = platform::FolderOfLoadedObject(reinterpret_cast<const void *>(&DecoderLibrary::get));
+    void *library = platform::OpenLibraryFolderFirst(folder, kDecoderFile);
     if (!library)
         return nullptr;
     static DecoderLibrary decoder;

@@ -1,8 +1,8 @@
 #include "Plugins.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include "platform/LibraryLoading.h"
 
+#include <dlfcn.h>
 #include <mutex>
 #include <vector>
 
@@ -13,18 +13,8 @@ namespace {
 // Every BASS add-on exports this entry point; a library without it is not one.
 constexpr const char *kPluginEntry = "BASSplugin";
 
-std::string executableFolder()
+struct LoadedPlugin
 {
-    std::string buffer(4096, '\0');
-    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        return {};
-    buffer.resize(size_t(length));
-    const auto slash = buffer.rfind('/');
-    return slash == std::string::npos ? std::string() : buffer.substr(0, slash + 1);
-}
-
-struct LoadedPlugin {
     void *library;
     HPLUGIN handle;
 };
@@ -38,14 +28,7 @@ int loadPlugin(const std::string &file, HPLUGIN &plugin)
 {
     if (file.empty())
         return BASS_ERROR_FILEOPEN;
-    void *library = nullptr;
-    if (file.find('/') == std::string::npos) {
-        const std::string folder = executableFolder();
-        if (!folder.empty())
-            library = dlopen((folder + file).c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    if (!library)
-        library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void *library = platform::OpenLibraryFolderFirst(platform::ExecutableFolder(), file);
     if (!library)
         return BASS_ERROR_FILEOPEN;
 
@@ -62,7 +45,7 @@ int loadPlugin(const std::string &file, HPLUGIN &plugin)
     }
     // Numbered apart from streams, in their own range.
     plugin = HPLUGIN(0x40000000u + g_plugins.size() + 1);
-    g_plugins.push_back({library, plugin});
+    g_plugins.push_back({ library, plugin });
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "WaveformThumbnails.h"
 
+#include "platform/LibraryLoading.h"
 #include "waveform/WaveformApi.h"
 
 #include <QCoreApplication>
@@ -25,16 +26,8 @@ BrivaneDialogsWaveform_PeaksProc peaksProc()
     static std::once_flag once;
     static BrivaneDialogsWaveform_PeaksProc proc = nullptr;
     std::call_once(once, [] {
-        Dl_info info{};
-        void *module = nullptr;
-        if (dladdr(reinterpret_cast<void *>(&peaksProc), &info) && info.dli_fname) {
-            const QByteArray own = info.dli_fname;
-            const QByteArray beside = own.left(own.lastIndexOf('/') + 1) + kWaveformModuleName;
-            module = dlopen(beside.constData(), RTLD_NOW | RTLD_LOCAL);
-        }
-        if (!module)
-            module = dlopen(kWaveformModuleName, RTLD_NOW | RTLD_LOCAL);
-        if (module)
+        const std::string folder = platform::FolderOfLoadedObject(reinterpret_cast<const void *>(&peaksProc));
+        if (void *module = platform::OpenLibraryFolderFirst(folder, kWaveformModuleName))
             proc = reinterpret_cast<BrivaneDialogsWaveform_PeaksProc>(dlsym(module, kWaveformPeaksSymbol));
     });
     return proc;
@@ -58,7 +51,8 @@ struct WaveformThumbnails::Job : QRunnable
                 static_assert(sizeof(std::atomic<int>) == sizeof(int));
                 const QByteArray encoded = QFile::encodeName(path);
                 ok = proc(encoded.constData(), peaks.data(), kColumns,
-                          reinterpret_cast<const volatile int *>(cancel.get())) != 0;
+                         reinterpret_cast<const volatile int *>(cancel.get()))
+                    != 0;
             }
         }
         if (*cancel)
@@ -69,7 +63,11 @@ struct WaveformThumbnails::Job : QRunnable
         const QString k = key;
         const QString p = path;
         QMetaObject::invokeMethod(
-            target, [target, k, p, ok, peaks] { if (target) target->finished(k, p, ok, peaks); },
+            target,
+            [target, k, p, ok, peaks] {
+                if (target)
+                    target->finished(k, p, ok, peaks);
+            },
             Qt::QueuedConnection);
     }
 };

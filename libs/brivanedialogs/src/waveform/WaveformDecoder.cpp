@@ -4,6 +4,7 @@
 // Files that cannot seek, or whose length is unknown, are decoded in full.
 
 #include "WaveformApi.h"
+#include "platform/FfmpegHandles.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -50,23 +51,6 @@ std::int64_t threadCpuNs()
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
-
-struct FormatCloser
-{
-    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
-};
-struct CodecCloser
-{
-    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
-};
-struct PacketFree
-{
-    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
-};
-struct FrameFree
-{
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
 
 struct Peak
 {
@@ -334,10 +318,10 @@ private:
     bool m_overBudget = false;
     std::int64_t m_searchStartBytes = -1;
     std::int64_t m_searchStartCpuNs = 0;
-    std::unique_ptr<AVFormatContext, FormatCloser> m_format;
-    std::unique_ptr<AVCodecContext, CodecCloser> m_codec;
-    std::unique_ptr<AVPacket, PacketFree> m_packet;
-    std::unique_ptr<AVFrame, FrameFree> m_frame;
+    platform::AvPtr<AVFormatContext> m_format;
+    platform::AvPtr<AVCodecContext> m_codec;
+    platform::AvPtr<AVPacket> m_packet;
+    platform::AvPtr<AVFrame> m_frame;
     int m_stream = -1;
 };
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <dlfcn.h>
+#include <string>
+
+// Where the program's own libraries are looked for. Qt-free, so the audio
+// library, which links no Qt, builds with it as well.
+namespace platform {
+
+// The folder of the running executable, without a trailing '/'; empty when it
+// cannot be read. Read from /proc, so it works before any application object.
+std::string ExecutableFolder();
+
+// The folder of the loaded object (executable or library) that holds address,
+// without a trailing '/'; empty when the address is in no loaded file.
+std::string FolderOfLoadedObject(const void *address);
+
+// Opens a library shipped with the program: a bare file name is looked for in
+// folder first, so the program's copy wins over the system's, then through the
+// system's search. A name with a '/' is opened as given. Null when neither
+// opens, or for an empty name.
+void *OpenLibraryFolderFirst(const std::string &folder, const std::string &fileName, int flags = RTLD_NOW | RTLD_LOCAL);
+
+} // namespace platform
