@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ImageList.h"
+#include "imaging/ImageList.h"
 
 #include <QMainWindow>
 #include <QStringList>

@@ -4,9 +4,9 @@
 // ways behave alike (the same selection request, messages and dialogs).
 #include "app/BrowserFileMenu.h"
 #include "app/Globals.h"
-#include "app/OpenWithLauncher.h"
 #include "app/Settings.h"
 #include "app/UnitMain.h"
+#include "util/OpenWithLauncher.h"
 
 #include <QLineEdit>
 #include <QToolButton>

@@ -1,7 +1,6 @@
 // The open-with toolbar and launching the selected files in an application.
 #include "app/ErrorBoundary.h"
 #include "app/Globals.h"
-#include "app/OpenWithLauncher.h"
 #include "app/Settings.h"
 #include "app/UnitMain.h"
 #include "imaging/FreeImageLoader.h"
@@ -12,6 +11,7 @@
 #include "imaging/ShellItemImageFactory.h"
 #include "util/AppIconLookup.h"
 #include "util/HelperTarvex.h"
+#include "util/OpenWithLauncher.h"
 
 #include <QIcon>
 #include <QLineEdit>

@@ -1,10 +1,9 @@
 #include "imaging/IconLoaderGR32FIHQ.h"
 
-#include "app/ImageList.h"
-
 #include "imaging/FreeImageLoader.h"
 #include "imaging/IconFile.h"
 #include "imaging/Image32.h"
+#include "imaging/ImageList.h"
 #include "imaging/ResamplerKernels.h"
 
 #include <cmath>

@@ -1,5 +1,5 @@
 #include "OpenWithFixture.h"
-#include "app/OpenWithLauncher.h"
+#include "util/OpenWithLauncher.h"
 
 #include <QApplication>
 #include <QDir>

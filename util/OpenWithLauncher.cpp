@@ -1,4 +1,4 @@
-#include "app/OpenWithLauncher.h"
+#include "util/OpenWithLauncher.h"
 
 #include "util/AppIconLookup.h"
 
