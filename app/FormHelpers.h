@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QFont>
 #include <QLabel>
 #include <QString>
@@ -19,6 +20,13 @@ inline QFont DesignFont(bool bold = false)
     return font;
 }
 
+// A control that carries its own font rather than taking its parent's.
+template<typename W> W *WithDesignFont(W *widget, bool bold = false)
+{
+    widget->setFont(DesignFont(bold));
+    return widget;
+}
+
 // A control's designed name and a name for screen readers: its caption,
 // else its hint, else a short human name. A label made with text is read by
 // its text, also after it changes (volume), so the human name only
@@ -33,6 +41,21 @@ template<typename W> W *Named(W *widget, const QString &objectName, const QStrin
     }
     widget->setAccessibleName(accessibleName);
     return widget;
+}
+
+// Named() for a control that carries its own font.
+template<typename W>
+W *NamedWithFont(W *widget, const QString &objectName, const QString &accessibleName, bool bold = false)
+{
+    return WithDesignFont(Named(widget, objectName, accessibleName), bold);
+}
+
+// A menu or toolbar action with its designed name.
+inline QAction *NamedAction(QObject *parent, const QString &objectName, const QString &text)
+{
+    auto *action = new QAction(text, parent);
+    action->setObjectName(objectName);
+    return action;
 }
 
 // A hint shows as the tooltip and in the main window's status bar.

@@ -56,17 +56,12 @@ const QString kAudio = QStringLiteral("Audio");
 // Entries of ComboBoxDisplayScaling and the "Scaling" values they stand for.
 constexpr auto kScalingValues = kDisplayScalingValues;
 
-// Every control here carries its own font: captions of group boxes and the
-// "..." buttons bold, everything else regular.
-template<typename W> W *named(W *widget, const QString &objectName, const QString &accessibleName, bool bold = false)
-{
-    Named(widget, objectName, accessibleName)->setFont(DesignFont(bold));
-    return widget;
-}
+// Every control here carries its own font (NamedWithFont): captions of group
+// boxes and the "..." buttons bold, everything else regular.
 
 QLabel *label(QWidget *parent, const QString &text)
 {
-    return named(new QLabel(text, parent), QString(), text);
+    return NamedWithFont(new QLabel(text, parent), QString(), text);
 }
 
 // Captions size themselves to their text, so a wider substitute for Tahoma
@@ -93,7 +88,7 @@ void keepClearOf(AnchorLayout *layout, QWidget *field, int captionRight)
 QPushButton *button(
     QWidget *parent, const QString &objectName, const QString &text, const QString &accessibleName, bool bold)
 {
-    auto *b = named(new QPushButton(text, parent), objectName, accessibleName, bold);
+    auto *b = NamedWithFont(new QPushButton(text, parent), objectName, accessibleName, bold);
     // The designed height, not the style's.
     b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     // Enter and Escape mean nothing special in this window.
@@ -178,8 +173,8 @@ void TFormSettings::CreateControls()
     setModal(true);
 
     auto *layout = new AnchorLayout(this, QSize(kClientWidth, kClientHeight));
-    GroupBoxSettings = named(new QGroupBox(QStringLiteral(" Settings: "), this), QStringLiteral("GroupBoxSettings"),
-        QStringLiteral(" Settings: "), true);
+    GroupBoxSettings = NamedWithFont(new QGroupBox(QStringLiteral(" Settings: "), this),
+        QStringLiteral("GroupBoxSettings"), QStringLiteral(" Settings: "), true);
     layout->addWidget(GroupBoxSettings, QRect(0, 0, 522, 535),
         AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right | AnchorLayout::Bottom);
 
@@ -217,19 +212,19 @@ QFileDialog *TFormSettings::ApplicationDialog()
 void TFormSettings::CreateAppsGroup()
 {
     auto *settingsLayout = new AnchorLayout(GroupBoxSettings, QSize(522, 535));
-    GroupBoxApps = named(new QGroupBox(QStringLiteral(" Open with applications: "), GroupBoxSettings),
+    GroupBoxApps = NamedWithFont(new QGroupBox(QStringLiteral(" Open with applications: "), GroupBoxSettings),
         QStringLiteral("GroupBoxApps"), QStringLiteral(" Open with applications: "), true);
     settingsLayout->addWidget(
         GroupBoxApps, QRect(8, 20, 505, 274), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
-    GroupBoxThumbnails = named(new QGroupBox(QStringLiteral(" Audio thumbnails: "), GroupBoxSettings),
+    GroupBoxThumbnails = NamedWithFont(new QGroupBox(QStringLiteral(" Audio thumbnails: "), GroupBoxSettings),
         QStringLiteral("GroupBoxThumbnails"), QStringLiteral(" Audio thumbnails: "), true);
     settingsLayout->addWidget(
         GroupBoxThumbnails, QRect(8, 300, 505, 98), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
-    GroupBox1 = named(new QGroupBox(QStringLiteral(" Audio device: "), GroupBoxSettings), QStringLiteral("GroupBox1"),
-        QStringLiteral(" Audio device: "), true);
+    GroupBox1 = NamedWithFont(new QGroupBox(QStringLiteral(" Audio device: "), GroupBoxSettings),
+        QStringLiteral("GroupBox1"), QStringLiteral(" Audio device: "), true);
     settingsLayout->addWidget(GroupBox1, QRect(8, 404, 504, 58));
-    GroupBox2 = named(new QGroupBox(QStringLiteral(" User interface: "), GroupBoxSettings), QStringLiteral("GroupBox2"),
-        QStringLiteral(" User interface: "), true);
+    GroupBox2 = NamedWithFont(new QGroupBox(QStringLiteral(" User interface: "), GroupBoxSettings),
+        QStringLiteral("GroupBox2"), QStringLiteral(" User interface: "), true);
     settingsLayout->addWidget(GroupBox2, QRect(8, 468, 504, 58));
 
     auto *apps = new AnchorLayout(GroupBoxApps, QSize(505, 274));
@@ -243,23 +238,23 @@ void TFormSettings::CreateAppsGroup()
     for (int i = 0; i < 3; ++i) {
         const QString n = QString::number(i + 1);
         const int top = rowTops[i];
-        auto *image = named(
+        auto *image = NamedWithFont(
             new QLabel(GroupBoxApps), QStringLiteral("ImageApp") + n, QStringLiteral("Application %1 icon").arg(n));
         image->setAlignment(Qt::AlignCenter);
         apps->addWidget(image, QRect(17, top, kImageSize, kImageSize));
-        auto *path = named(
+        auto *path = NamedWithFont(
             new QLineEdit(GroupBoxApps), QStringLiteral("EditApp") + n, QStringLiteral("Application %1").arg(n));
         apps->addWidget(path, QRect(71, top, 386, 21), stretch);
         auto *picker = button(GroupBoxApps, QStringLiteral("ButtonApp") + n, QStringLiteral("..."),
             QStringLiteral("Select application %1").arg(n), true);
         apps->addWidget(picker, QRect(463, top, 25, 25), AnchorLayout::Top | AnchorLayout::Right);
         const int nameCaption = addCaption(apps, GroupBoxApps, QStringLiteral("Display name:"), 71, top + 30);
-        auto *name = named(new QLineEdit(GroupBoxApps), QStringLiteral("EditApp%1Name").arg(n),
+        auto *name = NamedWithFont(new QLineEdit(GroupBoxApps), QStringLiteral("EditApp%1Name").arg(n),
             QStringLiteral("Application %1 display name").arg(n));
         apps->addWidget(name, QRect(144, top + 27, 313, 21), stretch);
         keepClearOf(apps, name, nameCaption);
         const int parametersCaption = addCaption(apps, GroupBoxApps, QStringLiteral("Parameters:"), 71, top + 57);
-        auto *parameter = named(new QLineEdit(QStringLiteral("{filename}"), GroupBoxApps),
+        auto *parameter = NamedWithFont(new QLineEdit(QStringLiteral("{filename}"), GroupBoxApps),
             QStringLiteral("EditApp%1Parameters").arg(n), QStringLiteral("Application %1 parameters").arg(n));
         apps->addWidget(parameter, QRect(144, top + 54, 313, 21), stretch);
         keepClearOf(apps, parameter, parametersCaption);
@@ -278,13 +273,13 @@ void TFormSettings::CreateThumbnailsGroup()
 {
     auto *thumbs = new AnchorLayout(GroupBoxThumbnails, QSize(505, 98));
     addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("Width:"), 17, 28);
-    SpinEditThumbWidth = named(
+    SpinEditThumbWidth = NamedWithFont(
         new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbWidth"), QStringLiteral("Thumbnail width"));
     SpinEditThumbWidth->setValue(400);
     thumbs->addWidget(SpinEditThumbWidth, QRect(71, 25, 106, 22));
     addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("pixels"), 183, 28);
     addCaption(thumbs, GroupBoxThumbnails, QStringLiteral("Height:"), 17, 60);
-    SpinEditThumbHeight = named(
+    SpinEditThumbHeight = NamedWithFont(
         new TSpinEdit(GroupBoxThumbnails), QStringLiteral("SpinEditThumbHeight"), QStringLiteral("Thumbnail height"));
     SpinEditThumbHeight->setValue(100);
     thumbs->addWidget(SpinEditThumbHeight, QRect(71, 57, 106, 22));
@@ -301,8 +296,8 @@ void TFormSettings::CreateDeviceAndScalingGroups()
 {
     auto *device = new AnchorLayout(GroupBox1, QSize(504, 58));
     const int deviceCaption = addCaption(device, GroupBox1, QStringLiteral("Playback device:"), 12, 26);
-    ComboBoxAudioDevice
-        = named(new QComboBox(GroupBox1), QStringLiteral("ComboBoxAudioDevice"), QStringLiteral("Playback device"));
+    ComboBoxAudioDevice = NamedWithFont(
+        new QComboBox(GroupBox1), QStringLiteral("ComboBoxAudioDevice"), QStringLiteral("Playback device"));
     ComboBoxAudioDevice->setEditable(false);
     ComboBoxAudioDevice->setMaxVisibleItems(32);
     ComboBoxAudioDevice->addItem(QStringLiteral("Default"));
@@ -311,8 +306,8 @@ void TFormSettings::CreateDeviceAndScalingGroups()
 
     auto *ui = new AnchorLayout(GroupBox2, QSize(504, 58));
     const int scalingCaption = addCaption(ui, GroupBox2, QStringLiteral("Scale display:"), 12, 26);
-    ComboBoxDisplayScaling
-        = named(new QComboBox(GroupBox2), QStringLiteral("ComboBoxDisplayScaling"), QStringLiteral("Scale display"));
+    ComboBoxDisplayScaling = NamedWithFont(
+        new QComboBox(GroupBox2), QStringLiteral("ComboBoxDisplayScaling"), QStringLiteral("Scale display"));
     ComboBoxDisplayScaling->setEditable(false);
     ComboBoxDisplayScaling->addItems({ QStringLiteral("As Windows (Default)"), QStringLiteral("100%"),
         QStringLiteral("125%"), QStringLiteral("150%"), QStringLiteral("175%"), QStringLiteral("200%") });

@@ -30,18 +30,6 @@ constexpr int kDesignClientHeight = 728;
 constexpr int kMinimumWidth = 1280;
 constexpr int kMinimumHeight = 700;
 constexpr int kListerWidth = 550;
-template<typename W> W *regular(W *widget)
-{
-    widget->setFont(DesignFont(false));
-    return widget;
-}
-
-QAction *namedAction(QObject *parent, const QString &objectName, const QString &text)
-{
-    auto *action = new QAction(text, parent);
-    action->setObjectName(objectName);
-    return action;
-}
 
 } // namespace
 
@@ -82,7 +70,7 @@ void TFormMain::CreateControls()
         new QFrame(GroupBoxBrivaneDialogsContainer), QStringLiteral("PanelBrivaneDialogs"), QStringLiteral("Browser"));
     PanelBrivaneDialogs->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // The embedded browser inherits this font; only the group captions are bold.
-    regular(PanelBrivaneDialogs);
+    WithDesignFont(PanelBrivaneDialogs);
     browserLayout->addWidget(PanelBrivaneDialogs);
 
     PanelListerContainer
@@ -109,7 +97,7 @@ void TFormMain::CreateControls()
 
     ActionManager1 = new ActionManager(this);
     ActionManager1->setObjectName(QStringLiteral("ActionManager1"));
-    ActionSpaceBar = namedAction(this, QStringLiteral("ActionSpaceBar"), QStringLiteral("Action"));
+    ActionSpaceBar = NamedAction(this, QStringLiteral("ActionSpaceBar"), QStringLiteral("Action"));
     ActionManager1->addAction(ActionSpaceBar);
 
     TimerStartup = new QTimer(this);
@@ -127,22 +115,22 @@ void TFormMain::CreateMenus()
 
     // Mnemonics (Alt+F, Alt+O, Alt+H) open the menus from the keyboard.
     File1 = Named(MainMenu1->addMenu(QStringLiteral("&File")), QStringLiteral("File1"), QStringLiteral("File"));
-    Exit1 = namedAction(File1, QStringLiteral("Exit1"), QStringLiteral("E&xit"));
+    Exit1 = NamedAction(File1, QStringLiteral("Exit1"), QStringLiteral("E&xit"));
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     File1->addAction(Exit1);
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
 
     Options1
         = Named(MainMenu1->addMenu(QStringLiteral("&Options")), QStringLiteral("Options1"), QStringLiteral("Options"));
-    Settings1 = namedAction(Options1, QStringLiteral("Settings1"), QStringLiteral("&Settings..."));
+    Settings1 = NamedAction(Options1, QStringLiteral("Settings1"), QStringLiteral("&Settings..."));
     Options1->addAction(Settings1);
     N3 = Options1->addSeparator();
     N3->setObjectName(QStringLiteral("N3"));
     connect(Settings1, &QAction::triggered, this, &TFormMain::Settings1Click);
 
     Help1 = Named(MainMenu1->addMenu(QStringLiteral("&Help")), QStringLiteral("Help1"), QStringLiteral("Help"));
-    OnlineHelp1 = namedAction(Help1, QStringLiteral("OnlineHelp1"), QStringLiteral("Online &Help..."));
-    PrivacyPolicy1 = namedAction(Help1, QStringLiteral("PrivacyPolicy1"), QStringLiteral("&Privacy Policy..."));
+    OnlineHelp1 = NamedAction(Help1, QStringLiteral("OnlineHelp1"), QStringLiteral("Online &Help..."));
+    PrivacyPolicy1 = NamedAction(Help1, QStringLiteral("PrivacyPolicy1"), QStringLiteral("&Privacy Policy..."));
     Help1->addAction(OnlineHelp1);
     Help1->addAction(PrivacyPolicy1);
     connect(OnlineHelp1, &QAction::triggered, this, &TFormMain::OnlineHelp1Click);
@@ -205,7 +193,7 @@ void TFormMain::CreateRightPanel()
     detailsLayout->setContentsMargins(2, 2, 2, 2);
     ListViewDetails = Named(new QTreeWidget(GroupBoxDetails), QStringLiteral("ListViewDetails"),
         QStringLiteral("Details about the selected audio file."));
-    regular(ListViewDetails);
+    WithDesignFont(ListViewDetails);
     SetHint(ListViewDetails, QStringLiteral("Details about the selected audio file."));
     ListViewDetails->setColumnCount(2);
     ListViewDetails->setHeaderLabels({ QStringLiteral("Attribute name"), QStringLiteral("Value") });
@@ -223,13 +211,13 @@ void TFormMain::CreateRightPanel()
 
     PopupMenuDetails
         = Named(new QMenu(ListViewDetails), QStringLiteral("PopupMenuDetails"), QStringLiteral("Details menu"));
-    CopyValueToClipboard1 = namedAction(
+    CopyValueToClipboard1 = NamedAction(
         PopupMenuDetails, QStringLiteral("CopyValueToClipboard1"), QStringLiteral("Copy Value To Clipboard"));
-    CopyNameAndValueToClipboard1 = namedAction(PopupMenuDetails, QStringLiteral("CopyNameAndValueToClipboard1"),
+    CopyNameAndValueToClipboard1 = NamedAction(PopupMenuDetails, QStringLiteral("CopyNameAndValueToClipboard1"),
         QStringLiteral("Copy Name And Value To Clipboard"));
-    CopyAllToClipboard1 = namedAction(
+    CopyAllToClipboard1 = NamedAction(
         PopupMenuDetails, QStringLiteral("CopyAllToClipboard1"), QStringLiteral("Copy Complete List To Clipboard"));
-    SaveCompleteListToFile1 = namedAction(
+    SaveCompleteListToFile1 = NamedAction(
         PopupMenuDetails, QStringLiteral("SaveCompleteListToFile1"), QStringLiteral("Save Complete List To File..."));
     PopupMenuDetails->addActions(
         { CopyValueToClipboard1, CopyNameAndValueToClipboard1, CopyAllToClipboard1, SaveCompleteListToFile1 });
@@ -279,7 +267,7 @@ void TFormMain::CreateFoldersGroup()
         const QString n = QString::number(number++);
         auto *edit = Named(new QLineEdit(QStringLiteral("Select a folder..."), GroupBoxFolders),
             QStringLiteral("EditFolder") + n, QStringLiteral("Folder ") + n);
-        regular(edit);
+        WithDesignFont(edit);
         layout->addWidget(
             edit, QRect(6, row.top, 371, 21), AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right);
         auto *select = Named(new QPushButton(QStringLiteral("..."), GroupBoxFolders),
@@ -287,11 +275,11 @@ void TFormMain::CreateFoldersGroup()
         layout->addWidget(select, QRect(380, row.top - 2, 25, 25), AnchorLayout::Top | AnchorLayout::Right);
         auto *copy = Named(new QPushButton(QStringLiteral("Copy"), GroupBoxFolders), QString::fromLatin1(row.copyName),
             QStringLiteral("Copy to folder ") + n);
-        regular(copy);
+        WithDesignFont(copy);
         layout->addWidget(copy, QRect(408, row.top - 2, 59, 25), AnchorLayout::Top | AnchorLayout::Right);
         auto *move = Named(new QPushButton(QStringLiteral("Move"), GroupBoxFolders), QString::fromLatin1(row.moveName),
             QStringLiteral("Move to folder ") + n);
-        regular(move);
+        WithDesignFont(move);
         layout->addWidget(move, QRect(470, row.top - 2, 60, 25), AnchorLayout::Top | AnchorLayout::Right);
         *row.edit = edit;
         *row.select = select;
@@ -309,13 +297,13 @@ void TFormMain::CreateOptionsGroup()
 
     CheckBoxPreview = Named(new QCheckBox(QStringLiteral("Preview on select"), GroupBoxOptions),
         QStringLiteral("CheckBoxPreview"), QStringLiteral("Preview on select"));
-    regular(CheckBoxPreview);
+    WithDesignFont(CheckBoxPreview);
     SetHint(CheckBoxPreview, QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
     layout->addWidget(CheckBoxPreview, QRect(16, 28, 137, 17));
 
     Label1 = Named(
         new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));
-    regular(Label1);
+    WithDesignFont(Label1);
     SetHint(Label1, QStringLiteral("Preview playback volume."));
     layout->addWidget(Label1, QRect(294, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
 
@@ -330,7 +318,7 @@ void TFormMain::CreateOptionsGroup()
 
     LabelVolumeValue = Named(new QLabel(QStringLiteral("100%"), GroupBoxOptions), QStringLiteral("LabelVolumeValue"),
         QStringLiteral("Volume value"));
-    regular(LabelVolumeValue);
+    WithDesignFont(LabelVolumeValue);
     SetHint(LabelVolumeValue, QStringLiteral("Preview playback volume."));
     layout->addWidget(LabelVolumeValue, QRect(494, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
 }
