@@ -353,13 +353,7 @@ void TFormSettings::ListAudioDevices()
 {
     if (m_audioDevicesListed)
         return;
-    QStringList names;
-    try {
-        names = AudioDevices::List();
-    } catch (...) {
-        // Whatever was listed stays.
-    }
-    SetAudioDevices(names);
+    SetAudioDevices(AudioDevices::List());
 }
 
 void TFormSettings::SetAudioDevices(const QStringList &names)

@@ -16,19 +16,15 @@
 
 QString GetSettingsFileName()
 {
-    try {
-        const QString base = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
-        // Without a data folder the path would land in the file-system root.
-        if (base.isEmpty())
-            return {};
-        const QString folder = base + QStringLiteral("/Tarvex/Vantrel/");
-        QDir().mkpath(folder);
-        const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-        const QString name = executable.isEmpty() ? QStringLiteral("vantrel") : ExtractFileNameWithoutExt(executable);
-        return folder + name + QStringLiteral(".ini");
-    } catch (...) {
+    const QString base = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
+    // Without a data folder the path would land in the file-system root.
+    if (base.isEmpty())
         return {};
-    }
+    const QString folder = base + QStringLiteral("/Tarvex/Vantrel/");
+    QDir().mkpath(folder);
+    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const QString name = executable.isEmpty() ? QStringLiteral("vantrel") : ExtractFileNameWithoutExt(executable);
+    return folder + name + QStringLiteral(".ini");
 }
 
 SettingsFile::SettingsFile(QString path)

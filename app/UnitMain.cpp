@@ -135,18 +135,14 @@ void TFormMain::ConvertHintLineBreaks(QWidget *control)
         auto *widget = qobject_cast<QWidget *>(child);
         if (!widget)
             continue;
-        try {
-            QString hint = widget->toolTip();
-            if (!hint.isEmpty()) {
-                hint.replace(marker, QStringLiteral("\r\n"));
-                widget->setToolTip(hint);
-                widget->setStatusTip(hint);
-            }
-            if (!widget->children().isEmpty())
-                ConvertHintLineBreaks(widget);
-        } catch (...) {
-            // One control's hint must not stop the others.
+        QString hint = widget->toolTip();
+        if (!hint.isEmpty()) {
+            hint.replace(marker, QStringLiteral("\r\n"));
+            widget->setToolTip(hint);
+            widget->setStatusTip(hint);
         }
+        if (!widget->children().isEmpty())
+            ConvertHintLineBreaks(widget);
     }
 }
 

@@ -266,17 +266,14 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
         for (const char16_t *name = selection ? selection->FileNames : nullptr; name && *name != 0;) {
             const QString fileName = QString::fromUtf16(name);
             name += fileName.size() + 1;
-            try {
-                // stat() follows symbolic links: a link to an existing file
-                // counts. Called once per selected name, so no QFileInfo.
-                struct stat info
-                {
-                };
-                if (::stat(QFile::encodeName(fileName).constData(), &info) == 0 && S_ISREG(info.st_mode))
-                    SelectedFilesList.append(fileName);
-            } catch (...) {
-                // One name that cannot be examined does not stop the others.
-            }
+            // stat() follows symbolic links: a link to an existing file
+            // counts. Called once per selected name, so no QFileInfo. A name
+            // that cannot be examined is left out; the others go on.
+            struct stat info
+            {
+            };
+            if (::stat(QFile::encodeName(fileName).constData(), &info) == 0 && S_ISREG(info.st_mode))
+                SelectedFilesList.append(fileName);
         }
         // Back to the normal cursor, whatever was in force before.
         while (QGuiApplication::overrideCursor())

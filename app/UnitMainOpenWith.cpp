@@ -105,11 +105,8 @@ QIcon mainIcon()
 void TFormMain::LoadIcons()
 {
     ImageListFilesButtons.clear();
-    try {
-        setWindowIcon(mainIcon());
-    } catch (...) {
-        // The window keeps the platform's default icon.
-    }
+    // Without a picture the window keeps the platform's default icon.
+    setWindowIcon(mainIcon());
     m_stockImagesDecoded = addStockImages(ImageListFilesButtons);
     showImage(ToolButton4, ImageListFilesButtons, 1);
 }

@@ -244,12 +244,7 @@ bool DecodeImageFromMemory(const void *data, std::size_t size, Image32 &destinat
     const FREE_IMAGE_FORMAT format = b.fn<GetFileTypeFromMemoryFn>(GetFileTypeFromMemory)(stream, 0);
     if (format == FIF_UNKNOWN)
         return false;
-    FIBITMAP *image = nullptr;
-    try {
-        image = b.fn<LoadFromMemoryFn>(LoadFromMemory)(format, stream, 0);
-    } catch (...) {
-        image = nullptr;
-    }
+    FIBITMAP *image = b.fn<LoadFromMemoryFn>(LoadFromMemory)(format, stream, 0);
     if (!image)
         return false;
     struct ImageGuard

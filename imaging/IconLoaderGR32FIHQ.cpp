@@ -109,18 +109,14 @@ bool StretchBitmapHQ(const QImage &source, int width, int height, Image32 &desti
 QImage IconResourceImageForCell(const QString &name, int loadSize, QSize cell)
 {
     Image32 decoded;
-    try {
-        const QImage icon = LoadIconGroup(name, loadSize);
-        const QByteArray ico = WriteSingleImageIco(icon);
-        if (!ico.isEmpty())
-            DecodeImageFromMemory(ico.constData(), std::size_t(ico.size()), decoded);
-        const QImage bitmap = CopyImage32ToBitmap(decoded);
-        StretchBitmapHQ(bitmap, cell.width(), cell.height(), decoded, false, false, false, LanczosKernel, 0);
-    } catch (...) {
-        // A stock image that cannot be made leaves a transparent cell, so the
-        // list's indices stay where the toolbar expects them.
-        decoded.setSize(0, 0);
-    }
+    const QImage icon = LoadIconGroup(name, loadSize);
+    const QByteArray ico = WriteSingleImageIco(icon);
+    if (!ico.isEmpty())
+        DecodeImageFromMemory(ico.constData(), std::size_t(ico.size()), decoded);
+    const QImage bitmap = CopyImage32ToBitmap(decoded);
+    StretchBitmapHQ(bitmap, cell.width(), cell.height(), decoded, false, false, false, LanczosKernel, 0);
+    // A stock image that cannot be made leaves a transparent cell, so the
+    // list's indices stay where the toolbar expects them.
     QImage result = CopyImage32ToBitmap(decoded);
     if (result.size() != cell && cell.isValid()) {
         result = QImage(cell, QImage::Format_ARGB32);

@@ -6,19 +6,15 @@
 
 ShellResult GetShellItemImage(const QString &path, int width, int height, QImage &image)
 {
-    try {
-        if (path.isEmpty() || !QFileInfo::exists(path))
-            return ShellFileNotFound;
-        if (width <= 0 || height <= 0)
-            return ShellFail;
-        QImage picture = ApplicationIconImage(path, QSize(width, height));
-        if (picture.isNull())
-            return ShellNoImage;
-        image = std::move(picture);
-        return ShellOk;
-    } catch (...) {
-        return -1;
-    }
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return ShellFileNotFound;
+    if (width <= 0 || height <= 0)
+        return ShellFail;
+    QImage picture = ApplicationIconImage(path, QSize(width, height));
+    if (picture.isNull())
+        return ShellNoImage;
+    image = std::move(picture);
+    return ShellOk;
 }
 
 bool GetShellItemBitmap(const QString &path, int width, int height, std::unique_ptr<QImage> &bitmap)
