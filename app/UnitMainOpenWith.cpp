@@ -55,12 +55,12 @@ int addIcon(ImageList &list, const QImage &icon)
 
 // The shell may answer with another size than asked; the picture is fitted
 // into the cell (never enlarged, centred) rather than cut off.
-int addShellBitmap(ImageList &list, const QImage *bitmap)
+int addShellBitmap(ImageList &list, const QImage &bitmap)
 {
     const QSize cell = list.cellSize();
     Image32 fitted;
-    if (bitmap)
-        StretchBitmapHQ(*bitmap, cell.width(), cell.height(), fitted, true, true, true, LanczosKernel, 0);
+    if (!bitmap.isNull())
+        StretchBitmapHQ(bitmap, cell.width(), cell.height(), fitted, true, true, true, LanczosKernel, 0);
     QImage image = CopyImage32ToBitmap(fitted);
     if (image.size() != cell) {
         // No picture: a transparent filler keeps one entry per usable slot.
@@ -177,9 +177,7 @@ bool buildOpenWithButtons(TFormMain &form, IconSource source)
                 if (!icon.isNull())
                     index = addIcon(list, icon);
             } else {
-                std::unique_ptr<QImage> bitmap;
-                GetShellItemBitmap(path, list.width(), list.height(), bitmap);
-                index = addShellBitmap(list, bitmap.get());
+                index = addShellBitmap(list, GetShellItemImage(path, list.width(), list.height()));
             }
             showImage(button, list, index);
         }

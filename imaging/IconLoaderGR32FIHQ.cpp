@@ -17,29 +17,24 @@ bool SetResamplerKernel(Image32 &image, int selector)
     return true;
 }
 
-bool FitSizeKeepAspect(int sourceWidth, int sourceHeight, bool doNotEnlarge, int &width, int &height)
+QSize FitSizeKeepAspect(int sourceWidth, int sourceHeight, bool doNotEnlarge, QSize box)
 {
-    if (doNotEnlarge && sourceWidth < width && sourceHeight < height) {
-        width = sourceWidth;
-        height = sourceHeight;
-        return true;
-    }
+    if (doNotEnlarge && sourceWidth < box.width() && sourceHeight < box.height())
+        return QSize(sourceWidth, sourceHeight);
     if (sourceWidth <= 0 || sourceHeight <= 0)
-        return true;
-    const double sx = double(width) / double(sourceWidth);
-    const double sy = double(height) / double(sourceHeight);
+        return box;
+    const double sx = double(box.width()) / double(sourceWidth);
+    const double sy = double(box.height()) / double(sourceHeight);
     const double s = sy < sx ? sy : sx;
     // nearbyint rounds half to even in the default rounding mode.
-    width = int(std::nearbyint(s * sourceWidth));
-    height = int(std::nearbyint(s * sourceHeight));
-    return true;
+    return QSize(int(std::nearbyint(s * sourceWidth)), int(std::nearbyint(s * sourceHeight)));
 }
 
-bool CopyBitmapToImage32(const QImage &bitmap, Image32 &destination)
+void CopyBitmapToImage32(const QImage &bitmap, Image32 &destination)
 {
     if (bitmap.isNull()) {
         destination.setSize(0, 0);
-        return true;
+        return;
     }
     QImage words;
     switch (bitmap.format()) {
@@ -61,7 +56,6 @@ bool CopyBitmapToImage32(const QImage &bitmap, Image32 &destination)
     destination.setSize(words.width(), words.height());
     for (int y = 0; y < words.height(); ++y)
         std::memcpy(destination.scanLine(y), words.constScanLine(y), std::size_t(words.width()) * 4);
-    return true;
 }
 
 QImage CopyImage32ToBitmap(const Image32 &image)
@@ -74,24 +68,25 @@ QImage CopyImage32ToBitmap(const Image32 &image)
     return bitmap;
 }
 
-bool StretchBitmapHQ(const QImage &source, int width, int height, Image32 &destination, bool keepAspect,
+void StretchBitmapHQ(const QImage &source, int width, int height, Image32 &destination, bool keepAspect,
     bool doNotEnlarge, bool centre, int kernel, std::uint32_t fillColour)
 {
     const int sw = source.isNull() ? 0 : source.width();
     const int sh = source.isNull() ? 0 : source.height();
-    if (doNotEnlarge && !centre && sw < width && sh < height)
-        return CopyBitmapToImage32(source, destination);
-    if (sw == width && sh == height)
-        return CopyBitmapToImage32(source, destination);
+    if ((doNotEnlarge && !centre && sw < width && sh < height) || (sw == width && sh == height)) {
+        CopyBitmapToImage32(source, destination);
+        return;
+    }
 
     Image32 scratch;
     CopyBitmapToImage32(source, scratch);
     SetResamplerKernel(scratch, kernel);
 
-    int dw = width;
-    int dh = height;
-    if (keepAspect)
-        FitSizeKeepAspect(scratch.width(), scratch.height(), doNotEnlarge, dw, dh);
+    const QSize fitted = keepAspect
+        ? FitSizeKeepAspect(scratch.width(), scratch.height(), doNotEnlarge, QSize(width, height))
+        : QSize(width, height);
+    const int dw = fitted.width();
+    const int dh = fitted.height();
     int ox = 0;
     int oy = 0;
     if (centre) {
@@ -103,7 +98,6 @@ bool StretchBitmapHQ(const QImage &source, int width, int height, Image32 &desti
     }
     destination.fill(fillColour);
     scratch.drawTo(destination, ox, oy, dw, dh);
-    return true;
 }
 
 QImage IconResourceImageForCell(const QString &name, int loadSize, QSize cell)

@@ -17,15 +17,15 @@ class ImageList;
 // true; any other selector changes nothing and returns false.
 bool SetResamplerKernel(Image32 &image, int selector);
 
-// Fits a sourceWidth x sourceHeight picture into the box width x height,
-// keeping its aspect ratio (results rounded half to even). With doNotEnlarge
-// a source smaller than the box on both sides keeps its own size. A source
-// with no area leaves the box as it is. Always true.
-bool FitSizeKeepAspect(int sourceWidth, int sourceHeight, bool doNotEnlarge, int &width, int &height);
+// The size of a sourceWidth x sourceHeight picture fitted into box, keeping
+// its aspect ratio (results rounded half to even). With doNotEnlarge a source
+// smaller than the box on both sides keeps its own size. A source with no
+// area gets the box.
+QSize FitSizeKeepAspect(int sourceWidth, int sourceHeight, bool doNotEnlarge, QSize box);
 
 // destination takes the bitmap's size and pixels; a null bitmap counts as an
-// empty one. Always true.
-bool CopyBitmapToImage32(const QImage &bitmap, Image32 &destination);
+// empty one.
+void CopyBitmapToImage32(const QImage &bitmap, Image32 &destination);
 // A Format_ARGB32 bitmap with the image's pixel words; null for an empty image.
 QImage CopyImage32ToBitmap(const Image32 &image);
 
@@ -35,7 +35,7 @@ QImage CopyImage32ToBitmap(const Image32 &image);
 // fitted size, filled with fillColour (0xAARRGGBB), and the source is
 // resampled into it with kernel; with centre it sits in the middle, offsets
 // truncated. A null source draws nothing onto the fill.
-bool StretchBitmapHQ(const QImage &source, int width, int height, Image32 &destination, bool keepAspect,
+void StretchBitmapHQ(const QImage &source, int width, int height, Image32 &destination, bool keepAspect,
     bool doNotEnlarge, bool centre, int kernel, std::uint32_t fillColour);
 
 // The image that AddIconResourceToImageList appends for icon group name at

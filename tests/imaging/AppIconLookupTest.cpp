@@ -145,27 +145,21 @@ TEST(DesktopExec, Splitting)
         EXPECT_EQ(SplitDesktopExec(QString::fromUtf8(c.exec)), c.args) << c.exec;
 }
 
-TEST_F(AppIconLookupTest, ShellItemBitmap)
+TEST_F(AppIconLookupTest, ShellItemImage)
 {
-    std::unique_ptr<QImage> bitmap = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32);
-    EXPECT_FALSE(GetShellItemBitmap(dir.filePath(QStringLiteral("does-not-exist")), 40, 40, bitmap));
-    EXPECT_EQ(bitmap, nullptr);
-    QImage image;
-    EXPECT_LT(GetShellItemImage(dir.filePath(QStringLiteral("does-not-exist")), 40, 40, image), 0);
+    EXPECT_TRUE(GetShellItemImage(dir.filePath(QStringLiteral("does-not-exist")), 40, 40).isNull());
 
     // A file that is no program and names no icon has no picture.
     const QString noIcon = dir.write(QStringLiteral("opt/no-icon-anywhere-xyz"), "text");
-    EXPECT_FALSE(GetShellItemBitmap(noIcon, 40, 40, bitmap));
-    EXPECT_EQ(bitmap, nullptr);
-    // A program without one gets the generic picture.
-    ASSERT_TRUE(GetShellItemBitmap(executable(QStringLiteral("opt/plain-tool-xyz")), 40, 40, bitmap));
-    ASSERT_NE(bitmap, nullptr);
+    EXPECT_TRUE(GetShellItemImage(noIcon, 40, 40).isNull());
+    // A program without one gets the generic picture, but not at no size.
+    const QString plain = executable(QStringLiteral("opt/plain-tool-xyz"));
+    EXPECT_FALSE(GetShellItemImage(plain, 40, 40).isNull());
+    EXPECT_TRUE(GetShellItemImage(plain, 0, 40).isNull());
 
-    const QString named = executable(QStringLiteral("opt/display-im6.q16"));
-    ASSERT_TRUE(GetShellItemBitmap(named, 48, 48, bitmap));
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->size(), QSize(48, 48));
-    EXPECT_EQ(bitmap->format(), QImage::Format_ARGB32);
+    const QImage named = GetShellItemImage(executable(QStringLiteral("opt/display-im6.q16")), 48, 48);
+    EXPECT_EQ(named.size(), QSize(48, 48));
+    EXPECT_EQ(named.format(), QImage::Format_ARGB32);
 }
 
 } // namespace
