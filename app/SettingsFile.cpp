@@ -90,13 +90,13 @@ void SettingsFile::Save()
 {
     const std::vector<Write> writes = std::exchange(m_pending, {});
     platform::IniDocument::LoadStatus status = platform::IniDocument::LoadStatus::Ok;
-    const bool saved = platform::editIniFile(
+    const platform::Result<> saved = platform::editIniFile(
         m_path,
         [&](platform::IniDocument &doc) {
             for (const Write &write : writes)
                 doc.setValue(write.section, write.key, write.value);
         },
-        nullptr, &status);
+        &status);
     if (saved)
         return;
     QString message = QStringLiteral("Unable to write to %1").arg(m_path);

@@ -259,13 +259,9 @@ QByteArray IniDocument::encode(const QString &text)
     return bytes;
 }
 
-bool IniDocument::save(const QString &path, QString *error) const
+Result<> IniDocument::save(const QString &path) const
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
+    auto fail = [](const QString &reason) { return Result<>::failure(reason); };
     if (path.isEmpty())
         return fail(QStringLiteral("No file name."));
     const QFileInfo info(path);
@@ -282,7 +278,7 @@ bool IniDocument::save(const QString &path, QString *error) const
     }
     if (!file.commit())
         return fail(file.errorString());
-    return true;
+    return {};
 }
 
 int IniDocument::findSection(const QString &section) const

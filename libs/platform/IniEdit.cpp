@@ -2,14 +2,10 @@
 
 namespace platform {
 
-bool editIniFile(const QString &path, const std::function<void(IniDocument &)> &edit, QString *error,
-    IniDocument::LoadStatus *status)
+Result<> editIniFile(
+    const QString &path, const std::function<void(IniDocument &)> &edit, IniDocument::LoadStatus *status)
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
+    auto fail = [](const QString &reason) { return Result<>::failure(reason); };
     IniDocument::LoadStatus loaded = IniDocument::LoadStatus::Missing;
     IniDocument doc;
     if (!path.isEmpty())
@@ -22,8 +18,8 @@ bool editIniFile(const QString &path, const std::function<void(IniDocument &)> &
         return fail(IniDocument::describe(loaded));
     edit(doc);
     if (!doc.isModified())
-        return true;
-    return doc.save(path, error);
+        return {};
+    return doc.save(path);
 }
 
 } // namespace platform

@@ -15,7 +15,7 @@ namespace {
 bool editStore(const QString &path, const std::function<void(IniDocument &)> &edit, QString *error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return editIniFile(path, edit, error);
+    return succeeded(editIniFile(path, edit), error);
 }
 
 bool refused(QString *error)

@@ -16,8 +16,8 @@ bool writeProfileString(
     const QString &path, const QString &section, const QString &key, const QString &value, QString *error)
 {
     bool stored = true;
-    const bool saved = editIniFile(
-        path, [&](IniDocument &doc) { stored = doc.setValue(section, key, value); }, error);
+    const bool saved
+        = succeeded(editIniFile(path, [&](IniDocument &doc) { stored = doc.setValue(section, key, value); }), error);
     if (saved && !stored && error)
         *error = QStringLiteral("The name cannot be stored in an INI file.");
     return saved && stored;
@@ -25,8 +25,7 @@ bool writeProfileString(
 
 bool deleteProfileKey(const QString &path, const QString &section, const QString &key, QString *error)
 {
-    return editIniFile(
-        path, [&](IniDocument &doc) { doc.removeKey(section, key); }, error);
+    return succeeded(editIniFile(path, [&](IniDocument &doc) { doc.removeKey(section, key); }), error);
 }
 
 int parseProfileInteger(const QString &text, int defaultValue)

@@ -24,8 +24,9 @@ void forgetPlaces()
 {
     const QString path = platform::KeyStore::defaultPath();
     platform::IniDocument doc = platform::IniDocument::load(path);
-    if (doc.removeSection(kPlacesKey))
-        doc.save(path);
+    if (doc.removeSection(kPlacesKey)) {
+        ASSERT_TRUE(doc.save(path).ok());
+    }
 }
 
 // The user's own places in the left panel, kept in the key store across

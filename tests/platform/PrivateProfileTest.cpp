@@ -89,15 +89,11 @@ TEST(PrivateProfileTest, EditHelperWritesOnceAndOnlyWhenSomethingChanged)
 {
     TempDir dir;
     const QString path = dir.filePath(QStringLiteral("v.ini"));
-    QString error;
-    ASSERT_TRUE(editIniFile(
-        path,
-        [](IniDocument &doc) {
-            for (int i = 0; i < 20; ++i)
-                doc.setValue(QStringLiteral("S"), QStringLiteral("k%1").arg(i), QString::number(i));
-        },
-        &error))
-        << error.toStdString();
+    const Result<> written = editIniFile(path, [](IniDocument &doc) {
+        for (int i = 0; i < 20; ++i)
+            doc.setValue(QStringLiteral("S"), QStringLiteral("k%1").arg(i), QString::number(i));
+    });
+    ASSERT_TRUE(written) << written.error().toStdString();
     EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("k19"), QString()), QStringLiteral("19"));
 
     // Nothing changed: the file is not replaced (same inode).
@@ -106,7 +102,7 @@ TEST(PrivateProfileTest, EditHelperWritesOnceAndOnlyWhenSomethingChanged)
     };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
     ASSERT_TRUE(
-        editIniFile(path, [](IniDocument &doc) { doc.removeKey(QStringLiteral("S"), QStringLiteral("none")); }));
+        editIniFile(path, [](IniDocument &doc) { doc.removeKey(QStringLiteral("S"), QStringLiteral("none")); }).ok());
     struct stat after
     {
     };
@@ -115,9 +111,10 @@ TEST(PrivateProfileTest, EditHelperWritesOnceAndOnlyWhenSomethingChanged)
 
     // An unreadable place is never replaced.
     const QString folder = dir.mkdir(QStringLiteral("folder.ini"));
-    EXPECT_FALSE(editIniFile(
-        folder, [](IniDocument &doc) { doc.setValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")); },
-        &error));
+    const Result<> refused = editIniFile(
+        folder, [](IniDocument &doc) { doc.setValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")); });
+    ASSERT_FALSE(refused);
+    EXPECT_FALSE(refused.error().isEmpty());
     EXPECT_TRUE(QFileInfo(folder).isDir());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -42,8 +44,8 @@ public:
 
     // Writes UTF-16LE with a byte-order mark and CR LF line ends into a
     // temporary file that then replaces the target, so the old content stays
-    // whole when anything fails. On failure returns false with the reason.
-    bool save(const QString &path, QString *error = nullptr) const;
+    // whole when anything fails. A failure carries the reason.
+    Result<> save(const QString &path) const;
 
     QString toText() const;
     static QByteArray encode(const QString &text);

@@ -11,9 +11,18 @@ namespace platform {
 // The one way every writer changes an INI file: load it once, let `edit`
 // change the document, and replace the file atomically once when anything
 // changed. A file that exists but cannot be read, or is over the size cap,
-// is never replaced (writing would lose what it holds): false with the
+// is never replaced (writing would lose what it holds): a failure with the
 // reason, and `status` says which case it was.
-bool editIniFile(const QString &path, const std::function<void(IniDocument &)> &edit, QString *error = nullptr,
-    IniDocument::LoadStatus *status = nullptr);
+Result<> editIniFile(
+    const QString &path, const std::function<void(IniDocument &)> &edit, IniDocument::LoadStatus *status = nullptr);
+
+// The result as a flag, the reason (on failure) into error when given: for
+// the older bool-returning writers built on editIniFile.
+inline bool succeeded(const Result<> &result, QString *error)
+{
+    if (!result && error)
+        *error = result.error();
+    return result.ok();
+}
 
 } // namespace platform
