@@ -10,6 +10,11 @@
 class ActionManager;
 class DeferredStartup;
 class PreviewWorker;
+class AnchorLayout;
+class SeekSlider;
+namespace PreviewPlayer {
+struct Progress;
+}
 class BrowserFileMenu;
 struct TBDMenuRequest;
 class QAction;
@@ -124,6 +129,13 @@ public:
     QLabel *Label1 = nullptr;
     QSlider *TrackBarVolume = nullptr;
     QLabel *LabelVolumeValue = nullptr;
+    // The transport (UnitMainTransport.cpp).
+    QToolButton *ButtonPlayPause = nullptr;
+    QLabel *LabelElapsed = nullptr;
+    SeekSlider *TrackBarPosition = nullptr;
+    QLabel *LabelTotal = nullptr;
+    QCheckBox *CheckBoxLoop = nullptr;
+    QTimer *TimerTransport = nullptr;
 
     QMenuBar *MainMenu1 = nullptr;
     QMenu *File1 = nullptr;
@@ -186,6 +198,20 @@ public:
     // Makes the preview's library calls off the GUI thread, in order; null
     // once the output is released.
     PreviewWorker *Preview = nullptr;
+
+    // The transport (UnitMainTransport.cpp): made with the options group,
+    // wired by InitializePreview.
+    void CreateTransportControls(AnchorLayout *layout);
+    void InitializeTransport();
+    // Shows the worker's last reading and asks for the next one.
+    void TimerTransportTimer();
+    void ShowTransportProgress(const PreviewPlayer::Progress &progress);
+    // The bar's value the user picked, in milliseconds.
+    void TrackBarPositionSeek(int value);
+    void ButtonPlayPauseClick();
+    // Enter or a double-click on a file in the browser: plays it from its
+    // start, also when focus changes do not play.
+    void ReplayFile(const QString &FileName);
     // ---- end preview ----
 
     // ---- open-with and settings (UnitMainOpenWith.cpp) ----

@@ -259,6 +259,11 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
         DisplayFileDetails(FocusedFileName);
         break;
     }
+    case bdEventFileActivated: {
+        const auto *item = reinterpret_cast<const TBDFocusedItem *>(wParam);
+        ReplayFile(item && item->FileName ? QString::fromUtf16(item->FileName) : QString());
+        break;
+    }
     case bdEventSelection: {
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         SelectedFilesList.clear();

@@ -292,8 +292,10 @@ void TFormMain::CreateOptionsGroup()
 {
     GroupBoxOptions = Named(new QGroupBox(QStringLiteral(" Options: "), PanelListerContainer),
         QStringLiteral("GroupBoxOptions"), QStringLiteral(" Options: "));
-    GroupBoxOptions->setFixedHeight(64);
-    auto *layout = new AnchorLayout(GroupBoxOptions, QSize(kListerWidth, 64));
+    // A second row below the designed one holds the transport.
+    constexpr int kOptionsHeight = 94;
+    GroupBoxOptions->setFixedHeight(kOptionsHeight);
+    auto *layout = new AnchorLayout(GroupBoxOptions, QSize(kListerWidth, kOptionsHeight));
 
     CheckBoxPreview = Named(new QCheckBox(QStringLiteral("Preview on select"), GroupBoxOptions),
         QStringLiteral("CheckBoxPreview"), QStringLiteral("Preview on select"));
@@ -321,4 +323,6 @@ void TFormMain::CreateOptionsGroup()
     WithDesignFont(LabelVolumeValue);
     SetHint(LabelVolumeValue, QStringLiteral("Preview playback volume."));
     layout->addWidget(LabelVolumeValue, QRect(494, 26, 0, 0), AnchorLayout::Top | AnchorLayout::Right);
+
+    CreateTransportControls(layout);
 }

@@ -36,6 +36,7 @@ void TFormMain::InitializePreview()
     // Also runs when the settings set the box, as a click would.
     connect(CheckBoxPreview, &QCheckBox::toggled, this, [this] { CheckBoxPreviewClick(); });
     connect(ActionSpaceBar, &QAction::triggered, this, [this] { ActionSpaceBarExecute(); });
+    InitializeTransport();
 }
 
 void TFormMain::InitializeBASS()

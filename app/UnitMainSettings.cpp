@@ -36,6 +36,7 @@ void TFormMain::LoadSettings()
     CheckBoxPreview->setChecked(
         ini.ReadBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked()));
     TrackBarVolume->setValue(ini.ReadInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value()));
+    CheckBoxLoop->setChecked(ini.ReadBool(kSettings, QStringLiteral("Preview loop"), CheckBoxLoop->isChecked()));
 
     EditFolder1->setText(ini.ReadString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text()));
     EditFolder2->setText(ini.ReadString(kSettings, QStringLiteral("Folder 2"), EditFolder2->text()));
@@ -85,6 +86,7 @@ void TFormMain::SaveSettings()
         kSettings, QStringLiteral("Details width"), MulDiv(PanelListerContainer->width(), 96, DisplayScale));
     ini.WriteBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked());
     ini.WriteInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value());
+    ini.WriteBool(kSettings, QStringLiteral("Preview loop"), CheckBoxLoop->isChecked());
     ini.WriteString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text());
     ini.WriteString(kSettings, QStringLiteral("Folder 2"), EditFolder2->text());
     ini.WriteString(kSettings, QStringLiteral("Folder 3"), EditFolder3->text());

@@ -23,9 +23,28 @@ void LoadAddOns();
 bool OpenOutput(int device, void *window);
 
 // Frees the previous stream, then plays FileName from its start at
-// volumePercent (0..100). Returns the new stream handle, 0 when the file
-// cannot be played.
-std::uint32_t Play(std::uint32_t previous, const QString &FileName, int volumePercent);
+// volumePercent (0..100), over and over when `loop`, from startSeconds.
+// Returns the new stream handle, 0 when the file cannot be played.
+std::uint32_t Play(
+    std::uint32_t previous, const QString &FileName, int volumePercent, bool loop = false, double startSeconds = 0);
+
+// Where a stream is: seconds played and its length (0 when unknown), and
+// whether it plays, is paused, or is stopped (ended, freed or never made).
+struct Progress
+{
+    enum class State { Stopped, Playing, Paused };
+    State state = State::Stopped;
+    double position = 0;
+    double length = 0;
+};
+Progress ProgressOf(std::uint32_t stream);
+
+// Moves a stream to `seconds` from its start; it goes on playing, or stays
+// paused. False when the stream is gone or the time lies outside the file.
+bool Seek(std::uint32_t stream, double seconds);
+
+// Whether the stream starts again at its end.
+void SetLoop(std::uint32_t stream, bool loop);
 
 void SetVolume(std::uint32_t stream, int volumePercent);
 

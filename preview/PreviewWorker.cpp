@@ -28,10 +28,14 @@ void PreviewWorker::enqueue(Request request)
         if (request.kind == Kind::Play || request.kind == Kind::Stop) {
             // The stream those would act on is freed by this request anyway.
             std::erase_if(m_queue, [](const Request &waiting) { return waiting.kind != Kind::Volume; });
-        } else if (request.kind == Kind::Volume) {
-            // The volume is read when the request runs: one waiting is enough.
-            if (std::any_of(m_queue.begin(), m_queue.end(), [](const Request &r) { return r.kind == Kind::Volume; }))
+        } else if (request.kind == Kind::Volume || request.kind == Kind::Loop || request.kind == Kind::Progress) {
+            // Read when the request runs: one waiting is enough.
+            const Kind kind = request.kind;
+            if (std::any_of(m_queue.begin(), m_queue.end(), [kind](const Request &r) { return r.kind == kind; }))
                 return;
+        } else if (request.kind == Kind::Seek) {
+            // Dragging asks for many places; only the last one matters.
+            std::erase_if(m_queue, [](const Request &waiting) { return waiting.kind == Kind::Seek; });
         }
         m_queue.push_back(std::move(request));
     }
@@ -59,6 +63,28 @@ void PreviewWorker::stop()
     enqueue({ Kind::Stop, {} });
 }
 
+void PreviewWorker::seek(double seconds)
+{
+    enqueue({ Kind::Seek, {}, seconds });
+}
+
+void PreviewWorker::setLoop(bool loop)
+{
+    m_loop.store(loop, std::memory_order_relaxed);
+    enqueue({ Kind::Loop, {} });
+}
+
+void PreviewWorker::refreshProgress()
+{
+    enqueue({ Kind::Progress, {} });
+}
+
+PreviewPlayer::Progress PreviewWorker::progress() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_progress;
+}
+
 void PreviewWorker::waitIdle()
 {
     std::unique_lock lock(m_mutex);
@@ -68,15 +94,27 @@ void PreviewWorker::waitIdle()
 void PreviewWorker::execute(const Request &request)
 {
     const int volume = m_volumePercent.load(std::memory_order_relaxed);
+    const bool loop = m_loop.load(std::memory_order_relaxed);
     switch (request.kind) {
-    case Kind::Play: {
-        m_stream = PreviewPlayer::Play(m_stream, request.fileName, volume);
-        const std::uint32_t stream = m_stream;
-        // Delivered on this object's thread; dropped if the object is gone.
-        QMetaObject::invokeMethod(
-            this, [this, stream, name = request.fileName] { Q_EMIT played(stream, name); }, Qt::QueuedConnection);
+    case Kind::Play:
+        m_fileName = request.fileName;
+        m_stream = PreviewPlayer::Play(m_stream, m_fileName, volume, loop);
+        announcePlay();
         break;
-    }
+    case Kind::Seek:
+        if (!PreviewPlayer::Seek(m_stream, request.seconds) && !m_fileName.isEmpty()
+            && PreviewPlayer::ProgressOf(m_stream).state == PreviewPlayer::Progress::State::Stopped) {
+            // The preview played to its end and freed itself: the file plays
+            // again from the asked place.
+            m_stream = PreviewPlayer::Play(m_stream, m_fileName, volume, loop, request.seconds);
+            announcePlay();
+        }
+        break;
+    case Kind::Loop:
+        PreviewPlayer::SetLoop(m_stream, loop);
+        break;
+    case Kind::Progress:
+        break;
     case Kind::Volume:
         PreviewPlayer::SetVolume(m_stream, volume);
         break;
@@ -85,8 +123,26 @@ void PreviewWorker::execute(const Request &request)
         break;
     case Kind::Stop:
         PreviewPlayer::Stop(m_stream);
+        m_fileName.clear();
         break;
     }
+    // Every request may change where the preview is; the window reads this copy.
+    PreviewPlayer::Progress progress = PreviewPlayer::ProgressOf(m_stream);
+    std::lock_guard lock(m_mutex);
+    if (progress.length <= 0 && !m_fileName.isEmpty() && request.kind != Kind::Play) {
+        // Played to its end and freed: it stays shown as played through.
+        progress.length = m_progress.length;
+        progress.position = m_progress.length;
+    }
+    m_progress = progress;
+}
+
+void PreviewWorker::announcePlay()
+{
+    const std::uint32_t stream = m_stream;
+    // Delivered on this object's thread; dropped if the object is gone.
+    QMetaObject::invokeMethod(
+        this, [this, stream, name = m_fileName] { Q_EMIT played(stream, name); }, Qt::QueuedConnection);
 }
 
 void PreviewWorker::run()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "preview/PreviewPlayer.h"
+
 #include <QObject>
 #include <QString>
 
@@ -35,6 +37,18 @@ public:
     void togglePause();
     // Stops and frees the current stream.
     void stop();
+    // Moves the current preview to `seconds`; one that ended plays its file
+    // again from there. Only the newest of several waiting seeks runs.
+    void seek(double seconds);
+    // Whether previews start again at their end; applies to the current one
+    // and every later one.
+    void setLoop(bool loop);
+    // Asks for a fresh reading of the current preview's progress, which
+    // progress() then returns.
+    void refreshProgress();
+    // The current preview's progress as last read on the worker; never waits
+    // for the library.
+    PreviewPlayer::Progress progress() const;
 
     // Blocks until every request so far has run. For tests and shutdown.
     void waitIdle();
@@ -45,21 +59,26 @@ Q_SIGNALS:
     void played(std::uint32_t stream, const QString &FileName);
 
 private:
-    enum class Kind { Play, Volume, TogglePause, Stop };
+    enum class Kind { Play, Volume, TogglePause, Stop, Seek, Loop, Progress };
     struct Request
     {
         Kind kind;
         QString fileName;
+        double seconds = 0;
     };
 
     void run();
     void enqueue(Request request);
     void execute(const Request &request);
+    void announcePlay();
 
     std::atomic<int> m_volumePercent { 100 };
+    std::atomic<bool> m_loop { false };
     std::uint32_t m_stream = 0; // worker thread only
+    QString m_fileName; // worker thread only: the file of m_stream
 
-    std::mutex m_mutex; // guards everything below
+    mutable std::mutex m_mutex; // guards everything below
+    PreviewPlayer::Progress m_progress;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::deque<Request> m_queue;

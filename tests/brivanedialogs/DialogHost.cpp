@@ -94,7 +94,7 @@ std::uint32_t DialogHost::hook(std::uintptr_t wnd, std::uint32_t msg, std::uint6
         if (results->FileName)
             event.fileName = QString::fromUtf16(results->FileName);
         event.filterIndex = results->FilterIndex;
-    } else if (msg == bdEventFocusChanged) {
+    } else if (msg == bdEventFocusChanged || msg == bdEventFileActivated) {
         const auto *item = reinterpret_cast<const TBDFocusedItem *>(wParam);
         event.fileNameNull = item->FileName == nullptr;
         if (item->FileName)

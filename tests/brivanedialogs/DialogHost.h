@@ -27,7 +27,7 @@ struct RecordedEvent
     std::int64_t lParam = 0;
     QStringList names; // 2050: FileNames up to the empty name
     std::uint32_t fileCount = 0;
-    QString fileName; // 2050: FileName when set; 2056: the focused name
+    QString fileName; // 2050: FileName when set; 2056: the focused name; 2112: the opened one
     bool fileNameNull = true;
     bool fileNamesNull = true;
     std::int32_t filterIndex = 0;

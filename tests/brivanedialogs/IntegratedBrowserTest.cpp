@@ -291,6 +291,36 @@ TEST_F(IntegratedBrowserTest, EnterOpensFolderAndCloseRemembersIt)
     EXPECT_EQ(next->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), path(QStringLiteral("Sub")));
 }
 
+// Opening a file (Enter, double-click) is reported to the host with its full
+// name, once per opening; a folder opens in the browser and is not reported.
+TEST_F(IntegratedBrowserTest, OpeningAFileIsReportedWithItsName)
+{
+    QWidget *window = open(dir.path(), 5);
+    QAbstractItemView *view = detailsView(window);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_Down); // Track1.MP3
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Return);
+    const QModelIndex third = view->model()->index(2, 0); // track2.mp3
+    // A double-click is a press and release, then the second press as a double-click.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(third).center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(third).center());
+    QStringList opened;
+    for (const RecordedEvent &event : DialogHost::eventsWithCode(bdEventFileActivated)) {
+        EXPECT_EQ(event.lParam, std::int64_t(reinterpret_cast<std::intptr_t>(&records.params)));
+        opened.append(event.fileName);
+    }
+    EXPECT_EQ(opened,
+        (QStringList { path(QStringLiteral("Track1.MP3")), path(QStringLiteral("Track1.MP3")),
+            path(QStringLiteral("track2.mp3")) }));
+
+    DialogHost::events().clear();
+    QTest::keyClick(view, Qt::Key_Home); // Sub
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("PathEdit"))->text(), path(QStringLiteral("Sub")));
+    EXPECT_TRUE(DialogHost::eventsWithCode(bdEventFileActivated).empty());
+}
+
 // A folder name can hold a line break and a whole section header. Such a
 // folder is not remembered (its name cannot be stored as it is), and the
 // other values of the dialog still land in the dialog's own key.

@@ -367,6 +367,9 @@ static_assert(offsetof(TBDMenuRequest, ItemCount) == 16);
 inline constexpr std::uint32_t bdEventFileMenu = 2110; // 0x83E
 // wParam: the Command of the host's entry the user picked.
 inline constexpr std::uint32_t bdEventFileMenuCommand = 2111; // 0x83F
+// wParam: TBDFocusedItem* of the file the user opened in the list (Enter or a
+// double-click); folders open in the browser and send nothing.
+inline constexpr std::uint32_t bdEventFileActivated = 2112; // 0x840
 
 // Key store key of a dialog: this prefix followed by its GUID in braces,
 // upper-case hexadecimal ("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"). Values:

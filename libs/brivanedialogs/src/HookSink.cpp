@@ -31,6 +31,13 @@ void HookSink::focusChanged(const QWidget *window, const QString &fullName) cons
     send(window, bdEventFocusChanged, std::uint64_t(reinterpret_cast<std::uintptr_t>(&item)));
 }
 
+void HookSink::fileActivated(const QWidget *window, const QString &fullName) const
+{
+    const QString copy = fullName;
+    TBDFocusedItem item { reinterpret_cast<const char16_t *>(copy.utf16()), nullptr };
+    send(window, bdEventFileActivated, std::uint64_t(reinterpret_cast<std::uintptr_t>(&item)));
+}
+
 void HookSink::selection(const QWidget *window, const QStringList &names, int filterIndex) const
 {
     if (!m_hook)

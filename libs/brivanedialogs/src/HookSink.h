@@ -20,6 +20,8 @@ public:
 
     void windowCreated(const QWidget *window) const;
     void focusChanged(const QWidget *window, const QString &fullName) const;
+    // Event 2112: a file was opened in the list.
+    void fileActivated(const QWidget *window, const QString &fullName) const;
     // Event 2050 with the names, then 2052 with the same record.
     void selection(const QWidget *window, const QStringList &names, int filterIndex) const;
     void textFocus(const QWidget *window, bool inTextField) const;

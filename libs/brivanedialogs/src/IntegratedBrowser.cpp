@@ -49,6 +49,10 @@ IntegratedBrowser::IntegratedBrowser(const DialogRequest &request, const Remembe
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
     connectHook(m_browser, this, m_sink);
+    // Embedded, opening a file is the host's to act on; a modal dialog
+    // accepts it instead.
+    connect(m_browser, &BrowserWidget::fileActivated, this,
+        [this](const QString &fullName) { m_sink.fileActivated(this, fullName); });
     if (host)
         host->installEventFilter(this);
     else

@@ -1,0 +1,166 @@
+// The main window's transport: it follows the preview, the bar seeks, the
+// loop switch is stored and reaches the stream, and opening a file in the
+// browser plays it again from its start.
+
+#include "app/Globals.h"
+#include "app/SeekSlider.h"
+#include "app/VantrelApplication.h"
+#include "bass.h"
+#include "browser/BrivaneDialogsDefs.h"
+#include "preview/PreviewWorker.h"
+#include "support/TempDir.h"
+#include "tests/app/MainWindowTestSupport.h"
+#include "tests/bass/BassFixtures.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+class MainWindowTransport : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ShowTreeViewHint = false;
+        bassFixtureDir();
+        qputenv("SDL_DISKAUDIOFILE", m_temp.filePath(QStringLiteral("capture.raw")).toLocal8Bit());
+    }
+
+    // The worker ran every request; the window then shows its fresh reading.
+    static void settle(TFormMain &form)
+    {
+        form.Preview->waitIdle();
+        QCoreApplication::processEvents();
+        form.TimerTransportTimer();
+        form.Preview->waitIdle();
+        form.TimerTransportTimer();
+        QCoreApplication::processEvents();
+    }
+
+    static void sendFileEvent(TFormMain &form, std::uint32_t event, const QString &file)
+    {
+        const std::u16string name = file.toStdU16String();
+        TBDFocusedItem item { name.c_str(), nullptr };
+        form.HandleBrivaneDialogsEvent(event, reinterpret_cast<std::uintptr_t>(&item));
+    }
+
+    void closeWindow()
+    {
+        static_cast<VantrelApplication *>(qApp)->setActionManager(nullptr);
+        FormMain = nullptr;
+        m_form.reset();
+    }
+
+    static double positionOf(std::uint32_t stream)
+    {
+        return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE));
+    }
+
+    TempDir m_temp;
+};
+
+TEST_F(MainWindowTransport, OpeningAFilePlaysItAgainFromItsStartWhateverThePreviewSwitch)
+{
+    for (const bool previewOnSelect : { false, true }) {
+        SCOPED_TRACE(previewOnSelect);
+        TFormMain &form = createWindow();
+        form.InitializeBASS();
+        form.CheckBoxPreview->setChecked(previewOnSelect);
+        const QString file = bassFixture(QStringLiteral("ladder.wav"));
+        sendFileEvent(form, bdEventFocusChanged, file);
+        settle(form);
+        EXPECT_EQ(form.PreviewStream != 0, previewOnSelect) << "focus plays only with the switch on";
+
+        sendFileEvent(form, bdEventFileActivated, file);
+        settle(form);
+        const std::uint32_t first = form.PreviewStream;
+        ASSERT_NE(first, 0u);
+        // Further into the file through the bar, as a key on it would.
+        form.ActionSpaceBar->trigger(); // paused, so the position stays put
+        form.TrackBarPosition->setValue(1500);
+        settle(form);
+        EXPECT_NEAR(positionOf(first), 1.5, 0.001);
+
+        sendFileEvent(form, bdEventFileActivated, file);
+        settle(form);
+        ASSERT_NE(form.PreviewStream, 0u);
+        EXPECT_NE(form.PreviewStream, first);
+        EXPECT_EQ(BASS_ChannelIsActive(form.PreviewStream), DWORD(BASS_ACTIVE_PLAYING));
+        EXPECT_LT(positionOf(form.PreviewStream), 0.5) << "from the start again";
+        closeWindow();
+    }
+}
+
+TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
+{
+    TFormMain &form = createWindow();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.InitializeBASS();
+    EXPECT_EQ(form.ButtonPlayPause->accessibleDescription(), QStringLiteral("Stopped"));
+    EXPECT_EQ(form.LabelTotal->text(), QStringLiteral("0:00.0"));
+
+    form.PlayPreviewFile(bassFixture(QStringLiteral("ladder.flac")));
+    settle(form);
+    EXPECT_EQ(form.ButtonPlayPause->accessibleDescription(), QStringLiteral("Playing"));
+    EXPECT_TRUE(form.ButtonPlayPause->isChecked());
+    EXPECT_EQ(form.LabelTotal->text(), QStringLiteral("0:02.0"));
+    EXPECT_EQ(form.TrackBarPosition->maximum(), 2000);
+
+    form.ActionSpaceBar->trigger();
+    settle(form);
+    EXPECT_EQ(form.ButtonPlayPause->accessibleDescription(), QStringLiteral("Paused"));
+    EXPECT_FALSE(form.ButtonPlayPause->isChecked());
+
+    // Three quarters along the bar's track: there, not a page step towards it.
+    SeekSlider *bar = form.TrackBarPosition;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() * 3 / 4, bar->height() / 2));
+    settle(form);
+    const double asked = bar->value() / 1000.0;
+    EXPECT_NEAR(asked, 1.5, 0.2);
+    EXPECT_NEAR(positionOf(form.PreviewStream), asked, 0.001);
+    EXPECT_EQ(form.LabelElapsed->text(), QStringLiteral("0:0%1.%2").arg(int(asked)).arg(int(asked * 10) % 10));
+    EXPECT_EQ(BASS_ChannelIsActive(form.PreviewStream), DWORD(BASS_ACTIVE_PAUSED)) << "a seek keeps the pause";
+
+    // The button resumes as the space bar does.
+    QTest::mouseClick(form.ButtonPlayPause, Qt::LeftButton);
+    settle(form);
+    EXPECT_EQ(BASS_ChannelIsActive(form.PreviewStream), DWORD(BASS_ACTIVE_PLAYING));
+}
+
+TEST_F(MainWindowTransport, LoopIsStoredAndReachesThePlayingPreview)
+{
+    const struct
+    {
+        const char *stored;
+        bool checked;
+    } cases[] = { { nullptr, false }, { "1", true }, { "0", false } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "none");
+        QFile::remove(m_settingsPath);
+        if (c.stored)
+            writeSetting(QStringLiteral("Settings"), QStringLiteral("Preview loop"), QString::fromLatin1(c.stored));
+        TFormMain &form = createWindow();
+        EXPECT_EQ(form.CheckBoxLoop->isChecked(), c.checked);
+
+        form.InitializeBASS();
+        form.PlayPreviewFile(bassFixture(QStringLiteral("ladder.wav")));
+        settle(form);
+        EXPECT_EQ((BASS_ChannelFlags(form.PreviewStream, 0, 0) & BASS_SAMPLE_LOOP) != 0, c.checked);
+        form.CheckBoxLoop->setChecked(!c.checked);
+        settle(form);
+        EXPECT_EQ((BASS_ChannelFlags(form.PreviewStream, 0, 0) & BASS_SAMPLE_LOOP) != 0, !c.checked);
+
+        form.SaveSettings();
+        EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Preview loop")),
+            c.checked ? QStringLiteral("0") : QStringLiteral("1"));
+        closeWindow();
+    }
+}
+
+} // namespace
