@@ -1,13 +1,11 @@
 #include "app/DialogTreeViewHint.h"
 
+#include "BrivaneDialogs.h"
 #include "app/FormHelpers.h"
-
 #include "app/Globals.h"
+#include "platform/WindowMessage.h"
 #include "scaling/AnchorLayout.h"
 #include "scaling/ScaleFunctions.h"
-
-#include "BrivaneDialogs.h"
-#include "platform/WindowMessage.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -42,8 +40,9 @@ static void initHintResources()
 }
 
 TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindow)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                         | Qt::WindowCloseButtonHint)
+    : QDialog(owner,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+            | Qt::WindowCloseButtonHint)
     , m_browserWindow(browserWindow)
 {
     initHintResources();
@@ -59,7 +58,7 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setAccessibleName(QStringLiteral("Information"));
     layout->addWidget(GroupBox1, QRect(0, 0, 412, 195),
-                      AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right | AnchorLayout::Bottom);
+        AnchorLayout::Left | AnchorLayout::Top | AnchorLayout::Right | AnchorLayout::Bottom);
     auto *inside = new AnchorLayout(GroupBox1, QSize(412, 195));
 
     Image1 = new QLabel(GroupBox1);
@@ -85,7 +84,7 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
     LabelTreeView = makeLink(QStringLiteral("LabelTreeView"), QStringLiteral("Switch to tree-view folders"));
     inside->addWidget(LabelTreeView, linkRect(LabelTreeView, QRect(248, 114, 129, 13)));
     LabelDrivesLocations = makeLink(QStringLiteral("LabelDrivesLocations"),
-                                    QStringLiteral("Switch to drives, locations and recently visited folders"));
+        QStringLiteral("Switch to drives, locations and recently visited folders"));
     inside->addWidget(LabelDrivesLocations, linkRect(LabelDrivesLocations, QRect(119, 138, 258, 13)));
 
     CheckBoxDoNotShowAgain = new QCheckBox(QStringLiteral("Do not show this hint again"), GroupBox1);
@@ -120,11 +119,30 @@ QLabel *TFormTreeViewHint::makeLink(const QString &name, const QString &text)
     label->setCursor(Qt::PointingHandCursor);
     // Reachable from the keyboard too: Tab to it, Space or Enter follows it.
     label->setFocusPolicy(Qt::StrongFocus);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
-    label->setPalette(palette);
+    colourAsLink(label);
     label->installEventFilter(this);
     return label;
+}
+
+void TFormTreeViewHint::colourAsLink(QLabel *label)
+{
+    // The window's own palette: at a change it is the new one already, its
+    // children hear of it only afterwards.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, ReadableLink(palette, QPalette::Window));
+    label->setPalette(palette);
+}
+
+void TFormTreeViewHint::changeEvent(QEvent *event)
+{
+    // The desktop's scheme changed: the links follow its colours.
+    if (event->type() == QEvent::PaletteChange) {
+        for (QLabel *label : { LabelTreeView, LabelDrivesLocations }) {
+            if (label)
+                colourAsLink(label);
+        }
+    }
+    QDialog::changeEvent(event);
 }
 
 void TFormTreeViewHint::FormCreate()

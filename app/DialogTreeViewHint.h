@@ -38,12 +38,14 @@ public:
     QPushButton *Button1 = nullptr;
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
     void FormClose();
     QLabel *makeLink(const QString &name, const QString &text);
+    void colourAsLink(QLabel *label);
 
     std::uintptr_t m_browserWindow;
 };

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QAction>
+#include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QPalette>
 #include <QString>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
 #include <type_traits>
 
 // What every window of the program does to its controls.
@@ -63,4 +67,37 @@ inline void SetHint(QWidget *widget, const QString &hint)
 {
     widget->setToolTip(hint);
     widget->setStatusTip(hint);
+}
+
+// WCAG contrast ratio of two colours: 1 (same) to 21 (black on white).
+inline double ContrastRatio(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The palette's link colour, moved toward its text colour until it reads on
+// background: a dark desktop scheme often keeps the light scheme's blue.
+inline QColor ReadableLink(const QPalette &palette, QPalette::ColorRole background)
+{
+    constexpr double kReadable = 4.5;
+    const QColor back = palette.color(background);
+    const QColor link = palette.color(QPalette::Link);
+    const QColor text = palette.color(background == QPalette::Base ? QPalette::Text : QPalette::WindowText);
+    if (ContrastRatio(link, back) >= kReadable)
+        return link;
+    for (int step = 1; step <= 10; ++step) {
+        const double t = step / 10.0;
+        const QColor mixed = QColor::fromRgbF(float(link.redF() + (text.redF() - link.redF()) * t),
+            float(link.greenF() + (text.greenF() - link.greenF()) * t),
+            float(link.blueF() + (text.blueF() - link.blueF()) * t));
+        if (ContrastRatio(mixed, back) >= kReadable)
+            return mixed;
+    }
+    return text;
 }

@@ -1,6 +1,7 @@
 // The focused file's details: the grouped list, its copies to the clipboard
 // and its export to a text file.
 #include "app/ErrorBoundary.h"
+#include "app/FormHelpers.h"
 #include "app/UnitMain.h"
 #include "details/DetailsTextForm.h"
 #include "details/MediaInfoLibraryFunctions.h"
@@ -113,7 +114,7 @@ void TFormMain::FillDetailsView(const TDetailsLines &lines)
     // Everything is built off the view and handed over in one insertion, so
     // the old contents stay until the new ones are complete and the view
     // lays out and paints once.
-    const QBrush headerBrush = ListViewDetails->palette().brush(QPalette::Link);
+    const QBrush headerBrush(ReadableLink(ListViewDetails->palette(), QPalette::Base));
     QList<QTreeWidgetItem *> topLevel;
     QList<QTreeWidgetItem *> groups;
     topLevel.reserve(contents.groups.size() + 8);

@@ -177,8 +177,10 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_views->setThumbnailSource(m_thumbnails);
     QListView *thumbnailView = m_views->thumbnailView();
     thumbnailView->setProperty("readyThumbnails", 0);
+    thumbnailView->setProperty("refinedThumbnails", 0);
     connect(m_thumbnails, &WaveformThumbnails::thumbnailReady, this, [this, thumbnailView] {
         thumbnailView->setProperty("readyThumbnails", m_thumbnails->readyCount());
+        thumbnailView->setProperty("refinedThumbnails", m_thumbnails->refinedCount());
         thumbnailView->viewport()->update();
     });
     m_thumbnailTimer.setSingleShot(true);
@@ -333,6 +335,7 @@ bool BrowserWidget::openFolder(const QString &path, Navigation how, const QStrin
     m_thumbnails->cancelAll();
     m_thumbnails->resetReadyCount();
     m_views->thumbnailView()->setProperty("readyThumbnails", 0);
+    m_views->thumbnailView()->setProperty("refinedThumbnails", 0);
     // Freeing a large folder's rows takes the GUI thread milliseconds.
     m_lister->dispose(m_model->setFolder(folder));
     // Find in folder belongs to the folder it was typed in.

@@ -1,5 +1,6 @@
 #include "WaveformThumbnails.h"
 
+#include "WaveformDiskCache.h"
 #include "platform/LibraryLoading.h"
 #include "waveform/WaveformApi.h"
 
@@ -19,16 +20,20 @@ namespace {
 // Thumbnails kept in memory: a few folders' worth.
 constexpr int kCachedThumbnails = 4000;
 
+// Queue order on the pool: a thumbnail not yet shown before any refinement.
+constexpr int kFirstPicturePriority = 1;
+constexpr int kRefinePriority = 0;
+
 // The decoding module sits beside this library. Loaded once, at the first
 // thumbnail, and kept for the life of the process.
-BrivaneDialogsWaveform_PeaksProc peaksProc()
+BrivaneDialogsWaveform_PeaksOfProc peaksProc()
 {
     static std::once_flag once;
-    static BrivaneDialogsWaveform_PeaksProc proc = nullptr;
+    static BrivaneDialogsWaveform_PeaksOfProc proc = nullptr;
     std::call_once(once, [] {
         const std::string folder = platform::FolderOfLoadedObject(reinterpret_cast<const void *>(&peaksProc));
         if (void *module = platform::OpenLibraryFolderFirst(folder, kWaveformModuleName))
-            proc = reinterpret_cast<BrivaneDialogsWaveform_PeaksProc>(dlsym(module, kWaveformPeaksSymbol));
+            proc = reinterpret_cast<BrivaneDialogsWaveform_PeaksOfProc>(dlsym(module, kWaveformPeaksOfSymbol));
     });
     return proc;
 }
@@ -38,21 +43,27 @@ BrivaneDialogsWaveform_PeaksProc peaksProc()
 struct WaveformThumbnails::Job : QRunnable
 {
     QPointer<WaveformThumbnails> owner;
+    std::shared_ptr<WaveformDiskCache> disk;
     QString key;
     QString path;
+    bool refine = false;
     std::shared_ptr<std::atomic<int>> cancel;
 
     void run() override
     {
         Peaks peaks(2 * kColumns, 0.0f);
-        bool ok = false;
+        int status = 0;
         if (!*cancel) {
-            if (BrivaneDialogsWaveform_PeaksProc proc = peaksProc()) {
+            const QString entry = disk->entryFor(path);
+            if (!refine && disk->load(entry, kColumns, peaks)) {
+                status = kWaveformExact;
+            } else if (BrivaneDialogsWaveform_PeaksOfProc proc = peaksProc()) {
                 static_assert(sizeof(std::atomic<int>) == sizeof(int));
                 const QByteArray encoded = QFile::encodeName(path);
-                ok = proc(encoded.constData(), peaks.data(), kColumns,
-                         reinterpret_cast<const volatile int *>(cancel.get()))
-                    != 0;
+                status = proc(encoded.constData(), peaks.data(), kColumns, refine ? kWaveformExact : 0,
+                    reinterpret_cast<const volatile int *>(cancel.get()));
+                if (status == kWaveformExact && !*cancel)
+                    disk->store(entry, peaks);
             }
         }
         if (*cancel)
@@ -60,20 +71,19 @@ struct WaveformThumbnails::Job : QRunnable
         QPointer<WaveformThumbnails> target = owner;
         if (!target)
             return;
-        const QString k = key;
-        const QString p = path;
         QMetaObject::invokeMethod(
             target,
-            [target, k, p, ok, peaks] {
+            [target, k = key, p = path, c = cancel, r = refine, status, peaks] {
                 if (target)
-                    target->finished(k, p, ok, peaks);
+                    target->finished(k, p, c, r, status, peaks);
             },
             Qt::QueuedConnection);
     }
 };
 
-WaveformThumbnails::WaveformThumbnails(QObject *parent)
+WaveformThumbnails::WaveformThumbnails(QObject *parent, const QString &diskCacheFolder)
     : QObject(parent)
+    , m_disk(std::make_shared<WaveformDiskCache>(diskCacheFolder))
     , m_cache(kCachedThumbnails)
 {
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
@@ -92,21 +102,36 @@ QString WaveformThumbnails::keyOf(const QString &path, qint64 modified)
     return path + u'\n' + QString::number(modified);
 }
 
+QString WaveformThumbnails::defaultDiskCacheFolder()
+{
+    return WaveformDiskCache::defaultFolder();
+}
+
 const WaveformThumbnails::Peaks *WaveformThumbnails::peaks(const QString &path, qint64 modified)
 {
     const QString key = keyOf(path, modified);
-    if (const Peaks *cached = m_cache.object(key))
-        return cached;
-    if (m_failed.contains(key) || m_pending.contains(path))
-        return nullptr;
+    if (const Entry *cached = m_cache.object(key)) {
+        // Painted, so on screen: worth the exact picture now.
+        if (!cached->exact && !m_pending.contains(path) && !m_refineFailed.contains(key))
+            queue(key, path, true);
+        return &cached->peaks;
+    }
+    if (!m_failed.contains(key) && !m_pending.contains(path))
+        queue(key, path, false);
+    return nullptr;
+}
+
+void WaveformThumbnails::queue(const QString &key, const QString &path, bool refine)
+{
     auto *job = new Job;
     job->owner = this;
+    job->disk = m_disk;
     job->key = key;
     job->path = path;
+    job->refine = refine;
     job->cancel = std::make_shared<std::atomic<int>>(0);
     m_pending.insert(path, job->cancel);
-    m_pool.start(job);
-    return nullptr;
+    m_pool.start(job, refine ? kRefinePriority : kFirstPicturePriority);
 }
 
 bool WaveformThumbnails::failed(const QString &path, qint64 modified) const
@@ -133,11 +158,26 @@ void WaveformThumbnails::cancelAll()
     m_pending.clear();
 }
 
-void WaveformThumbnails::finished(const QString &key, const QString &path, bool ok, const Peaks &peaks)
+void WaveformThumbnails::finished(const QString &key, const QString &path,
+    const std::shared_ptr<std::atomic<int>> &cancel, bool refine, int status, const Peaks &peaks)
 {
+    // Cancelled after it had sent this: a newer request for the file is
+    // pending, or none is wanted.
+    if (m_pending.value(path) != cancel)
+        return;
     m_pending.remove(path);
-    if (ok)
-        m_cache.insert(key, new Peaks(peaks));
+    if (refine) {
+        if (status == kWaveformExact) {
+            m_cache.insert(key, new Entry { peaks, true });
+            ++m_refined;
+            Q_EMIT thumbnailReady(path);
+        } else {
+            m_refineFailed.insert(key); // the sampled picture stays
+        }
+        return;
+    }
+    if (status != 0)
+        m_cache.insert(key, new Entry { peaks, status == kWaveformExact });
     else
         m_failed.insert(key);
     ++m_ready;

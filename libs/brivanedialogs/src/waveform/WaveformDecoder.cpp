@@ -2,6 +2,9 @@
 // a short run of frames is decoded after a seek to each column's time, which
 // keeps a three-minute mp3 near 20 ms instead of the ~120 ms of a full decode.
 // Files that cannot seek, or whose length is unknown, are decoded in full.
+// Sampling can miss a short peak between the sampled spots, so the caller
+// asks again for the exact waveform, every sample of every column, when
+// there is time for it.
 
 #include "WaveformApi.h"
 #include "platform/FfmpegHandles.h"
@@ -327,8 +330,10 @@ private:
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Peaks(
-    const char *path, float *peaks, int columns, const volatile int *cancel)
+namespace {
+
+// 0: no waveform; kWaveformSampled or kWaveformExact otherwise.
+int peaksOf(const char *path, float *peaks, int columns, bool exact, const volatile int *cancel)
 {
     if (!path || !peaks || columns <= 0)
         return 0;
@@ -343,14 +348,28 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pea
     Decoder decoder;
     if (!decoder.open(path, cancel))
         return 0;
-    if (decoder.seekable() && decoder.duration() > kSampleAboveSeconds) {
+    if (!exact && decoder.seekable() && decoder.duration() > kSampleAboveSeconds) {
         if (decoder.sampled(peaks, columns, cancel))
-            return 1;
+            return kWaveformSampled;
         if (cancel && *cancel)
             return 0;
         // Seeking failed part-way: start again and decode everything.
         Decoder again;
-        return again.open(path, cancel) && again.full(peaks, columns, cancel) ? 1 : 0;
+        return again.open(path, cancel) && again.full(peaks, columns, cancel) ? kWaveformExact : 0;
     }
-    return decoder.full(peaks, columns, cancel) ? 1 : 0;
+    return decoder.full(peaks, columns, cancel) ? kWaveformExact : 0;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Peaks(
+    const char *path, float *peaks, int columns, const volatile int *cancel)
+{
+    return peaksOf(path, peaks, columns, false, cancel) != 0 ? 1 : 0;
+}
+
+extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_PeaksOf(
+    const char *path, float *peaks, int columns, int flags, const volatile int *cancel)
+{
+    return peaksOf(path, peaks, columns, (flags & kWaveformExact) != 0, cancel);
 }
