@@ -56,6 +56,13 @@ protected:
         m_form.reset();
     }
 
+    // Playing, or waiting for its decoder on a busy machine.
+    static bool isPlaying(std::uint32_t stream)
+    {
+        const DWORD state = BASS_ChannelIsActive(stream);
+        return state == BASS_ACTIVE_PLAYING || state == BASS_ACTIVE_STALLED;
+    }
+
     static double positionOf(std::uint32_t stream)
     {
         return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE));
@@ -90,7 +97,7 @@ TEST_F(MainWindowTransport, OpeningAFilePlaysItAgainFromItsStartWhateverThePrevi
         settle(form);
         ASSERT_NE(form.PreviewStream, 0u);
         EXPECT_NE(form.PreviewStream, first);
-        EXPECT_EQ(BASS_ChannelIsActive(form.PreviewStream), DWORD(BASS_ACTIVE_PLAYING));
+        EXPECT_TRUE(isPlaying(form.PreviewStream));
         EXPECT_LT(positionOf(form.PreviewStream), 0.5) << "from the start again";
         closeWindow();
     }
@@ -130,7 +137,7 @@ TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
     // The button resumes as the space bar does.
     QTest::mouseClick(form.ButtonPlayPause, Qt::LeftButton);
     settle(form);
-    EXPECT_EQ(BASS_ChannelIsActive(form.PreviewStream), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_TRUE(isPlaying(form.PreviewStream));
 }
 
 TEST_F(MainWindowTransport, LoopIsStoredAndReachesThePlayingPreview)
