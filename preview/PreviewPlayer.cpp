@@ -63,10 +63,9 @@ std::uint32_t Play(std::uint32_t previous, const QString &FileName, int volumePe
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, FileName.utf16(), 0, 0, flags);
     // Both run even when the stream could not be made; they then do nothing.
     BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, volumeOf(volumePercent));
-    if (startSeconds > 0)
-        Seek(stream, startSeconds);
-    // Not a restart: that would undo the seek.
-    BASS_ChannelPlay(stream, FALSE);
+    const bool seeked = startSeconds > 0 && Seek(stream, startSeconds);
+    // From the start, as a restart; after a seek, not: that would undo it.
+    BASS_ChannelPlay(stream, seeked ? FALSE : TRUE);
     return stream;
 }
 
