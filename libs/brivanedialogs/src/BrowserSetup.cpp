@@ -36,6 +36,8 @@ BrowserConfig browserConfig(
     config.panel = remembered.panel.value_or(PanelMode::Locations);
     config.recentFolders = DialogSettings::readRecentFolders();
     config.columns = remembered.columns;
+    if (remembered.audioColumns)
+        config.audioColumns = *remembered.audioColumns;
     return config;
 }
 

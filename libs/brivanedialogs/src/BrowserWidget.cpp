@@ -1,5 +1,6 @@
 #include "BrowserWidget.h"
 
+#include "AudioColumns.h"
 #include "FileActions.h"
 #include "FileListModel.h"
 #include "FileViews.h"
@@ -139,6 +140,10 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_status->setAccessibleDescription(tr("Status"));
 
     m_views->restoreColumns(config.columns);
+    // Which audio columns show is stored on its own: a header saved before
+    // they existed would otherwise show them all.
+    m_audioColumns = new AudioColumns(m_model, m_views->detailsView(), config.scale, this);
+    m_audioColumns->setShownMask(config.audioColumns);
     m_views->setViewMode(config.view);
     m_nav->setViewMode(config.view);
     m_nav->setFilterIndex(config.filterIndex);
@@ -690,6 +695,7 @@ RememberedState BrowserWidget::rememberedState() const
     state.view = viewMode();
     state.panel = panelMode();
     state.columns = m_views->detailsView()->header()->saveState();
+    state.audioColumns = m_audioColumns->shownMask();
     return state;
 }
 

@@ -23,6 +23,7 @@ class QSplitter;
 
 namespace bd {
 
+class AudioColumns;
 class FileActions;
 class FileListModel;
 class FileViews;
@@ -47,6 +48,7 @@ struct BrowserConfig
     PanelMode panel = PanelMode::Locations;
     QStringList recentFolders;
     QByteArray columns; // saved details header
+    quint32 audioColumns = 1; // the audio columns shown (AudioColumns' mask): duration
 };
 
 // The file browser shared by the embedded browser and the modal dialogs:
@@ -146,6 +148,7 @@ private:
     QLabel *m_status;
     WaveformThumbnails *m_thumbnails = nullptr;
     FileActions *m_fileActions = nullptr;
+    AudioColumns *m_audioColumns = nullptr;
     NameFilterBar *m_filterBar = nullptr;
     bool m_showsFilterMessage = false;
     std::unique_ptr<FolderLister> m_lister;

@@ -17,6 +17,7 @@ const QString kFilterIndex = QStringLiteral("Filter index");
 const QString kView = QStringLiteral("View");
 const QString kPanel = QStringLiteral("Left panel");
 const QString kColumns = QStringLiteral("Columns");
+const QString kAudioColumns = QStringLiteral("Audio columns");
 
 QString libraryKey()
 {
@@ -69,6 +70,7 @@ RememberedState DialogSettings::readState(const QString &guid)
     state.view = readEnum<ViewMode>(store, key, kView, 3);
     state.panel = readEnum<PanelMode>(store, key, kPanel, 2);
     state.columns = QByteArray::fromBase64(store.readString(key, kColumns).value_or(QString()).toLatin1());
+    state.audioColumns = store.readDword(key, kAudioColumns);
     return state;
 }
 
@@ -91,6 +93,8 @@ void DialogSettings::writeState(const QString &guid, const RememberedState &stat
             doc.setValue(key, kPanel, QString::number(int(*state.panel)));
         if (!state.columns.isEmpty())
             doc.setValue(key, kColumns, QString::fromLatin1(state.columns.toBase64()));
+        if (state.audioColumns)
+            doc.setValue(key, kAudioColumns, QString::number(*state.audioColumns));
     });
 }
 

@@ -19,6 +19,7 @@ struct RememberedState
     std::optional<ViewMode> view;
     std::optional<PanelMode> panel;
     QByteArray columns; // the details header: widths and sort column
+    std::optional<quint32> audioColumns; // which audio columns are shown, one bit each
 };
 
 // The library's own settings, shared by every dialog.

@@ -1,5 +1,6 @@
 #include "FileListModel.h"
 
+#include "AudioColumns.h"
 #include "DrawnIcons.h"
 #include "FolderDiff.h"
 
@@ -215,6 +216,9 @@ void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const 
     for (const auto &[row, fresh] : diff.changed) {
         m_rows[std::size_t(row)].size = entries[fresh].size;
         m_rows[std::size_t(row)].modified = entries[fresh].modified;
+        // Another file now: its audio details are read again.
+        m_rows[std::size_t(row)].audioState = AudioState::Unread;
+        m_rows[std::size_t(row)].audio = {};
         firstChanged = firstChanged < 0 ? row : std::min(firstChanged, row);
         lastChanged = std::max(lastChanged, row);
     }
@@ -255,6 +259,58 @@ void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const 
         recount();
         endInsertRows();
     }
+}
+
+void FileListModel::setAudioDetails(const QVector<AudioReading> &readings)
+{
+    const QString prefix = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
+    std::vector<std::size_t> touched;
+    for (const AudioReading &reading : readings) {
+        const QString &path = reading.file.path;
+        if (!path.startsWith(prefix) || path.indexOf(u'/', prefix.size()) >= 0)
+            continue;
+        const QStringView name = QStringView(path).mid(prefix.size());
+        int row = reading.file.rowHint;
+        if (row < 0 || row >= int(m_rows.size()) || m_rows[std::size_t(row)].name != name)
+            row = rowOfName(name.toString());
+        if (row < 0)
+            continue;
+        FolderEntry &entry = m_rows[std::size_t(row)];
+        if (entry.isDir || entry.size != reading.file.size || entry.modified != reading.file.modified)
+            continue;
+        const AudioState state = reading.readable ? AudioState::Read : AudioState::Unreadable;
+        if (entry.audioState == state && entry.audio == reading.details)
+            continue;
+        entry.audioState = state;
+        entry.audio = reading.details;
+        touched.push_back(std::size_t(row));
+    }
+    if (touched.empty())
+        return;
+    if (isAudioColumn(m_order.column)) {
+        // The rows with new values leave their places and merge back in: a
+        // pass over the list, where sorting it all again would stall a large
+        // folder at every page that fills.
+        reorder([this, &touched] {
+            std::vector<bool> moved(m_rows.size(), false);
+            for (std::size_t row : touched)
+                moved[row] = true;
+            std::vector<FolderEntry> stay;
+            std::vector<FolderEntry> move;
+            stay.reserve(m_rows.size() - touched.size());
+            move.reserve(touched.size());
+            for (std::size_t row = 0; row < m_rows.size(); ++row)
+                (moved[row] ? move : stay).push_back(std::move(m_rows[row]));
+            std::sort(move.begin(), move.end(), m_order);
+            m_rows.clear();
+            std::merge(std::make_move_iterator(stay.begin()), std::make_move_iterator(stay.end()),
+                std::make_move_iterator(move.begin()), std::make_move_iterator(move.end()), std::back_inserter(m_rows),
+                m_order);
+        });
+        return;
+    }
+    const auto [first, last] = std::minmax_element(touched.begin(), touched.end());
+    Q_EMIT dataChanged(index(int(*first), DurationColumn), index(int(*last), BitRateColumn));
 }
 
 void FileListModel::rankNames()
@@ -311,7 +367,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         case ModifiedColumn:
             return cachedText(m_dateTexts, row.modified, true);
         default:
-            return {};
+            return audioText(row.audio, index.column(), m_locale);
         }
     case Qt::EditRole:
         return row.name;
@@ -320,7 +376,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
             return row.isDir ? m_folderIcon : m_fileIcon;
         return {};
     case Qt::TextAlignmentRole:
-        if (index.column() == SizeColumn)
+        if (index.column() == SizeColumn || isAudioColumn(index.column()))
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     case FullPathRole:
@@ -331,6 +387,17 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return row.size;
     case ModifiedRole:
         return row.modified;
+    case SortRole:
+        switch (index.column()) {
+        case SizeColumn:
+            return row.size;
+        case ModifiedColumn:
+            return row.modified;
+        default:
+            if (const std::int32_t value = audioValue(row, index.column()); value >= 0)
+                return value;
+            return {};
+        }
     default:
         return {};
     }
@@ -364,7 +431,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     case ModifiedColumn:
         return tr("Date modified");
     default:
-        return {};
+        return audioColumnTitle(section);
     }
 }
 

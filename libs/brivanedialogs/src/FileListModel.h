@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AudioProperties.h"
 #include "FolderEntry.h"
 #include "NameFilter.h"
 
@@ -19,8 +20,20 @@ class FileListModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { NameColumn, SizeColumn, TypeColumn, ModifiedColumn, ColumnCount };
-    enum Role { FullPathRole = Qt::UserRole + 1, IsDirRole, SizeRole, ModifiedRole };
+    enum Column {
+        NameColumn,
+        SizeColumn,
+        TypeColumn,
+        ModifiedColumn,
+        DurationColumn,
+        SampleRateColumn,
+        BitDepthColumn,
+        ChannelsColumn,
+        BitRateColumn,
+        ColumnCount
+    };
+    // SortRole: the number a numeric column sorts by (null when unknown).
+    enum Role { FullPathRole = Qt::UserRole + 1, IsDirRole, SizeRole, ModifiedRole, SortRole };
 
     explicit FileListModel(QObject *parent = nullptr);
 
@@ -49,6 +62,11 @@ public:
     const QString &nameFilter() const { return m_nameFilter.text(); }
     // Files of the folder, shown or not.
     int totalFileCount() const { return fileCount() + int(m_filteredOut.size()) - m_filteredOutFolders; }
+
+    // Takes audio details read for files that are still rows of the list
+    // (same name, size and date); a list sorted by an audio column moves
+    // those rows to their places.
+    void setAudioDetails(const QVector<AudioReading> &readings);
 
     // Numbers the rows in name order (see FolderEntry::nameRank) when the
     // list is sorted by name; call once a listing is complete.

@@ -24,19 +24,43 @@ QStringView suffixOf(const QString &name)
     return dot > 0 ? QStringView(name).mid(dot + 1) : QStringView();
 }
 
-template<typename T>
-int threeWay(T a, T b)
+template<typename T> int threeWay(T a, T b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
 } // namespace
 
+std::int32_t audioValue(const FolderEntry &entry, int column)
+{
+    switch (AudioColumn(column)) {
+    case AudioColumn::Duration:
+        return entry.audio.durationMs;
+    case AudioColumn::SampleRate:
+        return entry.audio.sampleRate;
+    case AudioColumn::BitDepth:
+        return entry.audio.bitDepth;
+    case AudioColumn::Channels:
+        return entry.audio.channels;
+    case AudioColumn::BitRate:
+        return entry.audio.bitRate;
+    }
+    return -1;
+}
+
 bool EntryOrder::operator()(const FolderEntry &a, const FolderEntry &b) const
 {
     if (a.isDir != b.isDir)
         return a.isDir;
     int c = 0;
+    if (isAudioColumn(column)) {
+        const std::int32_t x = audioValue(a, column);
+        const std::int32_t y = audioValue(b, column);
+        // Unknown values are not small values: they wait at the end.
+        if ((x < 0) != (y < 0))
+            return x >= 0;
+        c = threeWay(x, y);
+    }
     switch (column) {
     case 1:
         c = threeWay(a.size, b.size);
@@ -61,8 +85,8 @@ void sortEntries(std::vector<FolderEntry> &rows, const EntryOrder &order)
     std::vector<std::uint32_t> positions(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         positions[i] = std::uint32_t(i);
-    std::sort(positions.begin(), positions.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return order(rows[a], rows[b]); });
+    std::sort(
+        positions.begin(), positions.end(), [&](std::uint32_t a, std::uint32_t b) { return order(rows[a], rows[b]); });
     std::vector<FolderEntry> sorted;
     sorted.reserve(rows.size());
     for (std::uint32_t position : positions)

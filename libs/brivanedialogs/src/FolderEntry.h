@@ -9,6 +9,22 @@
 
 namespace bd {
 
+// What the audio columns show of a file, read from its header on a worker.
+// -1 is unknown (not read yet, unreadable, or not in the file: lossy audio
+// has no bit depth).
+struct AudioDetails
+{
+    std::int32_t durationMs = -1;
+    std::int32_t sampleRate = -1;
+    std::int32_t bitRate = -1;
+    std::int16_t bitDepth = -1;
+    std::int16_t channels = -1;
+    bool operator==(const AudioDetails &other) const = default;
+};
+
+// Whether a row's audio details were read.
+enum class AudioState : std::uint8_t { Unread, Read, Unreadable };
+
 // One row of the file list. The collator key is made on the listing thread,
 // so the GUI thread sorts by plain byte comparisons. It is held by a shared
 // pointer because QCollatorSortKey has no move constructor: rows move a lot
@@ -18,9 +34,11 @@ struct FolderEntry
 {
     QString name;
     std::shared_ptr<const QCollatorSortKey> sortKey;
-    qint64 size = 0;      // bytes; 0 for folders
-    qint64 modified = 0;  // milliseconds since the epoch (UTC)
+    qint64 size = 0; // bytes; 0 for folders
+    qint64 modified = 0; // milliseconds since the epoch (UTC)
     bool isDir = false;
+    AudioState audioState = AudioState::Unread;
+    AudioDetails audio;
     // Place in name order once a listing is complete, or -1. Comparing two
     // ranks is an integer compare instead of a collation key compare, which
     // makes sorting a large folder by another column (or back) several
@@ -29,8 +47,9 @@ struct FolderEntry
 };
 
 // Orders rows: folders first, then by the sort column (0 name, 1 size, 2 type,
-// 3 date modified), ties broken by the natural name order and finally by the
-// raw name so the order is total.
+// 3 date modified, 4 to 8 the audio details in AudioColumn order; a file
+// whose value is unknown comes after the others either way round), ties broken by the natural name order and finally by
+// the raw name so the order is total.
 struct EntryOrder
 {
     int column = 0;
@@ -41,6 +60,17 @@ struct EntryOrder
 
 // Sorts rows by order. Sorts positions and moves each row once, which is
 // several times faster for large folders than swapping whole rows.
+// The audio columns, numbered after the file list's own four.
+enum class AudioColumn { Duration = 4, SampleRate, BitDepth, Channels, BitRate };
+inline constexpr int kFirstAudioColumn = int(AudioColumn::Duration);
+inline constexpr int kAudioColumnCount = 5;
+inline bool isAudioColumn(int column)
+{
+    return column >= kFirstAudioColumn && column < kFirstAudioColumn + kAudioColumnCount;
+}
+// The value of an audio column, or -1.
+std::int32_t audioValue(const FolderEntry &entry, int column);
+
 void sortEntries(std::vector<FolderEntry> &rows, const EntryOrder &order);
 
 } // namespace bd

@@ -1,0 +1,219 @@
+#include "AudioColumns.h"
+
+#include "AudioProperties.h"
+#include "FileListModel.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTreeView>
+
+#include <cmath>
+
+namespace bd {
+
+namespace {
+
+// Scrolling and resizing come in bursts; the range is worked out once the
+// burst pauses this long, which is still well under a frame of reading.
+constexpr int kSettleMs = 30;
+
+constexpr int kWidthsAt96[kAudioColumnCount] = { 70, 80, 60, 70, 80 };
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("bd::AudioColumns", text);
+}
+
+QString twoDigits(qint64 value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+QString durationText(std::int32_t ms)
+{
+    const qint64 seconds = ms / 1000;
+    if (seconds >= 3600)
+        return QString::number(seconds / 3600) + u':' + twoDigits(seconds / 60 % 60) + u':' + twoDigits(seconds % 60);
+    if (seconds >= 60)
+        return QString::number(seconds / 60) + u':' + twoDigits(seconds % 60);
+    // Short samples are told apart by hundredths.
+    return QStringLiteral("0:") + twoDigits(seconds) + u'.' + twoDigits(ms % 1000 / 10);
+}
+
+} // namespace
+
+QString audioColumnTitle(int column)
+{
+    switch (AudioColumn(column)) {
+    case AudioColumn::Duration:
+        return tr("Duration");
+    case AudioColumn::SampleRate:
+        return tr("Sample rate");
+    case AudioColumn::BitDepth:
+        return tr("Bit depth");
+    case AudioColumn::Channels:
+        return tr("Channels");
+    case AudioColumn::BitRate:
+        return tr("Bit rate");
+    }
+    return {};
+}
+
+QString audioText(const AudioDetails &details, int column, const QLocale &locale)
+{
+    switch (AudioColumn(column)) {
+    case AudioColumn::Duration:
+        return details.durationMs < 0 ? QString() : durationText(details.durationMs);
+    case AudioColumn::SampleRate:
+        return details.sampleRate <= 0 ? QString() : locale.toString(details.sampleRate / 1000.0, 'g', 6) + tr(" kHz");
+    case AudioColumn::BitDepth:
+        return details.bitDepth <= 0 ? QString() : tr("%1-bit").arg(details.bitDepth);
+    case AudioColumn::Channels:
+        if (details.channels <= 0)
+            return {};
+        if (details.channels <= 2)
+            return details.channels == 1 ? tr("Mono") : tr("Stereo");
+        return QString::number(details.channels);
+    case AudioColumn::BitRate:
+        return details.bitRate <= 0 ? QString()
+                                    : locale.toString(qint64(std::lround(details.bitRate / 1000.0))) + tr(" kbps");
+    }
+    return {};
+}
+
+AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, const UiScale &scale, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_details(details)
+{
+    QHeaderView *header = details->header();
+    for (int i = 0; i < kAudioColumnCount; ++i)
+        header->resizeSection(kFirstAudioColumn + i, scale.px(kWidthsAt96[i]));
+    setShownMask(kDefaultShown);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this,
+        [this, header](const QPoint &pos) { makeHeaderMenu(header)->popup(header->mapToGlobal(pos)); });
+
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(kSettleMs);
+    connect(&m_timer, &QTimer::timeout, this, &AudioColumns::readVisibleRows);
+    connect(details->verticalScrollBar(), &QScrollBar::valueChanged, this, &AudioColumns::schedule);
+    connect(model, &QAbstractItemModel::modelReset, this, &AudioColumns::schedule);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &AudioColumns::schedule);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &AudioColumns::schedule);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &AudioColumns::schedule);
+    connect(header, &QHeaderView::sectionResized, this, [this](int, int oldSize, int newSize) {
+        if (oldSize == 0 || newSize == 0) // shown or hidden
+            schedule();
+    });
+    details->installEventFilter(this);
+    details->viewport()->installEventFilter(this);
+}
+
+void AudioColumns::setShownMask(quint32 mask)
+{
+    QHeaderView *header = m_details->header();
+    for (int i = 0; i < kAudioColumnCount; ++i)
+        header->setSectionHidden(kFirstAudioColumn + i, !(mask & (1u << i)));
+    schedule();
+}
+
+quint32 AudioColumns::shownMask() const
+{
+    quint32 mask = 0;
+    for (int i = 0; i < kAudioColumnCount; ++i) {
+        if (!m_details->header()->isSectionHidden(kFirstAudioColumn + i))
+            mask |= 1u << i;
+    }
+    return mask;
+}
+
+QMenu *AudioColumns::makeHeaderMenu(QWidget *parent)
+{
+    // Not exec(): the host may close the browser while a nested loop runs.
+    auto *menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("ColumnsMenu"));
+    menu->setAccessibleName(tr("Columns"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    static const char *const names[kAudioColumnCount]
+        = { "ColumnDuration", "ColumnSampleRate", "ColumnBitDepth", "ColumnChannels", "ColumnBitRate" };
+    for (int i = 0; i < kAudioColumnCount; ++i) {
+        const int column = kFirstAudioColumn + i;
+        QAction *action = menu->addAction(audioColumnTitle(column));
+        action->setObjectName(QString::fromLatin1(names[i]));
+        action->setCheckable(true);
+        action->setChecked(!m_details->header()->isSectionHidden(column));
+        connect(action, &QAction::toggled, this, [this, i](bool on) {
+            const quint32 bit = 1u << i;
+            setShownMask(on ? shownMask() | bit : shownMask() & ~bit);
+        });
+    }
+    return menu;
+}
+
+bool AudioColumns::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_details && event->type() == QEvent::Show)
+        || (watched == m_details->viewport() && event->type() == QEvent::Resize))
+        schedule();
+    return QObject::eventFilter(watched, event);
+}
+
+void AudioColumns::schedule()
+{
+    if (!m_timer.isActive())
+        m_timer.start();
+}
+
+void AudioColumns::readVisibleRows()
+{
+    const int rows = m_model->rowCount();
+    if (shownMask() == 0 || !m_details->isVisible() || rows == 0)
+        return;
+    const QRect viewport = m_details->viewport()->rect();
+    int first = m_details->indexAt(QPoint(1, viewport.top() + 1)).row();
+    int last = m_details->indexAt(QPoint(1, viewport.bottom() - 1)).row();
+    if (first < 0)
+        first = 0;
+    if (last < 0)
+        last = rows - 1;
+    // The rows on screen first, then a page below (where scrolling mostly
+    // goes), then a page above.
+    const int page = last - first + 1;
+    std::vector<int> wanted;
+    wanted.reserve(std::size_t(page) * 3);
+    for (int row = first; row <= last; ++row)
+        wanted.push_back(row);
+    for (int row = last + 1; row < std::min(rows, last + 1 + page); ++row)
+        wanted.push_back(row);
+    for (int row = first - 1; row >= std::max(0, first - page); --row)
+        wanted.push_back(row);
+
+    QVector<AudioFile> toRead;
+    QVector<AudioReading> known;
+    for (int row : wanted) {
+        const FolderEntry &entry = m_model->entry(row);
+        if (entry.isDir || entry.audioState != AudioState::Unread)
+            continue;
+        AudioFile file { m_model->fullPath(row), entry.size, entry.modified, row };
+        if (std::optional<AudioReading> reading = AudioProperties::cached(file)) {
+            reading->file.rowHint = row;
+            known.append(std::move(*reading));
+        } else
+            toRead.append(std::move(file));
+    }
+    if (!known.isEmpty())
+        m_model->setAudioDetails(known);
+    if (toRead.isEmpty() && !m_reader)
+        return;
+    if (!m_reader) {
+        m_reader = new AudioProperties(this);
+        connect(m_reader, &AudioProperties::read, m_model, &FileListModel::setAudioDetails);
+    }
+    m_reader->request(std::move(toRead));
+}
+
+} // namespace bd

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FolderEntry.h"
+#include "UiScale.h"
+
+#include <QLocale>
+#include <QObject>
+#include <QTimer>
+
+class QMenu;
+class QTreeView;
+
+namespace bd {
+
+class AudioProperties;
+class FileListModel;
+
+// The audio columns of the details view (duration, sample rate, bit depth,
+// channels, bit rate): which are shown, picked from the header's context
+// menu, and their values, read for the rows on screen and a page either side
+// whenever that range may have changed, never for a whole folder.
+class AudioColumns : public QObject
+{
+    Q_OBJECT
+
+public:
+    AudioColumns(FileListModel *model, QTreeView *details, const UiScale &scale, QObject *parent = nullptr);
+
+    // Bit i shows column kFirstAudioColumn + i.
+    void setShownMask(quint32 mask);
+    quint32 shownMask() const;
+    static constexpr quint32 kDefaultShown = 1; // duration only
+    static constexpr quint32 kAllShown = (1u << kAudioColumnCount) - 1;
+
+    // The header's menu (also what a right click on the header shows).
+    QMenu *makeHeaderMenu(QWidget *parent);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void schedule();
+    void readVisibleRows();
+
+    FileListModel *m_model;
+    QTreeView *m_details;
+    AudioProperties *m_reader = nullptr; // made when first needed
+    QTimer m_timer;
+};
+
+// The header of an audio column.
+QString audioColumnTitle(int column);
+// What an audio column shows of a file: empty when unknown.
+QString audioText(const AudioDetails &details, int column, const QLocale &locale);
+
+} // namespace bd
