@@ -88,6 +88,8 @@ AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, const UiSca
     : QObject(parent)
     , m_model(model)
     , m_details(details)
+    , m_view(details)
+    , m_viewport(details->viewport())
 {
     QHeaderView *header = details->header();
     for (int i = 0; i < kAudioColumnCount; ++i)
@@ -156,8 +158,8 @@ QMenu *AudioColumns::makeHeaderMenu(QWidget *parent)
 
 bool AudioColumns::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == m_details && event->type() == QEvent::Show)
-        || (watched == m_details->viewport() && event->type() == QEvent::Resize))
+    if ((watched == m_view && event->type() == QEvent::Show)
+        || (watched == m_viewport && event->type() == QEvent::Resize))
         schedule();
     return QObject::eventFilter(watched, event);
 }
@@ -170,6 +172,8 @@ void AudioColumns::schedule()
 
 void AudioColumns::readVisibleRows()
 {
+    if (!m_details)
+        return;
     const int rows = m_model->rowCount();
     if (shownMask() == 0 || !m_details->isVisible() || rows == 0)
         return;

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 class QMenu;
@@ -43,7 +44,10 @@ private:
     void readVisibleRows();
 
     FileListModel *m_model;
-    QTreeView *m_details;
+    QPointer<QTreeView> m_details;
+    // Compared with, never called: events arrive while the view is destroyed.
+    const QObject *m_view;
+    const QObject *m_viewport;
     AudioProperties *m_reader = nullptr; // made when first needed
     QTimer m_timer;
 };

@@ -1,0 +1,257 @@
+#include "HostedBrowserFixture.h"
+#include "platform/KeyStore.h"
+#include "support/TempDir.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMenu>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The details view's columns, numbered as the browser shows them.
+enum Column { Name = 0, Duration = 4, SampleRate, BitDepth, Channels, BitRate };
+constexpr int kSortRole = Qt::UserRole + 5;
+
+// A tone made with the ffmpeg tool, kept in the build folder between runs.
+QString tone(const QString &name, double seconds, const QStringList &encoding)
+{
+    const QString folder = binaryDir() + QStringLiteral("/fixtures/audio-columns");
+    QDir().mkpath(folder);
+    const QString path = folder + u'/' + name;
+    if (QFileInfo(path).size() > 0)
+        return path;
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+        QStringList { QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+            QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds) }
+            + encoding + QStringList { path });
+    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0)
+        return {};
+    return path;
+}
+
+class AudioColumnsTest : public HostedBrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.loaded());
+        forgetDialogState();
+        parent.resize(900, 500);
+        parent.show();
+    }
+
+    void TearDown() override
+    {
+        HostedBrowserTest::TearDown();
+        forgetDialogState();
+    }
+
+    void copyInto(const QString &fixture, const QString &name)
+    {
+        ASSERT_FALSE(fixture.isEmpty()) << "ffmpeg could not make " << name.toStdString();
+        ASSERT_TRUE(QFile::copy(fixture, dir.filePath(name)));
+    }
+
+    // Three kinds of audio and a file that only has an audio name.
+    void makeMixedFolder()
+    {
+        copyInto(tone(u"pcm16-stereo-44k.wav"_qs, 2,
+                     { u"-ar"_qs, u"44100"_qs, u"-ac"_qs, u"2"_qs, u"-c:a"_qs, u"pcm_s16le"_qs }),
+            u"a.wav"_qs);
+        copyInto(
+            tone(u"flac24-mono-48k.flac"_qs, 10, { u"-ac"_qs, u"1"_qs, u"-sample_fmt"_qs, u"s32"_qs }), u"b.flac"_qs);
+        copyInto(tone(u"mp3-mono-8k.mp3"_qs, 65, { u"-ar"_qs, u"8000"_qs, u"-ac"_qs, u"1"_qs, u"-b:a"_qs, u"32k"_qs }),
+            u"c.mp3"_qs);
+        dir.write(u"d.wav"_qs, QByteArray(4096, 'z'));
+    }
+
+    QTreeView *openDetails(int rows)
+    {
+        records.setIntegrated(&parent, dir.path());
+        QWidget *window = openPrepared(rows);
+        return window ? qobject_cast<QTreeView *>(detailsView(window)) : nullptr;
+    }
+
+    static QString cell(QAbstractItemView *view, int row, int column)
+    {
+        return view->model()->index(row, column).data().toString();
+    }
+    static QString cell(QAbstractItemView *view, const QString &name, int column)
+    {
+        const QAbstractItemModel *model = view->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (cell(view, row, Name) == name)
+                return cell(view, row, column);
+        }
+        return u"(no row)"_qs;
+    }
+    // Waits until the files' rows have a duration or are known unreadable.
+    static bool waitForDurations(QAbstractItemView *view, const QStringList &names)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                for (const QString &name : names) {
+                    if (cell(view, name, Duration).isEmpty())
+                        return false;
+                }
+                return true;
+            },
+            10000);
+    }
+};
+
+} // namespace
+
+TEST_F(AudioColumnsTest, ColumnsShowWhatTheHeadersSayAndAnUnreadableFileStaysEmpty)
+{
+    makeMixedFolder();
+    QTreeView *view = openDetails(4);
+    ASSERT_NE(view, nullptr);
+    QHeaderView *header = view->header();
+    // Only the duration is shown on a first run; the others are one click away.
+    EXPECT_FALSE(header->isSectionHidden(Duration));
+    for (int column : { SampleRate, BitDepth, Channels, BitRate })
+        EXPECT_TRUE(header->isSectionHidden(column)) << column;
+    for (int column = SampleRate; column <= BitRate; ++column)
+        header->setSectionHidden(column, false);
+
+    ASSERT_TRUE(waitForDurations(view, { u"a.wav"_qs, u"b.flac"_qs, u"c.mp3"_qs }));
+    const struct
+    {
+        QString name;
+        QStringList cells; // duration, sample rate, bit depth, channels, bit rate
+    } cases[] = {
+        { u"a.wav"_qs,
+            { u"0:02.00"_qs, QLocale().toString(44.1) + u" kHz"_qs, u"16-bit"_qs, u"Stereo"_qs,
+                QLocale().toString(1411) + u" kbps"_qs } },
+        { u"b.flac"_qs, { u"0:10.00"_qs, u"48 kHz"_qs, u"24-bit"_qs, u"Mono"_qs, cell(view, u"b.flac"_qs, BitRate) } },
+        // Lossy audio has no bit depth to show.
+        { u"c.mp3"_qs, { u"1:05"_qs, u"8 kHz"_qs, QString(), u"Mono"_qs, u"32 kbps"_qs } },
+        { u"d.wav"_qs, { QString(), QString(), QString(), QString(), QString() } },
+    };
+    for (const auto &c : cases) {
+        QStringList cells;
+        for (int column = Duration; column <= BitRate; ++column)
+            cells.append(cell(view, c.name, column));
+        EXPECT_EQ(cells, c.cells) << c.name.toStdString();
+    }
+    EXPECT_TRUE(cell(view, u"b.flac"_qs, BitRate).endsWith(u" kbps"_qs));
+}
+
+TEST_F(AudioColumnsTest, AudioColumnsSortByTheirNumbersWithUnknownValuesLast)
+{
+    makeMixedFolder();
+    QTreeView *view = openDetails(4);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(waitForDurations(view, { u"a.wav"_qs, u"b.flac"_qs, u"c.mp3"_qs }));
+
+    // "8 kHz" and "1411 kbps" sort after "48 kHz" and before "32 kbps" as text;
+    // as numbers they do not.
+    const struct
+    {
+        int column;
+        Qt::SortOrder order;
+        QStringList rows;
+    } cases[] = {
+        { SampleRate, Qt::AscendingOrder, { u"c.mp3"_qs, u"a.wav"_qs, u"b.flac"_qs, u"d.wav"_qs } },
+        { SampleRate, Qt::DescendingOrder, { u"b.flac"_qs, u"a.wav"_qs, u"c.mp3"_qs, u"d.wav"_qs } },
+        { BitRate, Qt::DescendingOrder, { u"a.wav"_qs, u"b.flac"_qs, u"c.mp3"_qs, u"d.wav"_qs } },
+        { Duration, Qt::DescendingOrder, { u"c.mp3"_qs, u"b.flac"_qs, u"a.wav"_qs, u"d.wav"_qs } },
+        { Duration, Qt::AscendingOrder, { u"a.wav"_qs, u"b.flac"_qs, u"c.mp3"_qs, u"d.wav"_qs } },
+    };
+    for (const auto &c : cases) {
+        view->header()->setSortIndicator(c.column, c.order);
+        EXPECT_EQ(rowNames(view->window()), c.rows) << c.column << " " << int(c.order);
+    }
+    // The number each row sorts by is there for anyone who sorts the rows.
+    const QAbstractItemModel *model = view->model();
+    EXPECT_EQ(model->index(0, Duration).data(kSortRole).toInt(), 2000);
+    EXPECT_EQ(model->index(2, SampleRate).data(kSortRole).toInt(), 8000);
+    EXPECT_FALSE(model->index(3, Duration).data(kSortRole).isValid());
+}
+
+TEST_F(AudioColumnsTest, OnlyRowsOnScreenAndNearAreReadUntilTheListScrolls)
+{
+    const QString one = tone(u"short.wav"_qs, 0.05, { u"-c:a"_qs, u"pcm_s16le"_qs });
+    ASSERT_FALSE(one.isEmpty());
+    constexpr int kFiles = 600;
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_TRUE(QFile::copy(one, dir.filePath(u"take %1.wav"_qs.arg(i, 4, 10, QLatin1Char('0')))));
+    QTreeView *view = openDetails(kFiles);
+    ASSERT_NE(view, nullptr);
+    const int lastOnScreen = view->indexAt(QPoint(1, view->viewport()->height() - 2)).row();
+    ASSERT_GT(lastOnScreen, 5);
+    ASSERT_LT(lastOnScreen, 100);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !cell(view, lastOnScreen, Duration).isEmpty(); }, 10000));
+    EXPECT_EQ(cell(view, 0, Duration), u"0:00.05"_qs);
+    // The end of the folder is not read for a page at its top.
+    EXPECT_EQ(cell(view, kFiles - 1, Duration), QString());
+
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !cell(view, kFiles - 1, Duration).isEmpty(); }, 10000));
+    EXPECT_EQ(cell(view, kFiles - 1, Duration), u"0:00.05"_qs);
+    // Nor the middle for a page at its end.
+    EXPECT_EQ(cell(view, kFiles / 2, Duration), QString());
+}
+
+TEST_F(AudioColumnsTest, HeaderMenuSwitchesColumnsAndTheDialogRemembersThem)
+{
+    makeMixedFolder();
+    QTreeView *view = openDetails(4);
+    ASSERT_NE(view, nullptr);
+    QHeaderView *header = view->header();
+
+    auto pick = [&](const char *actionName) {
+        header->customContextMenuRequested(QPoint(5, 5));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || menu->objectName() != u"ColumnsMenu"_qs)
+            return false;
+        auto *action = menu->findChild<QAction *>(QString::fromLatin1(actionName));
+        if (!action)
+            return false;
+        action->trigger();
+        menu->close();
+        return true;
+    };
+    auto reopen = [&] {
+        browserWindow(handle)->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        DialogHost::events().clear();
+        view = openDetails(4);
+        header = view ? view->header() : nullptr;
+        return view != nullptr;
+    };
+
+    ASSERT_TRUE(pick("ColumnBitDepth"));
+    EXPECT_FALSE(header->isSectionHidden(BitDepth));
+    ASSERT_TRUE(waitForDurations(view, { u"b.flac"_qs }));
+    EXPECT_EQ(cell(view, u"b.flac"_qs, BitDepth), u"24-bit"_qs);
+    ASSERT_TRUE(pick("ColumnDuration"));
+    EXPECT_TRUE(header->isSectionHidden(Duration));
+
+    ASSERT_TRUE(reopen());
+    EXPECT_TRUE(header->isSectionHidden(Duration));
+    EXPECT_FALSE(header->isSectionHidden(BitDepth));
+    for (int column : { SampleRate, Channels, BitRate })
+        EXPECT_TRUE(header->isSectionHidden(column)) << column;
+    EXPECT_EQ(platform::KeyStore().readDword(testGuidKey(), u"Audio columns"_qs), 1u << (BitDepth - Duration));
+
+    ASSERT_TRUE(pick("ColumnDuration"));
+    ASSERT_TRUE(pick("ColumnBitDepth"));
+    ASSERT_TRUE(reopen());
+    EXPECT_FALSE(header->isSectionHidden(Duration));
+    EXPECT_TRUE(header->isSectionHidden(BitDepth));
+}
