@@ -10,6 +10,7 @@
 #include <QMutex>
 #include <QPointer>
 #include <QRunnable>
+#include <QThread>
 
 #include <atomic>
 #include <deque>
@@ -153,6 +154,8 @@ AudioProperties::AudioProperties(QObject *parent)
     , m_queue(std::make_shared<Queue>())
 {
     m_pool.setMaxThreadCount(kReaders);
+    // Listing and painting come first; the columns fill in the time left.
+    m_pool.setThreadPriority(QThread::LowPriority);
     m_pool.setObjectName(QStringLiteral("BrivaneDialogs audio details"));
 }
 
