@@ -237,6 +237,7 @@ TEST_F(AudioColumnsTest, HeaderMenuSwitchesColumnsAndTheDialogRemembersThem)
 
     ASSERT_TRUE(pick("ColumnBitDepth"));
     EXPECT_FALSE(header->isSectionHidden(BitDepth));
+    header->resizeSection(BitDepth, 93);
     ASSERT_TRUE(waitForDurations(view, { u"b.flac"_qs }));
     EXPECT_EQ(cell(view, u"b.flac"_qs, BitDepth), u"24-bit"_qs);
     ASSERT_TRUE(pick("ColumnDuration"));
@@ -245,6 +246,7 @@ TEST_F(AudioColumnsTest, HeaderMenuSwitchesColumnsAndTheDialogRemembersThem)
     ASSERT_TRUE(reopen());
     EXPECT_TRUE(header->isSectionHidden(Duration));
     EXPECT_FALSE(header->isSectionHidden(BitDepth));
+    EXPECT_EQ(header->sectionSize(BitDepth), 93);
     for (int column : { SampleRate, Channels, BitRate })
         EXPECT_TRUE(header->isSectionHidden(column)) << column;
     EXPECT_EQ(platform::KeyStore().readDword(testGuidKey(), u"Audio columns"_qs), 1u << (BitDepth - Duration));

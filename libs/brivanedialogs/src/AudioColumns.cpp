@@ -20,8 +20,6 @@ namespace {
 // burst pauses this long, which is still well under a frame of reading.
 constexpr int kSettleMs = 30;
 
-constexpr int kWidthsAt96[kAudioColumnCount] = { 70, 80, 60, 70, 80 };
-
 QString tr(const char *text)
 {
     return QCoreApplication::translate("bd::AudioColumns", text);
@@ -84,7 +82,7 @@ QString audioText(const AudioDetails &details, int column, const QLocale &locale
     return {};
 }
 
-AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, const UiScale &scale, QObject *parent)
+AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, QObject *parent)
     : QObject(parent)
     , m_model(model)
     , m_details(details)
@@ -92,8 +90,6 @@ AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, const UiSca
     , m_viewport(details->viewport())
 {
     QHeaderView *header = details->header();
-    for (int i = 0; i < kAudioColumnCount; ++i)
-        header->resizeSection(kFirstAudioColumn + i, scale.px(kWidthsAt96[i]));
     setShownMask(kDefaultShown);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header, &QWidget::customContextMenuRequested, this,

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "FolderEntry.h"
-#include "UiScale.h"
 
 #include <QLocale>
 #include <QObject>
@@ -25,7 +24,7 @@ class AudioColumns : public QObject
     Q_OBJECT
 
 public:
-    AudioColumns(FileListModel *model, QTreeView *details, const UiScale &scale, QObject *parent = nullptr);
+    AudioColumns(FileListModel *model, QTreeView *details, QObject *parent = nullptr);
 
     // Bit i shows column kFirstAudioColumn + i.
     void setShownMask(quint32 mask);

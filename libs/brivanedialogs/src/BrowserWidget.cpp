@@ -142,7 +142,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     m_views->restoreColumns(config.columns);
     // Which audio columns show is stored on its own: a header saved before
     // they existed would otherwise show them all.
-    m_audioColumns = new AudioColumns(m_model, m_views->detailsView(), config.scale, this);
+    m_audioColumns = new AudioColumns(m_model, m_views->detailsView(), this);
     m_audioColumns->setShownMask(config.audioColumns);
     m_views->setViewMode(config.view);
     m_nav->setViewMode(config.view);

@@ -85,6 +85,11 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     m_details->header()->resizeSection(FileListModel::SizeColumn, scale.px(80));
     m_details->header()->resizeSection(FileListModel::TypeColumn, scale.px(90));
     m_details->header()->resizeSection(FileListModel::ModifiedColumn, scale.px(150));
+    m_details->header()->resizeSection(FileListModel::DurationColumn, scale.px(70));
+    m_details->header()->resizeSection(FileListModel::SampleRateColumn, scale.px(80));
+    m_details->header()->resizeSection(FileListModel::BitDepthColumn, scale.px(60));
+    m_details->header()->resizeSection(FileListModel::ChannelsColumn, scale.px(70));
+    m_details->header()->resizeSection(FileListModel::BitRateColumn, scale.px(80));
     stretchNameColumn();
     m_details->setIconSize(scale.px(QSize(16, 16)));
     addWidget(m_details);
