@@ -85,6 +85,25 @@ void keepClearOf(AnchorLayout *layout, QWidget *field, int captionRight)
     }
 }
 
+// Text does not grow in step with the scale (font sizes are whole pixels):
+// after scaling, a caption gets the width its text now needs.
+void fitCaptionsToText(QWidget *window)
+{
+    const QList<QLabel *> labels = window->findChildren<QLabel *>();
+    for (QLabel *caption : labels) {
+        auto *layout
+            = caption->parentWidget() ? qobject_cast<AnchorLayout *>(caption->parentWidget()->layout()) : nullptr;
+        if (!layout || caption->wordWrap() || caption->text().isEmpty())
+            continue;
+        QRect rect = layout->designRect(caption);
+        const QSize needed = caption->sizeHint();
+        if (rect.width() < needed.width() || rect.height() < needed.height()) {
+            rect.setSize(rect.size().expandedTo(needed));
+            layout->setDesignRect(caption, rect);
+        }
+    }
+}
+
 QPushButton *button(
     QWidget *parent, const QString &objectName, const QString &text, const QString &accessibleName, bool bold)
 {
@@ -289,7 +308,9 @@ void TFormSettings::CreateThumbnailsGroup()
                        "scaling. Applying this setting requires restart."));
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    thumbs->addWidget(note, QRect(260, 30, 214, 39));
+    // Room for a fourth line: a font wider than the designed one wraps the
+    // note once more.
+    thumbs->addWidget(note, QRect(260, 30, 214, 56));
 }
 
 void TFormSettings::CreateDeviceAndScalingGroups()
@@ -322,6 +343,7 @@ void TFormSettings::CreateDeviceAndScalingGroups()
 void TFormSettings::FormCreate()
 {
     ScaleForm(this, DisplayScale);
+    fitCaptionsToText(this);
     if (FormMain)
         setWindowIcon(FormMain->windowIcon());
     // The devices are listed after the main window's first paint, or when

@@ -7,6 +7,7 @@
 #include "app/SettingsFile.h"
 #include "app/VantrelApplication.h"
 #include "scaling/AnchorLayout.h"
+#include "scaling/DragLimitSplitter.h"
 #include "scaling/ScaleFunctions.h"
 #include "util/HelperTarvex.h"
 #include "util/ProgramFolders.h"
@@ -18,9 +19,9 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSlider>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -57,6 +58,14 @@ void TFormMain::FormCreate()
     setWindowState(Qt::WindowMaximized);
     if (DisplayScale != 96)
         ScaleMainWindow();
+    // Menus, tooltips, the status bar and every other control without a
+    // font of its own follow the scale chosen here, even at 96 on a screen
+    // whose own DPI differs.
+    ApplyApplicationFont(DisplayScale);
+    // The menu bar and the status bar show that system font too, as the menus
+    // that open from them do, rather than the window's own bold font.
+    MainMenu1->setFont(SystemFontAt(DisplayScale));
+    StatusBar->setFont(SystemFontAt(DisplayScale));
     SelectedFilesList.clear();
 
     const QString settingsPath = GetSettingsFileName();
@@ -101,7 +110,6 @@ void TFormMain::ScaleMainWindow()
     DisplayScale = FitScaleToMonitor(this, DisplayScale);
     const int s = DisplayScale;
     ImageListFilesButtons.setCellSize(QSize(MulDiv(32, s, 96), MulDiv(32, s, 96)));
-    const int splitterMinimum = PanelListerContainer->minimumWidth();
     ScaleWindowTree(this, s);
 
     ToolBar1->setFixedHeight(MulDiv(8, s, 96) + ImageListFilesButtons.height());
@@ -113,17 +121,13 @@ void TFormMain::ScaleMainWindow()
         value.moveLeft(track.left() + track.width() + MulDiv(20, s, 96));
         options->setDesignRect(LabelVolumeValue, value);
     }
-    // The whole-window pass already scaled the splitter's minimum once; the
-    // designed behaviour scales it a second time here.
-    const int scaledOnce = MulDiv(splitterMinimum, s, 96);
-    const int scaledTwice = MulDiv(scaledOnce, s, 96);
-    PanelListerContainer->setMinimumWidth(scaledTwice);
-    PanelBrivaneDialogsContainer->setMinimumWidth(scaledTwice);
+    // The whole-window pass scaled the panels' own minimum widths and the
+    // splitter's drag limit once; the drag limit alone is scaled a second
+    // time, as designed. The panels keep theirs, so a stored details width
+    // at its minimum comes back as it was saved.
+    Splitter1->setMinSize(MulDiv(Splitter1->minSize(), s, 96));
 
-    QFont statusFont = StatusBar->font();
-    const int pixels = statusFont.pixelSize() > 0 ? statusFont.pixelSize() : QFontInfo(statusFont).pixelSize();
-    statusFont.setPixelSize(MulDiv(pixels, s, 96));
-    StatusBar->setFont(statusFont);
+    // The status bar's font is the system font at this scale (FormCreate).
     StatusPanel1->setFixedWidth(MulDiv(kStatusPanel1Width, s, 96));
 }
 

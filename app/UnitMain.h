@@ -28,7 +28,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QSlider;
-class QSplitter;
+class DragLimitSplitter;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -83,7 +83,7 @@ public:
 
     // Controls, named as in the designer.
     QWidget *PanelListerContainer = nullptr;
-    QSplitter *Splitter1 = nullptr;
+    DragLimitSplitter *Splitter1 = nullptr;
     QWidget *PanelBrivaneDialogsContainer = nullptr;
     QGroupBox *GroupBoxBrivaneDialogsContainer = nullptr;
     QFrame *PanelBrivaneDialogs = nullptr;

@@ -3,6 +3,7 @@
 #include "app/FormHelpers.h"
 #include "app/UnitMain.h"
 #include "scaling/AnchorLayout.h"
+#include "scaling/DragLimitSplitter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,7 +16,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -51,8 +51,11 @@ void TFormMain::CreateControls()
     centralLayout->setContentsMargins(0, 0, 0, 0);
     setCentralWidget(central);
 
-    Splitter1 = Named(new QSplitter(Qt::Horizontal, central), QStringLiteral("Splitter1"), QStringLiteral("Splitter"));
+    Splitter1 = Named(
+        new DragLimitSplitter(Qt::Horizontal, central), QStringLiteral("Splitter1"), QStringLiteral("Splitter"));
     Splitter1->setOpaqueResize(true);
+    // Drags stop where either pane would become narrower than this.
+    Splitter1->setMinSize(kListerWidth);
     Splitter1->setChildrenCollapsible(false);
     Splitter1->setHandleWidth(3);
     centralLayout->addWidget(Splitter1);
@@ -90,7 +93,6 @@ void TFormMain::CreateControls()
     setStatusBar(StatusBar);
     StatusPanel0 = Named(new QLabel(StatusBar), QStringLiteral("StatusPanel0"), QStringLiteral("Hint"));
     StatusPanel1 = Named(new QLabel(StatusBar), QStringLiteral("StatusPanel1"), QStringLiteral("Status"));
-    StatusPanel0->setFont(StatusBar->font());
     StatusPanel1->setFixedWidth(kStatusPanel1Width);
     StatusBar->addWidget(StatusPanel0);
     StatusBar->addWidget(StatusPanel1);
@@ -110,7 +112,6 @@ void TFormMain::CreateControls()
 void TFormMain::CreateMenus()
 {
     MainMenu1 = Named(new QMenuBar(this), QStringLiteral("MainMenu1"), QStringLiteral("Menu bar"));
-    MainMenu1->setFont(DesignFont(false));
     setMenuBar(MainMenu1);
 
     // Mnemonics (Alt+F, Alt+O, Alt+H) open the menus from the keyboard.
@@ -301,7 +302,9 @@ void TFormMain::CreateOptionsGroup()
         QStringLiteral("CheckBoxPreview"), QStringLiteral("Preview on select"));
     WithDesignFont(CheckBoxPreview);
     SetHint(CheckBoxPreview, QStringLiteral("Play the audio file when selecting it. Space bar toggles play/pause."));
-    layout->addWidget(CheckBoxPreview, QRect(16, 28, 137, 17));
+    // The style draws the box at the screen's DPI, which on a dense screen
+    // needs more than the designed 17 pixels.
+    layout->addWidget(CheckBoxPreview, QRect(QPoint(16, 28), QSize(137, 17).expandedTo(CheckBoxPreview->sizeHint())));
 
     Label1 = Named(
         new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));

@@ -3,6 +3,7 @@
 #include "app/SettingsFile.h"
 #include "app/UnitMain.h"
 #include "app/WindowBounds.h"
+#include "scaling/DragLimitSplitter.h"
 #include "scaling/ScaleFunctions.h"
 #include "util/HelperTarvex.h"
 
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSlider>
-#include <QSplitter>
 #include <QToolButton>
 
 namespace {

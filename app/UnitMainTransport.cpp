@@ -57,6 +57,9 @@ void TFormMain::CreateTransportControls(AnchorLayout *layout)
     ButtonPlayPause->setCheckable(true);
     ButtonPlayPause->setAutoRaise(true);
     SetHint(ButtonPlayPause, QStringLiteral("Pauses or resumes the preview, or plays it again once it ended."));
+    // Sized here, not by the style, which goes by the screen's DPI; the
+    // main window's scaling multiplies it.
+    ButtonPlayPause->setIconSize(QSize(16, 16));
     layout->addWidget(ButtonPlayPause, QRect(12, 62, 24, 24));
 
     LabelElapsed
@@ -81,7 +84,9 @@ void TFormMain::CreateTransportControls(AnchorLayout *layout)
         = Named(new QCheckBox(QStringLiteral("Loop"), box), QStringLiteral("CheckBoxLoop"), QStringLiteral("Loop"));
     CheckBoxLoop->setFont(font);
     SetHint(CheckBoxLoop, QStringLiteral("Play the preview over and over."));
-    layout->addWidget(CheckBoxLoop, QRect(466, 66, 70, 17), AnchorLayout::Top | AnchorLayout::Right);
+    // The style draws the box at the screen's DPI, which can need more room.
+    layout->addWidget(CheckBoxLoop, QRect(QPoint(466, 66), QSize(70, 17).expandedTo(CheckBoxLoop->sizeHint())),
+        AnchorLayout::Top | AnchorLayout::Right);
 
     TimerTransport = new QTimer(this);
     TimerTransport->setObjectName(QStringLiteral("TimerTransport"));

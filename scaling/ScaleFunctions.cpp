@@ -1,15 +1,19 @@
 #include "scaling/ScaleFunctions.h"
 
 #include "scaling/AnchorLayout.h"
+#include "scaling/DragLimitSplitter.h"
 #include "util/VantrelError.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLayout>
 #include <QScreen>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -34,8 +38,7 @@ int FitScaleToSize(QSize windowAt96, QSize monitor, int s)
     if (windowAt96.width() <= 0 || windowAt96.height() <= 0)
         return s;
     const int available = monitor.height() - kMonitorReservedHeight;
-    if (MulDiv(windowAt96.width(), s, 96) <= monitor.width()
-        && MulDiv(windowAt96.height(), s, 96) <= available)
+    if (MulDiv(windowAt96.width(), s, 96) <= monitor.width() && MulDiv(windowAt96.height(), s, 96) <= available)
         return s;
     const double byWidth = double(monitor.width()) / windowAt96.width() * 96.0;
     const double byHeight = double(available) / windowAt96.height() * 96.0;
@@ -65,8 +68,8 @@ void AutoSizeToolbars(QWidget *control)
                 toolbar->setMaximumHeight(QWIDGETSIZE_MAX);
                 toolbar->adjustSize();
             } catch (...) {
-                throw VantrelError(QStringLiteral("Error: ") + toolbar->objectName() + QStringLiteral(" -> ")
-                                   + control->objectName());
+                throw VantrelError(
+                    QStringLiteral("Error: ") + toolbar->objectName() + QStringLiteral(" -> ") + control->objectName());
             }
         } else if (!widget->children().isEmpty()) {
             AutoSizeToolbars(widget);
@@ -103,17 +106,21 @@ void scaleWidget(QWidget *widget, int s)
         layout->scaleBy(s);
     else if (QLayout *other = widget->layout())
         other->setContentsMargins(MulDiv(other->contentsMargins().left(), s, 96),
-                                  MulDiv(other->contentsMargins().top(), s, 96),
-                                  MulDiv(other->contentsMargins().right(), s, 96),
-                                  MulDiv(other->contentsMargins().bottom(), s, 96));
+            MulDiv(other->contentsMargins().top(), s, 96), MulDiv(other->contentsMargins().right(), s, 96),
+            MulDiv(other->contentsMargins().bottom(), s, 96));
     if (auto *tree = qobject_cast<QTreeWidget *>(widget)) {
         for (int column = 0; column < tree->columnCount(); ++column)
             tree->setColumnWidth(column, MulDiv(tree->columnWidth(column), s, 96));
     }
     if (auto *toolbar = qobject_cast<QToolBar *>(widget))
         toolbar->setIconSize(scaleSize(toolbar->iconSize(), s));
+    // A toolbar sets its buttons' picture size itself.
+    if (auto *button = qobject_cast<QToolButton *>(widget); button && !qobject_cast<QToolBar *>(button->parentWidget()))
+        button->setIconSize(scaleSize(button->iconSize(), s));
     if (auto *splitter = qobject_cast<QSplitter *>(widget))
         splitter->setHandleWidth(std::max(1, MulDiv(splitter->handleWidth(), s, 96)));
+    if (auto *limited = qobject_cast<DragLimitSplitter *>(widget))
+        limited->setMinSize(scaleLength(limited->minSize(), s));
 }
 
 void scaleTree(QWidget *widget, int s)
@@ -135,6 +142,36 @@ void ScaleWindowTree(QWidget *window, int s)
     scaleTree(window, s);
     window->resize(MulDiv(size.width(), s, 96), MulDiv(size.height(), s, 96));
     window->move(topLeft);
+}
+
+int SystemFontPixelsAt96()
+{
+    // Qt's own fallback when the platform names no size: 9 points.
+    constexpr int kDefaultPixels = 12;
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    if (system.pointSizeF() > 0)
+        return std::max(1, int(std::lround(system.pointSizeF() * 96.0 / 72.0)));
+    if (system.pixelSize() > 0) {
+        // Pixels of the screen as the platform sees it.
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        const int dpi = screen ? int(std::lround(screen->logicalDotsPerInch())) : 96;
+        return std::max(1, MulDiv(system.pixelSize(), 96, dpi > 0 ? dpi : 96));
+    }
+    return kDefaultPixels;
+}
+
+QFont SystemFontAt(int s)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(std::max(1, MulDiv(SystemFontPixelsAt96(), s, 96)));
+    return font;
+}
+
+void ApplyApplicationFont(int s)
+{
+    // Without a class name this also drops the fonts a platform theme sets
+    // per class (menus, tooltips, the status bar), which are in points.
+    QApplication::setFont(SystemFontAt(s));
 }
 
 int ScaleForm(QWidget *window, int s)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QSize>
 
 class QWidget;
@@ -32,6 +33,20 @@ void AutoSizeToolbars(QWidget *control);
 // button sizes, splitter minimums; the window's own size too, keeping its
 // top-left corner.
 void ScaleWindowTree(QWidget *window, int s);
+
+// The platform's general font (what menus, lists and the status bar show),
+// its height in pixels at 96 DPI. Qt converts a size in points with the
+// screen's DPI, which would scale it a second time.
+int SystemFontPixelsAt96();
+
+// The platform's general font at scale s, sized in pixels.
+QFont SystemFontAt(int s);
+
+// The application font: the system font at scale s, replacing the
+// platform's per-class fonts too, so every control without a font of its own
+// (menus and their popups, tooltips, the status bar, message boxes, file
+// dialogs) shows at the scale the windows are drawn at.
+void ApplyApplicationFont(int s);
 
 // Scaling of a secondary window: fits s to the monitor, scales the window by
 // it and centres it on the screen. Returns the scale applied.

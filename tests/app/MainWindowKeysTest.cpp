@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -101,6 +102,32 @@ TEST_F(MainWindowKeys, ArrowsMoveTheCaretAndNeverTheFocus)
         QTest::keyClick(form.CheckBoxPreview, key);
         EXPECT_EQ(QApplication::focusWidget(), form.CheckBoxPreview) << "key " << int(key);
     }
+}
+
+// The menus open from the keyboard by their underlined letters, and Ctrl+Q
+// leaves the program from anywhere in the window.
+TEST_F(MainWindowKeys, MenusOpenByMnemonicsAndCtrlQExits)
+{
+    TFormMain &form = shownWindow();
+    struct Case
+    {
+        Qt::Key letter;
+        QMenu *menu;
+    };
+    for (const Case &c :
+        { Case { Qt::Key_F, form.File1 }, Case { Qt::Key_O, form.Options1 }, Case { Qt::Key_H, form.Help1 } }) {
+        form.ListViewDetails->setFocus();
+        QTest::keyClick(form.ListViewDetails, c.letter, Qt::AltModifier);
+        EXPECT_EQ(QApplication::activePopupWidget(), c.menu) << c.menu->title().toStdString();
+        if (QWidget *popup = QApplication::activePopupWidget())
+            QTest::keyClick(popup, Qt::Key_Escape);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+    EXPECT_EQ(form.Exit1->text(), QStringLiteral("E&xit"));
+
+    form.CheckBoxPreview->setFocus();
+    QTest::keyClick(form.CheckBoxPreview, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form.isVisible());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "MainWindowTestSupport.h"
 #include "app/Globals.h"
+#include "app/VantrelApplication.h"
 #include "platform/IniDocument.h"
+#include "scaling/DragLimitSplitter.h"
 #include "scaling/ScaleFunctions.h"
 #include "support/TempDir.h"
 
@@ -145,11 +147,34 @@ TEST_F(MainWindowTest, ScaledWindowGrowsImagesSplitterAndFonts)
     const int s = DisplayScale;
     ASSERT_LE(s, 120);
     EXPECT_EQ(form.ImageListFilesButtons.cellSize(), QSize(MulDiv(32, s, 96), MulDiv(32, s, 96)));
-    EXPECT_EQ(form.PanelListerContainer->minimumWidth(), MulDiv(MulDiv(550, s, 96), s, 96));
+    // The panels' own minimums scaled once, the splitter's drag limit twice.
+    EXPECT_EQ(form.PanelListerContainer->minimumWidth(), MulDiv(550, s, 96));
+    EXPECT_EQ(form.PanelBrivaneDialogsContainer->minimumWidth(), MulDiv(550, s, 96));
+    EXPECT_EQ(form.Splitter1->minSize(), MulDiv(MulDiv(550, s, 96), s, 96));
     EXPECT_EQ(form.ToolBar1->height(), MulDiv(8, s, 96) + form.ImageListFilesButtons.height());
     EXPECT_EQ(form.GroupBoxOpenWith->height(), MulDiv(18, s, 96) + form.ToolBar1->height());
     EXPECT_EQ(form.EditFolder1->font().pixelSize(), MulDiv(11, s, 96));
     EXPECT_EQ(form.StatusPanelWidth(1), MulDiv(500, s, 96));
+}
+
+// A stored width at the panel's designed minimum comes back as it was saved,
+// whatever the scale.
+TEST_F(MainWindowTest, DetailsWidthAtItsMinimumSurvivesAScaledRun)
+{
+    for (const int scale : { 120, 144 }) {
+        writeSetting(QStringLiteral("Settings"), QStringLiteral("Details width"), QStringLiteral("550"));
+        DisplayScale = scale;
+        TFormMain &form = createWindow();
+        form.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form.PanelListerContainer->width(), MulDiv(550, DisplayScale, 96)) << scale;
+        form.SaveSettings();
+        EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Details width")), QStringLiteral("550"))
+            << scale;
+        static_cast<VantrelApplication *>(qApp)->setActionManager(nullptr);
+        FormMain = nullptr;
+        m_form.reset();
+    }
 }
 
 } // namespace

@@ -59,11 +59,12 @@ e2e_start_openbox() {
 # Starts a private X server on a display number the server itself picks as
 # free (xvfb-run -a guesses from lock files, and two tests starting at once
 # can guess the same one); exports DISPLAY and sets xvfb to its process id.
+# A second argument sets the screen (default 1920x1080x24).
 e2e_start_xvfb() {
-    local log=$1 fifo number=""
+    local log=$1 screen=${2:-1920x1080x24} fifo number=""
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >"$log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fifo" >"$log" 2>&1 &
     xvfb=$!
     read -r -t 30 number <"$fifo" || true
     rm -f "$fifo"
