@@ -2,9 +2,9 @@
 // settings window fits the control that shows it, and every font is at the
 // one scale the windows are drawn at, at 100, 125, 150 and 200 %. Run on a
 // real X server under openbox with the screen's DPI at 144 (QT_FONT_DPI), so a
-// font sized in points, which Qt converts with that DPI, stands out; once on a
-// Full HD screen (the main window is fitted: every scale above 96 is lowered)
-// and once on a 4K screen (no fitting).
+// font sized in points, which Qt converts with that DPI, stands out. On the
+// Full HD screen the main window is fitted: every scale above 96 is lowered;
+// VANTREL_OPENBOX_SCREEN=3840x2160x24 runs the scales unfitted.
 #include "MainWindowTestSupport.h"
 #include "app/Globals.h"
 #include "app/Settings.h"
