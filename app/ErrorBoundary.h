@@ -7,8 +7,7 @@
 // left half way through a click. Handlers that can fail are connected
 // through this wrapper, which reports the error where it is raised; the
 // application's notify() stays the last resort for anything else.
-template<typename T>
-auto Guarded(T *object, void (T::*handler)())
+template<typename T> auto Guarded(T *object, void (T::*handler)())
 {
     return [object, handler] {
         try {

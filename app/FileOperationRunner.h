@@ -8,5 +8,5 @@ class QWidget;
 // window takes no input until it ends, a progress window appears when it
 // takes a while, and conflicts and errors are asked in dialogs. Returns once
 // the operation has finished or has been cancelled.
-FileOperationResult RunFileOperation(QWidget *owner, FileOperationKind kind, const QStringList &sources,
-                                     const QString &folder);
+FileOperationResult RunFileOperation(
+    QWidget *owner, FileOperationKind kind, const QStringList &sources, const QString &folder);

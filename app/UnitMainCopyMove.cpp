@@ -78,7 +78,7 @@ void TFormMain::CopyMoveSelectedFiles(const QString &ToFolder, unsigned Func)
     // to the general error handler.
     if (!EnsureFolderExists(ToFolder)) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"),
-                        QStringLiteral("Error while creating folder: \n") + ToFolder, QMessageBox::Cancel, this);
+            QStringLiteral("Error while creating folder: \n") + ToFolder, QMessageBox::Cancel, this);
         box.setObjectName(QStringLiteral("FolderErrorMessageBox"));
         box.exec();
         return;

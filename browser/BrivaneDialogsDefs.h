@@ -87,10 +87,10 @@ class TBrivaneDialog : public QObject
     Q_OBJECT
 
 public:
-    using TBrivaneDialogOnSelectFileNameEvent =
-        std::function<void(TBrivaneDialog *Sender, const QString &FileName, void *PIDL)>;
-    using TBrivaneDialogOnSelectFileNamesEvent =
-        std::function<void(TBrivaneDialog *Sender, const QStringList &FileNames, void *PIDL)>;
+    using TBrivaneDialogOnSelectFileNameEvent
+        = std::function<void(TBrivaneDialog *Sender, const QString &FileName, void *PIDL)>;
+    using TBrivaneDialogOnSelectFileNamesEvent
+        = std::function<void(TBrivaneDialog *Sender, const QStringList &FileNames, void *PIDL)>;
 
     explicit TBrivaneDialog(QObject *AOwner = nullptr);
     ~TBrivaneDialog() override;
@@ -138,8 +138,8 @@ public:
     TBrivaneDialogOnSelectFileNameEvent OnSelectFileName;
     TBrivaneDialogOnSelectFileNamesEvent OnSelectFileNames;
 
-    TOpenDialogParams Params{};
-    TOpenDialogResults Results{};
+    TOpenDialogParams Params {};
+    TOpenDialogResults Results {};
     // The library window's handle from its last report.
     std::uint64_t BrivaneDialogHandle = 0;
 
@@ -161,7 +161,7 @@ private:
     TOpenOptionsEx fOptionsEx = 0;
     TBVDialogType fDialogType = bvdtOpenDialog;
     QStringList fFiles;
-    TBDGUID fGUID{};
+    TBDGUID fGUID {};
     TBDStyle FStyle = bdsWindows;
     std::u16string FUsedStyleString;
     std::uint32_t FUIDPIScaling = 0;

@@ -18,7 +18,7 @@ DetailsContents BuildDetailsContents(const TDetailsLines &lines)
         DetailsLine item = ClassifyDetailsLine(line);
         switch (item.kind) {
         case DetailsLine::Kind::Row:
-            contents.rows.append(DetailsRow{std::move(item.name), std::move(item.value), currentGroup});
+            contents.rows.append(DetailsRow { std::move(item.name), std::move(item.value), currentGroup });
             break;
         case DetailsLine::Kind::Heading:
             contents.groups.append(std::move(item.value));

@@ -21,10 +21,10 @@ using DeleteFn = void (*)(void *handle);
 using OpenFn = std::size_t (*)(void *handle, const wchar_t *fileName);
 using CloseFn = void (*)(void *handle);
 using InformFn = const wchar_t *(*)(void *handle, std::size_t reserved);
-using GetIFn = const wchar_t *(*)(void *handle, int streamKind, std::size_t streamNumber,
-                                   std::size_t parameter, int infoKind);
-using GetFn = const wchar_t *(*)(void *handle, int streamKind, std::size_t streamNumber,
-                                  const wchar_t *parameter, int infoKind, int searchKind);
+using GetIFn
+    = const wchar_t *(*)(void *handle, int streamKind, std::size_t streamNumber, std::size_t parameter, int infoKind);
+using GetFn = const wchar_t *(*)(void *handle, int streamKind, std::size_t streamNumber, const wchar_t *parameter,
+    int infoKind, int searchKind);
 using OptionFn = const wchar_t *(*)(void *handle, const wchar_t *option, const wchar_t *value);
 using StateGetFn = std::size_t (*)(void *handle);
 using CountGetFn = std::size_t (*)(void *handle, int streamKind, std::size_t streamNumber);
@@ -34,10 +34,10 @@ using ADeleteFn = void (*)(void *handle);
 using AOpenFn = std::size_t (*)(void *handle, const char *fileName);
 using ACloseFn = void (*)(void *handle);
 using AInformFn = const char *(*)(void *handle, std::size_t reserved);
-using AGetIFn = const char *(*)(void *handle, int streamKind, std::size_t streamNumber,
-                                 std::size_t parameter, int infoKind);
-using AGetFn = const char *(*)(void *handle, int streamKind, std::size_t streamNumber,
-                                const char *parameter, int infoKind, int searchKind);
+using AGetIFn
+    = const char *(*)(void *handle, int streamKind, std::size_t streamNumber, std::size_t parameter, int infoKind);
+using AGetFn = const char *(*)(void *handle, int streamKind, std::size_t streamNumber, const char *parameter,
+    int infoKind, int searchKind);
 using AOptionFn = const char *(*)(void *handle, const char *option, const char *value);
 using AStateGetFn = std::size_t (*)(void *handle);
 using ACountGetFn = std::size_t (*)(void *handle, int streamKind, std::size_t streamNumber);

@@ -185,7 +185,7 @@ QByteArray WriteSingleImageIco(const QImage &icon)
     out.append(char(h == MaxIconSide ? 0 : h));
     out.append(char(0)); // no palette
     out.append(char(0));
-    appendLe16(out, 1);  // planes
+    appendLe16(out, 1); // planes
     appendLe16(out, 32); // bits per pixel
     appendLe32(out, imageBytes);
     appendLe32(out, DirectorySize + EntrySize);

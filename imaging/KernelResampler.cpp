@@ -18,7 +18,7 @@ struct Span
 
 Span visibleSpan(int origin, int length, int size)
 {
-    return {std::max(0, -origin), std::min(length, size - origin)};
+    return { std::max(0, -origin), std::min(length, size - origin) };
 }
 
 // Per output pixel of one axis: a contiguous run of source pixels and their
@@ -82,9 +82,7 @@ std::uint32_t finish(const Accum &s)
     const double alpha = std::clamp(std::floor(s.a + 0.5), 0.0, 255.0);
     if (alpha <= 0)
         return 0;
-    auto channel = [&s](double sum) {
-        return std::uint32_t(std::clamp(std::floor(sum / s.a + 0.5), 0.0, 255.0));
-    };
+    auto channel = [&s](double sum) { return std::uint32_t(std::clamp(std::floor(sum / s.a + 0.5), 0.0, 255.0)); };
     return (std::uint32_t(alpha) << 24) | (channel(s.r) << 16) | (channel(s.g) << 8) | channel(s.b);
 }
 

@@ -20,7 +20,7 @@ AnchorLayout::~AnchorLayout()
 void AnchorLayout::addWidget(QWidget *widget, QRect designRect, int anchors)
 {
     addChildWidget(widget);
-    m_entries.append({new QWidgetItem(widget), designRect, anchors});
+    m_entries.append({ new QWidgetItem(widget), designRect, anchors });
     invalidate();
 }
 
@@ -46,7 +46,7 @@ void AnchorLayout::scaleBy(int s)
 {
     for (Entry &entry : m_entries) {
         entry.rect = QRect(MulDiv(entry.rect.x(), s, 96), MulDiv(entry.rect.y(), s, 96),
-                           MulDiv(entry.rect.width(), s, 96), MulDiv(entry.rect.height(), s, 96));
+            MulDiv(entry.rect.width(), s, 96), MulDiv(entry.rect.height(), s, 96));
     }
     m_designSize = QSize(MulDiv(m_designSize.width(), s, 96), MulDiv(m_designSize.height(), s, 96));
     invalidate();
@@ -54,7 +54,7 @@ void AnchorLayout::scaleBy(int s)
 
 void AnchorLayout::addItem(QLayoutItem *item)
 {
-    m_entries.append({item, QRect(), LeftTop});
+    m_entries.append({ item, QRect(), LeftTop });
 }
 
 QLayoutItem *AnchorLayout::itemAt(int index) const

@@ -6,7 +6,6 @@
 #include "app/UnitMain.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "browser/BrivaneDialogsDynamic.h"
-
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 
@@ -21,10 +20,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -57,7 +55,9 @@ void BM_StatFloor(benchmark::State &state)
     for (auto _ : state) {
         int files = 0;
         for (const QByteArray &name : encoded) {
-            struct stat info{};
+            struct stat info
+            {
+            };
             files += ::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode);
         }
         benchmark::DoNotOptimize(files);
@@ -67,7 +67,7 @@ BENCHMARK(BM_StatFloor)->Unit(benchmark::kMillisecond);
 
 void BM_SelectionReport(benchmark::State &state)
 {
-    TOpenDialogResults results{};
+    TOpenDialogResults results {};
     results.FileCount = kFiles;
     results.FileNames = g_report.data();
     for (auto _ : state) {

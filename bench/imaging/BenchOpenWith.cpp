@@ -31,7 +31,8 @@ QString writeExecutable(const QTemporaryDir &dir, const QString &name)
 
 void writeDesktopEntry(const QTemporaryDir &dir, const QString &executable, const char *icon)
 {
-    const QString path = dir.filePath(QStringLiteral("share/applications/") + QFileInfo(executable).fileName() + QStringLiteral(".desktop"));
+    const QString path = dir.filePath(
+        QStringLiteral("share/applications/") + QFileInfo(executable).fileName() + QStringLiteral(".desktop"));
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     file.open(QIODevice::WriteOnly);
@@ -44,8 +45,8 @@ void BM_DisplayOpenWithButtonsScale144(benchmark::State &state)
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("home")).toUtf8());
     qputenv("XDG_DATA_DIRS", (dir.filePath(QStringLiteral("share")) + QStringLiteral(":/usr/share")).toUtf8());
     // Two with theme icons, one with none (a filler entry).
-    const QString apps[] = {writeExecutable(dir, QStringLiteral("wave-editor")), writeExecutable(dir, QStringLiteral("tagger")),
-        writeExecutable(dir, QStringLiteral("no-icon-tool"))};
+    const QString apps[] = { writeExecutable(dir, QStringLiteral("wave-editor")),
+        writeExecutable(dir, QStringLiteral("tagger")), writeExecutable(dir, QStringLiteral("no-icon-tool")) };
     writeDesktopEntry(dir, apps[0], "display-im6.q16");
     writeDesktopEntry(dir, apps[1], "display-im6.q16");
 

@@ -28,7 +28,7 @@ int main(int argc, char **argv)
     auto *details = new QGroupBox(QStringLiteral(" Selected audio file's details: "));
     auto *detailsLayout = new QVBoxLayout(details);
     auto *tree = new QTreeWidget;
-    tree->setHeaderLabels({QStringLiteral("Attribute name"), QStringLiteral("Value")});
+    tree->setHeaderLabels({ QStringLiteral("Attribute name"), QStringLiteral("Value") });
     detailsLayout->addWidget(tree);
     layout->addWidget(details, 1);
     layout->addWidget(new QGroupBox(QStringLiteral(" Options: ")));

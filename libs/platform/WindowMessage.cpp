@@ -27,17 +27,15 @@ WindowMessageEvent::WindowMessageEvent(unsigned message, std::uint64_t wParam, s
     , m_message(message)
     , m_wParam(wParam)
     , m_lParam(lParam)
-{
-}
+{ }
 
 bool WindowMessageEvent::isWindowMessage(const QEvent *event)
 {
     return event && event->type() >= QEvent::User && event->type() <= QEvent::MaxUser
-           && dynamic_cast<const WindowMessageEvent *>(event) != nullptr;
+        && dynamic_cast<const WindowMessageEvent *>(event) != nullptr;
 }
 
-std::intptr_t sendWindowMessage(WindowHandle handle, unsigned message, std::uint64_t wParam,
-                                std::int64_t lParam)
+std::intptr_t sendWindowMessage(WindowHandle handle, unsigned message, std::uint64_t wParam, std::int64_t lParam)
 {
     QWidget *widget = widgetOf(handle);
     if (!widget)

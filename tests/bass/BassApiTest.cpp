@@ -4,19 +4,16 @@
 
 #include "BassFixtures.h"
 #include "BassTestSupport.h"
-
 #include "support/TempDir.h"
-
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 
-#include <SDL.h>
+#include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <chrono>
 #include <string>
-
 #include <sys/stat.h>
 
 using namespace std::chrono_literals;
@@ -42,7 +39,7 @@ protected:
 
 TEST_F(BassApi, DevicesAreNoSoundThenDefaultThenSdlOutputs)
 {
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     ASSERT_TRUE(BASS_GetDeviceInfo(0, &info));
     EXPECT_STREQ(info.name, "No sound");
     EXPECT_EQ(info.flags, DWORD(BASS_DEVICE_ENABLED));
@@ -67,7 +64,7 @@ TEST_F(BassApi, DevicesAreNoSoundThenDefaultThenSdlOutputs)
 TEST_F(BassApi, InitMarksItsDeviceAndRefusesASecondInit)
 {
     ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     ASSERT_TRUE(BASS_GetDeviceInfo(1, &info));
     EXPECT_TRUE(info.flags & BASS_DEVICE_INIT);
     ASSERT_TRUE(BASS_GetDeviceInfo(0, &info));
@@ -93,7 +90,7 @@ TEST_F(BassApi, MissingDeviceOrDriverFailsQuietly)
     // No usable audio system: only "No sound" is listed, and only it opens.
     const QByteArray driver = qgetenv("SDL_AUDIODRIVER");
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
-    BASS_DEVICEINFO info{};
+    BASS_DEVICEINFO info {};
     EXPECT_TRUE(BASS_GetDeviceInfo(0, &info));
     EXPECT_FALSE(BASS_GetDeviceInfo(1, &info));
     EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr, nullptr));
@@ -121,7 +118,8 @@ TEST_F(BassApi, NoSoundDevicePlaysStreamsInRealTime)
     EXPECT_FALSE(QFile::exists(m_temp.filePath(QStringLiteral("capture.raw")))) << "SDL's device was not opened";
 }
 
-struct BrokenCase {
+struct BrokenCase
+{
     const char *name;
     QByteArray (*content)();
     int error;
@@ -156,18 +154,16 @@ QByteArray noise()
     return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, BrokenFile,
-    testing::Values(BrokenCase{"empty.mp3", [] { return QByteArray(); }, BASS_ERROR_FILEFORM},
-                    BrokenCase{"noise.mp3", noise, BASS_ERROR_FILEFORM},
-                    BrokenCase{"noise.flac", noise, BASS_ERROR_FILEFORM},
-                    BrokenCase{"noise.wma", noise, BASS_ERROR_FILEFORM},
-                    BrokenCase{"text.wav", [] { return QByteArray("just some words, not audio\n"); }, BASS_ERROR_FILEFORM},
-                    BrokenCase{"header-only.wav", [] { return firstBytesOf("tone.wav", 44); }, BASS_ERROR_FILEFORM},
-                    BrokenCase{"cut-header.flac", [] { return firstBytesOf("tone.flac", 20); }, BASS_ERROR_FILEFORM},
-                    // ffmpeg writes the index at the end: half a file has none.
-                    BrokenCase{"half.m4a", [] { return firstBytesOf("tone.m4a", 8000); }, BASS_ERROR_FILEFORM},
-                    BrokenCase{"cut.oga", [] { return firstBytesOf("tone-vorbis.oga", 100); }, BASS_ERROR_FILEFORM}),
+INSTANTIATE_TEST_SUITE_P(Files, BrokenFile,
+    testing::Values(BrokenCase { "empty.mp3", [] { return QByteArray(); }, BASS_ERROR_FILEFORM },
+        BrokenCase { "noise.mp3", noise, BASS_ERROR_FILEFORM }, BrokenCase { "noise.flac", noise, BASS_ERROR_FILEFORM },
+        BrokenCase { "noise.wma", noise, BASS_ERROR_FILEFORM },
+        BrokenCase { "text.wav", [] { return QByteArray("just some words, not audio\n"); }, BASS_ERROR_FILEFORM },
+        BrokenCase { "header-only.wav", [] { return firstBytesOf("tone.wav", 44); }, BASS_ERROR_FILEFORM },
+        BrokenCase { "cut-header.flac", [] { return firstBytesOf("tone.flac", 20); }, BASS_ERROR_FILEFORM },
+        // ffmpeg writes the index at the end: half a file has none.
+        BrokenCase { "half.m4a", [] { return firstBytesOf("tone.m4a", 8000); }, BASS_ERROR_FILEFORM },
+        BrokenCase { "cut.oga", [] { return firstBytesOf("tone-vorbis.oga", 100); }, BASS_ERROR_FILEFORM }),
     [](const testing::TestParamInfo<BrokenCase> &info) {
         std::string name = info.param.name;
         for (char &c : name) {
@@ -223,7 +219,7 @@ TEST_F(BassApi, MadeUpAndFreedHandlesAreRejected)
     const HSTREAM freed = createStream(bassFixture(QStringLiteral("short440.wav")));
     ASSERT_NE(freed, 0u);
     ASSERT_TRUE(BASS_StreamFree(freed));
-    for (const DWORD bogus : {DWORD(0), DWORD(1), live + 7, live ^ 0x80000000u, DWORD(0xFFFFFFFF), freed}) {
+    for (const DWORD bogus : { DWORD(0), DWORD(1), live + 7, live ^ 0x80000000u, DWORD(0xFFFFFFFF), freed }) {
         SCOPED_TRACE(bogus);
         EXPECT_FALSE(BASS_ChannelPlay(bogus, TRUE));
         EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
@@ -265,9 +261,9 @@ TEST_F(BassApi, ThousandFocusChangesLeaveNoThreadBehind)
 {
     const int before = threadCount();
     ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
-    const QString files[] = {bassFixture(QStringLiteral("tone.mp3")), bassFixture(QStringLiteral("tone.flac")),
-                             bassFixture(QStringLiteral("tone-vorbis.oga")), bassFixture(QStringLiteral("tone.m4a")),
-                             bassFixture(QStringLiteral("tone.wav"))};
+    const QString files[] = { bassFixture(QStringLiteral("tone.mp3")), bassFixture(QStringLiteral("tone.flac")),
+        bassFixture(QStringLiteral("tone-vorbis.oga")), bassFixture(QStringLiteral("tone.m4a")),
+        bassFixture(QStringLiteral("tone.wav")) };
     HSTREAM previous = 0;
     for (int i = 0; i < 1000; ++i) {
         // What the program does at each focus change.

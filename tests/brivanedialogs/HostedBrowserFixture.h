@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DialogHost.h"
-
 #include "support/TempDir.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,4 @@
 #include "DialogHost.h"
-
 #include "platform/KeyStore.h"
 
 #include <QAbstractButton>
@@ -16,8 +15,7 @@
 
 namespace {
 
-template<typename Record>
-std::uint64_t bytesAt(const Record &record, std::size_t offset, std::size_t width)
+template<typename Record> std::uint64_t bytesAt(const Record &record, std::size_t offset, std::size_t width)
 {
     std::uint64_t value = 0;
     std::memcpy(&value, reinterpret_cast<const unsigned char *>(&record) + offset, width);
@@ -28,7 +26,7 @@ std::uint64_t bytesAt(const Record &record, std::size_t offset, std::size_t widt
 
 TEST(DialogRecords, ParamsFieldsSitAtTheirOffsets)
 {
-    TOpenDialogParams params{};
+    TOpenDialogParams params {};
     params.DefaultExt = reinterpret_cast<const char16_t *>(0x1111);
     params.FileName = reinterpret_cast<const char16_t *>(0x2222);
     params.Filters = reinterpret_cast<const char16_t *>(0x3333);
@@ -51,11 +49,30 @@ TEST(DialogRecords, ParamsFieldsSitAtTheirOffsets)
         std::size_t offset, width;
         std::uint64_t expected;
     } fields[] = {
-        {0, 8, 0x1111}, {8, 8, 0x2222}, {16, 8, 0x3333}, {24, 4, 0xFFFFFFFE}, {28, 4, 7},
-        {32, 8, 0x4444}, {40, 4, 0x01B80040}, {44, 2, 0x0400}, {46, 2, 0}, {48, 8, 0x5555},
-        {56, 8, 0x6666}, {64, 4, 0x14041EA1}, {68, 2, 0x43B5}, {70, 2, 0x474A}, {72, 8, 0x480046B9E3CABAB7},
-        {80, 8, std::uint64_t(reinterpret_cast<std::uintptr_t>(&DialogHost::hook))}, {88, 1, 2}, {89, 7, 0},
-        {96, 8, 0x7777}, {104, 8, 0}, {112, 8, 0}, {120, 8, 0}, {128, 8, 0x8888}, {136, 8, 0x9999},
+        { 0, 8, 0x1111 },
+        { 8, 8, 0x2222 },
+        { 16, 8, 0x3333 },
+        { 24, 4, 0xFFFFFFFE },
+        { 28, 4, 7 },
+        { 32, 8, 0x4444 },
+        { 40, 4, 0x01B80040 },
+        { 44, 2, 0x0400 },
+        { 46, 2, 0 },
+        { 48, 8, 0x5555 },
+        { 56, 8, 0x6666 },
+        { 64, 4, 0x14041EA1 },
+        { 68, 2, 0x43B5 },
+        { 70, 2, 0x474A },
+        { 72, 8, 0x480046B9E3CABAB7 },
+        { 80, 8, std::uint64_t(reinterpret_cast<std::uintptr_t>(&DialogHost::hook)) },
+        { 88, 1, 2 },
+        { 89, 7, 0 },
+        { 96, 8, 0x7777 },
+        { 104, 8, 0 },
+        { 112, 8, 0 },
+        { 120, 8, 0 },
+        { 128, 8, 0x8888 },
+        { 136, 8, 0x9999 },
     };
     EXPECT_EQ(sizeof(params), 144u);
     for (const auto &field : fields)
@@ -64,7 +81,7 @@ TEST(DialogRecords, ParamsFieldsSitAtTheirOffsets)
 
 TEST(DialogRecords, ResultsAndAppearanceFieldsSitAtTheirOffsets)
 {
-    TOpenDialogResults results{};
+    TOpenDialogResults results {};
     results.Successfull = 1;
     results.FileName = reinterpret_cast<char16_t *>(0x1234);
     results.FileNameSize = 5;
@@ -81,7 +98,7 @@ TEST(DialogRecords, ResultsAndAppearanceFieldsSitAtTheirOffsets)
     EXPECT_EQ(bytesAt(results, 40, 8), 9u);
     EXPECT_EQ(bytesAt(results, 48, 4), 0xFFFFFFFFu);
 
-    TOpenDialogAppearance appearance{};
+    TOpenDialogAppearance appearance {};
     appearance.ListerGridLines = 1;
     appearance.ListerSelectionAlpha = 0xAB;
     appearance.ListerSelectionGradientTopColor = 0x00C0FFEE;
@@ -116,7 +133,7 @@ TEST(DialogLibrary, RejectsCallsItCannotServe)
 {
     DialogHost host;
     ASSERT_TRUE(host.loaded());
-    TOpenDialogResults stray{};
+    TOpenDialogResults stray {};
     EXPECT_EQ(host.freeDialogResults(&stray), 0) << "an address the library never handed out";
     EXPECT_EQ(host.freeDialogResults(nullptr), 0);
     EXPECT_EQ(host.openDialog(nullptr, nullptr), 0);
@@ -140,7 +157,7 @@ TEST(DialogLibrary, SettingsWindowStoresOnOkOnly)
         int expectedResult;
         QString expectedHidden;
     };
-    const Case cases[] = {{false, 0, QString()}, {true, 1, QStringLiteral("1")}};
+    const Case cases[] = { { false, 0, QString() }, { true, 1, QStringLiteral("1") } };
     platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files"));
     for (const Case &c : cases) {
         QTimer::singleShot(0, [&] {
@@ -148,12 +165,13 @@ TEST(DialogLibrary, SettingsWindowStoresOnOkOnly)
             QWidget *dialog = QApplication::activeModalWidget();
             ASSERT_NE(dialog, nullptr);
             dialog->findChild<QCheckBox *>(QStringLiteral("ShowHiddenCheckBox"))->setChecked(true);
-            dialog->findChild<QAbstractButton *>(c.pressOk ? QStringLiteral("OKButton") : QStringLiteral("CancelButton"))
+            dialog
+                ->findChild<QAbstractButton *>(c.pressOk ? QStringLiteral("OKButton") : QStringLiteral("CancelButton"))
                 ->click();
         });
         EXPECT_EQ(host.settingsWindow(0), c.expectedResult);
         EXPECT_EQ(platform::KeyStore().readString(key, QStringLiteral("Show hidden files")).value_or(QString()),
-                  c.expectedHidden);
+            c.expectedHidden);
     }
     platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files"));
 }

@@ -1,8 +1,6 @@
 #include "DialogHost.h"
-
-#include "support/TempDir.h"
-
 #include "platform/KeyStore.h"
+#include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -72,11 +70,11 @@ TEST_F(ModalDialogTest, FolderDialogConfirmedByKeyboardReportsItsFolder)
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].fileCount, 1u);
     EXPECT_EQ(reports[0].fileName, path(QStringLiteral("Chosen")) + u'/');
-    EXPECT_EQ(reports[0].names, QStringList{path(QStringLiteral("Chosen")) + u'/'});
+    EXPECT_EQ(reports[0].names, QStringList { path(QStringLiteral("Chosen")) + u'/' });
     EXPECT_EQ(records.results.Successfull, 1);
     EXPECT_EQ(records.results.FileCount, 1u);
     EXPECT_EQ(platform::KeyStore().readString(testGuidKey(), QStringLiteral("Folder")).value_or(QString()),
-              path(QStringLiteral("Chosen")) + u'/');
+        path(QStringLiteral("Chosen")) + u'/');
     // The selection event comes before the call returns, and its record was
     // handed back.
     const auto freed = DialogHost::eventsWithCode(bdEventFreeResults);
@@ -88,7 +86,7 @@ TEST_F(ModalDialogTest, FolderDialogShowsFoldersOnly)
 {
     QStringList shown;
     run(host.folderDialog, 2, [&](QWidget *dialog) { shown = rowNames(dialog); });
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("Chosen"), QStringLiteral("Other")}));
+    EXPECT_EQ(shown, (QStringList { QStringLiteral("Chosen"), QStringLiteral("Other") }));
 }
 
 TEST_F(ModalDialogTest, OpenDialogReturnsSelectedFilesAndCancelReportsNothing)
@@ -100,13 +98,13 @@ TEST_F(ModalDialogTest, OpenDialogReturnsSelectedFilesAndCancelReportsNothing)
         QTest::keyClick(view, Qt::Key_End);
         QTest::keyClick(view, Qt::Key_Up, Qt::ShiftModifier);
         EXPECT_EQ(dialog->findChild<QLineEdit *>(QStringLiteral("FileNameEdit"))->text(),
-                  QStringLiteral("\"song.mp3\" \"tune.flac\""));
+            QStringLiteral("\"song.mp3\" \"tune.flac\""));
         dialog->findChild<QAbstractButton *>(QStringLiteral("OKButton"))->click();
     });
     EXPECT_EQ(result, 1);
     auto reports = DialogHost::eventsWithCode(bdEventSelection);
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0].names, (QStringList{path(QStringLiteral("song.mp3")), path(QStringLiteral("tune.flac"))}));
+    EXPECT_EQ(reports[0].names, (QStringList { path(QStringLiteral("song.mp3")), path(QStringLiteral("tune.flac")) }));
 
     DialogHost::events().clear();
     result = run(host.openDialog, 4, [&](QWidget *dialog) {

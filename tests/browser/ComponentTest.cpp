@@ -1,12 +1,9 @@
 #include "BrowserTestSupport.h"
 #include "StubBrivaneDialogs.h"
-
 #include "browser/BrivaneDialogsDefs.h"
-#include "util/VantrelError.h"
-
-#include "support/TempDir.h"
-
 #include "platform/KeyStore.h"
+#include "support/TempDir.h"
+#include "util/VantrelError.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
@@ -32,7 +29,7 @@ protected:
         ASSERT_NE(stub, nullptr);
         control = reinterpret_cast<StubControlFunction>(::dlsym(stub, "StubBrivaneDialogs_Control"))();
         ::dlclose(stub);
-        *control = StubControl{};
+        *control = StubControl {};
         dialog.setDialogType(bvdtFolderDialog);
         dialog.setDialogGUID(kGuid);
     }
@@ -45,7 +42,7 @@ protected:
 
 TEST_F(ComponentTest, StyleWindowsSendsNoAppearanceAnotherStyleSendsOnlyItsName)
 {
-    control->names = {u"/music/"};
+    control->names = { u"/music/" };
     dialog.setStyle(bdsWindows);
     EXPECT_TRUE(dialog.Execute());
     EXPECT_FALSE(control->appearanceSent);
@@ -62,7 +59,7 @@ TEST_F(ComponentTest, StyleWindowsSendsNoAppearanceAnotherStyleSendsOnlyItsName)
 
 TEST_F(ComponentTest, DpiScalingZeroSendsNoExtraParametersAndAnyOtherValueOneLine)
 {
-    control->names = {u"/music/"};
+    control->names = { u"/music/" };
     dialog.setUIDPIScaling(0);
     dialog.Execute();
     EXPECT_FALSE(control->additionalSent);
@@ -75,7 +72,7 @@ TEST_F(ComponentTest, DpiScalingZeroSendsNoExtraParametersAndAnyOtherValueOneLin
 
 TEST_F(ComponentTest, RecordCarriesTheComponentsPropertiesAndNothingElse)
 {
-    control->names = {u"/a/b.flac"};
+    control->names = { u"/a/b.flac" };
     dialog.setDialogType(bvdtSaveDialog);
     dialog.setOptions(ofOverwritePrompt | ofNoChangeDir);
     dialog.setOptionsEx(ofExNoPlacesBar);
@@ -114,7 +111,7 @@ TEST_F(ComponentTest, EntryPointFollowsTheDialogTypeAndItsResultIsReturned)
     {
         TBVDialogType type;
         const char *entry;
-    } cases[] = {{bvdtOpenDialog, "open"}, {bvdtSaveDialog, "save"}, {bvdtFolderDialog, "folder"}};
+    } cases[] = { { bvdtOpenDialog, "open" }, { bvdtSaveDialog, "save" }, { bvdtFolderDialog, "folder" } };
     for (const auto &c : cases) {
         dialog.setDialogType(c.type);
         control->result = 1;
@@ -131,7 +128,7 @@ TEST_F(ComponentTest, EntryPointFollowsTheDialogTypeAndItsResultIsReturned)
 
 TEST_F(ComponentTest, SelectionOfThreeFillsFilesAndTheFirstBecomesFileName)
 {
-    control->names = {u"/m/one.mp3", u"/m/two.mp3", u"/m/three.mp3"};
+    control->names = { u"/m/one.mp3", u"/m/two.mp3", u"/m/three.mp3" };
     QStringList reported;
     dialog.OnSelectFileNames = [&](TBrivaneDialog *sender, const QStringList &names, void *pidl) {
         EXPECT_EQ(sender, &dialog);
@@ -140,7 +137,8 @@ TEST_F(ComponentTest, SelectionOfThreeFillsFilesAndTheFirstBecomesFileName)
     };
     dialog.setDialogType(bvdtOpenDialog);
     EXPECT_TRUE(dialog.Execute());
-    const QStringList expected{QStringLiteral("/m/one.mp3"), QStringLiteral("/m/two.mp3"), QStringLiteral("/m/three.mp3")};
+    const QStringList expected { QStringLiteral("/m/one.mp3"), QStringLiteral("/m/two.mp3"),
+        QStringLiteral("/m/three.mp3") };
     EXPECT_EQ(dialog.Files(), expected);
     EXPECT_EQ(reported, expected);
     EXPECT_EQ(dialog.FileName(), QStringLiteral("/m/one.mp3"));
@@ -151,9 +149,9 @@ TEST_F(ComponentTest, SelectionOfThreeFillsFilesAndTheFirstBecomesFileName)
 
 TEST_F(ComponentTest, SingleNameComesFromFileNameAndEmptySelectionKeepsThePreviousName)
 {
-    control->names = {u"/m/only.wav"};
+    control->names = { u"/m/only.wav" };
     EXPECT_TRUE(dialog.Execute());
-    EXPECT_EQ(dialog.Files(), QStringList{QStringLiteral("/m/only.wav")});
+    EXPECT_EQ(dialog.Files(), QStringList { QStringLiteral("/m/only.wav") });
     EXPECT_EQ(dialog.FileName(), QStringLiteral("/m/only.wav"));
 
     control->names.clear();
@@ -177,10 +175,9 @@ TEST_F(ComponentTest, FocusReportsReachTheHandler)
 
 TEST_F(ComponentTest, HandlerErrorSurfacesAfterTheDialogReturned)
 {
-    control->names = {u"/m/a.mp3", u"/m/b.mp3"};
-    dialog.OnSelectFileNames = [](TBrivaneDialog *, const QStringList &, void *) {
-        throw VantrelError(QStringLiteral("handler failed"));
-    };
+    control->names = { u"/m/a.mp3", u"/m/b.mp3" };
+    dialog.OnSelectFileNames
+        = [](TBrivaneDialog *, const QStringList &, void *) { throw VantrelError(QStringLiteral("handler failed")); };
     try {
         dialog.Execute();
         ADD_FAILURE() << "no error";
@@ -207,8 +204,8 @@ TEST(ComponentPropertiesTest, GuidTextRoundTripsAndBadTextKeepsThePreviousGuid)
     TBrivaneDialog dialog;
     dialog.setDialogGUID(QStringLiteral("{c35263f7-648f-4f47-b963-82a465e69e5d}"));
     EXPECT_EQ(dialog.DialogGUID(), kGuid);
-    for (const char *bad : {"C35263F7-648F-4F47-B963-82A465E69E5D", "{C35263F7-648F-4F47-B963-82A465E69E5}",
-                            "{C35263F7+648F-4F47-B963-82A465E69E5D}", "{G35263F7-648F-4F47-B963-82A465E69E5D}", ""}) {
+    for (const char *bad : { "C35263F7-648F-4F47-B963-82A465E69E5D", "{C35263F7-648F-4F47-B963-82A465E69E5}",
+             "{C35263F7+648F-4F47-B963-82A465E69E5D}", "{G35263F7-648F-4F47-B963-82A465E69E5D}", "" }) {
         EXPECT_THROW(dialog.setDialogGUID(QString::fromLatin1(bad)), VantrelError) << bad;
         EXPECT_EQ(dialog.DialogGUID(), kGuid);
     }
@@ -244,7 +241,7 @@ protected:
     QString key() const { return BrivaneDialogsSettingsKey(kGuid); }
 
     TempDir home;
-    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    PrivateHome privateHome { home.filePath(QStringLiteral("home")) };
     TempDir dir;
     TBrivaneDialog dialog;
 };
@@ -261,7 +258,7 @@ TEST_F(FallbackTest, ConfirmedFolderIsRememberedWithFilterIndexMinusOne)
     EXPECT_TRUE(answer.answered());
     EXPECT_EQ(dialog.FileName(), folder + QLatin1Char('/'));
     EXPECT_EQ(dialog.Path(), folder + QLatin1Char('/'));
-    EXPECT_EQ(dialog.Files(), QStringList{folder + QLatin1Char('/')});
+    EXPECT_EQ(dialog.Files(), QStringList { folder + QLatin1Char('/') });
     EXPECT_EQ(dialog.Results.FileCount, 1u);
 
     const platform::KeyStore store;
@@ -272,7 +269,8 @@ TEST_F(FallbackTest, ConfirmedFolderIsRememberedWithFilterIndexMinusOne)
 TEST_F(FallbackTest, CancelledFolderBrowserEmptiesFileNameAndWritesNothing)
 {
     dialog.setFileName(QStringLiteral("/previous/"));
-    ModalAnswer answer(QStringLiteral("FolderBrowser"), [](QWidget *widget) { static_cast<QDialog *>(widget)->reject(); });
+    ModalAnswer answer(
+        QStringLiteral("FolderBrowser"), [](QWidget *widget) { static_cast<QDialog *>(widget)->reject(); });
     EXPECT_FALSE(dialog.Execute());
     EXPECT_TRUE(answer.answered());
     EXPECT_EQ(dialog.FileName(), QString());
@@ -313,7 +311,7 @@ TEST_F(FallbackTest, OpenDialogReturnsEveryChosenNameAndItsFilter)
     });
     EXPECT_TRUE(dialog.Execute());
     ASSERT_TRUE(answer.answered());
-    EXPECT_EQ(dialog.Files(), (QStringList{a, b}));
+    EXPECT_EQ(dialog.Files(), (QStringList { a, b }));
     EXPECT_EQ(dialog.FileName(), a);
     EXPECT_EQ(dialog.Path(), dir.path() + QLatin1Char('/'));
     EXPECT_EQ(dialog.FilterIndex(), 1);

@@ -1,12 +1,9 @@
 #include "BrowserTestSupport.h"
-
 #include "app/Globals.h"
 #include "app/UnitMain.h"
 #include "browser/BrivaneDialogsDefs.h"
-
-#include "support/TempDir.h"
-
 #include "platform/KeyStore.h"
+#include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -59,7 +56,7 @@ protected:
     }
 
     TempDir home;
-    PrivateHome privateHome{home.filePath(QStringLiteral("home"))};
+    PrivateHome privateHome { home.filePath(QStringLiteral("home")) };
     TempDir dir;
     std::unique_ptr<TFormMain> form;
 };

@@ -25,7 +25,8 @@ bool otherAppearanceFieldsZero(const TOpenDialogAppearance &appearance)
 
 void call(TOpenDialogParams *params, std::uint32_t code, std::uint64_t wParam)
 {
-    g_control.hookResults.push_back(params->HookProc(0, code, wParam, std::int64_t(reinterpret_cast<std::intptr_t>(params))));
+    g_control.hookResults.push_back(
+        params->HookProc(0, code, wParam, std::int64_t(reinterpret_cast<std::intptr_t>(params))));
 }
 
 std::int32_t runDialog(const char *entry, TOpenDialogParams *params, TOpenDialogResults *)
@@ -51,7 +52,7 @@ std::int32_t runDialog(const char *entry, TOpenDialogParams *params, TOpenDialog
         return c.result;
     call(params, bdEventWindowCreated, 0x5151);
     if (!c.focusName.empty()) {
-        TBDFocusedItem item{c.focusName.c_str(), nullptr};
+        TBDFocusedItem item { c.focusName.c_str(), nullptr };
         call(params, bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
     }
     if (c.sendSelection) {
@@ -61,7 +62,7 @@ std::int32_t runDialog(const char *entry, TOpenDialogParams *params, TOpenDialog
             list += u'\0';
         }
         list += u'\0';
-        TOpenDialogResults selection{};
+        TOpenDialogResults selection {};
         selection.FileCount = std::uint32_t(c.names.size());
         std::u16string single = c.names.size() == 1 ? c.names.front() : std::u16string();
         selection.FileName = c.names.size() == 1 ? single.data() : nullptr;
@@ -86,19 +87,22 @@ __attribute__((visibility("default"))) StubControl *StubBrivaneDialogs_Control()
     return &g_control;
 }
 
-__attribute__((visibility("default"))) std::int32_t BrivaneDialogs_OpenDialog(TOpenDialogParams *p, TOpenDialogResults *r)
+__attribute__((visibility("default"))) std::int32_t BrivaneDialogs_OpenDialog(
+    TOpenDialogParams *p, TOpenDialogResults *r)
 {
     return runDialog("open", p, r);
 }
 
 #ifndef STUB_WITHOUT_SAVE_DIALOG
-__attribute__((visibility("default"))) std::int32_t BrivaneDialogs_SaveDialog(TOpenDialogParams *p, TOpenDialogResults *r)
+__attribute__((visibility("default"))) std::int32_t BrivaneDialogs_SaveDialog(
+    TOpenDialogParams *p, TOpenDialogResults *r)
 {
     return runDialog("save", p, r);
 }
 #endif
 
-__attribute__((visibility("default"))) std::int32_t BrivaneDialogs_FolderDialog(TOpenDialogParams *p, TOpenDialogResults *r)
+__attribute__((visibility("default"))) std::int32_t BrivaneDialogs_FolderDialog(
+    TOpenDialogParams *p, TOpenDialogResults *r)
 {
     return runDialog("folder", p, r);
 }

@@ -19,7 +19,7 @@ struct StubControl
     // What the host sent.
     int calls = 0;
     std::string entry; // "open", "save" or "folder"
-    TOpenDialogParams params{};
+    TOpenDialogParams params {};
     TOpenDialogParams *paramsAddress = nullptr;
     bool textsNonNull = false;
     std::u16string filters, title, fileName, defaultExt, initialDir;

@@ -1,9 +1,8 @@
 // Writing the details text to a file: encoding, line ends, failures.
 #include "QtPrinting.h"
 #include "details/DetailsTextForm.h"
-#include "util/VantrelError.h"
-
 #include "support/TempDir.h"
+#include "util/VantrelError.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,10 +29,13 @@ TEST(DetailsExport, WritesLocaleBytesWithCrLfAfterEveryLine)
 {
     TempDir dir;
     const QString path = dir.filePath(QStringLiteral("song.flac details.txt"));
-    const QStringList lines = {QStringLiteral("General"), QString::fromUtf16(u"Title: Ünïcödé: 12:34"), QString()};
+    const QStringList lines = { QStringLiteral("General"), QString::fromUtf16(u"Title: Ünïcödé: 12:34"), QString() };
     ASSERT_EQ(saveError(path, lines), QString());
     // The locale's encoding is UTF-8 here; no byte-order mark in front.
-    EXPECT_EQ(TempDir::readAll(path), QByteArray("General\r\nTitle: \xc3\x9cn\xc3\xaf" "c\xc3\xb6" "d\xc3\xa9: 12:34\r\n\r\n"));
+    EXPECT_EQ(TempDir::readAll(path),
+        QByteArray("General\r\nTitle: \xc3\x9cn\xc3\xaf"
+                   "c\xc3\xb6"
+                   "d\xc3\xa9: 12:34\r\n\r\n"));
 }
 
 TEST(DetailsExport, UnmappableCharacterBecomesQuestionMark)
@@ -42,7 +44,7 @@ TEST(DetailsExport, UnmappableCharacterBecomesQuestionMark)
     const QString path = dir.filePath(QStringLiteral("out.txt"));
     QString value = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
     const QString pair = QString::fromUtf16(u"\U0001F3B5"); // a valid pair stays
-    ASSERT_EQ(saveError(path, {value + pair}), QString());
+    ASSERT_EQ(saveError(path, { value + pair }), QString());
     EXPECT_EQ(TempDir::readAll(path), QByteArray("a?b?\xf0\x9f\x8e\xb5\r\n"));
 }
 
@@ -59,7 +61,7 @@ TEST(DetailsExport, MissingFolderReportsPathAndWritesNothing)
 {
     TempDir dir;
     const QString path = dir.filePath(QStringLiteral("no such folder/x details.txt"));
-    const QString error = saveError(path, {QStringLiteral("General")});
+    const QString error = saveError(path, { QStringLiteral("General") });
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path));
 }
@@ -68,7 +70,7 @@ TEST(DetailsExport, FolderAsTargetReportsError)
 {
     TempDir dir;
     const QString path = dir.mkdir(QStringLiteral("a folder"));
-    const QString error = saveError(path, {QStringLiteral("General")});
+    const QString error = saveError(path, { QStringLiteral("General") });
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
@@ -81,11 +83,11 @@ TEST(DetailsExportUnprivileged, ReadOnlyTargetReportsErrorAndKeepsFile)
     TempDir dir;
     const QString path = dir.write(QStringLiteral("locked.txt"), "keep me\r\n");
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    const QString error = saveError(path, {QStringLiteral("General"), QStringLiteral("Format: FLAC")});
+    const QString error = saveError(path, { QStringLiteral("General"), QStringLiteral("Format: FLAC") });
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_EQ(TempDir::readAll(path), QByteArray("keep me\r\n"));
     // No temporary file is left beside it either.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({QStringLiteral("locked.txt")}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({ QStringLiteral("locked.txt") }));
 }
 
 TEST(DetailsExportUnprivileged, ReadOnlyFolderReportsErrorAndCreatesNothing)
@@ -96,7 +98,7 @@ TEST(DetailsExportUnprivileged, ReadOnlyFolderReportsErrorAndCreatesNothing)
     const QString folder = dir.mkdir(QStringLiteral("locked"));
     ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const QString path = folder + QStringLiteral("/x details.txt");
-    const QString error = saveError(path, {QStringLiteral("General")});
+    const QString error = saveError(path, { QStringLiteral("General") });
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_TRUE(error.contains(path)) << error.toStdString();
     EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));

@@ -27,7 +27,7 @@ TEST(IncompleteLibrary, CountsAsUnavailable)
     EXPECT_EQ(MediaInfoDll::entryPoints().MediaInfo_Inform, nullptr);
     EXPECT_FALSE(MediaInfoLibraryAvailable());
 
-    TDetailsLines lines = {QStringLiteral("General"), QStringLiteral("Format : FLAC")};
+    TDetailsLines lines = { QStringLiteral("General"), QStringLiteral("Format : FLAC") };
     const TDetailsLines before = lines;
     ReadFileDetails(QStringLiteral("/usr/share/sounds/freedesktop/stereo/bell.oga"), lines);
     EXPECT_EQ(lines, before);
@@ -41,7 +41,7 @@ TEST(MissingLibrary, LeavesListUnchangedAndNothingBound)
     EXPECT_EQ(MediaInfoDll::entryPoints().MediaInfo_New, nullptr);
     EXPECT_FALSE(LoadMediaInfoLibrary(QStringLiteral("libmediainfo-not-here.so.0")));
 
-    TDetailsLines lines = {QStringLiteral("General"), QString(), QStringLiteral("x : y")};
+    TDetailsLines lines = { QStringLiteral("General"), QString(), QStringLiteral("x : y") };
     const TDetailsLines before = lines;
     ReadFileDetails(QStringLiteral("/usr/share/sounds/freedesktop/stereo/bell.oga"), lines);
     EXPECT_EQ(lines, before);

@@ -53,17 +53,17 @@ TEST_F(StubLibrary, ReportIsCopiedSplitAndReplacesTheList)
 {
     // The stub spoils its returned buffer on Close: the copy must come first.
     m_reset(L"General\rCover_Data : AAAA\r\nTitle : \u00dcn\U0001F3B5: 1:2\nCover_Data : BBBB\r\n");
-    TDetailsLines lines = {QStringLiteral("left over from before")};
+    TDetailsLines lines = { QStringLiteral("left over from before") };
     ReadFileDetails(QStringLiteral("/a.flac"), lines);
-    const TDetailsLines expected = {QStringLiteral("General"), QString::fromUtf16(u"Title : \u00dcn\U0001F3B5: 1:2"),
-                                    QStringLiteral("Cover_Data : BBBB")};
+    const TDetailsLines expected = { QStringLiteral("General"), QString::fromUtf16(u"Title : \u00dcn\U0001F3B5: 1:2"),
+        QStringLiteral("Cover_Data : BBBB") };
     EXPECT_EQ(lines, expected);
 }
 
 TEST_F(StubLibrary, EmptyReportEmptiesTheList)
 {
     m_reset(L"");
-    TDetailsLines lines = {QStringLiteral("old")};
+    TDetailsLines lines = { QStringLiteral("old") };
     ReadFileDetails(QStringLiteral("/unreadable"), lines);
     EXPECT_TRUE(lines.isEmpty());
 }
@@ -71,8 +71,8 @@ TEST_F(StubLibrary, EmptyReportEmptiesTheList)
 TEST_F(StubLibrary, UnexportedNamesStayNull)
 {
     const MediaInfoDll::EntryPoints &e = MediaInfoDll::entryPoints();
-    EXPECT_TRUE(e.MediaInfo_New && e.MediaInfo_Open && e.MediaInfo_Option && e.MediaInfo_Inform
-                && e.MediaInfo_Close && e.MediaInfo_Delete);
+    EXPECT_TRUE(e.MediaInfo_New && e.MediaInfo_Open && e.MediaInfo_Option && e.MediaInfo_Inform && e.MediaInfo_Close
+        && e.MediaInfo_Delete);
     EXPECT_EQ(e.MediaInfo_GetI, nullptr);
     EXPECT_EQ(e.MediaInfo_Count_Get, nullptr);
     EXPECT_EQ(e.MediaInfoA_New, nullptr);

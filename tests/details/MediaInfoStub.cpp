@@ -92,8 +92,8 @@ __attribute__((visibility("default"))) const wchar_t *MediaInfo_Inform(void *han
 }
 #endif
 
-__attribute__((visibility("default"))) const wchar_t *MediaInfo_Option(void *handle, const wchar_t *option,
-                                                                        const wchar_t *value)
+__attribute__((visibility("default"))) const wchar_t *MediaInfo_Option(
+    void *handle, const wchar_t *option, const wchar_t *value)
 {
     append("Option(");
     g_log += handleName(handle);

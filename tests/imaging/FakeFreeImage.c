@@ -1,7 +1,9 @@
 /* A stand-in for the FreeImage library that exports the binding's names as
    empty stubs, optionally leaving one out, to check that the binding resolves
    exactly these names and needs every one of them. */
-#define STUB(name) void name(void) {}
+#define STUB(name)                                                                                                     \
+    void name(void)                                                                                                    \
+    { }
 
 STUB(FreeImage_GetFileTypeU)
 STUB(FreeImage_GetFIFFromFilenameU)

@@ -1,4 +1,5 @@
 #include "imaging/FreeImageLoader.h"
+
 #include "imaging/IconFile.h"
 #include "imaging/IconLoaderGR32FIHQ.h"
 #include "imaging/Image32.h"
@@ -73,7 +74,7 @@ TEST_F(FreeImageTest, UnloadingClearsTheFlag)
 
 TEST_F(FreeImageTest, OneImageIconDecodesToTheSamePixelWords)
 {
-    for (int size : {16, 32, 48, 255}) {
+    for (int size : { 16, 32, 48, 255 }) {
         const QImage icon = iconPattern(size);
         Image32 out;
         ASSERT_TRUE(decode(WriteSingleImageIco(icon), out)) << size;
@@ -92,7 +93,7 @@ TEST_F(FreeImageTest, ImagesWithoutAlphaComeOutOpaque)
         for (int x = 0; x < 13; ++x)
             rgb.setPixel(x, y, qRgb(x * 19, y * 31, 200));
     QImage indexed(9, 5, QImage::Format_Indexed8);
-    indexed.setColorTable({qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(1, 2, 3)});
+    indexed.setColorTable({ qRgb(255, 0, 0), qRgb(0, 128, 0), qRgb(1, 2, 3) });
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 9; ++x)
             indexed.setPixel(x, y, uint((x + y) % 3));
@@ -100,7 +101,7 @@ TEST_F(FreeImageTest, ImagesWithoutAlphaComeOutOpaque)
     {
         QImage image;
         const char *format;
-    } cases[] = {{rgb, "BMP"}, {rgb, "PNG"}, {indexed, "PNG"}, {indexed, "BMP"}};
+    } cases[] = { { rgb, "BMP" }, { rgb, "PNG" }, { indexed, "PNG" }, { indexed, "BMP" } };
     for (const auto &c : cases) {
         Image32 out;
         ASSERT_TRUE(decode(encoded(c.image, c.format), out)) << c.format << " " << c.image.depth();
@@ -120,7 +121,7 @@ TEST_F(FreeImageTest, UndecodableDataLeavesTheDestinationAlone)
     out.fill(0x11223344);
     QByteArray png = encoded(iconPattern(8), "PNG");
     png.truncate(30);
-    for (const QByteArray &bytes : {QByteArray("not an image at all"), png, QByteArray(1, '\0')}) {
+    for (const QByteArray &bytes : { QByteArray("not an image at all"), png, QByteArray(1, '\0') }) {
         EXPECT_FALSE(decode(bytes, out));
         ASSERT_EQ(out.width(), 3);
         EXPECT_EQ(out.pixel(1, 1), 0x11223344u);
@@ -158,7 +159,7 @@ TEST_F(FreeImageTest, StockImagesAreReducedWithLanczos)
         const char *group;
         int load;
         int cell;
-    } cases[] = {{"16QUESTION", 48, 32}, {"17STAR", 128, 32}, {"17STAR", 128, 48}, {"17STAR", 128, 40}};
+    } cases[] = { { "16QUESTION", 48, 32 }, { "17STAR", 128, 32 }, { "17STAR", 128, 48 }, { "17STAR", 128, 40 } };
     for (const auto &c : cases) {
         const QString group = QString::fromLatin1(c.group);
         Image32 expected;
@@ -170,7 +171,7 @@ TEST_F(FreeImageTest, StockImagesAreReducedWithLanczos)
 TEST_F(FreeImageTest, WithoutTheLibraryTheStockImageIsATransparentCell)
 {
     ASSERT_FALSE(rebind(FAKE_FREEIMAGE_SHORT));
-    for (const char *group : {"16QUESTION", "17STAR", "NO-SUCH-GROUP"}) {
+    for (const char *group : { "16QUESTION", "17STAR", "NO-SUCH-GROUP" }) {
         const QImage cell = IconResourceImageForCell(QString::fromLatin1(group), 48, QSize(40, 40));
         ASSERT_EQ(cell.size(), QSize(40, 40)) << group;
         for (int y = 0; y < 40; ++y)

@@ -59,8 +59,8 @@ TEST_P(IconGroupTest, EveryImageIs32BitWithAlpha)
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, IconGroupTest,
-    testing::Values(GroupCase{"00MAINICON", {64, 48, 32, 24, 16}}, GroupCase{"16QUESTION", {256, 64, 48, 32, 16}},
-        GroupCase{"17STAR", {128, 64, 48, 32, 24, 16}}));
+    testing::Values(GroupCase { "00MAINICON", { 64, 48, 32, 24, 16 } },
+        GroupCase { "16QUESTION", { 256, 64, 48, 32, 16 } }, GroupCase { "17STAR", { 128, 64, 48, 32, 24, 16 } }));
 
 TEST(IconFile, PicksTheExactSizeElseTheNextLargerElseTheLargest)
 {
@@ -69,8 +69,8 @@ TEST(IconFile, PicksTheExactSizeElseTheNextLargerElseTheLargest)
         const char *group;
         int asked;
         int picked;
-    } cases[] = {{"17STAR", 128, 128}, {"17STAR", 24, 24}, {"17STAR", 40, 48}, {"17STAR", 20, 24},
-        {"17STAR", 300, 128}, {"16QUESTION", 100, 256}, {"16QUESTION", 8, 16}};
+    } cases[] = { { "17STAR", 128, 128 }, { "17STAR", 24, 24 }, { "17STAR", 40, 48 }, { "17STAR", 20, 24 },
+        { "17STAR", 300, 128 }, { "16QUESTION", 100, 256 }, { "16QUESTION", 8, 16 } };
     for (const auto &c : cases)
         EXPECT_EQ(LoadIconGroup(QString::fromLatin1(c.group), c.asked).width(), c.picked) << c.group << " " << c.asked;
 }
@@ -89,7 +89,7 @@ TEST(IconFile, SingleImageIcoLayout)
 {
     QImage icon(20, 3, QImage::Format_ARGB32);
     icon.fill(qRgba(1, 2, 3, 255));
-    icon.setPixel(0, 0, qRgba(9, 9, 9, 0));    // top-left: transparent, masked
+    icon.setPixel(0, 0, qRgba(9, 9, 9, 0)); // top-left: transparent, masked
     icon.setPixel(19, 2, qRgba(4, 5, 6, 128)); // bottom-right: partial, not masked
     const QByteArray ico = WriteSingleImageIco(icon);
     const auto *p = reinterpret_cast<const uchar *>(ico.constData());

@@ -19,12 +19,11 @@
 // icon whose picture touches its edge. So ImageMagick gets the source with
 // its edge pixels repeated beyond the border, farther than any window
 // reaches, and the matching part of its output is compared.
-#include "support/TempDir.h"
-
 #include "imaging/IconFile.h"
 #include "imaging/IconLoaderGR32FIHQ.h"
 #include "imaging/Image32.h"
 #include "imaging/ResamplerKernels.h"
+#include "support/TempDir.h"
 
 #include <QImage>
 #include <QProcess>
@@ -47,8 +46,8 @@ QImage resize16(const TempDir &dir, const QImage &source, int w, int h)
         return {};
     QProcess convert;
     convert.start(QStringLiteral("convert"),
-        {in, QStringLiteral("-filter"), QStringLiteral("Lanczos"), QStringLiteral("-resize"),
-            QStringLiteral("%1x%2!").arg(w).arg(h), QStringLiteral("PNG48:") + out});
+        { in, QStringLiteral("-filter"), QStringLiteral("Lanczos"), QStringLiteral("-resize"),
+            QStringLiteral("%1x%2!").arg(w).arg(h), QStringLiteral("PNG48:") + out });
     if (!convert.waitForFinished(60000) || convert.exitCode() != 0)
         return {};
     return QImage(out).convertToFormat(QImage::Format_RGBA64);
@@ -88,7 +87,8 @@ QImage imageMagickResize(const TempDir &dir, const QImage &source, int w, int h)
     QImage premultiplied(padded, QImage::Format_RGBA64);
     for (int y = 0; y < padded.height(); ++y)
         for (int x = 0; x < padded.width(); ++x) {
-            const QRgb p = source.pixel(std::clamp(x - px, 0, source.width() - 1), std::clamp(y - py, 0, source.height() - 1));
+            const QRgb p
+                = source.pixel(std::clamp(x - px, 0, source.width() - 1), std::clamp(y - py, 0, source.height() - 1));
             const double a = qAlpha(p) / 255.0;
             const quint16 s = squeezed(a);
             alpha.setPixelColor(x, y, QColor::fromRgba64(s, s, s, 65535));
@@ -146,8 +146,8 @@ Difference compare(const QImage &a, const QImage &b)
             d.alpha = std::max(d.alpha, std::abs(qAlpha(p) - qAlpha(q)));
             if (std::min(qAlpha(p), qAlpha(q)) < ColourAlphaFloor)
                 continue;
-            d.colour = std::max({d.colour, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                std::abs(qBlue(p) - qBlue(q))});
+            d.colour = std::max({ d.colour, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                std::abs(qBlue(p) - qBlue(q)) });
         }
     return d;
 }
@@ -183,9 +183,9 @@ TEST_P(ImageMagickCompare, IconsResampleWithinOneUnit)
 }
 
 INSTANTIATE_TEST_SUITE_P(Icons, ImageMagickCompare,
-    testing::Values(Case{"16QUESTION", 48, 32}, Case{"16QUESTION", 48, 40}, Case{"17STAR", 128, 32},
-        Case{"17STAR", 128, 48}, Case{"17STAR", 128, 40}, Case{"00MAINICON", 64, 40},
-        Case{"00MAINICON", 16, 40}, Case{"16QUESTION", 256, 36}));
+    testing::Values(Case { "16QUESTION", 48, 32 }, Case { "16QUESTION", 48, 40 }, Case { "17STAR", 128, 32 },
+        Case { "17STAR", 128, 48 }, Case { "17STAR", 128, 40 }, Case { "00MAINICON", 64, 40 },
+        Case { "00MAINICON", 16, 40 }, Case { "16QUESTION", 256, 36 }));
 
 TEST_F(ImageMagickCompare, SemiTransparentEdgeCase)
 {
@@ -198,7 +198,7 @@ TEST_F(ImageMagickCompare, SemiTransparentEdgeCase)
             const bool rim = x == 10 || y == 10 || x == 37 || y == 37;
             source.setPixel(x, y, rim ? qRgba(230, 40, 90, 96) : qRgba(30 + x * 4, 200 - y * 3, 70, 255));
         }
-    for (int target : {32, 20, 70}) {
+    for (int target : { 32, 20, 70 }) {
         const QImage reference = imageMagickResize(dir, source, target, target);
         ASSERT_EQ(reference.size(), QSize(target, target));
         const Difference d = compare(ours(source, target, target), reference);

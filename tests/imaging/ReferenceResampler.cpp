@@ -21,7 +21,7 @@ std::vector<Tap> taps(const ResamplerKernel &kernel, int n, int m, int i)
         if (std::abs(j - c) > kernel.radius * f)
             continue;
         const double w = kernel((j - c) / f) / f;
-        out.push_back({std::clamp(j, 0, n - 1), w});
+        out.push_back({ std::clamp(j, 0, n - 1), w });
         sum += w;
     }
     for (Tap &t : out)

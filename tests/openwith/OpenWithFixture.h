@@ -1,7 +1,6 @@
 #pragma once
 
 #include "MainWindowTestSupport.h"
-
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "imaging/FreeImageLoader.h"
@@ -53,7 +52,8 @@ protected:
         return path;
     }
 
-    void setSlot(int n, const QString &path, const QString &name = {}, const QString &parameters = QStringLiteral("{filename}"))
+    void setSlot(
+        int n, const QString &path, const QString &name = {}, const QString &parameters = QStringLiteral("{filename}"))
     {
         FormSettings->EditApp(n)->setText(path);
         FormSettings->EditAppName(n)->setText(name);

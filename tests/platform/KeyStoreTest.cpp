@@ -1,5 +1,6 @@
-#include "platform/IniDocument.h"
 #include "platform/KeyStore.h"
+
+#include "platform/IniDocument.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,8 @@ using platform::KeyStore;
 
 namespace {
 
-const QString kKey = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
+const QString kKey
+    = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\App settings\\{14041EA1-43B5-474A-B7BA-CAE3B9460048}");
 
 TEST(KeyStoreTest, KeyExistsOnceItsSectionExistsEvenWithoutValues)
 {
@@ -19,7 +21,8 @@ TEST(KeyStoreTest, KeyExistsOnceItsSectionExistsEvenWithoutValues)
     EXPECT_TRUE(store.keyExists(kKey));
     EXPECT_TRUE(store.keyExists(kKey.toLower()));
     EXPECT_FALSE(store.readString(kKey, QStringLiteral("Folder")).has_value());
-    EXPECT_EQ(TempDir::readAll(store.path()), platform::IniDocument::encode(QLatin1Char('[') + kKey + QStringLiteral("]\r\n")));
+    EXPECT_EQ(TempDir::readAll(store.path()),
+        platform::IniDocument::encode(QLatin1Char('[') + kKey + QStringLiteral("]\r\n")));
 }
 
 TEST(KeyStoreTest, StoresTextAndDwordValues)
@@ -56,9 +59,9 @@ namespace {
 
 TEST(KeyStoreTest, GuidKeyNameIsUpperCaseInBraces)
 {
-    const quint8 tail[8] = {0xB7, 0xBA, 0xCA, 0xE3, 0xB9, 0x46, 0x00, 0x48};
+    const quint8 tail[8] = { 0xB7, 0xBA, 0xCA, 0xE3, 0xB9, 0x46, 0x00, 0x48 };
     EXPECT_EQ(platform::GuidKeyName(0x14041EA1, 0x43B5, 0x474A, tail),
-              QStringLiteral("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"));
+        QStringLiteral("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"));
     const quint8 zeros[8] = {};
     EXPECT_EQ(platform::GuidKeyName(0xA, 0xB, 0xC, zeros), QStringLiteral("{0000000A-000B-000C-0000-000000000000}"));
 }

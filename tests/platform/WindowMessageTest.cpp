@@ -30,7 +30,7 @@ TEST(WindowMessageTest, DeliversSynchronouslyWithResult)
     const WindowHandle handle = handleOf(&receiver);
     EXPECT_EQ(sendWindowMessage(handle, 2072, 40, 2), 42);
     EXPECT_EQ(sendWindowMessage(handle, 2055), 0);
-    EXPECT_EQ(receiver.messages, (QList<unsigned>{2072, 2055}));
+    EXPECT_EQ(receiver.messages, (QList<unsigned> { 2072, 2055 }));
 }
 
 TEST(WindowMessageTest, StaleAndNullHandlesSendNothing)

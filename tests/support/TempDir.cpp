@@ -6,8 +6,7 @@
 
 TempDir::TempDir()
     : m_dir(QDir::tempPath() + QStringLiteral("/vantrel-test-XXXXXX"))
-{
-}
+{ }
 
 QString TempDir::write(const QString &relative, const QByteArray &content) const
 {

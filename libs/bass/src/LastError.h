@@ -9,7 +9,7 @@ void setError(int code);
 int lastError();
 
 // Sets the code and returns the value a failing call hands back.
-template <typename T> T fail(int code, T result)
+template<typename T> T fail(int code, T result)
 {
     setError(code);
     return result;

@@ -17,19 +17,20 @@ constexpr int kChannels = 2;
 
 } // namespace
 
-std::unique_ptr<SdlOutput> SdlOutput::open(const SdlLibrary &sdl, const char *deviceName, int sampleRate, MixFunction mix)
+std::unique_ptr<SdlOutput> SdlOutput::open(
+    const SdlLibrary &sdl, const char *deviceName, int sampleRate, MixFunction mix)
 {
     std::unique_ptr<SdlOutput> output(new SdlOutput(sdl, std::move(mix)));
-    SDL_AudioSpec want{};
+    SDL_AudioSpec want {};
     want.freq = sampleRate;
     want.format = AUDIO_F32SYS;
     want.channels = kChannels;
     want.samples = kPeriodFrames;
     want.callback = &SdlOutput::callback;
     want.userdata = output.get();
-    SDL_AudioSpec have{};
-    output->m_device = sdl.OpenAudioDevice(deviceName, 0, &want, &have,
-                                           SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    SDL_AudioSpec have {};
+    output->m_device = sdl.OpenAudioDevice(
+        deviceName, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (output->m_device == 0)
         return nullptr;
     output->m_sampleRate = have.freq;
@@ -53,7 +54,8 @@ void SdlOutput::callback(void *self, unsigned char *stream, int bytes)
     output->m_mix(out, frames);
 }
 
-NullOutput::NullOutput(int sampleRate, MixFunction mix) : m_mix(std::move(mix))
+NullOutput::NullOutput(int sampleRate, MixFunction mix)
+    : m_mix(std::move(mix))
 {
     m_sampleRate = sampleRate;
     m_channels = kChannels;

@@ -33,12 +33,15 @@ class SdlOutput final : public Output
 public:
     // `deviceName` null means the system's default output. Returns null when
     // the device cannot be opened.
-    static std::unique_ptr<SdlOutput> open(const SdlLibrary &sdl, const char *deviceName, int sampleRate,
-                                           MixFunction mix);
+    static std::unique_ptr<SdlOutput> open(
+        const SdlLibrary &sdl, const char *deviceName, int sampleRate, MixFunction mix);
     ~SdlOutput() override;
 
 private:
-    SdlOutput(const SdlLibrary &sdl, MixFunction mix) : m_sdl(sdl), m_mix(std::move(mix)) {}
+    SdlOutput(const SdlLibrary &sdl, MixFunction mix)
+        : m_sdl(sdl)
+        , m_mix(std::move(mix))
+    { }
     static void callback(void *self, unsigned char *stream, int bytes);
 
     const SdlLibrary &m_sdl;

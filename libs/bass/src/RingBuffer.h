@@ -11,7 +11,10 @@ namespace bass {
 class RingBuffer
 {
 public:
-    RingBuffer(size_t frames, size_t channels) : m_channels(channels), m_data(frames * channels) {}
+    RingBuffer(size_t frames, size_t channels)
+        : m_channels(channels)
+        , m_data(frames * channels)
+    { }
 
     size_t capacity() const { return m_data.size() / m_channels; }
     size_t available() const { return m_size; }

@@ -1,14 +1,13 @@
 #include "SdlLibrary.h"
 
 #include <dlfcn.h>
-
 #include <mutex>
 
 namespace bass {
 
 namespace {
 
-template <typename F> bool resolve(void *library, const char *name, F &target)
+template<typename F> bool resolve(void *library, const char *name, F &target)
 {
     target = reinterpret_cast<F>(dlsym(library, name));
     return target != nullptr;

@@ -6,7 +6,8 @@ namespace bass {
 
 // SDL2 resolved at run time, so that linking libbass.so does not load SDL and
 // the ~50 libraries behind it until the program asks for audio devices.
-struct SdlLibrary {
+struct SdlLibrary
+{
     decltype(&SDL_InitSubSystem) InitSubSystem = nullptr;
     decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
     decltype(&SDL_GetError) GetError = nullptr;

@@ -1,7 +1,6 @@
 #include "DialogRequest.h"
 
 #include "Utf16.h"
-
 #include "platform/KeyStore.h"
 
 #include <QGuiApplication>

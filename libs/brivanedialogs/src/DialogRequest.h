@@ -25,7 +25,7 @@ struct DialogRequest
     TBVDialogType type = bvdtOpenDialog;
     QString guid; // "{14041EA1-43B5-474A-B7BA-CAE3B9460048}"
     UiScale scale;
-    QSize thumbnailSize{400, 100}; // before scaling
+    QSize thumbnailSize { 400, 100 }; // before scaling
 
     bool has(TOpenOption option) const { return (options & option) != 0; }
     bool hasEx(TOpenOptionEx option) const { return (optionsEx & option) != 0; }

@@ -11,15 +11,14 @@ namespace bd {
 
 namespace {
 
-constexpr std::uint32_t kMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE
-                                | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr std::uint32_t kMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB
+    | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 } // namespace
 
 DirectoryWatch::DirectoryWatch(Changed changed)
     : m_changed(std::move(changed))
-{
-}
+{ }
 
 DirectoryWatch::~DirectoryWatch()
 {

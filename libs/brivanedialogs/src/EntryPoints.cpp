@@ -2,13 +2,11 @@
 // the C boundary, and a call without a GUI thread to run on returns 0.
 
 #include "BrivaneDialogs.h"
-
 #include "DialogRequest.h"
 #include "IntegratedBrowser.h"
 #include "ModalDialog.h"
 #include "ResultsRecord.h"
 #include "SettingsDialog.h"
-
 #include "platform/WindowMessage.h"
 
 #include <QApplication>
@@ -19,7 +17,7 @@ namespace {
 bool onGuiThread()
 {
     return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr
-           && QThread::currentThread() == QCoreApplication::instance()->thread();
+        && QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
 std::int32_t runDialog(TOpenDialogParams *params, TOpenDialogResults *results, TBVDialogType type)

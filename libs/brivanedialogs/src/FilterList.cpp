@@ -34,9 +34,8 @@ FileFilter::FileFilter(QString description, const QStringList &patterns)
         } else if (pattern.startsWith(u"*.") && !hasWildcard(QStringView(pattern).mid(2))) {
             m_suffixes.append(pattern.mid(1));
         } else {
-            m_other.append(QRegularExpression(
-                QRegularExpression::wildcardToRegularExpression(
-                    pattern, QRegularExpression::UnanchoredWildcardConversion),
+            m_other.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(
+                                                  pattern, QRegularExpression::UnanchoredWildcardConversion),
                 QRegularExpression::CaseInsensitiveOption));
             m_other.last().setPattern(u'^' + m_other.last().pattern() + u'$');
         }

@@ -26,7 +26,7 @@ private:
     QString m_description;
     QStringList m_patterns;
     bool m_all = true;
-    QStringList m_suffixes;            // "*.mp3" kept as ".mp3": a plain suffix test
+    QStringList m_suffixes; // "*.mp3" kept as ".mp3": a plain suffix test
     QList<QRegularExpression> m_other; // any other wildcard pattern
 };
 

@@ -22,8 +22,7 @@ bool orderIgnoresDetails(const EntryOrder &order)
     return order.column == 0 || order.column == 2;
 }
 
-FolderDiff walk(const std::vector<FolderEntry> &before, const std::vector<FolderEntry> &after,
-                const EntryOrder &order)
+FolderDiff walk(const std::vector<FolderEntry> &before, const std::vector<FolderEntry> &after, const EntryOrder &order)
 {
     FolderDiff diff;
     std::size_t i = 0;
@@ -75,7 +74,7 @@ FolderDiff byName(const std::vector<FolderEntry> &before, const std::vector<Fold
 } // namespace
 
 FolderDiff diffFolder(const std::vector<FolderEntry> &before, const std::vector<FolderEntry> &after,
-                      const EntryOrder &order, bool afterSorted)
+    const EntryOrder &order, bool afterSorted)
 {
     if (afterSorted && orderIgnoresDetails(order))
         return walk(before, after, order);

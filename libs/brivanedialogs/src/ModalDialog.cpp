@@ -5,7 +5,6 @@
 #include "FileListModel.h"
 #include "FileViews.h"
 #include "MessageRouter.h"
-
 #include "platform/WindowMessage.h"
 
 #include <QAbstractItemView>
@@ -137,9 +136,9 @@ ModalDialog::ModalDialog(const DialogRequest &request, QWidget *owner)
 
     // Enter in the list opens a folder and must not also press OK.
     FileViews *views = m_browser->fileViews();
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(views->detailsView()),
-                                    static_cast<QAbstractItemView *>(views->listView()),
-                                    static_cast<QAbstractItemView *>(views->thumbnailView())})
+    for (QAbstractItemView *view :
+        { static_cast<QAbstractItemView *>(views->detailsView()), static_cast<QAbstractItemView *>(views->listView()),
+            static_cast<QAbstractItemView *>(views->thumbnailView()) })
         view->installEventFilter(this);
     auto *confirm = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
     connect(confirm, &QShortcut::activated, this, &ModalDialog::tryAccept);
@@ -301,12 +300,12 @@ bool ModalDialog::acceptSave()
             name += u'.' + extension;
     }
     if (QFileInfo::exists(name) && m_request.has(ofOverwritePrompt)) {
-        const auto answer = QMessageBox::question(
-            this, windowTitle(), tr("\"%1\" already exists.\nDo you want to replace it?").arg(QFileInfo(name).fileName()));
+        const auto answer = QMessageBox::question(this, windowTitle(),
+            tr("\"%1\" already exists.\nDo you want to replace it?").arg(QFileInfo(name).fileName()));
         if (answer != QMessageBox::Yes)
             return false;
     }
-    m_chosen = {name};
+    m_chosen = { name };
     return true;
 }
 
@@ -323,7 +322,7 @@ bool ModalDialog::acceptFolder()
     } else {
         folder = m_browser->currentFolder();
     }
-    m_chosen = {withTrailingSlash(QDir::cleanPath(folder))};
+    m_chosen = { withTrailingSlash(QDir::cleanPath(folder)) };
     return true;
 }
 

@@ -34,7 +34,7 @@ void release(TOpenDialogResults *results)
 
 TOpenDialogResults *newResults(const QStringList &names, int filterIndex)
 {
-    auto *results = new TOpenDialogResults{};
+    auto *results = new TOpenDialogResults {};
     results->Successfull = 1;
     results->FileCount = std::uint32_t(names.size());
     results->FilterIndex = filterIndex;

@@ -12,8 +12,7 @@ class UiScale
 public:
     explicit UiScale(int dpi = 96)
         : m_dpi(dpi > 0 ? dpi : 96)
-    {
-    }
+    { }
 
     int dpi() const { return m_dpi; }
     // MulDiv(length, dpi, 96), rounded to nearest.
@@ -22,7 +21,7 @@ public:
         const long long product = static_cast<long long>(at96) * m_dpi;
         return int(product >= 0 ? (product + 48) / 96 : (product - 48) / 96);
     }
-    QSize px(QSize at96) const { return {px(at96.width()), px(at96.height())}; }
+    QSize px(QSize at96) const { return { px(at96.width()), px(at96.height()) }; }
 
 private:
     int m_dpi;

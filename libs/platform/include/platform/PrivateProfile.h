@@ -10,18 +10,16 @@ inline constexpr int kProfileStringMaxLength = 2047;
 
 // Reads one value from an INI file; the default when the path is empty, the
 // file is missing or unreadable, or the section or key is absent.
-QString readProfileString(const QString &path, const QString &section, const QString &key,
-                          const QString &defaultValue);
+QString readProfileString(const QString &path, const QString &section, const QString &key, const QString &defaultValue);
 
 // Writes one value, creating the file (UTF-16LE with a byte-order mark) and
 // the section when needed. The file is replaced atomically; false with the
 // reason when the path is empty, the file is unreadable or read-only, or
 // the disk refuses the write.
-bool writeProfileString(const QString &path, const QString &section, const QString &key,
-                        const QString &value, QString *error = nullptr);
+bool writeProfileString(
+    const QString &path, const QString &section, const QString &key, const QString &value, QString *error = nullptr);
 
-bool deleteProfileKey(const QString &path, const QString &section, const QString &key,
-                      QString *error = nullptr);
+bool deleteProfileKey(const QString &path, const QString &section, const QString &key, QString *error = nullptr);
 
 // Integers are stored as decimal text and read back by this rule: longer than
 // two characters and starting with "0x" in any case means hexadecimal (32 bits,

@@ -46,7 +46,7 @@ private:
 // Sends a message and returns once the receiver has handled it. WM_CLOSE
 // closes the widget. A handle of no living widget, or a message number
 // outside the user event range, sends nothing and returns 0.
-std::intptr_t sendWindowMessage(WindowHandle handle, unsigned message, std::uint64_t wParam = 0,
-                                std::int64_t lParam = 0);
+std::intptr_t sendWindowMessage(
+    WindowHandle handle, unsigned message, std::uint64_t wParam = 0, std::int64_t lParam = 0);
 
 } // namespace platform
