@@ -31,6 +31,8 @@ packages=(
     # installing and packaging: desktop entry and AppStream checks, .deb
     # dependencies, a headless Wayland compositor for the Wayland test
     desktop-file-utils appstream dpkg-dev file weston
+    # the layout check in the tests
+    clang-format
     # make fuzz: clang with its libFuzzer runtime
     clang libclang-rt-14-dev
 )
