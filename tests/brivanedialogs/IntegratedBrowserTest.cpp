@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -474,6 +475,65 @@ TEST_F(IntegratedBrowserTest, ScalesByTheExtraParametersAndIgnoresBadOnes)
         EXPECT_EQ(thumbnails->sizeHintForIndex(thumbnails->model()->index(1, 0)).width(), c.thumbnailItemWidth)
             << label.toStdString();
         window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Column widths are remembered at 96 DPI: a width set at 150 % comes back at
+// the same size relative to the text at 100 % and 200 %, and a damaged value
+// leaves the designed widths.
+TEST_F(IntegratedBrowserTest, ColumnWidthsAreKeptAt96AndScaledWhereShown)
+{
+    enum { Name, Size, Type, Modified };
+    QWidget *window = open(dir.path(), 5, 144);
+    ASSERT_NE(window, nullptr);
+    auto *details = qobject_cast<QTreeView *>(detailsView(window));
+    ASSERT_NE(details, nullptr);
+    details->header()->resizeSection(Size, 150);
+    details->header()->resizeSection(Modified, 300);
+    details->header()->setSortIndicator(Type, Qt::DescendingOrder);
+    const int columns = details->header()->count(); // the audio columns too, hidden ones stored as 0
+    platform::sendWindowMessage(handle, bdMsgClose);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    platform::KeyStore store;
+    const QString widths = store.readString(testGuidKey(), QStringLiteral("Column widths")).value_or(QString());
+    const QStringList stored = widths.split(u',');
+    ASSERT_EQ(stored.size(), columns) << widths.toStdString();
+    EXPECT_EQ(stored[Size], QStringLiteral("100"));
+    EXPECT_EQ(stored[Type], QStringLiteral("90")); // the designed width, 135 px at 144
+    EXPECT_EQ(stored[Modified], QStringLiteral("200"));
+
+    struct Case
+    {
+        int dpi;
+        int size;
+        int modified;
+    };
+    for (const Case &c : { Case { 96, 100, 200 }, Case { 192, 200, 400 }, Case { 144, 150, 300 } }) {
+        DialogHost::events().clear();
+        QWidget *again = open(dir.path(), 5, c.dpi);
+        ASSERT_NE(again, nullptr);
+        const QHeaderView *header = qobject_cast<QTreeView *>(detailsView(again))->header();
+        EXPECT_EQ(header->sectionSize(Size), c.size) << c.dpi;
+        EXPECT_EQ(header->sectionSize(Modified), c.modified) << c.dpi;
+        EXPECT_EQ(header->sortIndicatorSection(), int(Type)) << c.dpi;
+        EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder) << c.dpi;
+        platform::sendWindowMessage(handle, bdMsgClose);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(store.readString(testGuidKey(), QStringLiteral("Column widths")).value_or(QString()), widths)
+        << "opening and closing at other scales changes nothing";
+
+    for (const char *damaged : { "abc", "100,-5,90,150", "1,2,3,99999999999", "" }) {
+        ASSERT_TRUE(store.writeString(testGuidKey(), QStringLiteral("Column widths"), QString::fromLatin1(damaged)));
+        DialogHost::events().clear();
+        QWidget *again = open(dir.path(), 5, 120);
+        ASSERT_NE(again, nullptr);
+        const QHeaderView *header = qobject_cast<QTreeView *>(detailsView(again))->header();
+        EXPECT_EQ(header->sectionSize(Size), 100) << damaged; // 80 designed at 125 %
+        EXPECT_EQ(header->sectionSize(Modified), 188) << damaged; // 150 designed
+        platform::sendWindowMessage(handle, bdMsgClose);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }

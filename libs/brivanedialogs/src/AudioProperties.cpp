@@ -53,7 +53,14 @@ struct Cache
 {
     QMutex mutex;
     QHash<QString, AudioReading> readings;
+    // Probes that ran out of time. A busy machine can make a sound file miss
+    // its budget, so such a file is tried again when it is next on screen;
+    // one that keeps missing it is taken as unreadable, so a hostile file
+    // does not cost a reader its budget at every scroll.
+    QHash<QString, int> timeouts;
 };
+
+constexpr int kTimeoutsBeforeGivingUp = 3;
 
 Cache &cache()
 {
@@ -123,11 +130,16 @@ struct AudioProperties::Drain : QRunnable
             }
             std::optional<AudioReading> reading = cached(file);
             if (!reading) {
+                QElapsedTimer probing;
+                probing.start();
                 reading = readFile(file, cancel);
                 if (queue->stop)
                     break;
+                const bool timedOut = !reading->readable && probing.elapsed() >= AudioProperties::kBudgetPerFileMs;
+                const QString key = keyOf(file);
                 const QMutexLocker lock(&cache().mutex);
-                cache().readings.insert(keyOf(file), *reading);
+                if (!timedOut || ++cache().timeouts[key] >= kTimeoutsBeforeGivingUp)
+                    cache().readings.insert(key, *reading);
             }
             batch.append(std::move(*reading));
             if (batch.size() >= kReadingsPerDelivery || sinceDelivery.elapsed() >= kDeliveryIntervalMs)

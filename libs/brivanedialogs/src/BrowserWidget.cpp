@@ -694,7 +694,7 @@ RememberedState BrowserWidget::rememberedState() const
     state.filterIndex = filterIndex();
     state.view = viewMode();
     state.panel = panelMode();
-    state.columns = m_views->detailsView()->header()->saveState();
+    state.columns = m_views->columnLayout();
     state.audioColumns = m_audioColumns->shownMask();
     return state;
 }

@@ -47,7 +47,7 @@ struct BrowserConfig
     ViewMode view = ViewMode::Details;
     PanelMode panel = PanelMode::Locations;
     QStringList recentFolders;
-    QByteArray columns; // saved details header
+    ColumnLayout columns; // as remembered, widths at 96 DPI
     quint32 audioColumns = 1; // the audio columns shown (AudioColumns' mask): duration
 };
 

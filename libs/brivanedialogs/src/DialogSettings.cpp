@@ -16,7 +16,11 @@ const QString kFolder = QStringLiteral("Folder");
 const QString kFilterIndex = QStringLiteral("Filter index");
 const QString kView = QStringLiteral("View");
 const QString kPanel = QStringLiteral("Left panel");
-const QString kColumns = QStringLiteral("Columns");
+const QString kColumnWidths = QStringLiteral("Column widths");
+const QString kSortColumn = QStringLiteral("Sort column");
+const QString kSortOrder = QStringLiteral("Sort order");
+// Wider than any screen: a larger stored width is damage, not a choice.
+constexpr int kWidestColumn = 100000;
 const QString kAudioColumns = QStringLiteral("Audio columns");
 
 QString libraryKey()
@@ -45,6 +49,31 @@ std::optional<Enum> readEnum(const platform::KeyStore &store, const QString &key
     return Enum(*value);
 }
 
+// "0,80,90,150": every width a whole number from 0 to kWidestColumn, else
+// nothing is taken.
+QList<int> parseWidths(const QString &text)
+{
+    QList<int> widths;
+    if (text.isEmpty())
+        return widths;
+    for (const QString &part : text.split(u',')) {
+        bool ok = false;
+        const int width = part.trimmed().toInt(&ok);
+        if (!ok || width < 0 || width > kWidestColumn)
+            return {};
+        widths.append(width);
+    }
+    return widths;
+}
+
+QString joinWidths(const QList<int> &widths)
+{
+    QStringList parts;
+    for (int width : widths)
+        parts.append(QString::number(width));
+    return parts.join(u',');
+}
+
 } // namespace
 
 QString withTrailingSlash(const QString &folder)
@@ -69,7 +98,11 @@ RememberedState DialogSettings::readState(const QString &guid)
         state.filterIndex = std::int32_t(*index); // 4294967295 reads back as -1
     state.view = readEnum<ViewMode>(store, key, kView, 3);
     state.panel = readEnum<PanelMode>(store, key, kPanel, 2);
-    state.columns = QByteArray::fromBase64(store.readString(key, kColumns).value_or(QString()).toLatin1());
+    state.columns.widthsAt96 = parseWidths(store.readString(key, kColumnWidths).value_or(QString()));
+    if (!state.columns.isEmpty()) {
+        state.columns.sortColumn = int(store.readDword(key, kSortColumn).value_or(0));
+        state.columns.descending = store.readDword(key, kSortOrder).value_or(0) == 1;
+    }
     state.audioColumns = store.readDword(key, kAudioColumns);
     return state;
 }
@@ -91,8 +124,11 @@ void DialogSettings::writeState(const QString &guid, const RememberedState &stat
             doc.setValue(key, kView, QString::number(int(*state.view)));
         if (state.panel)
             doc.setValue(key, kPanel, QString::number(int(*state.panel)));
-        if (!state.columns.isEmpty())
-            doc.setValue(key, kColumns, QString::fromLatin1(state.columns.toBase64()));
+        if (!state.columns.isEmpty()) {
+            doc.setValue(key, kColumnWidths, joinWidths(state.columns.widthsAt96));
+            doc.setValue(key, kSortColumn, QString::number(state.columns.sortColumn));
+            doc.setValue(key, kSortOrder, state.columns.descending ? QStringLiteral("1") : QStringLiteral("0"));
+        }
         if (state.audioColumns)
             doc.setValue(key, kAudioColumns, QString::number(*state.audioColumns));
     });

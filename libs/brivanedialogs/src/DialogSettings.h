@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +11,17 @@ namespace bd {
 enum class ViewMode { Details = 0, List = 1, Thumbnails = 2 };
 enum class PanelMode { Locations = 0, Tree = 1 };
 
+// The details view's columns as remembered. Widths are kept at 96 DPI, so a
+// browser opened at another scale shows them as wide, relative to its text,
+// as they were left.
+struct ColumnLayout
+{
+    QList<int> widthsAt96; // one per column in the model's order
+    int sortColumn = 0;
+    bool descending = false;
+    bool isEmpty() const { return widthsAt96.isEmpty(); }
+};
+
 // What one dialog (one GUID) remembers in the key store.
 struct RememberedState
 {
@@ -18,7 +29,7 @@ struct RememberedState
     std::optional<int> filterIndex; // counted from 0, -1 for none
     std::optional<ViewMode> view;
     std::optional<PanelMode> panel;
-    QByteArray columns; // the details header: widths and sort column
+    ColumnLayout columns;
     std::optional<quint32> audioColumns; // which audio columns are shown, one bit each
 };
 

@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace bd {
 
 namespace {
@@ -63,6 +65,7 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     , m_thumbnails(new UserFocusView<QListView>(this))
     , m_message(new QLabel(this))
     , m_thumbnailSize(thumbnailSize)
+    , m_scale(scale)
 {
     setObjectName(QStringLiteral("FileViews"));
     setAccessibleName(tr("File views"));
@@ -82,14 +85,20 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     m_details->header()->setStretchLastSection(false);
     m_details->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_details->header()->setMinimumSectionSize(scale.px(40));
-    m_details->header()->resizeSection(FileListModel::SizeColumn, scale.px(80));
-    m_details->header()->resizeSection(FileListModel::TypeColumn, scale.px(90));
-    m_details->header()->resizeSection(FileListModel::ModifiedColumn, scale.px(150));
-    m_details->header()->resizeSection(FileListModel::DurationColumn, scale.px(70));
-    m_details->header()->resizeSection(FileListModel::SampleRateColumn, scale.px(80));
-    m_details->header()->resizeSection(FileListModel::BitDepthColumn, scale.px(60));
-    m_details->header()->resizeSection(FileListModel::ChannelsColumn, scale.px(70));
-    m_details->header()->resizeSection(FileListModel::BitRateColumn, scale.px(80));
+    // Designed widths, but never narrower than the caption: at a large scale
+    // with a font bigger than the scale assumes, a caption would be cut.
+    const auto designWidth = [this, &scale](int column, int at96) {
+        QHeaderView *header = m_details->header();
+        header->resizeSection(column, std::max(scale.px(at96), header->sectionSizeHint(column)));
+    };
+    designWidth(FileListModel::SizeColumn, 80);
+    designWidth(FileListModel::TypeColumn, 90);
+    designWidth(FileListModel::ModifiedColumn, 150);
+    designWidth(FileListModel::DurationColumn, 70);
+    designWidth(FileListModel::SampleRateColumn, 80);
+    designWidth(FileListModel::BitDepthColumn, 60);
+    designWidth(FileListModel::ChannelsColumn, 70);
+    designWidth(FileListModel::BitRateColumn, 80);
     stretchNameColumn();
     m_details->setIconSize(scale.px(QSize(16, 16)));
     addWidget(m_details);
@@ -159,11 +168,29 @@ QAbstractItemView *FileViews::currentView() const
     }
 }
 
-void FileViews::restoreColumns(const QByteArray &state)
+void FileViews::restoreColumns(const ColumnLayout &layout)
 {
-    if (!state.isEmpty())
-        m_details->header()->restoreState(state);
+    QHeaderView *header = m_details->header();
+    if (!layout.isEmpty()) {
+        for (int column = 0; column < header->count() && column < layout.widthsAt96.size(); ++column) {
+            if (column != FileListModel::NameColumn && layout.widthsAt96[column] > 0)
+                header->resizeSection(column, m_scale.px(layout.widthsAt96[column]));
+        }
+        if (layout.sortColumn >= 0 && layout.sortColumn < header->count())
+            header->setSortIndicator(layout.sortColumn, layout.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    }
     stretchNameColumn();
+}
+
+ColumnLayout FileViews::columnLayout() const
+{
+    const QHeaderView *header = m_details->header();
+    ColumnLayout layout;
+    for (int column = 0; column < header->count(); ++column)
+        layout.widthsAt96.append(m_scale.at96(header->sectionSize(column)));
+    layout.sortColumn = header->sortIndicatorSection();
+    layout.descending = header->sortIndicatorOrder() == Qt::DescendingOrder;
+    return layout;
 }
 
 void FileViews::stretchNameColumn()

@@ -33,9 +33,11 @@ public:
     QListView *listView() const { return m_list; }
     QListView *thumbnailView() const { return m_thumbnails; }
     QList<QAbstractItemView *> views() const;
-    // The details header as stored (sort column, widths); the name column
-    // always takes the free width.
-    void restoreColumns(const QByteArray &state);
+    // The details columns as remembered (widths at 96 DPI, shown at this
+    // browser's scale; sort column and order); the name column always takes
+    // the free width.
+    void restoreColumns(const ColumnLayout &layout);
+    ColumnLayout columnLayout() const;
     QItemSelectionModel *selectionModel() const;
     QSize thumbnailSize() const { return m_thumbnailSize; }
     // Draws the thumbnails view's files as waveforms from source.
@@ -68,6 +70,7 @@ private:
     QLabel *m_message;
     ViewMode m_mode = ViewMode::Details;
     QSize m_thumbnailSize;
+    UiScale m_scale;
 };
 
 } // namespace bd

@@ -22,6 +22,13 @@ public:
         return int(product >= 0 ? (product + 48) / 96 : (product - 48) / 96);
     }
     QSize px(QSize at96) const { return { px(at96.width()), px(at96.height()) }; }
+    // The other way: a length on screen as it would be at 96 DPI.
+    int at96(int pixels) const
+    {
+        const long long product = static_cast<long long>(pixels) * 96;
+        const long long half = m_dpi / 2;
+        return int(product >= 0 ? (product + half) / m_dpi : (product - half) / m_dpi);
+    }
 
 private:
     int m_dpi;
