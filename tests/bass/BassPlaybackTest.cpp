@@ -4,7 +4,7 @@
 
 #include "BassFixtures.h"
 #include "BassTestSupport.h"
-#include "support/TempDir.h"
+#include "CapturedOutputTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,27 +15,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class BassPlayback : public testing::Test
+class BassPlayback : public CapturedOutputTest
 {
-protected:
-    void SetUp() override
-    {
-        bassFixtureDir();
-        m_capturePath = m_temp.filePath(QStringLiteral("capture.raw"));
-        qputenv("SDL_DISKAUDIOFILE", m_capturePath.toLocal8Bit());
-        ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
-    }
-    void TearDown() override { BASS_Free(); }
-
-    // Closes the device, which flushes the capture, and reads it.
-    Capture finish()
-    {
-        EXPECT_TRUE(BASS_Free());
-        return readCapture(m_capturePath);
-    }
-
-    TempDir m_temp;
-    QString m_capturePath;
 };
 
 size_t soundingSlices(const std::vector<Slice> &sliced)

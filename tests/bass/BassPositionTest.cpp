@@ -4,7 +4,7 @@
 
 #include "BassFixtures.h"
 #include "BassTestSupport.h"
-#include "support/TempDir.h"
+#include "CapturedOutputTest.h"
 
 #include <gtest/gtest.h>
 
@@ -20,24 +20,9 @@ constexpr double kStepSeconds = 0.25;
 // Slices of 10 ms that a seek may miss by: 50 ms.
 constexpr double kSeekTolerance = 5;
 
-class BassPosition : public testing::Test
+class BassPosition : public CapturedOutputTest
 {
 protected:
-    void SetUp() override
-    {
-        bassFixtureDir();
-        m_capturePath = m_temp.filePath(QStringLiteral("capture.raw"));
-        qputenv("SDL_DISKAUDIOFILE", m_capturePath.toLocal8Bit());
-        ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
-    }
-    void TearDown() override { BASS_Free(); }
-
-    Capture finish()
-    {
-        EXPECT_TRUE(BASS_Free());
-        return readCapture(m_capturePath);
-    }
-
     static std::vector<PitchRun> soundingRuns(const Capture &capture)
     {
         std::vector<PitchRun> sounding;
@@ -47,9 +32,6 @@ protected:
         }
         return sounding;
     }
-
-    TempDir m_temp;
-    QString m_capturePath;
 };
 
 TEST_F(BassPosition, LengthIsInBytesOfTheFilesRateAndChannels)

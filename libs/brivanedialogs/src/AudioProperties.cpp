@@ -1,6 +1,6 @@
 #include "AudioProperties.h"
 
-#include "platform/LibraryLoading.h"
+#include "WaveformModule.h"
 #include "waveform/ProbeApi.h"
 #include "waveform/WaveformApi.h"
 
@@ -14,7 +14,6 @@
 
 #include <atomic>
 #include <deque>
-#include <dlfcn.h>
 #include <mutex>
 
 namespace bd {
@@ -29,17 +28,10 @@ constexpr int kReaders = 2;
 constexpr int kReadingsPerDelivery = 8;
 constexpr qint64 kDeliveryIntervalMs = 40;
 
-// The probe lives in the decoding module beside this library, loaded once at
-// the first use, as the waveforms load it.
 BrivaneDialogsWaveform_ProbeProc probeProc()
 {
-    static std::once_flag once;
-    static BrivaneDialogsWaveform_ProbeProc proc = nullptr;
-    std::call_once(once, [] {
-        const std::string folder = platform::FolderOfLoadedObject(reinterpret_cast<const void *>(&probeProc));
-        if (void *module = platform::OpenLibraryFolderFirst(folder, kWaveformModuleName))
-            proc = reinterpret_cast<BrivaneDialogsWaveform_ProbeProc>(dlsym(module, kWaveformProbeSymbol));
-    });
+    static const auto proc
+        = reinterpret_cast<BrivaneDialogsWaveform_ProbeProc>(waveformModuleSymbol(kWaveformProbeSymbol));
     return proc;
 }
 

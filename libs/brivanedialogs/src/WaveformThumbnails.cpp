@@ -1,7 +1,7 @@
 #include "WaveformThumbnails.h"
 
 #include "WaveformDiskCache.h"
-#include "platform/LibraryLoading.h"
+#include "WaveformModule.h"
 #include "waveform/WaveformApi.h"
 
 #include <QCoreApplication>
@@ -9,9 +9,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QRunnable>
-
-#include <dlfcn.h>
-#include <mutex>
 
 namespace bd {
 
@@ -24,17 +21,10 @@ constexpr int kCachedThumbnails = 4000;
 constexpr int kFirstPicturePriority = 1;
 constexpr int kRefinePriority = 0;
 
-// The decoding module sits beside this library. Loaded once, at the first
-// thumbnail, and kept for the life of the process.
 BrivaneDialogsWaveform_PeaksOfProc peaksProc()
 {
-    static std::once_flag once;
-    static BrivaneDialogsWaveform_PeaksOfProc proc = nullptr;
-    std::call_once(once, [] {
-        const std::string folder = platform::FolderOfLoadedObject(reinterpret_cast<const void *>(&peaksProc));
-        if (void *module = platform::OpenLibraryFolderFirst(folder, kWaveformModuleName))
-            proc = reinterpret_cast<BrivaneDialogsWaveform_PeaksOfProc>(dlsym(module, kWaveformPeaksOfSymbol));
-    });
+    static const auto proc
+        = reinterpret_cast<BrivaneDialogsWaveform_PeaksOfProc>(waveformModuleSymbol(kWaveformPeaksOfSymbol));
     return proc;
 }
 
