@@ -14,6 +14,7 @@
 // stall the GUI caused, apart from waiting for a core on a busy machine.
 
 #include "BrivaneDialogs.h"
+#include "OpenedBrowser.h"
 #include "platform/WindowMessage.h"
 
 #include <QAbstractItemView>
@@ -159,30 +160,11 @@ class Browser
 {
 public:
     Browser()
-    {
-        m_empty = fixtureRoot() + QStringLiteral("/empty");
-        QDir().mkpath(m_empty);
-        const QByteArray beside = QFile::encodeName(QCoreApplication::applicationDirPath()) + '/' + bdLibraryFileName;
-        void *library = dlopen(beside.constData(), RTLD_NOW);
-        if (!library)
-            return;
-        auto open = reinterpret_cast<TBrivaneDialogs_OpenDialog>(dlsym(library, "BrivaneDialogs_OpenDialog"));
-        m_host.resize(1400, 900);
-        m_host.show();
-        m_filters = u"All audio files|*.mp3;*.flac;*.wav";
-        m_initial = std::u16string(reinterpret_cast<const char16_t *>(m_empty.utf16()), std::size_t(m_empty.size()));
-        m_additional = u"UIDPIScaling=96";
-        m_params.Options = 0x01B80040;
-        m_params.OptionsEx = 0x0400;
-        m_params.ParentWindow = platform::handleOf(&m_host);
-        m_params.HookProc = &Browser::hook;
-        m_params.DialogGUID = TBDGUID { 0xB0B0B0B1, 0x1, 0x2, { 1, 2, 3, 4, 5, 6, 7, 9 } };
-        m_params.Filters = m_filters.c_str();
-        m_params.InitialDir = m_initial.c_str();
-        m_params.AdditionalParameters = m_additional.c_str();
-        open(&m_params, &m_results);
-        m_window = platform::widgetOf(s_handle);
-    }
+        : m_empty(emptyFolder())
+        , m_opened(m_empty, u"All audio files|*.mp3;*.flac;*.wav", u"UIDPIScaling=96",
+              TBDGUID { 0xB0B0B0B1, 0x1, 0x2, { 1, 2, 3, 4, 5, 6, 7, 9 } })
+        , m_window(m_opened.window())
+    { }
 
     bool ok() const { return m_window != nullptr; }
     QTreeView *details() const { return m_window->findChild<QTreeView *>(QStringLiteral("FileListDetails")); }
@@ -211,20 +193,16 @@ public:
     }
 
 private:
-    static std::uint32_t hook(std::uintptr_t, std::uint32_t msg, std::uint64_t wParam, std::int64_t)
+    static QString emptyFolder()
     {
-        if (msg == bdEventWindowCreated)
-            s_handle = std::uintptr_t(wParam);
-        return 1;
+        const QString empty = fixtureRoot() + QStringLiteral("/empty");
+        QDir().mkpath(empty);
+        return empty;
     }
-    static inline std::uintptr_t s_handle = 0;
 
-    QWidget m_host;
-    QWidget *m_window = nullptr;
     QString m_empty;
-    std::u16string m_filters, m_initial, m_additional;
-    TOpenDialogParams m_params {};
-    TOpenDialogResults m_results {};
+    OpenedBrowser m_opened;
+    QWidget *m_window;
 };
 
 Browser *g_browser = nullptr;
