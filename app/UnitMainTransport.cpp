@@ -4,13 +4,13 @@
 
 #include "app/FormHelpers.h"
 #include "app/SeekSlider.h"
+#include "app/TransportIcons.h"
 #include "app/UnitMain.h"
 #include "preview/PreviewWorker.h"
 #include "scaling/AnchorLayout.h"
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
@@ -122,8 +122,12 @@ void TFormMain::ShowTransportProgress(const PreviewPlayer::Progress &progress)
 {
     using State = PreviewPlayer::Progress::State;
     const bool playing = progress.state == State::Playing;
-    ButtonPlayPause->setChecked(playing);
-    ButtonPlayPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    // The timer shows the progress many times a second; the face changes
+    // only with the state.
+    if (ButtonPlayPause->icon().isNull() || ButtonPlayPause->isChecked() != playing) {
+        ButtonPlayPause->setChecked(playing);
+        ButtonPlayPause->setIcon(transportIcon(playing ? TransportIcon::Pause : TransportIcon::Play));
+    }
     const QString state = StateText(progress.state);
     if (ButtonPlayPause->accessibleDescription() != state)
         ButtonPlayPause->setAccessibleDescription(state);

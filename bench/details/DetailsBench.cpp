@@ -266,6 +266,8 @@ int main(int argc, char **argv)
         return 1;
     }
     makeFixtures();
+    // The first start's hint is modal: it would stop the run until closed.
+    ShowTreeViewHint = false;
     TFormMain form;
     g_form = &form;
     form.show();
