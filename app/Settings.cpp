@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/CloseOnlyTitleBar.h"
 #include "app/ErrorBoundary.h"
 #include "app/FormHelpers.h"
 #include "app/Globals.h"
@@ -398,6 +399,7 @@ void TFormSettings::SelectStoredAudioDevice()
 
 void TFormSettings::showEvent(QShowEvent *event)
 {
+    RequestCloseOnlyTitleBar(this);
     ListAudioDevices();
     QDialog::showEvent(event);
 }

@@ -1,7 +1,8 @@
 // What the window manager offers in the title bars of the settings and hint
-// windows: close, and neither maximize nor resize. The offscreen platform has no window manager, so a wrong set of
-// buttons passes there unseen: this runs under openbox (under-openbox.sh),
-// and the window manager's own account of each window is read with xprop.
+// windows: close only. The offscreen platform has no window manager, so a
+// wrong set of buttons passes there unseen: this runs under openbox
+// (under-openbox.sh). The window manager's own account of each window is
+// read with xprop, and the buttons it drew are counted in its frame.
 #include "MainWindowTestSupport.h"
 #include "app/DialogTreeViewHint.h"
 #include "app/Globals.h"
@@ -12,8 +13,11 @@
 #include <QProcess>
 #include <QTest>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <vector>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -75,6 +79,83 @@ std::optional<unsigned> motifFunctions(const QWidget &window)
     return functions;
 }
 
+struct FreeReply
+{
+    void operator()(void *reply) const { std::free(reply); }
+};
+template<typename T> using Reply = std::unique_ptr<T, FreeReply>;
+
+struct RootRect
+{
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+std::optional<RootRect> rootGeometry(xcb_connection_t *connection, xcb_window_t window, xcb_window_t root)
+{
+    const Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    const Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr));
+    if (!geometry || !origin)
+        return std::nullopt;
+    return RootRect { origin->dst_x, origin->dst_y, geometry->width, geometry->height };
+}
+
+// Every window the frame holds, depth first.
+void collectDescendants(xcb_connection_t *connection, xcb_window_t window, std::vector<xcb_window_t> &out)
+{
+    const Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    if (!tree)
+        return;
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        out.push_back(children[i]);
+        collectDescendants(connection, children[i], out);
+    }
+}
+
+// The buttons openbox drew at the right of the title bar. It draws each as a
+// small square window of its own in the frame, mapped only while the button
+// shows; the window's icon is the one square at the left.
+int titleButtonsDrawn(const QWidget &window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return -1;
+    xcb_connection_t *connection = x11->connection();
+    const auto client = xcb_window_t(window.winId());
+    const Reply<xcb_query_tree_reply_t> clientTree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, client), nullptr));
+    if (!clientTree)
+        return -1;
+    const xcb_window_t root = clientTree->root;
+    const xcb_window_t frame = clientTree->parent;
+    const std::optional<RootRect> frameRect = rootGeometry(connection, frame, root);
+    const std::optional<RootRect> clientRect = rootGeometry(connection, client, root);
+    if (frame == root || !frameRect || !clientRect)
+        return -1;
+    const int titleBottom = clientRect->y;
+    std::vector<xcb_window_t> windows;
+    collectDescendants(connection, frame, windows);
+    int buttons = 0;
+    for (const xcb_window_t child : windows) {
+        const Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, child), nullptr));
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;
+        const std::optional<RootRect> r = rootGeometry(connection, child, root);
+        const bool square = r && r->width == r->height && r->width > 4 && r->width < titleBottom - frameRect->y;
+        if (square && r->y >= frameRect->y && r->y + r->height <= titleBottom
+            && r->x > frameRect->x + frameRect->width / 2)
+            ++buttons;
+    }
+    return buttons;
+}
+
 // With "all" set, the other bits name what is taken away.
 bool motifAllows(unsigned functions, unsigned function)
 {
@@ -98,12 +179,13 @@ protected:
         const QStringList actions = allowedActions(window);
         ASSERT_FALSE(actions.isEmpty()) << name << ": the window manager reports no actions";
         EXPECT_TRUE(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE"))) << name;
-        // Openbox keeps a minimize button on every dialog whatever the hints
-        // ask ("don't let Motif hints kill any buttons"); the hints below are
-        // what window managers that honour them go by.
-        for (const char *absent :
-            { "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE" })
+        for (const char *absent : { "_NET_WM_ACTION_MINIMIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ",
+                 "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE" })
             EXPECT_FALSE(actions.contains(QString::fromLatin1(absent))) << name << " offers " << absent;
+        // Openbox keeps the slot of a maximize button it will not honour, drawn
+        // as a disabled button, while a minimize button stands beside it: the
+        // allowed actions alone do not show what the user sees.
+        EXPECT_EQ(titleButtonsDrawn(window), 1) << name << ": buttons drawn in the title bar other than close";
 
         // Window managers that do not read the window type go by these.
         const std::optional<unsigned> functions = motifFunctions(window);
