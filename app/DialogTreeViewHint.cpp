@@ -104,6 +104,9 @@ TFormTreeViewHint::TFormTreeViewHint(QWidget *owner, std::uintptr_t browserWindo
     Button1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     layout->addWidget(Button1, QRect(329, 201, 75, 25), AnchorLayout::Right | AnchorLayout::Bottom);
     connect(Button1, &QPushButton::clicked, this, &TFormTreeViewHint::Button1Click);
+    // The window opens with OK focused, so Enter closes it: the links come
+    // first in the Tab order, and Enter on a link switches the browser's mode.
+    Button1->setFocus();
 
     if (owner)
         move(owner->geometry().center() - QPoint(width() / 2, height() / 2));

@@ -139,6 +139,19 @@ TEST_F(TreeViewHintTest, EveryClickOnALinkSendsItsMessageAgain)
     hint->close();
 }
 
+TEST_F(TreeViewHintTest, EnterOnTheOpenedWindowPressesOkNotALink)
+{
+    QPointer<TFormTreeViewHint> hint = new TFormTreeViewHint(nullptr, platform::handleOf(&browser));
+    hint->setAttribute(Qt::WA_DeleteOnClose, false);
+    hint->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(hint));
+    ASSERT_EQ(hint->focusWidget(), hint->Button1);
+    QTest::keyClick(hint->focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(browser.messages.isEmpty());
+    EXPECT_FALSE(hint->isVisible());
+    delete hint;
+}
+
 TEST_F(TreeViewHintTest, LinksWithoutABrowserWindowDoNothing)
 {
     QPointer<TFormTreeViewHint> hint = new TFormTreeViewHint(nullptr, 0);
