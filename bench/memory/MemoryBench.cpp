@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "app/UnitMain.h"
 #include "browser/BrivaneDialogsDefs.h"
+#include "browser/BrivaneDialogsDynamic.h"
 #include "platform/KeyStore.h"
 
 #include <QAbstractItemView>
@@ -54,8 +55,9 @@ double resident()
     return statusMegabytes("VmRSS");
 }
 
-// 100,000 names in one folder, all hard links to one short mp3, so the
-// folder costs one file's blocks; made once and kept in the build folder.
+// 100,000 names in one folder, all hard links to a few copies of one short
+// mp3, so the folder costs a few files' blocks; made once and kept in the
+// build folder. One file takes at most 65,000 links on ext4.
 QString makeFolder()
 {
     const QString root = QCoreApplication::applicationDirPath() + QStringLiteral("/../fixtures/memory-bench");
@@ -70,8 +72,15 @@ QString makeFolder()
         { QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=2"),
             QStringLiteral("-metadata"), QStringLiteral("title=Memory bench"), source });
-    const QByteArray sourcePath = QFile::encodeName(source);
+    constexpr int kLinksPerCopy = 50000;
+    QByteArray sourcePath;
     for (int i = 0; i < kFiles; ++i) {
+        if (i % kLinksPerCopy == 0) {
+            const QString copy = root + QStringLiteral("/tone-%1.mp3").arg(i / kLinksPerCopy);
+            QFile::remove(copy);
+            QFile::copy(source, copy);
+            sourcePath = QFile::encodeName(copy);
+        }
         const QByteArray name
             = QFile::encodeName(folder + QStringLiteral("/track %1.mp3").arg(i, 6, 10, QLatin1Char('0')));
         if (::link(sourcePath.constData(), name.constData()) != 0) {
@@ -108,6 +117,8 @@ int main(int argc, char **argv)
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
         qputenv("SDL_AUDIODRIVER", "dummy");
+    // The dialog library, bound as the program binds it before any window.
+    const BrivaneDialogsBindings brivaneDialogs;
     QApplication app(argc, argv);
     const QString folder = makeFolder();
     if (folder.isEmpty())
