@@ -101,9 +101,13 @@ QAbstractItemView *fileList(QWidget *panel, int rows)
     return nullptr;
 }
 
+// Resident memory splits into pages of mapped files (the libraries' code and
+// data, fonts) and anonymous pages (heap, stacks): shown beside each figure,
+// so a growth can be told from the libraries loaded after the first paint.
 void report(const char *what, double megabytes, const char *note = "")
 {
-    std::printf("  %-44s %7.1f MB %s\n", what, megabytes, note);
+    std::printf("  %-44s %7.1f MB  (files %5.1f, heap %5.1f) %s\n", what, megabytes, statusMegabytes("RssFile"),
+        statusMegabytes("RssAnon"), note);
     std::fflush(stdout);
 }
 
