@@ -14,7 +14,6 @@ extern "C" {
 #include <array>
 #include <cstring>
 #include <ctime>
-#include <mutex>
 #include <string_view>
 #include <sys/stat.h>
 
@@ -70,13 +69,6 @@ long long threadCpuNs()
     timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return (long long)now.tv_sec * 1'000'000'000 + now.tv_nsec;
-}
-
-void quietLogs()
-{
-    static std::once_flag quiet;
-    // A preview player has nobody to show FFmpeg's warnings about odd files to.
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
 }
 
 // The demuxer for each extension of the browser's filter. Musepack has two
@@ -149,7 +141,7 @@ int bassErrorFromOpen(int averror)
 int FfmpegDecoder::open(
     const std::string &path, const BassDecoderOptions &options, std::unique_ptr<FfmpegDecoder> &result)
 {
-    quietLogs();
+    platform::quietFfmpegLogs();
     if (options.sampleRate <= 0 || options.channels <= 0)
         return BASS_ERROR_ILLPARAM;
     // Only plain files: opening a named pipe or a device could wait forever
@@ -508,7 +500,7 @@ bool FfmpegDecoder::keepFrameAfterSeek()
 
 void FfmpegDecoder::prepare()
 {
-    quietLogs();
+    platform::quietFfmpegLogs();
     // Decoders build their static tables when the first one of their kind
     // opens; a context with a plain stereo layout is enough to trigger it.
     for (const AVCodecID id : { AV_CODEC_ID_MP3, AV_CODEC_ID_AAC, AV_CODEC_ID_FLAC, AV_CODEC_ID_OPUS, AV_CODEC_ID_AC3,

@@ -52,6 +52,7 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pro
     const char *path, BrivaneDialogsAudioInfo *info, int budgetMs, const volatile int *cancel)
 {
     *info = { -1, -1, -1, -1, -1 };
+    platform::quietFfmpegLogs();
     Budget budget { std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs), cancel };
     AVFormatContext *raw = avformat_alloc_context();
     if (!raw)

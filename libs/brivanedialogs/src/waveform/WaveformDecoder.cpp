@@ -153,6 +153,7 @@ class Decoder
 public:
     bool open(const char *path, const volatile int *cancel)
     {
+        platform::quietFfmpegLogs();
         AVFormatContext *format = avformat_alloc_context();
         if (!format)
             return false;

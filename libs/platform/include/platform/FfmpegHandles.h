@@ -11,8 +11,18 @@ extern "C" {
 }
 
 #include <memory>
+#include <mutex>
 
 namespace platform {
+
+// FFmpeg writes its warnings about odd files to the terminal the program was
+// started from; a desktop program has nobody there to read them. The level
+// is the process's, so whichever module opens a file first sets it.
+inline void quietFfmpegLogs()
+{
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
+}
 
 struct AvDeleter
 {
