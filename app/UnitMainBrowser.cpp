@@ -180,7 +180,7 @@ void TFormMain::SetInitialBrivaneDialogsParameters()
         music += QLatin1Char('/');
     // A key store that cannot be written only costs the first run its
     // starting folder; the browser then opens in its default one.
-    store.edit([&](platform::IniDocument &doc) {
+    (void)store.edit([&](platform::IniDocument &doc) {
         doc.addSection(key);
         if (!music.isEmpty() && !platform::holdsLineBreak(music))
             doc.setValue(key, QStringLiteral("Folder"), music);

@@ -114,10 +114,11 @@ void writeLastSettings(const QString &guidText, const TBrivaneDialogsLastSetting
 {
     const QString key = BrivaneDialogsSettingsKey(guidText);
     // A folder whose name holds a line break cannot be stored as it is; the
-    // folder remembered before stays.
+    // folder remembered before stays. A store that cannot be written only
+    // costs the next dialog its starting folder: nothing is reported.
     const bool storeFolder
         = !last.Folder.isEmpty() && !platform::holdsLineBreak(last.Folder) && QFileInfo(last.Folder).isDir();
-    platform::KeyStore().edit([&](platform::IniDocument &doc) {
+    (void)platform::KeyStore().edit([&](platform::IniDocument &doc) {
         doc.addSection(key);
         if (storeFolder)
             doc.setValue(key, QStringLiteral("Folder"), last.Folder);

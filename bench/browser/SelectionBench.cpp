@@ -117,8 +117,8 @@ int main(int argc, char **argv)
     makeFolder();
     platform::KeyStore store;
     const QString key = BrivaneDialogsSettingsKey(QStringLiteral("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"));
-    store.createKey(key);
-    store.writeString(key, QStringLiteral("Folder"), g_folder->path() + QLatin1Char('/'));
+    (void)store.createKey(key);
+    (void)store.writeString(key, QStringLiteral("Folder"), g_folder->path() + QLatin1Char('/'));
 
     auto form = std::make_unique<TFormMain>();
     g_form = form.get();

@@ -143,8 +143,8 @@ int main(int argc, char **argv)
 
     platform::KeyStore store;
     const QString key = BrivaneDialogsSettingsKey(QStringLiteral("{14041EA1-43B5-474A-B7BA-CAE3B9460048}"));
-    store.createKey(key);
-    store.writeString(key, QStringLiteral("Folder"), folder + QLatin1Char('/'));
+    (void)store.createKey(key);
+    (void)store.writeString(key, QStringLiteral("Folder"), folder + QLatin1Char('/'));
     ShowTreeViewHint = false;
     DisplayScale = 96;
 

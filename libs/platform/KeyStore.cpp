@@ -12,17 +12,19 @@ namespace platform {
 namespace {
 
 // The store's folder is made on the first write, as the hive would exist.
-bool editStore(const QString &path, const std::function<void(IniDocument &)> &edit, QString *error)
+Result<> editStore(const QString &path, const std::function<void(IniDocument &)> &edit)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return succeeded(editIniFile(path, edit), error);
+    return editIniFile(path, edit);
 }
 
-bool refused(QString *error)
+// A write whose name the document refused (a line break, a bracket in a key
+// name) fails even though the file itself was fine.
+Result<> storedOrRefused(Result<> saved, bool stored)
 {
-    if (error)
-        *error = QStringLiteral("The name cannot be stored in the key store.");
-    return false;
+    if (saved && !stored)
+        return Result<>::failure(QStringLiteral("The name cannot be stored in the key store."));
+    return saved;
 }
 
 } // namespace
@@ -56,12 +58,11 @@ bool KeyStore::keyExists(const QString &key) const
     return IniDocument::load(m_path).hasSection(key);
 }
 
-bool KeyStore::createKey(const QString &key, QString *error)
+Result<> KeyStore::createKey(const QString &key)
 {
     bool stored = true;
-    return editStore(
-               m_path, [&](IniDocument &doc) { stored = doc.addSection(key); }, error)
-        && (stored || refused(error));
+    Result<> saved = editStore(m_path, [&](IniDocument &doc) { stored = doc.addSection(key); });
+    return storedOrRefused(std::move(saved), stored);
 }
 
 std::optional<QString> KeyStore::readString(const QString &key, const QString &name) const
@@ -81,28 +82,26 @@ std::optional<quint32> KeyStore::readDword(const QString &key, const QString &na
     return quint32(value);
 }
 
-bool KeyStore::writeString(const QString &key, const QString &name, const QString &value, QString *error)
+Result<> KeyStore::writeString(const QString &key, const QString &name, const QString &value)
 {
     bool stored = true;
-    return editStore(
-               m_path, [&](IniDocument &doc) { stored = doc.setValue(key, name, value); }, error)
-        && (stored || refused(error));
+    Result<> saved = editStore(m_path, [&](IniDocument &doc) { stored = doc.setValue(key, name, value); });
+    return storedOrRefused(std::move(saved), stored);
 }
 
-bool KeyStore::writeDword(const QString &key, const QString &name, quint32 value, QString *error)
+Result<> KeyStore::writeDword(const QString &key, const QString &name, quint32 value)
 {
-    return writeString(key, name, QString::number(value), error);
+    return writeString(key, name, QString::number(value));
 }
 
-bool KeyStore::deleteValue(const QString &key, const QString &name, QString *error)
+Result<> KeyStore::deleteValue(const QString &key, const QString &name)
 {
-    return editStore(
-        m_path, [&](IniDocument &doc) { doc.removeKey(key, name); }, error);
+    return editStore(m_path, [&](IniDocument &doc) { doc.removeKey(key, name); });
 }
 
-bool KeyStore::edit(const std::function<void(IniDocument &)> &change, QString *error)
+Result<> KeyStore::edit(const std::function<void(IniDocument &)> &change)
 {
-    return editStore(m_path, change, error);
+    return editStore(m_path, change);
 }
 
 } // namespace platform

@@ -12,20 +12,18 @@ QString readProfileString(const QString &path, const QString &section, const QSt
     return result.left(kProfileStringMaxLength);
 }
 
-bool writeProfileString(
-    const QString &path, const QString &section, const QString &key, const QString &value, QString *error)
+Result<> writeProfileString(const QString &path, const QString &section, const QString &key, const QString &value)
 {
     bool stored = true;
-    const bool saved
-        = succeeded(editIniFile(path, [&](IniDocument &doc) { stored = doc.setValue(section, key, value); }), error);
-    if (saved && !stored && error)
-        *error = QStringLiteral("The name cannot be stored in an INI file.");
-    return saved && stored;
+    Result<> saved = editIniFile(path, [&](IniDocument &doc) { stored = doc.setValue(section, key, value); });
+    if (saved && !stored)
+        return Result<>::failure(QStringLiteral("The name cannot be stored in an INI file."));
+    return saved;
 }
 
-bool deleteProfileKey(const QString &path, const QString &section, const QString &key, QString *error)
+Result<> deleteProfileKey(const QString &path, const QString &section, const QString &key)
 {
-    return succeeded(editIniFile(path, [&](IniDocument &doc) { doc.removeKey(section, key); }), error);
+    return editIniFile(path, [&](IniDocument &doc) { doc.removeKey(section, key); });
 }
 
 int parseProfileInteger(const QString &text, int defaultValue)

@@ -281,8 +281,8 @@ TEST_F(BrowserBehaviourTest, LibrarySettingsApplyToTheNextBrowser)
     };
     for (const auto &c : cases) {
         platform::KeyStore store;
-        store.writeString(key, QStringLiteral("Show hidden files"), c.showHidden);
-        store.writeString(key, QStringLiteral("Default view"), c.defaultView);
+        ASSERT_TRUE(store.writeString(key, QStringLiteral("Show hidden files"), c.showHidden));
+        ASSERT_TRUE(store.writeString(key, QStringLiteral("Default view"), c.defaultView));
         forgetDialogState(); // a remembered view would win over the default
         DialogHost::events().clear();
         QWidget *window = open(dir.path(), c.rows);
@@ -293,8 +293,8 @@ TEST_F(BrowserBehaviourTest, LibrarySettingsApplyToTheNextBrowser)
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files"));
-    platform::KeyStore().deleteValue(key, QStringLiteral("Default view"));
+    EXPECT_TRUE(platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files")));
+    EXPECT_TRUE(platform::KeyStore().deleteValue(key, QStringLiteral("Default view")));
 }
 
 TEST_F(BrowserBehaviourTest, FileThatGrowsMovesInASizeSortedListAndStaysSelected)

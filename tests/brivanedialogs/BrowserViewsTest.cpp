@@ -273,9 +273,9 @@ TEST_F(BrowserViewsTest, RecentFoldersAreTellableApartUniqueAndExisting)
         for (int i = 0; i < 12; ++i) {
             const QString name = QStringLiteral("Folder%1").arg(i + 1);
             if (i < int(std::size(stored)))
-                store.writeString(key, name, stored[i]);
+                ASSERT_TRUE(store.writeString(key, name, stored[i]));
             else
-                store.deleteValue(key, name);
+                ASSERT_TRUE(store.deleteValue(key, name));
         }
     }
     QWidget *window = open(8);

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 #include <dlfcn.h>
 
 namespace {
@@ -134,7 +136,7 @@ QString testGuidKey()
 
 void forgetDialogState()
 {
-    platform::KeyStore().edit([](platform::IniDocument &doc) { doc.removeSection(testGuidKey()); });
+    EXPECT_TRUE(platform::KeyStore().edit([](platform::IniDocument &doc) { doc.removeSection(testGuidKey()); }));
 }
 
 void HostRecords::setIntegrated(QWidget *parent, const QString &initialFolder, int dpi)

@@ -158,7 +158,7 @@ TEST(DialogLibrary, SettingsWindowStoresOnOkOnly)
         QString expectedHidden;
     };
     const Case cases[] = { { false, 0, QString() }, { true, 1, QStringLiteral("1") } };
-    platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files"));
+    ASSERT_TRUE(platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files")));
     for (const Case &c : cases) {
         QTimer::singleShot(0, [&] {
             (void)QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
@@ -173,5 +173,5 @@ TEST(DialogLibrary, SettingsWindowStoresOnOkOnly)
         EXPECT_EQ(platform::KeyStore().readString(key, QStringLiteral("Show hidden files")).value_or(QString()),
             c.expectedHidden);
     }
-    platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files"));
+    EXPECT_TRUE(platform::KeyStore().deleteValue(key, QStringLiteral("Show hidden files")));
 }

@@ -281,8 +281,8 @@ TEST_F(FallbackTest, CancelledFolderBrowserEmptiesFileNameAndWritesNothing)
 TEST_F(FallbackTest, RememberedFolderIsWhereTheNextBrowserOpens)
 {
     const QString folder = dir.mkdir(QStringLiteral("Remembered"));
-    platform::KeyStore().createKey(key());
-    platform::KeyStore().writeString(key(), QStringLiteral("Folder"), folder + QLatin1Char('/'));
+    ASSERT_TRUE(platform::KeyStore().createKey(key()));
+    ASSERT_TRUE(platform::KeyStore().writeString(key(), QStringLiteral("Folder"), folder + QLatin1Char('/')));
     QString openedIn;
     ModalAnswer answer(QStringLiteral("FolderBrowser"), [&](QWidget *widget) {
         auto *browser = static_cast<QFileDialog *>(widget);

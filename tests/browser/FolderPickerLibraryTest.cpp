@@ -28,8 +28,8 @@ protected:
         // The picker opens where it was last; start it here.
         platform::KeyStore store;
         const QString key = BrivaneDialogsSettingsKey(QStringLiteral("{C35263F7-648F-4F47-B963-82A465E69E5D}"));
-        store.createKey(key);
-        store.writeString(key, QStringLiteral("Folder"), dir.path() + QLatin1Char('/'));
+        ASSERT_TRUE(store.createKey(key));
+        ASSERT_TRUE(store.writeString(key, QStringLiteral("Folder"), dir.path() + QLatin1Char('/')));
         form = std::make_unique<TFormMain>();
         ShowTreeViewHint = false;
     }

@@ -136,8 +136,8 @@ TEST_F(IntegratedBrowserTest, LaterStartsLeaveTheKeyAloneEvenWithoutItsFolder)
     form.reset();
     platform::KeyStore store;
     ASSERT_TRUE(store.keyExists(kKey));
-    store.deleteValue(kKey, QStringLiteral("Folder"));
-    store.writeDword(kKey, QStringLiteral("Filter index"), 0);
+    ASSERT_TRUE(store.deleteValue(kKey, QStringLiteral("Folder")));
+    ASSERT_TRUE(store.writeDword(kKey, QStringLiteral("Filter index"), 0));
     start();
     EXPECT_TRUE(store.keyExists(kKey));
     EXPECT_FALSE(store.readString(kKey, QStringLiteral("Folder")).has_value());

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using platform::KeyStore;
 
 namespace {
@@ -46,6 +48,44 @@ TEST(KeyStoreTest, MalformedDwordIsAbsent)
     KeyStore store(dir.filePath(QStringLiteral("registry.ini")));
     ASSERT_TRUE(store.writeString(kKey, QStringLiteral("Filter index"), QStringLiteral("-3")));
     EXPECT_FALSE(store.readDword(kKey, QStringLiteral("Filter index")).has_value());
+}
+
+TEST(KeyStoreTest, WritesThatCannotBeStoredFailWithTheReasonAndLeaveTheStore)
+{
+    TempDir dir;
+    const QByteArray before = platform::IniDocument::encode(QLatin1Char('[') + kKey + QStringLiteral("]\r\nA=1\r\n"));
+    QByteArray oversized = before + "; ";
+    oversized.append(QByteArray(platform::IniDocument::kMaxFileSize, 'x'));
+    struct Case
+    {
+        const char *what;
+        QByteArray stored;
+        std::function<platform::Result<>(KeyStore &)> write;
+        QString reason;
+    };
+    const QString refused = QStringLiteral("cannot be stored in the key store");
+    const QString tooLarge = QStringLiteral("larger than 1024 KiB");
+    const Case cases[] = {
+        { "key name with a bracket", before, [](KeyStore &s) { return s.createKey(QStringLiteral("a]b")); }, refused },
+        { "value name with '='", before,
+            [](KeyStore &s) { return s.writeString(kKey, QStringLiteral("a=b"), QStringLiteral("v")); }, refused },
+        { "number under a refused name", before,
+            [](KeyStore &s) { return s.writeDword(kKey, QStringLiteral("[x"), 1); }, refused },
+        { "store over the size cap", oversized,
+            [](KeyStore &s) { return s.writeString(kKey, QStringLiteral("A"), QStringLiteral("2")); }, tooLarge },
+        { "delete in a store over the size cap", oversized,
+            [](KeyStore &s) { return s.deleteValue(kKey, QStringLiteral("A")); }, tooLarge },
+        { "edit of a store over the size cap", oversized,
+            [](KeyStore &s) { return s.edit([](platform::IniDocument &doc) { doc.removeSection(kKey); }); }, tooLarge },
+    };
+    for (const Case &c : cases) {
+        const QString path = dir.write(QStringLiteral("registry.ini"), c.stored);
+        KeyStore store(path);
+        const platform::Result<> written = c.write(store);
+        ASSERT_FALSE(written) << c.what;
+        EXPECT_TRUE(written.error().contains(c.reason)) << c.what << ": " << written.error().toStdString();
+        EXPECT_EQ(TempDir::readAll(path), c.stored) << c.what;
+    }
 }
 
 TEST(KeyStoreTest, DefaultPathIsInTheConfigFolder)

@@ -74,9 +74,9 @@ TEST(PrivateProfileTest, FileOverTheCapIsNeitherReadNorReplaced)
     const QString path = dir.write(QStringLiteral("v.ini"), bytes);
     EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("default")),
         QStringLiteral("default"));
-    QString error;
-    EXPECT_FALSE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("larger than 1024 KiB"))) << error.toStdString();
+    const auto written = writeProfileString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("new"));
+    ASSERT_FALSE(written);
+    EXPECT_TRUE(written.error().contains(QStringLiteral("larger than 1024 KiB"))) << written.error().toStdString();
     EXPECT_EQ(TempDir::readAll(path), bytes);
 
     // Just under the cap is an ordinary file.
@@ -196,10 +196,10 @@ TEST(PrivateProfileHelper, WriteAsUser)
     const QString path = qEnvironmentVariable("VANTREL_INI_UNDER_TEST");
     if (path.isEmpty())
         GTEST_SKIP() << "helper for FailedWritesLeaveTheFileUntouched";
-    QString error;
     EXPECT_EQ(readProfileString(path, QStringLiteral("S"), QStringLiteral("K"), QString()), QStringLiteral("old"));
-    EXPECT_FALSE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("new"), &error));
-    EXPECT_FALSE(error.isEmpty());
+    const auto written = writeProfileString(path, QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("new"));
+    ASSERT_FALSE(written);
+    EXPECT_FALSE(written.error().isEmpty());
 }
 
 } // namespace

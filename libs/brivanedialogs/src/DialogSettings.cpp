@@ -34,10 +34,11 @@ QString recentKey()
 }
 
 // Several values in one rewrite of the key store file; an unreadable store is
-// left alone rather than replaced by one holding only our values.
+// left alone rather than replaced by one holding only our values. A store that
+// cannot be written only costs the remembered state: nothing is reported.
 void editStore(const std::function<void(platform::IniDocument &)> &edit)
 {
-    platform::KeyStore().edit(edit);
+    (void)platform::KeyStore().edit(edit);
 }
 
 template<typename Enum>

@@ -16,13 +16,4 @@ namespace platform {
 Result<> editIniFile(
     const QString &path, const std::function<void(IniDocument &)> &edit, IniDocument::LoadStatus *status = nullptr);
 
-// The result as a flag, the reason (on failure) into error when given: for
-// the older bool-returning writers built on editIniFile.
-inline bool succeeded(const Result<> &result, QString *error)
-{
-    if (!result && error)
-        *error = result.error();
-    return result.ok();
-}
-
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 
 #include <functional>
@@ -29,17 +31,19 @@ public:
     const QString &path() const { return m_path; }
 
     bool keyExists(const QString &key) const;
-    bool createKey(const QString &key, QString *error = nullptr);
+    // Writes fail with the reason: the store unreadable, over its size cap or
+    // refused by the disk, or a name it cannot hold.
+    Result<> createKey(const QString &key);
 
     std::optional<QString> readString(const QString &key, const QString &name) const;
     std::optional<quint32> readDword(const QString &key, const QString &name) const;
 
-    bool writeString(const QString &key, const QString &name, const QString &value, QString *error = nullptr);
-    bool writeDword(const QString &key, const QString &name, quint32 value, QString *error = nullptr);
-    bool deleteValue(const QString &key, const QString &name, QString *error = nullptr);
+    Result<> writeString(const QString &key, const QString &name, const QString &value);
+    Result<> writeDword(const QString &key, const QString &name, quint32 value);
+    Result<> deleteValue(const QString &key, const QString &name);
 
     // Several changes in one load and one atomic rewrite of the store.
-    bool edit(const std::function<void(IniDocument &)> &change, QString *error = nullptr);
+    Result<> edit(const std::function<void(IniDocument &)> &change);
 
 private:
     QString m_path;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 
 namespace platform {
@@ -13,13 +15,12 @@ inline constexpr int kProfileStringMaxLength = 2047;
 QString readProfileString(const QString &path, const QString &section, const QString &key, const QString &defaultValue);
 
 // Writes one value, creating the file (UTF-16LE with a byte-order mark) and
-// the section when needed. The file is replaced atomically; false with the
-// reason when the path is empty, the file is unreadable or read-only, or
-// the disk refuses the write.
-bool writeProfileString(
-    const QString &path, const QString &section, const QString &key, const QString &value, QString *error = nullptr);
+// the section when needed. The file is replaced atomically; a failure with
+// the reason when the path is empty, the file is unreadable or read-only,
+// the name cannot be stored, or the disk refuses the write.
+Result<> writeProfileString(const QString &path, const QString &section, const QString &key, const QString &value);
 
-bool deleteProfileKey(const QString &path, const QString &section, const QString &key, QString *error = nullptr);
+Result<> deleteProfileKey(const QString &path, const QString &section, const QString &key);
 
 // Integers are stored as decimal text and read back by this rule: longer than
 // two characters and starting with "0x" in any case means hexadecimal (32 bits,
