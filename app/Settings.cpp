@@ -13,7 +13,6 @@
 #include "scaling/ScaleFunctions.h"
 #include "util/AppIconLookup.h"
 #include "util/HelperTarvex.h"
-#include "util/VantrelError.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -443,11 +442,13 @@ void TFormSettings::RefreshApplicationIcons()
     }
 }
 
-void TFormSettings::SaveSettings()
+platform::Result<> TFormSettings::SaveSettings()
 {
     const QString path = GetSettingsFileName();
-    if (!path.isEmpty() && !QFileInfo::exists(path))
-        CreateUnicodeIniFile(path);
+    if (!path.isEmpty() && !QFileInfo::exists(path)) {
+        if (const auto created = CreateUnicodeIniFile(path); !created)
+            return platform::Result<>::failure(created.error());
+    }
     SettingsFile ini(path);
     for (int n = 1; n <= 3; ++n)
         ini.WriteString(kSettings, QStringLiteral("Application %1").arg(n), EditApp(n)->text());
@@ -470,7 +471,7 @@ void TFormSettings::SaveSettings()
 
     if (FormMain)
         SaveWindowBounds(ini, FormMain);
-    ini.Save();
+    return ini.Save();
 }
 
 void TFormSettings::PickApplication(int n)
@@ -505,11 +506,9 @@ void TFormSettings::ButtonApp3Click()
 
 void TFormSettings::ButtonOKClick()
 {
-    try {
-        SaveSettings();
-    } catch (const VantrelError &error) {
+    if (const auto saved = SaveSettings(); !saved) {
         // The window stays open with the user's values; the toolbar keeps the last saved ones.
-        VantrelApplication::ReportError(error.message());
+        VantrelApplication::ReportError(saved.error());
         return;
     }
     if (FormMain)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QDialog>
 #include <QSpinBox>
 
@@ -46,8 +48,9 @@ public:
     // The device name the settings file holds; empty when none is stored.
     QString StoredAudioDevice() const { return m_storedAudioDevice; }
     void LoadSettings();
-    // Throws VantrelError "Unable to write to %s" when the file cannot be written.
-    void SaveSettings();
+    // Fails with "Cannot create file ..." or "Unable to write to %s" when the
+    // file cannot be made or written.
+    platform::Result<> SaveSettings();
 
     void ButtonApp1Click();
     void ButtonApp2Click();

@@ -4,7 +4,6 @@
 #include "platform/PrivateProfile.h"
 #include "util/HelperTarvex.h"
 #include "util/SpecialFolders.h"
-#include "util/VantrelError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,13 +32,9 @@ SettingsFile::SettingsFile(QString path)
 
 SettingsFile::~SettingsFile()
 {
-    if (m_pending.empty())
-        return;
-    try {
-        Save();
-    } catch (...) {
-        // Nothing can be reported from here; Save() is where errors are told.
-    }
+    // Nothing can be reported from here; Save() is where errors are told.
+    if (!m_pending.empty())
+        (void)Save();
 }
 
 const platform::IniDocument &SettingsFile::document() const
@@ -86,7 +81,7 @@ void SettingsFile::WriteBool(const QString &section, const QString &key, bool va
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void SettingsFile::Save()
+platform::Result<> SettingsFile::Save()
 {
     const std::vector<Write> writes = std::exchange(m_pending, {});
     platform::IniDocument::LoadStatus status = platform::IniDocument::LoadStatus::Ok;
@@ -98,13 +93,13 @@ void SettingsFile::Save()
         },
         &status);
     if (saved)
-        return;
+        return saved;
     QString message = QStringLiteral("Unable to write to %1").arg(m_path);
     // A file too large to be settings is refused on purpose: say so, or the
     // user could not tell why the write failed.
     if (status == platform::IniDocument::LoadStatus::TooLarge)
         message += QStringLiteral("\n\n") + platform::IniDocument::describe(status);
-    throw VantrelError(message);
+    return platform::Result<>::failure(message);
 }
 
 int ReadDisplayScaling(const SettingsFile &ini)

@@ -18,7 +18,7 @@ QString GetSettingsFileName();
 // One opened settings file. Reads never fail: a missing file, section or key,
 // or an unreadable file gives the default; the file is read once, at the
 // first read. Writes are collected and reach the disk together, in one load
-// and one atomic replace, at Save(), which throws VantrelError
+// and one atomic replace, at Save(), which fails with
 // "Unable to write to <path>" when it cannot. Writes never saved are saved,
 // as well as they can be, when the object goes away.
 class SettingsFile
@@ -39,7 +39,7 @@ public:
     void WriteInteger(const QString &section, const QString &key, int value);
     void WriteBool(const QString &section, const QString &key, bool value);
 
-    void Save();
+    platform::Result<> Save();
 
 private:
     struct Write

@@ -11,7 +11,6 @@
 #include "scaling/ScaleFunctions.h"
 #include "util/HelperTarvex.h"
 #include "util/ProgramFolders.h"
-#include "util/VantrelError.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -70,11 +69,8 @@ void TFormMain::FormCreate()
 
     const QString settingsPath = GetSettingsFileName();
     if (!settingsPath.isEmpty() && !QFileInfo::exists(settingsPath)) {
-        try {
-            CreateUnicodeIniFile(settingsPath);
-        } catch (const VantrelError &error) {
-            VantrelApplication::ReportError(error.message());
-        }
+        if (const auto created = CreateUnicodeIniFile(settingsPath); !created)
+            VantrelApplication::ReportError(created.error());
     }
     QCoreApplication::processEvents();
 
@@ -239,12 +235,9 @@ void TFormMain::FormResize()
 void TFormMain::closeEvent(QCloseEvent *event)
 {
     setAcceptDrops(false);
-    try {
-        SaveSettings();
-    } catch (const VantrelError &error) {
-        // The user is told; closing still goes on, so a full disk never traps them.
-        VantrelApplication::ReportError(error.message());
-    }
+    // The user is told; closing still goes on, so a full disk never traps them.
+    if (const auto saved = SaveSettings(); !saved)
+        VantrelApplication::ReportError(saved.error());
     event->accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/ImageList.h"
+#include "platform/Result.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -52,7 +53,9 @@ public:
 
     // Settings store (UnitMainSettings.cpp)
     void LoadSettings();
-    void SaveSettings();
+    // Fails with "Cannot create file ..." or "Unable to write to %s" when the
+    // file cannot be made or written.
+    platform::Result<> SaveSettings();
 
     // Start-up timer and hint window
     void FormActivate();

@@ -75,11 +75,13 @@ void TFormMain::LoadSettings()
     }
 }
 
-void TFormMain::SaveSettings()
+platform::Result<> TFormMain::SaveSettings()
 {
     const QString path = GetSettingsFileName();
-    if (!QFileInfo::exists(path))
-        CreateUnicodeIniFile(path);
+    if (!QFileInfo::exists(path)) {
+        if (const auto created = CreateUnicodeIniFile(path); !created)
+            return platform::Result<>::failure(created.error());
+    }
     SettingsFile ini(path);
 
     ini.WriteInteger(
@@ -95,5 +97,5 @@ void TFormMain::SaveSettings()
     ini.WriteBool(kHints, QStringLiteral("Tree-view show"), ShowTreeViewHint);
 
     SaveWindowBounds(ini, this);
-    ini.Save();
+    return ini.Save();
 }

@@ -1,12 +1,13 @@
 #include "util/HelperTarvex.h"
 
-#include "util/VantrelError.h"
-
 #include <QFile>
 #include <QFileInfo>
 
-bool CreateUnicodeIniFile(const QString &path)
+platform::Result<bool> CreateUnicodeIniFile(const QString &path)
 {
+    const auto failure = [&path](const QString &reason) {
+        return platform::Result<bool>::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+    };
     if (QFileInfo::exists(path))
         return false;
     QFile file(path);
@@ -14,13 +15,13 @@ bool CreateUnicodeIniFile(const QString &path)
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (file.error() == QFileDevice::OpenError && QFileInfo::exists(path))
             return false;
-        throw VantrelError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+        return failure(file.errorString());
     }
     if (file.write("\xFF\xFE", 2) != 2 || !file.flush()) {
         const QString reason = file.errorString();
         file.close();
         file.remove();
-        throw VantrelError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+        return failure(reason);
     }
     return true;
 }

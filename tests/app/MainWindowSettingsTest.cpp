@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, DetailsWidthIsStoredAtScale96)
     form.LoadSettings();
     QCoreApplication::processEvents();
     EXPECT_EQ(form.PanelListerContainer->width(), 900);
-    form.SaveSettings();
+    EXPECT_TRUE(form.SaveSettings());
     EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Details width")), QStringLiteral("600"));
 }
 
@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, DetailsWidthAtItsMinimumSurvivesAScaledRun)
         form.show();
         QCoreApplication::processEvents();
         EXPECT_EQ(form.PanelListerContainer->width(), MulDiv(550, DisplayScale, 96)) << scale;
-        form.SaveSettings();
+        EXPECT_TRUE(form.SaveSettings());
         EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Details width")), QStringLiteral("550"))
             << scale;
         static_cast<VantrelApplication *>(qApp)->setActionManager(nullptr);

@@ -4,7 +4,6 @@
 #include "platform/KeyStore.h"
 #include "support/TempDir.h"
 #include "util/HelperTarvex.h"
-#include "util/VantrelError.h"
 
 #include <QStandardPaths>
 
@@ -24,10 +23,14 @@ TEST(SettingsFileTest, CreateUnicodeIniFileWritesOnlyTheByteOrderMark)
 {
     TempDir dir;
     const QString path = dir.filePath(QStringLiteral("v.ini"));
-    EXPECT_TRUE(CreateUnicodeIniFile(path));
+    const auto made = CreateUnicodeIniFile(path);
+    ASSERT_TRUE(made);
+    EXPECT_TRUE(made.value());
     EXPECT_EQ(TempDir::readAll(path), QByteArray("\xFF\xFE", 2));
     dir.write(QStringLiteral("v.ini"), "keep");
-    EXPECT_FALSE(CreateUnicodeIniFile(path));
+    const auto again = CreateUnicodeIniFile(path);
+    ASSERT_TRUE(again);
+    EXPECT_FALSE(again.value());
     EXPECT_EQ(TempDir::readAll(path), QByteArray("keep"));
 }
 
@@ -35,14 +38,12 @@ TEST(SettingsFileTest, CreateUnicodeIniFileReportsWhyItFailed)
 {
     TempDir dir;
     const QString path = dir.filePath(QStringLiteral("missing folder/v.ini"));
-    try {
-        CreateUnicodeIniFile(path);
-        FAIL() << "no error raised";
-    } catch (const VantrelError &error) {
-        const QString prefix = QStringLiteral("Cannot create file \"") + path + QStringLiteral("\". ");
-        EXPECT_TRUE(error.message().startsWith(prefix)) << error.message().toStdString();
-        EXPECT_GT(error.message().size(), prefix.size()) << "the system's reason is missing";
-    }
+    const auto made = CreateUnicodeIniFile(path);
+    ASSERT_FALSE(made) << "no error reported";
+    const QString prefix = QStringLiteral("Cannot create file \"") + path + QStringLiteral("\". ");
+    EXPECT_TRUE(made.error().startsWith(prefix)) << made.error().toStdString();
+    EXPECT_GT(made.error().size(), prefix.size()) << "the system's reason is missing";
+    EXPECT_FALSE(QFileInfo::exists(path));
 }
 
 TEST(SettingsFileTest, ReadsTypedValuesWithDefaults)
@@ -59,26 +60,21 @@ TEST(SettingsFileTest, ReadsTypedValuesWithDefaults)
     EXPECT_TRUE(ini.ReadBool(QStringLiteral("S"), QStringLiteral("Missing"), true));
 }
 
-TEST(SettingsFileTest, FailedWriteRaisesUnableToWrite)
+TEST(SettingsFileTest, FailedWriteReportsUnableToWrite)
 {
     SettingsFile ini { QString() };
-    try {
-        ini.WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 1);
-        ini.Save();
-        FAIL() << "no error raised";
-    } catch (const VantrelError &error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Unable to write to "));
-    }
+    ini.WriteInteger(QStringLiteral("S"), QStringLiteral("K"), 1);
+    const platform::Result<> saved = ini.Save();
+    ASSERT_FALSE(saved) << "no error reported";
+    EXPECT_EQ(saved.error(), QStringLiteral("Unable to write to "));
+
     TempDir dir;
     const QString folderInTheWay = dir.mkdir(QStringLiteral("v.ini"));
     SettingsFile blocked(folderInTheWay);
-    try {
-        blocked.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"));
-        blocked.Save();
-        FAIL() << "no error raised";
-    } catch (const VantrelError &error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Unable to write to ") + folderInTheWay);
-    }
+    blocked.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"));
+    const platform::Result<> blockedSave = blocked.Save();
+    ASSERT_FALSE(blockedSave) << "no error reported";
+    EXPECT_EQ(blockedSave.error(), QStringLiteral("Unable to write to ") + folderInTheWay);
 }
 
 TEST(SettingsFileTest, ExtractFileNameWithoutExtDropsOnlyTheLastExtension)
@@ -105,7 +101,7 @@ TEST_P(RoundTripTest, EveryWrittenValueReadsBackIdentical)
         SettingsFile ini(path);
         ini.WriteString(QStringLiteral("Settings"), QStringLiteral("Application 1 parameters"), value);
         ini.WriteString(QStringLiteral("Settings"), QStringLiteral("Folder 1"), value);
-        ini.Save();
+        ASSERT_TRUE(ini.Save());
     }
     const SettingsFile reread(path);
     EXPECT_EQ(
@@ -139,7 +135,7 @@ TEST(SettingsFileTest, WritesReachTheDiskTogetherAtSave)
     ini.WriteInteger(QStringLiteral("S"), QStringLiteral("A"), 1);
     ini.WriteInteger(QStringLiteral("S"), QStringLiteral("B"), 2);
     EXPECT_EQ(TempDir::readAll(path), QByteArray("\xFF\xFE", 2));
-    ini.Save();
+    ASSERT_TRUE(ini.Save());
     EXPECT_EQ(TempDir::readAll(path), platform::IniDocument::encode(QStringLiteral("[S]\r\nA=1\r\nB=2\r\n")));
 }
 
@@ -152,13 +148,10 @@ TEST(SettingsFileTest, FileOverTheCapIsRefusedWithAClearMessageAndLeftAlone)
     SettingsFile ini(path);
     EXPECT_EQ(ReadDisplayScaling(ini), 0);
     ini.WriteInteger(QStringLiteral("Display"), QStringLiteral("Scaling"), 96);
-    try {
-        ini.Save();
-        FAIL() << "no error raised";
-    } catch (const VantrelError &error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Unable to write to ") + path + QStringLiteral("\n")));
-        EXPECT_TRUE(error.message().contains(QStringLiteral("larger than"))) << error.message().toStdString();
-    }
+    const platform::Result<> saved = ini.Save();
+    ASSERT_FALSE(saved) << "no error reported";
+    EXPECT_TRUE(saved.error().startsWith(QStringLiteral("Unable to write to ") + path + QStringLiteral("\n")));
+    EXPECT_TRUE(saved.error().contains(QStringLiteral("larger than"))) << saved.error().toStdString();
     EXPECT_EQ(TempDir::readAll(path), bytes);
 }
 

@@ -246,7 +246,7 @@ TEST_F(StartupHintTest, ShownOnceModallyAndTheTickedBoxReachesTheSettingsFile)
     EXPECT_TRUE(shown.names().isEmpty());
 
     ShowTreeViewHint = false;
-    form.SaveSettings();
+    EXPECT_TRUE(form.SaveSettings());
     EXPECT_EQ(SettingsFile(GetSettingsFileName())
                   .ReadString(QStringLiteral("Hints"), QStringLiteral("Tree-view show"), QStringLiteral("missing")),
         QStringLiteral("0"));

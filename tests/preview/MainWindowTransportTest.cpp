@@ -163,7 +163,7 @@ TEST_F(MainWindowTransport, LoopIsStoredAndReachesThePlayingPreview)
         settle(form);
         EXPECT_EQ((BASS_ChannelFlags(form.PreviewStream, 0, 0) & BASS_SAMPLE_LOOP) != 0, !c.checked);
 
-        form.SaveSettings();
+        EXPECT_TRUE(form.SaveSettings());
         EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Preview loop")),
             c.checked ? QStringLiteral("0") : QStringLiteral("1"));
         closeWindow();
