@@ -3,6 +3,7 @@
 #include "app/UnitMain.h"
 #include "browser/BrivaneDialogsDefs.h"
 #include "util/FileOperation.h"
+#include "util/VantrelError.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -74,9 +75,12 @@ void TFormMain::Button9Click()
 
 void TFormMain::CopyMoveSelectedFiles(const QString &ToFolder, unsigned Func)
 {
-    // The folder text is used as typed. "Unable to create directory" goes on
-    // to the general error handler.
-    if (!EnsureFolderExists(ToFolder)) {
+    // The folder text is used as typed. Text that names no folder goes on to
+    // the general error handler as "Unable to create directory".
+    const auto folder = EnsureFolderExists(ToFolder);
+    if (!folder && folder.error() == FolderFailure::NotAFolder)
+        throw VantrelError(QStringLiteral("Unable to create directory"));
+    if (!folder) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"),
             QStringLiteral("Error while creating folder: \n") + ToFolder, QMessageBox::Cancel, this);
         box.setObjectName(QStringLiteral("FolderErrorMessageBox"));

@@ -194,5 +194,6 @@ void TFormMain::SaveCompleteListToFile1Click()
         return;
     QStringList list;
     GetDetialsList(list, ListViewDetails);
-    SaveDetailsTextFile(chosen.first(), list);
+    if (const auto saved = SaveDetailsTextFile(chosen.first(), list); !saved)
+        VantrelApplication::ReportError(saved.error());
 }

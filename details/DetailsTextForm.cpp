@@ -1,7 +1,5 @@
 #include "details/DetailsTextForm.h"
 
-#include "util/VantrelError.h"
-
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -94,26 +92,27 @@ QByteArray EncodeDetailsText(const QString &text)
     return bytes;
 }
 
-void SaveDetailsTextFile(const QString &path, const QStringList &lines)
+platform::Result<> SaveDetailsTextFile(const QString &path, const QStringList &lines)
 {
     const QByteArray bytes = EncodeDetailsText(JoinDetailsLines(lines));
     const auto fail = [&path](const QString &reason) {
-        throw VantrelError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+        return platform::Result<>::failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
     };
     // Writing through a temporary file would quietly replace a file the user
     // protected against writing; refuse as a direct write would.
     const QFileInfo target(path);
     if (target.exists() && target.isFile() && !target.isWritable())
-        fail(QString::fromLocal8Bit(std::strerror(EACCES)));
+        return fail(QString::fromLocal8Bit(std::strerror(EACCES)));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
+        return fail(file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        fail(reason);
+        return fail(reason);
     }
     if (!file.commit())
-        fail(file.errorString());
+        return fail(file.errorString());
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "details/MediaInfoLibraryFunctions.h"
+#include "platform/Result.h"
 
 #include <QByteArray>
 #include <QList>
@@ -40,6 +41,6 @@ QByteArray EncodeDetailsText(const QString &text);
 
 // Creates or replaces Path with the lines, encoded and CR LF terminated.
 // The file is replaced only once it is complete, so a failure leaves any
-// earlier file as it was. Throws VantrelError naming the path and the
-// system's reason when the file cannot be written.
-void SaveDetailsTextFile(const QString &path, const QStringList &lines);
+// earlier file as it was. A failure names the path and the system's reason
+// when the file cannot be written.
+platform::Result<> SaveDetailsTextFile(const QString &path, const QStringList &lines);

@@ -1,7 +1,6 @@
 #include "util/FileOperation.h"
 
 #include "util/KernelFileCopy.h"
-#include "util/VantrelError.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,12 +145,16 @@ bool pathTaken(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
-bool makeFolder(const QString &folder)
+using FolderResult = platform::Result<platform::Done, FolderFailure>;
+
+FolderResult makeFolder(const QString &folder)
 {
     if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
-        return true;
+        return {};
     // Made by someone else in the meantime: just as good.
-    return QFileInfo(folder).isDir();
+    if (QFileInfo(folder).isDir())
+        return {};
+    return FolderResult::failure(FolderFailure::LevelNotCreated);
 }
 
 QString fileNameOf(const QString &path)
@@ -176,21 +179,23 @@ void copyProgress(goffset current, goffset /*total*/, gpointer data)
 
 } // namespace
 
-bool EnsureFolderExists(const QString &folder)
+FolderResult EnsureFolderExists(const QString &folder)
 {
+    // Also reached from a relative text whose top level is three or more
+    // characters long: its parent is the empty text.
     if (folder.isEmpty())
-        throw VantrelError(QStringLiteral("Unable to create directory"));
+        return FolderResult::failure(FolderFailure::NotAFolder);
     QString path = folder;
     if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     if (QFileInfo(path).isDir())
-        return true;
+        return {};
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString parent = slash >= 0 ? path.left(slash + 1) : QString();
     if (path.size() < 3 || parent == path)
         return makeFolder(path);
-    if (!EnsureFolderExists(parent))
-        return false;
+    if (FolderResult madeParent = EnsureFolderExists(parent); !madeParent)
+        return madeParent;
     return makeFolder(path);
 }
 

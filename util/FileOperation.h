@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -20,12 +22,18 @@
 // through GIO where it cannot (across file systems and the like). Messages
 // name the user's files and folders, never the temporary name.
 
+enum class FolderFailure {
+    // An empty text, or a relative text whose missing top level is three or
+    // more characters long: no folder could be meant.
+    NotAFolder,
+    // A level could not be created (levels made before it stay).
+    LevelNotCreated,
+};
+
 // Makes sure a folder exists, creating missing levels from the top down: one
 // trailing "/" is ignored, a level is created only when its parent exists or
-// could be made. False when a level cannot be created (levels made before it
-// stay). An empty text, or a relative text whose missing top level is three
-// or more characters long, throws VantrelError "Unable to create directory".
-bool EnsureFolderExists(const QString &folder);
+// could be made.
+platform::Result<platform::Done, FolderFailure> EnsureFolderExists(const QString &folder);
 
 enum class FileOperationKind { Copy, Move };
 

@@ -3,7 +3,6 @@
 #include "CopyMoveTestSupport.h"
 #include "support/TempDir.h"
 #include "util/KernelFileCopy.h"
-#include "util/VantrelError.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,18 +42,15 @@ TEST(EnsureFolderExistsTest, OneTrailingDelimiterIsIgnored)
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("a/b/c"))).isDir());
 }
 
-TEST(EnsureFolderExistsTest, EmptyAndRelativeTextsWithoutAFolderPartRaise)
+TEST(EnsureFolderExistsTest, EmptyAndRelativeTextsWithoutAFolderPartAreNoFolder)
 {
     TempDir dir;
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     for (const char *text : { "", "Select a folder...", "abc", "music/new" }) {
-        try {
-            EnsureFolderExists(QString::fromUtf8(text));
-            ADD_FAILURE() << "no error for " << text;
-        } catch (const VantrelError &error) {
-            EXPECT_EQ(error.message(), QStringLiteral("Unable to create directory")) << text;
-        }
+        const auto made = EnsureFolderExists(QString::fromUtf8(text));
+        ASSERT_FALSE(made) << "no error for " << text;
+        EXPECT_EQ(made.error(), FolderFailure::NotAFolder) << text;
     }
     // A relative top level of one or two characters lands in the working folder.
     EXPECT_TRUE(EnsureFolderExists(QStringLiteral("ab")));
@@ -70,12 +66,16 @@ TEST(EnsureFolderExistsTest, LevelThatCannotBeMadeFailsAndEarlierLevelsStay)
     TempDir dir;
     dir.write(QStringLiteral("made/file"), "x");
     // A file is in the way of the second level.
-    EXPECT_FALSE(EnsureFolderExists(dir.filePath(QStringLiteral("made/file/deeper/deepest"))));
+    const auto blocked = EnsureFolderExists(dir.filePath(QStringLiteral("made/file/deeper/deepest")));
+    ASSERT_FALSE(blocked);
+    EXPECT_EQ(blocked.error(), FolderFailure::LevelNotCreated);
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("made"))).isDir());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("made/file/deeper"))));
 
     // A place no one may create anything in.
-    EXPECT_FALSE(EnsureFolderExists(QStringLiteral("/proc/vantrel-test/folder")));
+    const auto refused = EnsureFolderExists(QStringLiteral("/proc/vantrel-test/folder"));
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), FolderFailure::LevelNotCreated);
 }
 
 // ---- the transfer ----

@@ -2,7 +2,6 @@
 #include "QtPrinting.h"
 #include "details/DetailsTextForm.h"
 #include "support/TempDir.h"
-#include "util/VantrelError.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,12 +16,12 @@ namespace {
 // Runs the save and returns the error text, empty when it succeeded.
 QString saveError(const QString &path, const QStringList &lines)
 {
-    try {
-        SaveDetailsTextFile(path, lines);
-    } catch (const VantrelError &error) {
-        return error.message();
-    }
-    return {};
+    const platform::Result<> saved = SaveDetailsTextFile(path, lines);
+    if (saved)
+        return {};
+    // A failure always says why.
+    EXPECT_FALSE(saved.error().isEmpty());
+    return saved.error();
 }
 
 TEST(DetailsExport, WritesLocaleBytesWithCrLfAfterEveryLine)
