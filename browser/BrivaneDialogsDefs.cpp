@@ -396,27 +396,26 @@ void TBrivaneDialog::CreateDefWinDialogs()
 
 bool TBrivaneDialog::CallDefWinDialog()
 {
+    // Nothing here fails its caller: the Qt dialogs report no errors, and a
+    // key store that cannot be read or written only costs the remembered
+    // folder.
     bool confirmed = false;
-    try {
-        CreateDefWinDialogs();
-        const QString guidText = DialogGUID();
-        const TBrivaneDialogsLastSettings last = readLastSettings(guidText);
-        switch (fDialogType) {
-        case bvdtOpenDialog:
-            confirmed = RunFileDialog(DefWinOpenDialog, last);
-            break;
-        case bvdtSaveDialog:
-            confirmed = RunFileDialog(DefWinSaveDialog, last);
-            break;
-        case bvdtFolderDialog:
-            confirmed = RunFolderBrowser(last);
-            break;
-        }
-        if (confirmed)
-            writeLastSettings(guidText, { fPath, Results.FilterIndex });
-    } catch (...) {
-        // The fallback never fails its caller; the outcome so far stands.
+    CreateDefWinDialogs();
+    const QString guidText = DialogGUID();
+    const TBrivaneDialogsLastSettings last = readLastSettings(guidText);
+    switch (fDialogType) {
+    case bvdtOpenDialog:
+        confirmed = RunFileDialog(DefWinOpenDialog, last);
+        break;
+    case bvdtSaveDialog:
+        confirmed = RunFileDialog(DefWinSaveDialog, last);
+        break;
+    case bvdtFolderDialog:
+        confirmed = RunFolderBrowser(last);
+        break;
     }
+    if (confirmed)
+        writeLastSettings(guidText, { fPath, Results.FilterIndex });
     return confirmed;
 }
 

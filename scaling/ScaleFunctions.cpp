@@ -2,7 +2,6 @@
 
 #include "scaling/AnchorLayout.h"
 #include "scaling/DragLimitSplitter.h"
-#include "util/VantrelError.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -63,14 +62,9 @@ void AutoSizeToolbars(QWidget *control)
         if (!widget)
             continue;
         if (auto *toolbar = qobject_cast<QToolBar *>(widget)) {
-            try {
-                toolbar->setMinimumHeight(0);
-                toolbar->setMaximumHeight(QWIDGETSIZE_MAX);
-                toolbar->adjustSize();
-            } catch (...) {
-                throw VantrelError(
-                    QStringLiteral("Error: ") + toolbar->objectName() + QStringLiteral(" -> ") + control->objectName());
-            }
+            toolbar->setMinimumHeight(0);
+            toolbar->setMaximumHeight(QWIDGETSIZE_MAX);
+            toolbar->adjustSize();
         } else if (!widget->children().isEmpty()) {
             AutoSizeToolbars(widget);
         }
