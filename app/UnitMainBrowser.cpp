@@ -14,7 +14,6 @@
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 #include "util/SpecialFolders.h"
-#include "util/VantrelError.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -130,14 +129,12 @@ std::uint32_t BrivaneDialogsHookProc(BDWindowHandle, std::uint32_t Msg, std::uin
     }
     if (integration->Closed)
         return 1;
-    // The library's frames sit between us and the event loop: an error must
-    // not unwind through them, so it is shown here as the general handler would.
+    // The library's frames sit between us and the event loop: no error may
+    // unwind through them, so each is shown here as the general handler would.
     try {
         integration->form()->HandleBrivaneDialogsEvent(Msg, wParam);
-    } catch (const VantrelError &error) {
-        VantrelApplication::ReportError(error.message());
-    } catch (const std::exception &error) {
-        VantrelApplication::ReportError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        VantrelApplication::ReportCurrentException();
     }
     return 1;
 }
