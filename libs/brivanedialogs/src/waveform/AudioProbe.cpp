@@ -5,6 +5,8 @@
 #include "ProbeApi.h"
 #include "platform/FfmpegHandles.h"
 
+#include <sys/stat.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -52,6 +54,13 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pro
     const char *path, BrivaneDialogsAudioInfo *info, int budgetMs, const volatile int *cancel)
 {
     *info = { -1, -1, -1, -1, -1 };
+    // Only regular files: opening a named pipe called "x.mp3" would wait
+    // for a writer, past any budget, holding the reader for good.
+    struct stat status
+    {
+    };
+    if (::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return 0;
     platform::quietFfmpegLogs();
     Budget budget { std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs), cancel };
     AVFormatContext *raw = avformat_alloc_context();
