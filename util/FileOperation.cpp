@@ -433,9 +433,11 @@ std::optional<FileOperation::Outcome> FileOperation::copyInKernel(
     Transfer &transfer, const QString &temporary, FileOperationObserver &observer)
 {
     const bool move = m_kind == FileOperationKind::Move;
-    // A moved symbolic link stays a link: GIO copies the link itself.
-    UniqueFd from(
-        ::open(QFile::encodeName(transfer.source).constData(), O_RDONLY | O_CLOEXEC | (move ? O_NOFOLLOW : 0)));
+    // A moved symbolic link stays a link: GIO copies the link itself. Not
+    // blocking: opening a named pipe called "x.mp3" would wait for a writer
+    // for good; it is let through to GIO, which turns special files down.
+    UniqueFd from(::open(
+        QFile::encodeName(transfer.source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (move ? O_NOFOLLOW : 0)));
     if (!from) {
         if (move && errno == ELOOP)
             return std::nullopt;

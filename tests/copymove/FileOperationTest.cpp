@@ -12,7 +12,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -272,6 +276,32 @@ TEST_F(FileOperationTest, MissingSourceIsReportedAndTheRestGoesOn)
     QDir().mkpath(dir.filePath(QStringLiteral("other")));
     EXPECT_TRUE(operation.Run(stop).cancelled);
     EXPECT_TRUE(entriesOf(dir.filePath(QStringLiteral("other"))).isEmpty());
+}
+
+// A named pipe never delivers data, and opening one for reading waits for a
+// writer: a copy that tried would hang with its progress window up. Should
+// it wait, the test opens the pipe for writing, which frees it, and fails.
+TEST_F(FileOperationTest, NamedPipeIsReportedAtOnceAndTheRestGoesOn)
+{
+    const QString pipe = dir.filePath(QStringLiteral("src/pipe.mp3"));
+    const QString here = source(QStringLiteral("here.mp3"), "here");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    QDir().mkpath(target());
+    FileOperation operation(FileOperationKind::Copy, { pipe, here }, target());
+    std::future<FileOperationResult> running = std::async(std::launch::async, [&] { return operation.Run(observer); });
+    if (running.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "the copy still waits on the pipe after 10 s";
+        const int writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY);
+        running.wait();
+        ::close(writer);
+        return;
+    }
+    const FileOperationResult result = running.get();
+    ASSERT_EQ(observer.errors.size(), 1);
+    EXPECT_TRUE(observer.errors.front().startsWith(pipe)) << observer.errors.front().toStdString();
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.transferred, QStringList { target(QStringLiteral("here.mp3")) });
+    EXPECT_EQ(entriesOf(target()), QStringList { QStringLiteral("here.mp3") }) << "no partial file is left";
 }
 
 TEST_F(FileOperationTest, CancelMidwayLeavesNoPartialFileAndTheSourceIntact)
