@@ -1,5 +1,6 @@
 // The focused file's details: the grouped list, its copies to the clipboard
 // and its export to a text file.
+#include "app/DetailsRowDelegate.h"
 #include "app/ErrorBoundary.h"
 #include "app/FormHelpers.h"
 #include "app/UnitMain.h"
@@ -17,30 +18,82 @@
 
 namespace {
 
-// Marks a top-level item that stands for a group rather than a row.
-constexpr int kGroupRole = Qt::UserRole + 1;
-
 bool isGroup(const QTreeWidgetItem *item)
 {
-    return item->data(0, kGroupRole).toBool();
+    return item->data(0, DetailsGroupRole).toBool();
 }
 
-QTreeWidgetItem *newRow(const DetailsRow &row)
-{
-    auto *item = new QTreeWidgetItem(QStringList { row.name, row.value });
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren);
-    return item;
-}
+constexpr Qt::ItemFlags kRowFlags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+// A group header is a caption, not a row: it takes no selection, so the copy
+// items only ever see name/value rows.
+constexpr Qt::ItemFlags kCaptionFlags = Qt::ItemIsEnabled;
 
-QTreeWidgetItem *newGroup(const QString &header, const QBrush &headerBrush)
+// The items of the contents the list showed before, taken out of it and
+// dressed with the new contents: making and freeing every item anew was a
+// third of a fill. An item out of the view changes without telling anyone.
+// What the new contents leave over is freed with the stock.
+class ItemStock
 {
-    auto *item = new QTreeWidgetItem(QStringList { header });
-    item->setData(0, kGroupRole, true);
-    // A group header is a caption, not a row: it takes no selection, so the
-    // copy items only ever see name/value rows.
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setForeground(0, headerBrush);
-    return item;
+public:
+    explicit ItemStock(const QList<QTreeWidgetItem *> &topLevel)
+    {
+        for (QTreeWidgetItem *item : topLevel)
+            keep(item);
+    }
+    ~ItemStock()
+    {
+        qDeleteAll(m_captions);
+        qDeleteAll(m_rows);
+    }
+    ItemStock(const ItemStock &) = delete;
+    ItemStock &operator=(const ItemStock &) = delete;
+
+    QTreeWidgetItem *row(const DetailsRow &row)
+    {
+        QTreeWidgetItem *item = m_rows.isEmpty() ? new QTreeWidgetItem : m_rows.takeLast();
+        // The far column first, so a new item grows its columns once.
+        item->setText(1, row.value);
+        item->setText(0, row.name);
+        item->setFlags(kRowFlags);
+        return item;
+    }
+
+    QTreeWidgetItem *caption(const QString &header, const QBrush &brush)
+    {
+        QTreeWidgetItem *item = m_captions.isEmpty() ? new QTreeWidgetItem : m_captions.takeLast();
+        item->setText(0, header);
+        item->setData(0, DetailsGroupRole, true);
+        item->setFlags(kCaptionFlags);
+        item->setForeground(0, brush);
+        return item;
+    }
+
+private:
+    void keep(QTreeWidgetItem *item)
+    {
+        const QList<QTreeWidgetItem *> children = item->takeChildren();
+        for (QTreeWidgetItem *child : children)
+            keep(child);
+        if (isGroup(item))
+            m_captions.append(item);
+        else
+            m_rows.append(item);
+    }
+
+    QList<QTreeWidgetItem *> m_captions;
+    QList<QTreeWidgetItem *> m_rows;
+};
+
+// The caption colour, worked out again only when the list's palette changes.
+QBrush captionBrush(const QPalette &palette)
+{
+    static qint64 key = -1;
+    static QBrush brush;
+    if (palette.cacheKey() != key) {
+        brush = QBrush(ReadableLink(palette, QPalette::Base));
+        key = palette.cacheKey();
+    }
+    return brush;
 }
 
 // The view's contents back in widget-free form, groups by index.
@@ -111,29 +164,42 @@ void TFormMain::FillDetailsView(const TDetailsLines &lines)
 {
     const DetailsContents contents = BuildDetailsContents(lines);
 
-    // Everything is built off the view and handed over in one insertion, so
-    // the old contents stay until the new ones are complete and the view
-    // lays out and paints once.
-    const QBrush headerBrush(ReadableLink(ListViewDetails->palette(), QPalette::Base));
+    // The old contents leave the list in one removal, and the new ones are
+    // dressed out of the list from their items and go in with one insertion,
+    // so the list lays out once, when the first caption is spanned.
+    ListViewDetails->selectionModel()->clear();
+    QTreeWidgetItem *root = ListViewDetails->invisibleRootItem();
+    // A span is kept by row, not by item: one left on a removed row would
+    // stay in the view's span set for the rest of the run.
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem *item = root->child(i);
+        if (isGroup(item))
+            item->setFirstColumnSpanned(false);
+    }
+    ItemStock stock(root->takeChildren());
+
+    const QBrush brush = captionBrush(ListViewDetails->palette());
     QList<QTreeWidgetItem *> topLevel;
     QList<QTreeWidgetItem *> groups;
     topLevel.reserve(contents.groups.size() + 8);
     groups.reserve(contents.groups.size());
     for (const QString &header : contents.groups)
-        groups.append(newGroup(header, headerBrush));
+        groups.append(stock.caption(header, brush));
     for (const DetailsRow &row : contents.rows) {
         if (row.group < 0)
-            topLevel.append(newRow(row));
+            topLevel.append(stock.row(row));
         else
-            groups.at(row.group)->addChild(newRow(row));
+            groups.at(row.group)->addChild(stock.row(row));
     }
     topLevel.append(groups);
 
-    ListViewDetails->clear();
     ListViewDetails->addTopLevelItems(topLevel);
-    // Expanding lays the list out once; spans set afterwards only mark rows
-    // already laid out, where each span set before would lay it out again.
-    ListViewDetails->expandAll();
+    // Expanding while the list waits to lay out only records the wish. A
+    // group without rows has nothing to open and stays as it is.
+    for (QTreeWidgetItem *group : std::as_const(groups)) {
+        if (group->childCount() > 0)
+            group->setExpanded(true);
+    }
     for (QTreeWidgetItem *group : std::as_const(groups))
         group->setFirstColumnSpanned(true);
 }

@@ -1,5 +1,7 @@
 // Building the main window's controls at their designed sizes (scale 96).
 #include "app/ActionManager.h"
+#include "app/DetailsHeaderView.h"
+#include "app/DetailsRowDelegate.h"
 #include "app/FormHelpers.h"
 #include "app/UnitMain.h"
 #include "scaling/AnchorLayout.h"
@@ -196,6 +198,9 @@ void TFormMain::CreateRightPanel()
         QStringLiteral("Details about the selected audio file."));
     WithDesignFont(ListViewDetails);
     SetHint(ListViewDetails, QStringLiteral("Details about the selected audio file."));
+    // Before the columns and captions, so the header answers for them.
+    ListViewDetails->setHeader(new DetailsHeaderView(ListViewDetails));
+    ListViewDetails->setItemDelegate(new DetailsRowDelegate(ListViewDetails));
     ListViewDetails->setColumnCount(2);
     ListViewDetails->setHeaderLabels({ QStringLiteral("Attribute name"), QStringLiteral("Value") });
     ListViewDetails->setColumnWidth(0, 200);

@@ -89,6 +89,8 @@ void ReadFileDetails(const QString &FileName, TDetailsLines &Lines)
 TDetailsLines SplitDetailsReport(QStringView report)
 {
     TDetailsLines lines;
+    // Room for a line per line feed, so the list is made once.
+    lines.reserve(report.count(u'\n') + 1);
     qsizetype start = 0;
     const qsizetype size = report.size();
     for (qsizetype i = 0; i < size; ++i) {

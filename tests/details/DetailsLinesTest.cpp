@@ -1,6 +1,8 @@
-// Splitting, cover-data removal and the line rule, on reports written by hand.
+// Splitting, cover-data removal and the line rule, on reports written by hand,
+// and the library's wide text taken in.
 #include "QtPrinting.h"
 #include "details/DetailsTextForm.h"
+#include "details/MediaInfoDll.h"
 #include "details/MediaInfoLibraryFunctions.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +159,39 @@ TEST(DetailsTextForm, RowsAreListedUnderTheirGroupInRowOrder)
     EXPECT_EQ(text,
         QStringList({ QStringLiteral("A"), QStringLiteral("a1: 2"), QString(), QStringLiteral("B"),
             QStringLiteral("b1: 1"), QStringLiteral("b2: 3"), QString() }));
+}
+
+struct WideCase
+{
+    const char *label;
+    std::wstring wide;
+    QString text;
+};
+
+// The library's text as Qt's own UTF-32 decoder reads it, whichever way
+// the binding takes it in; what that decoder makes of values that are no
+// character is its own affair, only the agreement counts there.
+TEST(FromWide, ReadsAsQtsDecoderDoes)
+{
+    const WideCase cases[] = {
+        { "ascii", L"Format : FLAC\r\n", QStringLiteral("Format : FLAC\r\n") },
+        { "latin and cjk", L"Titel : \u00dcn\u00efc\u00f6d\u00e9 \u6771\u4eac", u16(u"Titel : Ünïcödé 東京") },
+        { "pair needed", L"a \U0001F3B5 b", u16(u"a \U0001F3B5 b") },
+        { "last of the plane", L"\uFFFD\uFFFE\uFFFF", u16(u"\uFFFD\uFFFE\uFFFF") },
+        { "mark inside is kept", L"a\uFEFFb", u16(u"a\uFEFFb") },
+        { "leading mark", L"\uFEFFGeneral", QString() },
+        { "lone surrogate value", std::wstring { L'a', wchar_t(0xD800), L'b' }, QString() },
+        { "beyond unicode", std::wstring { L'a', wchar_t(0x110000), L'b' }, QString() },
+        { "empty", L"", QString() },
+    };
+    for (const WideCase &c : cases) {
+        const QString read = MediaInfoDll::fromWide(c.wide.c_str());
+        EXPECT_EQ(read, QString::fromWCharArray(c.wide.c_str(), qsizetype(c.wide.size()))) << c.label;
+        if (!c.text.isNull()) {
+            EXPECT_EQ(read, c.text) << c.label;
+        }
+    }
+    EXPECT_TRUE(MediaInfoDll::fromWide(nullptr).isNull());
 }
 
 TEST(DetailsTextForm, JoinEndsEveryLineWithCrLf)

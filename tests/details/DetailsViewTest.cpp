@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -362,6 +363,87 @@ TEST_F(DetailsView, UnmappableCharacterIsReplacedInFileOnlyAndEmptyViewSavesZero
     runMenuItem(m_form->CopyAllToClipboard1);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString());
     EXPECT_TRUE(m_errors.isEmpty());
+}
+
+// One report after another, each shaped differently from the one before:
+// every caption spans its row, is open when it has rows and takes no
+// selection, every other row is a plain selectable row, whatever stood at its
+// place before.
+TEST_F(DetailsView, RefillsKeepCaptionsAndRowsApart)
+{
+    const struct
+    {
+        const wchar_t *report;
+        int orphans; // rows before the first heading, shown first
+        QStringList topLevel;
+    } fills[] = {
+        { L"General\nA : 1\nB : 2\n\nAudio\nC : 3\n\nText\nD : 4\n", 0,
+            { QStringLiteral("General"), QStringLiteral("Audio"), QStringLiteral("Text") } },
+        { L"Orphan : x\nOther : y\n\nGeneral\nA : 1\n", 2,
+            { QStringLiteral("Orphan"), QStringLiteral("Other"), QStringLiteral("General") } },
+        { L"General\nA : 1\nB : 2\nE : 5\nF : 6\n\nAudio\n\nMenu\nG : 7\n\nImage\nH : 8\n", 0,
+            { QStringLiteral("General"), QStringLiteral("Audio"), QStringLiteral("Menu"), QStringLiteral("Image") } },
+        { L"General\nA : 1\n", 0, { QStringLiteral("General") } },
+    };
+    for (const auto &fill : fills) {
+        const std::string label = QString::fromWCharArray(fill.report).toStdString();
+        setStubReport(fill.report);
+        m_form->DisplayFileDetails(QStringLiteral("/stub.flac"));
+        EXPECT_EQ(topLevelTexts(), fill.topLevel) << label;
+        EXPECT_TRUE(view()->selectedItems().isEmpty()) << label;
+        EXPECT_EQ(view()->currentItem(), nullptr) << label;
+        for (int i = 0; i < view()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = view()->topLevelItem(i);
+            const bool caption = i >= fill.orphans;
+            EXPECT_EQ(item->isFirstColumnSpanned(), caption) << label << " row " << i;
+            EXPECT_EQ(item->isExpanded(), caption && item->childCount() > 0) << label << " row " << i;
+            EXPECT_EQ(bool(item->flags() & Qt::ItemIsSelectable), !caption) << label << " row " << i;
+            EXPECT_EQ(item->data(0, Qt::ForegroundRole).isValid(), caption) << label << " row " << i;
+            for (int r = 0; r < item->childCount(); ++r) {
+                const QTreeWidgetItem *row = item->child(r);
+                EXPECT_FALSE(row->isFirstColumnSpanned()) << label;
+                EXPECT_TRUE(row->flags() & Qt::ItemIsSelectable) << label;
+                EXPECT_FALSE(row->data(0, Qt::ForegroundRole).isValid()) << label;
+            }
+        }
+        // A selection the next report must not keep.
+        selectRow(QStringLiteral("A"));
+        view()->setCurrentItem(view()->selectedItems().value(0));
+    }
+    EXPECT_EQ(textForm(), QStringList({ QStringLiteral("General"), QStringLiteral("A: 1"), QString() }));
+}
+
+// The list's header and rows are as tall as a plain list's with the same font
+// and contents, before and after the font changes.
+TEST_F(DetailsView, HeaderAndRowsFollowTheFont)
+{
+    setStubReport(L"General\nFormat : FLAC\nDuration : 1 s\n\nAudio\nChannels : 2\n");
+    QTreeWidget plain;
+    plain.setColumnCount(2);
+    plain.setHeaderLabels({ view()->headerItem()->text(0), view()->headerItem()->text(1) });
+    plain.setUniformRowHeights(true);
+    auto *caption = new QTreeWidgetItem(QStringList { QStringLiteral("General") });
+    caption->addChild(new QTreeWidgetItem(QStringList { QStringLiteral("Format"), QStringLiteral("FLAC") }));
+    plain.addTopLevelItem(caption);
+    plain.expandAll();
+    plain.show();
+    showWindow();
+    for (const int pixels : { 11, 23 }) {
+        QFont font = view()->font();
+        font.setPixelSize(pixels);
+        view()->setFont(font);
+        plain.setFont(font);
+        m_form->DisplayFileDetails(QStringLiteral("/stub.flac"));
+        QCoreApplication::processEvents();
+
+        EXPECT_EQ(view()->header()->height(), plain.header()->height()) << pixels;
+        const QTreeWidgetItem *general = view()->topLevelItem(0);
+        ASSERT_NE(general, nullptr);
+        ASSERT_GT(general->childCount(), 0);
+        EXPECT_EQ(view()->visualItemRect(general).height(), plain.visualItemRect(caption).height()) << pixels;
+        EXPECT_EQ(view()->visualItemRect(general->child(0)).height(), plain.visualItemRect(caption->child(0)).height())
+            << pixels;
+    }
 }
 
 #endif
