@@ -409,6 +409,36 @@ TEST_F(BrowserBehaviourTest, FilesArrivingLaterSortAmongTheOthers)
     EXPECT_EQ(rowNames(window), byName);
 }
 
+TEST_F(BrowserBehaviourTest, FolderChangesKeepTheNaturalNameOrder)
+{
+    for (const char *name : { "take 1.mp3", "take 2.mp3", "take 10.mp3" })
+        dir.write(QString::fromLatin1(name), "x");
+    QWidget *window = open(dir.path(), 8);
+    const QStringList others = { u"folder a"_qs, u"Folder B"_qs, u"big.mp3"_qs, u"middle.flac"_qs, u"small.wav"_qs };
+    // One file goes and one comes, then two more come: numbers compare as
+    // numbers and case is ignored after every change, not only after the
+    // folder's first listing.
+    const struct
+    {
+        QStringList gone;
+        QStringList come;
+        QStringList takes;
+    } steps[] = {
+        { { u"take 2.mp3"_qs }, { u"take 3.mp3"_qs }, { u"take 1.mp3"_qs, u"take 3.mp3"_qs, u"take 10.mp3"_qs } },
+        { {}, { u"take 20.mp3"_qs, u"Take 4.mp3"_qs },
+            { u"take 1.mp3"_qs, u"take 3.mp3"_qs, u"Take 4.mp3"_qs, u"take 10.mp3"_qs, u"take 20.mp3"_qs } },
+    };
+    for (const auto &step : steps) {
+        for (const QString &name : step.gone)
+            ASSERT_TRUE(QFile::remove(dir.filePath(name)));
+        for (const QString &name : step.come)
+            dir.write(name, "x");
+        const QStringList expected = others + step.takes;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return rowNames(window) == expected; }, 5000))
+            << rowNames(window).join(u',').toStdString();
+    }
+}
+
 TEST_F(BrowserBehaviourTest, LargeFolderEndsWithEveryFileOnceInOrderAndTheFocusKept)
 {
     // More than the rows sent while reading, so the rest arrives merged with

@@ -397,6 +397,7 @@ void BrowserWidget::receive(ListBatch &&batch)
         if (batch.final && batch.error == 0) {
             applySnapshotKeepingFocus(batch);
             m_model->rankNames();
+            m_lister->dispose(m_model->takeSortKeys());
             m_lister->dispose(std::move(m_snapshot));
             m_snapshot.clear();
         }
@@ -406,10 +407,13 @@ void BrowserWidget::receive(ListBatch &&batch)
             sortEntries(batch.entries, m_model->order());
         m_lister->dispose(m_model->replaceRows(std::move(batch.entries)));
         m_model->rankNames();
+        m_lister->dispose(m_model->takeSortKeys());
     } else {
         m_model->addEntries(std::move(batch.entries), batch.sorted ? &batch.sortedBy : nullptr);
-        if (batch.final)
+        if (batch.final) {
             m_model->rankNames();
+            m_lister->dispose(m_model->takeSortKeys());
+        }
     }
     if (batch.final)
         finishListing(batch);

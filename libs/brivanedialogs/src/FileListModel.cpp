@@ -44,6 +44,7 @@ std::vector<FolderEntry> FileListModel::setFolder(const QString &folder)
     m_filteredOut.clear();
     m_folderCount = 0;
     m_filteredOutFolders = 0;
+    m_keysTaken = false;
     endResetModel();
     return old;
 }
@@ -176,8 +177,10 @@ void FileListModel::addEntries(std::vector<FolderEntry> &&entries, const EntryOr
 
 void FileListModel::applySnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy)
 {
+    // Rows about to go may have no key: then only their names tell them.
+    const bool keyed = !m_keysTaken || restoreSortKeys(entries);
     if (!m_nameFilter.isActive()) {
-        applyShownSnapshot(entries, sortedBy);
+        applyShownSnapshot(entries, sortedBy, keyed);
         return;
     }
     // The hidden rows are simply the new listing's hidden rows; only the
@@ -187,7 +190,7 @@ void FileListModel::applySnapshot(std::vector<FolderEntry> &entries, const Entry
     if (!(sortedBy && *sortedBy == m_order))
         sortEntries(hidden, m_order);
     m_filteredOut.swap(hidden);
-    applyShownSnapshot(entries, sortedBy);
+    applyShownSnapshot(entries, sortedBy, keyed);
     // The old hidden rows go with the rest for the caller to free.
     entries.insert(entries.end(), std::make_move_iterator(hidden.begin()), std::make_move_iterator(hidden.end()));
     recount();
@@ -206,9 +209,36 @@ void FileListModel::setNameFilter(const QString &text)
     });
 }
 
-void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy)
+bool FileListModel::restoreSortKeys(const std::vector<FolderEntry> &entries)
 {
-    const FolderDiff diff = diffFolder(m_rows, entries, m_order, sortedBy && *sortedBy == m_order);
+    m_keysTaken = false;
+    // The same folder listed again: mostly the same rows in the same order,
+    // so names are matched in step until the first difference.
+    std::size_t row = 0;
+    for (; row < m_rows.size() && row < entries.size() && m_rows[row].name == entries[row].name; ++row)
+        m_rows[row].sortKey = entries[row].sortKey;
+    if (row == m_rows.size())
+        return true;
+    QHash<QStringView, std::size_t> fresh;
+    fresh.reserve(qsizetype(entries.size() - std::min(row, entries.size())));
+    for (std::size_t j = row; j < entries.size(); ++j)
+        fresh.insert(entries[j].name, j);
+    bool all = true;
+    for (; row < m_rows.size(); ++row) {
+        const auto found = fresh.constFind(m_rows[row].name);
+        if (found == fresh.cend())
+            all = false; // gone from the folder
+        else
+            m_rows[row].sortKey = entries[*found].sortKey;
+    }
+    return all;
+}
+
+void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy, bool keyed)
+{
+    // Walking both lists in order compares rows, which rows without a key
+    // cannot be.
+    const FolderDiff diff = diffFolder(m_rows, entries, m_order, keyed && sortedBy && *sortedBy == m_order);
 
     // Size or date changed: in place, while the rows still have their old numbers.
     int firstChanged = -1;
@@ -329,6 +359,24 @@ void FileListModel::rankNames()
         FolderEntry &row = takeHidden ? m_filteredOut[hidden++] : m_rows[shown++];
         row.nameRank = m_order.order == Qt::AscendingOrder ? i : count - 1 - i;
     }
+}
+
+std::vector<SortKey> FileListModel::takeSortKeys()
+{
+    auto unranked = [](const FolderEntry &e) { return e.nameRank < 0; };
+    if (std::any_of(m_rows.begin(), m_rows.end(), unranked)
+        || std::any_of(m_filteredOut.begin(), m_filteredOut.end(), unranked))
+        return {};
+    std::vector<SortKey> keys;
+    keys.reserve(m_rows.size() + m_filteredOut.size());
+    for (std::vector<FolderEntry> *rows : { &m_rows, &m_filteredOut }) {
+        for (FolderEntry &row : *rows) {
+            if (row.sortKey)
+                keys.push_back(std::move(row.sortKey));
+        }
+    }
+    m_keysTaken = true;
+    return keys;
 }
 
 int FileListModel::rowCount(const QModelIndex &parent) const

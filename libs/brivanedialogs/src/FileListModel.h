@@ -71,6 +71,10 @@ public:
     // Numbers the rows in name order (see FolderEntry::nameRank) when the
     // list is sorted by name; call once a listing is complete.
     void rankNames();
+    // Hands over the rows' collator keys once every row has a name rank,
+    // which orders rows without them; otherwise nothing. A later listing of
+    // the folder brings the keys of the rows that stay back.
+    [[nodiscard]] std::vector<SortKey> takeSortKeys();
 
     const FolderEntry &entry(int row) const { return m_rows[std::size_t(row)]; }
     QString fullPath(int row) const;
@@ -101,7 +105,8 @@ private:
     template<typename Mutate> void reorder(Mutate mutate);
     void mergeSorted(std::vector<FolderEntry> &&entries, bool presorted);
     void recount();
-    void applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy);
+    void applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy, bool keyed);
+    bool restoreSortKeys(const std::vector<FolderEntry> &entries);
 
     QString m_folder;
     std::vector<FolderEntry> m_rows;
@@ -111,6 +116,7 @@ private:
     // Rows the name filter hides, sorted like m_rows.
     std::vector<FolderEntry> m_filteredOut;
     int m_filteredOutFolders = 0;
+    bool m_keysTaken = false;
     QIcon m_folderIcon;
     QIcon m_fileIcon;
     // Formatting a date or a size costs microseconds, and every paint asks

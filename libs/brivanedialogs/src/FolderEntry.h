@@ -25,15 +25,18 @@ struct AudioDetails
 // Whether a row's audio details were read.
 enum class AudioState : std::uint8_t { Unread, Read, Unreadable };
 
+// A collator key, held by a shared pointer because QCollatorSortKey has no
+// move constructor: rows move a lot (sorting, merging, handing over), and each
+// copy of a key is a call and an atomic count.
+using SortKey = std::shared_ptr<const QCollatorSortKey>;
+
 // One row of the file list. The collator key is made on the listing thread,
-// so the GUI thread sorts by plain byte comparisons. It is held by a shared
-// pointer because QCollatorSortKey has no move constructor: rows move a lot
-// (sorting, merging, handing over), and each copy of a key is a call and an
-// atomic count.
+// so the GUI thread sorts by plain byte comparisons. Once every row of the
+// list has a name rank the keys are dropped: they are most of a row's memory.
 struct FolderEntry
 {
     QString name;
-    std::shared_ptr<const QCollatorSortKey> sortKey;
+    SortKey sortKey;
     qint64 size = 0; // bytes; 0 for folders
     qint64 modified = 0; // milliseconds since the epoch (UTC)
     bool isDir = false;
@@ -42,7 +45,8 @@ struct FolderEntry
     // Place in name order once a listing is complete, or -1. Comparing two
     // ranks is an integer compare instead of a collation key compare, which
     // makes sorting a large folder by another column (or back) several
-    // times faster. Ranks always agree with the keys.
+    // times faster. Ranks always agree with the keys. A row without a key
+    // always has a rank.
     std::int32_t nameRank = -1;
 };
 

@@ -12,6 +12,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <mutex>
 #include <sys/stat.h>
 
@@ -84,11 +87,26 @@ void FolderLister::dispose(std::vector<FolderEntry> &&entries)
 {
     if (entries.empty())
         return;
+    const std::size_t items = entries.size();
+    throwAway(std::make_unique<Held<std::vector<FolderEntry>>>(std::move(entries)), items);
+}
+
+void FolderLister::dispose(std::vector<SortKey> &&keys)
+{
+    if (keys.empty())
+        return;
+    const std::size_t items = keys.size();
+    throwAway(std::make_unique<Held<std::vector<SortKey>>>(std::move(keys)), items);
+}
+
+void FolderLister::throwAway(std::unique_ptr<Garbage> garbage, std::size_t items)
+{
     // Handed over under a lock, never shared: the rows must not end up freed
     // here by whichever side lets go last.
     {
         std::lock_guard lock(m_trashMutex);
-        m_trash.push_back(std::move(entries));
+        m_trash.push_back(std::move(garbage));
+        m_trashItems += items;
     }
     QMetaObject::invokeMethod(
         m_worker, [this] { emptyTrash(); }, Qt::QueuedConnection);
@@ -96,10 +114,20 @@ void FolderLister::dispose(std::vector<FolderEntry> &&entries)
 
 void FolderLister::emptyTrash()
 {
-    std::vector<std::vector<FolderEntry>> doomed;
-    std::lock_guard lock(m_trashMutex);
-    doomed.swap(m_trash);
-    // doomed is freed after the lock is released, on this thread.
+    std::size_t items = 0;
+    {
+        std::vector<std::unique_ptr<Garbage>> doomed;
+        std::lock_guard lock(m_trashMutex);
+        doomed.swap(m_trash);
+        std::swap(items, m_trashItems);
+        // doomed is freed after the lock is released, on this thread.
+    }
+#ifdef __GLIBC__
+    // The allocator keeps the pages of a large listing once it is freed
+    // (the arena of this thread, where the listing was made); give them back.
+    if (items >= kTrimItems)
+        malloc_trim(0);
+#endif
 }
 
 void FolderLister::cancel()
@@ -159,6 +187,19 @@ void FolderLister::run(const ListRequest &request)
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
 
+    // Keys are made in a pass of their own after the names, not name by
+    // name: the list drops them once it has ranked the rows, and keys that
+    // lie together free whole pages, where keys between names would free none.
+    auto addSortKeys = [&](std::vector<FolderEntry> &rows) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (i % 256 == 255 && m_current != request.id)
+                return false;
+            if (!rows[i].sortKey)
+                rows[i].sortKey = std::make_shared<const QCollatorSortKey>(collator.sortKey(rows[i].name));
+        }
+        return true;
+    };
+
     QElapsedTimer sinceBatch;
     sinceBatch.start();
     bool firstSent = false;
@@ -208,7 +249,6 @@ void FolderLister::run(const ListRequest &request)
             row.size = isDir ? 0 : qint64(info.st_size);
             row.modified = toMsecs(info.st_mtim);
         }
-        row.sortKey = std::make_shared<const QCollatorSortKey>(collator.sortKey(name));
         batch.entries.push_back(std::move(row));
 
         const bool progressive = !request.snapshot && delivered < kProgressiveEntries;
@@ -218,7 +258,7 @@ void FolderLister::run(const ListRequest &request)
                     : int(batch.entries.size()) >= kFirstBatchEntries || sinceBatch.elapsed() >= kBatchIntervalMs);
         if (due) {
             delivered += int(batch.entries.size());
-            if (m_current != request.id)
+            if (m_current != request.id || !addSortKeys(batch.entries))
                 return;
             // Kept to merge the rest with here, not on the GUI thread.
             sent.insert(sent.end(), batch.entries.begin(), batch.entries.end());
@@ -232,7 +272,7 @@ void FolderLister::run(const ListRequest &request)
             sinceBatch.restart();
         }
     }
-    if (m_current != request.id)
+    if (m_current != request.id || !addSortKeys(batch.entries))
         return;
     if (request.snapshot || int(batch.entries.size()) > kFirstBatchEntries) {
         sortEntries(batch.entries, request.order);

@@ -14,6 +14,7 @@ class DirectoryWatch;
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -70,6 +71,7 @@ public:
     // Frees entries on the listing thread: freeing a large listing costs
     // the GUI thread milliseconds for nothing.
     void dispose(std::vector<FolderEntry> &&entries);
+    void dispose(std::vector<SortKey> &&keys);
     void cancel();
 
     // The first batch goes out early so the list shows rows at once; later
@@ -80,8 +82,23 @@ public:
     // Beyond this many entries, merging every batch into the sorted list
     // would cost the GUI thread more than one sort on this thread.
     static constexpr int kProgressiveEntries = 5000;
+    // Freeing this many rows or keys leaves megabytes of free pages that the
+    // allocator would keep; fewer are not worth the walk over its heaps.
+    static constexpr std::size_t kTrimItems = 10000;
 
 private:
+    struct Garbage
+    {
+        virtual ~Garbage() = default;
+    };
+    template<typename T> struct Held : Garbage
+    {
+        explicit Held(T &&held)
+            : value(std::move(held))
+        { }
+        T value;
+    };
+    void throwAway(std::unique_ptr<Garbage> garbage, std::size_t items);
     void run(const ListRequest &request);
     void post(ListBatch &&batch);
     void watchOnly(const QString &folder);
@@ -94,7 +111,8 @@ private:
     DirectoryWatch *m_watch; // lives on m_thread
     std::atomic<quint64> m_current { 0 };
     std::mutex m_trashMutex;
-    std::vector<std::vector<FolderEntry>> m_trash;
+    std::vector<std::unique_ptr<Garbage>> m_trash;
+    std::size_t m_trashItems = 0;
 };
 
 } // namespace bd
