@@ -397,7 +397,7 @@ void BrowserWidget::receive(ListBatch &&batch)
         if (batch.final && batch.error == 0) {
             applySnapshotKeepingFocus(batch);
             m_model->rankNames();
-            m_lister->dispose(m_model->takeSortKeys());
+            dropSortKeysSoon();
             m_lister->dispose(std::move(m_snapshot));
             m_snapshot.clear();
         }
@@ -407,18 +407,25 @@ void BrowserWidget::receive(ListBatch &&batch)
             sortEntries(batch.entries, m_model->order());
         m_lister->dispose(m_model->replaceRows(std::move(batch.entries)));
         m_model->rankNames();
-        m_lister->dispose(m_model->takeSortKeys());
+        dropSortKeysSoon();
     } else {
         m_model->addEntries(std::move(batch.entries), batch.sorted ? &batch.sortedBy : nullptr);
         if (batch.final) {
             m_model->rankNames();
-            m_lister->dispose(m_model->takeSortKeys());
+            dropSortKeysSoon();
         }
     }
     if (batch.final)
         finishListing(batch);
     else
         updateStatus();
+}
+
+void BrowserWidget::dropSortKeysSoon()
+{
+    // A pass over every row, in an event of its own rather than in the one
+    // that took the rows. The model gives no keys if rows came in meanwhile.
+    QTimer::singleShot(0, this, [this] { m_lister->dispose(m_model->takeSortKeys()); });
 }
 
 void BrowserWidget::finishListing(const ListBatch &last)

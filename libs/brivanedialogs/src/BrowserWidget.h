@@ -120,6 +120,7 @@ private:
     void buildShortcuts();
     void chainTabOrder();
     void startListing(bool snapshot);
+    void dropSortKeysSoon();
     void receive(ListBatch &&batch);
     void finishListing(const ListBatch &last);
     void folderVanished();

@@ -125,7 +125,7 @@ void FolderLister::emptyTrash()
 #ifdef __GLIBC__
     // The allocator keeps the pages of a large listing once it is freed
     // (the arena of this thread, where the listing was made); give them back.
-    if (items >= kTrimItems)
+    if (items >= kTrimItems && !qEnvironmentVariableIsSet("NOTRIM"))
         malloc_trim(0);
 #endif
 }
@@ -187,9 +187,10 @@ void FolderLister::run(const ListRequest &request)
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
 
-    // Keys are made in a pass of their own after the names, not name by
-    // name: the list drops them once it has ranked the rows, and keys that
-    // lie together free whole pages, where keys between names would free none.
+    // Keys of the rows sent while reading are made as they come; the rest in
+    // a pass of their own after the names: the list drops the keys once it
+    // has ranked the rows, and keys that lie together free whole pages,
+    // where keys between names would free none.
     auto addSortKeys = [&](std::vector<FolderEntry> &rows) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (i % 256 == 255 && m_current != request.id)
@@ -249,16 +250,18 @@ void FolderLister::run(const ListRequest &request)
             row.size = isDir ? 0 : qint64(info.st_size);
             row.modified = toMsecs(info.st_mtim);
         }
+        const bool progressive = !request.snapshot && delivered < kProgressiveEntries;
+        if (progressive)
+            row.sortKey = std::make_shared<const QCollatorSortKey>(collator.sortKey(name));
         batch.entries.push_back(std::move(row));
 
-        const bool progressive = !request.snapshot && delivered < kProgressiveEntries;
         const bool due = progressive
             && (firstSent
                     ? sinceBatch.elapsed() >= kBatchIntervalMs
                     : int(batch.entries.size()) >= kFirstBatchEntries || sinceBatch.elapsed() >= kBatchIntervalMs);
         if (due) {
             delivered += int(batch.entries.size());
-            if (m_current != request.id || !addSortKeys(batch.entries))
+            if (m_current != request.id)
                 return;
             // Kept to merge the rest with here, not on the GUI thread.
             sent.insert(sent.end(), batch.entries.begin(), batch.entries.end());
