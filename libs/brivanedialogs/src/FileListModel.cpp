@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace bd {
 
@@ -177,20 +178,29 @@ void FileListModel::addEntries(std::vector<FolderEntry> &&entries, const EntryOr
 
 void FileListModel::applySnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy)
 {
-    // Rows about to go may have no key: then only their names tell them.
-    const bool keyed = !m_keysTaken || restoreSortKeys(entries);
-    if (!m_nameFilter.isActive()) {
-        applyShownSnapshot(entries, sortedBy, keyed);
+    const bool presorted = sortedBy && *sortedBy == m_order;
+    const bool keysTaken = std::exchange(m_keysTaken, false);
+    if (keysTaken) {
+        // The rows have no keys to be compared by: matched by name instead,
+        // they take back the keys of the new listing.
+        FolderDiff diff = diffFolderTakingKeys(m_rows, entries);
+        if (!m_nameFilter.isActive()) {
+            applyShownSnapshot(entries, diff);
+            return;
+        }
+    } else if (!m_nameFilter.isActive()) {
+        applyShownSnapshot(entries, diffFolder(m_rows, entries, m_order, presorted));
         return;
     }
     // The hidden rows are simply the new listing's hidden rows; only the
     // shown ones are compared, so selection and focus survive.
     std::vector<FolderEntry> hidden;
     m_nameFilter.splitOff(entries, hidden);
-    if (!(sortedBy && *sortedBy == m_order))
+    if (!presorted)
         sortEntries(hidden, m_order);
     m_filteredOut.swap(hidden);
-    applyShownSnapshot(entries, sortedBy, keyed);
+    // By names only where rows that stayed gave their keys away above.
+    applyShownSnapshot(entries, diffFolder(m_rows, entries, m_order, presorted && !keysTaken));
     // The old hidden rows go with the rest for the caller to free.
     entries.insert(entries.end(), std::make_move_iterator(hidden.begin()), std::make_move_iterator(hidden.end()));
     recount();
@@ -209,37 +219,8 @@ void FileListModel::setNameFilter(const QString &text)
     });
 }
 
-bool FileListModel::restoreSortKeys(const std::vector<FolderEntry> &entries)
+void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const FolderDiff &diff)
 {
-    m_keysTaken = false;
-    // The same folder listed again: mostly the same rows in the same order,
-    // so names are matched in step until the first difference.
-    std::size_t row = 0;
-    for (; row < m_rows.size() && row < entries.size() && m_rows[row].name == entries[row].name; ++row)
-        m_rows[row].sortKey = entries[row].sortKey;
-    if (row == m_rows.size())
-        return true;
-    QHash<QStringView, std::size_t> fresh;
-    fresh.reserve(qsizetype(entries.size() - std::min(row, entries.size())));
-    for (std::size_t j = row; j < entries.size(); ++j)
-        fresh.insert(entries[j].name, j);
-    bool all = true;
-    for (; row < m_rows.size(); ++row) {
-        const auto found = fresh.constFind(m_rows[row].name);
-        if (found == fresh.cend())
-            all = false; // gone from the folder
-        else
-            m_rows[row].sortKey = entries[*found].sortKey;
-    }
-    return all;
-}
-
-void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy, bool keyed)
-{
-    // Walking both lists in order compares rows, which rows without a key
-    // cannot be.
-    const FolderDiff diff = diffFolder(m_rows, entries, m_order, keyed && sortedBy && *sortedBy == m_order);
-
     // Size or date changed: in place, while the rows still have their old numbers.
     int firstChanged = -1;
     int lastChanged = -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioProperties.h"
+#include "FolderDiff.h"
 #include "FolderEntry.h"
 #include "NameFilter.h"
 
@@ -105,8 +106,7 @@ private:
     template<typename Mutate> void reorder(Mutate mutate);
     void mergeSorted(std::vector<FolderEntry> &&entries, bool presorted);
     void recount();
-    void applyShownSnapshot(std::vector<FolderEntry> &entries, const EntryOrder *sortedBy, bool keyed);
-    bool restoreSortKeys(const std::vector<FolderEntry> &entries);
+    void applyShownSnapshot(std::vector<FolderEntry> &entries, const FolderDiff &diff);
 
     QString m_folder;
     std::vector<FolderEntry> m_rows;

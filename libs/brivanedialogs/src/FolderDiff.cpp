@@ -73,6 +73,41 @@ FolderDiff byName(const std::vector<FolderEntry> &before, const std::vector<Fold
 
 } // namespace
 
+FolderDiff diffFolderTakingKeys(std::vector<FolderEntry> &before, std::vector<FolderEntry> &after)
+{
+    FolderDiff diff;
+    auto take = [&](std::size_t i, std::size_t j) {
+        if (before[i].isDir != after[j].isDir)
+            return false;
+        std::swap(before[i].sortKey, after[j].sortKey);
+        if (detailsDiffer(before[i], after[j]))
+            diff.changed.emplace_back(int(i), j);
+        return true;
+    };
+    std::size_t first = 0;
+    while (
+        first < before.size() && first < after.size() && before[first].name == after[first].name && take(first, first))
+        ++first;
+    QHash<QStringView, std::size_t> fresh;
+    fresh.reserve(qsizetype(after.size() - first));
+    for (std::size_t j = first; j < after.size(); ++j)
+        fresh.insert(after[j].name, j);
+    std::vector<bool> kept(after.size() - first, false);
+    for (std::size_t i = first; i < before.size(); ++i) {
+        const auto found = fresh.constFind(before[i].name);
+        if (found == fresh.cend() || !take(i, *found)) {
+            diff.removed.push_back(int(i));
+            continue;
+        }
+        kept[*found - first] = true;
+    }
+    for (std::size_t j = first; j < after.size(); ++j) {
+        if (!kept[j - first])
+            diff.added.push_back(j);
+    }
+    return diff;
+}
+
 FolderDiff diffFolder(const std::vector<FolderEntry> &before, const std::vector<FolderEntry> &after,
     const EntryOrder &order, bool afterSorted)
 {

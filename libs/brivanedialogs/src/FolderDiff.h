@@ -20,4 +20,11 @@ struct FolderDiff
 FolderDiff diffFolder(const std::vector<FolderEntry> &before, const std::vector<FolderEntry> &after,
     const EntryOrder &order, bool afterSorted);
 
+// The same for rows of before that have no collator key and so cannot be
+// compared: matched by name, in step while both lists agree, then through a
+// hash. Each row that stays takes the key of its row in after (which is left
+// without one): no key is copied, which for a large folder would touch every
+// key's memory.
+FolderDiff diffFolderTakingKeys(std::vector<FolderEntry> &before, std::vector<FolderEntry> &after);
+
 } // namespace bd
