@@ -84,6 +84,31 @@ private:
     QList<QTreeWidgetItem *> m_rows;
 };
 
+// Holds a widget's repaints until the end of a scope, then asks for one:
+// every span set or cleared asks for a repaint of the whole list.
+class RepaintsHeld
+{
+public:
+    explicit RepaintsHeld(QWidget *widget)
+        : m_widget(widget)
+        , m_held(widget->updatesEnabled())
+    {
+        if (m_held)
+            m_widget->setUpdatesEnabled(false);
+    }
+    ~RepaintsHeld()
+    {
+        if (m_held)
+            m_widget->setUpdatesEnabled(true);
+    }
+    RepaintsHeld(const RepaintsHeld &) = delete;
+    RepaintsHeld &operator=(const RepaintsHeld &) = delete;
+
+private:
+    QWidget *m_widget;
+    bool m_held;
+};
+
 // The caption colour, worked out again only when the list's palette changes.
 QBrush captionBrush(const QPalette &palette)
 {
@@ -167,6 +192,7 @@ void TFormMain::FillDetailsView(const TDetailsLines &lines)
     // The old contents leave the list in one removal, and the new ones are
     // dressed out of the list from their items and go in with one insertion,
     // so the list lays out once, when the first caption is spanned.
+    const RepaintsHeld repaints(ListViewDetails->viewport());
     ListViewDetails->selectionModel()->clear();
     QTreeWidgetItem *root = ListViewDetails->invisibleRootItem();
     // A span is kept by row, not by item: one left on a removed row would

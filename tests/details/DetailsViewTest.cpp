@@ -413,6 +413,39 @@ TEST_F(DetailsView, RefillsKeepCaptionsAndRowsApart)
     EXPECT_EQ(textForm(), QStringList({ QStringLiteral("General"), QStringLiteral("A: 1"), QString() }));
 }
 
+// Counts the paints a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// A fill holds the list's repaints while it works and asks for one at its
+// end, so every new report reaches the screen.
+TEST_F(DetailsView, ListRepaintsAfterEveryFill)
+{
+    showWindow();
+    PaintCounter counter(view()->viewport());
+    for (const wchar_t *report : { L"General\nA : 1\n", L"General\nA : 2\n\nAudio\nB : 3\n", L"" }) {
+        setStubReport(report);
+        QCoreApplication::processEvents();
+        const int before = counter.paints;
+        m_form->DisplayFileDetails(QStringLiteral("/stub.flac"));
+        EXPECT_TRUE(view()->viewport()->updatesEnabled());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }))
+            << QString::fromWCharArray(report).toStdString();
+    }
+}
+
 // The list's header and rows are as tall as a plain list's with the same font
 // and contents, before and after the font changes.
 TEST_F(DetailsView, HeaderAndRowsFollowTheFont)
