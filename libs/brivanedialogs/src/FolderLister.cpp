@@ -125,7 +125,7 @@ void FolderLister::emptyTrash()
 #ifdef __GLIBC__
     // The allocator keeps the pages of a large listing once it is freed
     // (the arena of this thread, where the listing was made); give them back.
-    if (items >= kTrimItems && !qEnvironmentVariableIsSet("NOTRIM"))
+    if (items >= kTrimItems)
         malloc_trim(0);
 #endif
 }
