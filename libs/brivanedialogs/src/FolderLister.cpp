@@ -263,6 +263,14 @@ void FolderLister::run(const ListRequest &request)
             delivered += int(batch.entries.size());
             if (m_current != request.id)
                 return;
+            // A fast disk fills more than a page between two deliveries; the
+            // GUI thread merges what comes sorted and would otherwise sort it
+            // (20,000 rows: 15 ms and more in one event).
+            if (int(batch.entries.size()) > kFirstBatchEntries) {
+                sortEntries(batch.entries, request.order);
+                batch.sorted = true;
+                batch.sortedBy = request.order;
+            }
             // Kept to merge the rest with here, not on the GUI thread.
             sent.insert(sent.end(), batch.entries.begin(), batch.entries.end());
             firstSent = true;
