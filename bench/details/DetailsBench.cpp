@@ -94,19 +94,23 @@ void makeFixtures()
 }
 
 // The library's part of a read, as the program calls it, report left in place.
+void readWithTheLibraryAlone(const std::wstring &name)
+{
+    const MediaInfoDll::EntryPoints &mi = MediaInfoDll::entryPoints();
+    void *handle = mi.MediaInfo_New();
+    mi.MediaInfo_Open(handle, name.c_str());
+    mi.MediaInfo_Option(nullptr, L"Inform", L"1");
+    benchmark::DoNotOptimize(mi.MediaInfo_Inform(handle, 0));
+    mi.MediaInfo_Close(handle);
+    mi.MediaInfo_Delete(handle);
+}
+
 void BM_LibraryOnly(benchmark::State &state)
 {
     const Fixture &fixture = g_fixtures.at(state.range(0));
     const std::wstring name = MediaInfoDll::toWide(fixture.path);
-    const MediaInfoDll::EntryPoints &mi = MediaInfoDll::entryPoints();
-    for (auto _ : state) {
-        void *handle = mi.MediaInfo_New();
-        mi.MediaInfo_Open(handle, name.c_str());
-        mi.MediaInfo_Option(nullptr, L"Inform", L"1");
-        benchmark::DoNotOptimize(mi.MediaInfo_Inform(handle, 0));
-        mi.MediaInfo_Close(handle);
-        mi.MediaInfo_Delete(handle);
-    }
+    for (auto _ : state)
+        readWithTheLibraryAlone(name);
     state.SetLabel(fixture.label.toStdString());
 }
 
@@ -217,18 +221,10 @@ void reportProgramShare()
     bool allMet = true;
     for (const Fixture &fixture : std::as_const(g_fixtures)) {
         const std::wstring name = MediaInfoDll::toWide(fixture.path);
-        const MediaInfoDll::EntryPoints &mi = MediaInfoDll::entryPoints();
         TDetailsLines readLines;
         ReadFileDetails(fixture.path, readLines);
         const std::function<void()> steps[] = {
-            [&] {
-                void *handle = mi.MediaInfo_New();
-                mi.MediaInfo_Open(handle, name.c_str());
-                mi.MediaInfo_Option(nullptr, L"Inform", L"1");
-                benchmark::DoNotOptimize(mi.MediaInfo_Inform(handle, 0));
-                mi.MediaInfo_Close(handle);
-                mi.MediaInfo_Delete(handle);
-            },
+            [&] { readWithTheLibraryAlone(name); },
             [&] { g_form->DisplayFileDetails(fixture.path); },
             [&] {
                 TDetailsLines lines;
