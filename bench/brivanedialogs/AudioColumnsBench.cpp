@@ -207,15 +207,26 @@ private:
 
 Browser *g_browser = nullptr;
 
+// The browser, with the folder of the run's number of files made, or null
+// once the run is told why it cannot go on.
+Browser *browserFor(benchmark::State &state, QString &folder)
+{
+    folder = makeFolder(int(state.range(0)));
+    if (folder.isEmpty() || !g_browser->ok()) {
+        state.SkipWithError("no fixture or no library");
+        return nullptr;
+    }
+    return g_browser;
+}
+
 void listWithDuration(benchmark::State &state)
 {
     const int count = int(state.range(0));
-    const QString folder = makeFolder(count);
-    if (folder.isEmpty() || !g_browser->ok()) {
-        state.SkipWithError("no fixture or no library");
+    QString folder;
+    Browser *opened = browserFor(state, folder);
+    if (!opened)
         return;
-    }
-    Browser &browser = *g_browser;
+    Browser &browser = *opened;
     QAbstractItemView *list = browser.details();
     double first[2] = {};
     double complete[2] = {};
@@ -267,13 +278,11 @@ void listWithDuration(benchmark::State &state)
 
 void fillVisiblePage(benchmark::State &state)
 {
-    const int count = int(state.range(0));
-    const QString folder = makeFolder(count);
-    if (folder.isEmpty() || !g_browser->ok()) {
-        state.SkipWithError("no fixture or no library");
+    QString folder;
+    Browser *opened = browserFor(state, folder);
+    if (!opened)
         return;
-    }
-    Browser &browser = *g_browser;
+    Browser &browser = *opened;
     QTreeView *list = browser.details();
     browser.showColumns(kAudioColumns);
     qint64 stamp = QDateTime::currentSecsSinceEpoch();

@@ -1,3 +1,4 @@
+#include "AudioFixtures.h"
 #include "HostedBrowserFixture.h"
 #include "platform/KeyStore.h"
 #include "support/TempDir.h"
@@ -22,23 +23,10 @@ namespace {
 enum Column { Name = 0, Duration = 4, SampleRate, BitDepth, Channels, BitRate };
 constexpr int kSortRole = Qt::UserRole + 5;
 
-// A tone made with the ffmpeg tool, kept in the build folder between runs.
+// A tone at 48 kHz (unless the options resample it), cached between runs.
 QString tone(const QString &name, double seconds, const QStringList &encoding)
 {
-    const QString folder = binaryDir() + QStringLiteral("/fixtures/audio-columns");
-    QDir().mkpath(folder);
-    const QString path = folder + u'/' + name;
-    if (QFileInfo(path).size() > 0)
-        return path;
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-        QStringList { QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-            QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds) }
-            + encoding + QStringList { path });
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0)
-        return {};
-    return path;
+    return toneFixture(name, seconds, 48000, encoding);
 }
 
 class AudioColumnsTest : public HostedBrowserTest

@@ -7,23 +7,31 @@
 #include <QFileInfo>
 #include <QProcess>
 
-QString audioFixture(const QString &name, int seconds)
+QString toneFixture(const QString &name, double seconds, int sampleRate, const QStringList &outputOptions)
 {
     const QString folder = binaryDir() + QStringLiteral("/fixtures/brivanedialogs");
     QDir().mkpath(folder);
     const QString path = folder + u'/' + name;
     if (QFileInfo(path).size() > 0)
         return path;
+    // Made under another name and renamed, so an interrupted run leaves no
+    // half file that a later run would take for the fixture.
+    const QString part = path + QStringLiteral(".part.") + QFileInfo(name).suffix();
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-        { QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
-            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds), QStringLiteral("-af"),
-            QStringLiteral("volume=4"), path + QStringLiteral(".part.") + QFileInfo(name).suffix() });
+        QStringList { QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+            QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2").arg(sampleRate).arg(seconds) }
+            + outputOptions + QStringList { part });
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0)
         return {};
     QFile::remove(path);
-    return QFile::rename(path + QStringLiteral(".part.") + QFileInfo(name).suffix(), path) ? path : QString();
+    return QFile::rename(part, path) ? path : QString();
+}
+
+QString audioFixture(const QString &name, int seconds)
+{
+    return toneFixture(name, seconds, 44100, { QStringLiteral("-af"), QStringLiteral("volume=4") });
 }
 
 bool writeSpikeWav(const QString &path, int seconds, double spikeAt)
