@@ -122,12 +122,13 @@ void TFormMain::ShowTransportProgress(const PreviewPlayer::Progress &progress)
 {
     using State = PreviewPlayer::Progress::State;
     const bool playing = progress.state == State::Playing;
+    ButtonPlayPause->setChecked(playing);
     // The timer shows the progress many times a second; the face changes
-    // only with the state.
-    if (ButtonPlayPause->icon().isNull() || ButtonPlayPause->isChecked() != playing) {
-        ButtonPlayPause->setChecked(playing);
-        ButtonPlayPause->setIcon(transportIcon(playing ? TransportIcon::Pause : TransportIcon::Play));
-    }
+    // only with the state. Compared with the face shown, not with the
+    // checked state: a click toggles that before the state follows.
+    const QIcon face = transportIcon(playing ? TransportIcon::Pause : TransportIcon::Play);
+    if (ButtonPlayPause->icon().cacheKey() != face.cacheKey())
+        ButtonPlayPause->setIcon(face);
     const QString state = StateText(progress.state);
     if (ButtonPlayPause->accessibleDescription() != state)
         ButtonPlayPause->setAccessibleDescription(state);

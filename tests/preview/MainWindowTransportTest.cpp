@@ -4,6 +4,7 @@
 
 #include "app/Globals.h"
 #include "app/SeekSlider.h"
+#include "app/TransportIcons.h"
 #include "app/VantrelApplication.h"
 #include "bass.h"
 #include "browser/BrivaneDialogsDefs.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -109,13 +111,19 @@ TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.InitializeBASS();
+    // The button's face follows the state: play while it would start, pause while it plays.
+    const auto shows = [&form](TransportIcon face) {
+        return form.ButtonPlayPause->icon().cacheKey() == transportIcon(face).cacheKey();
+    };
     EXPECT_EQ(form.ButtonPlayPause->accessibleDescription(), QStringLiteral("Stopped"));
+    EXPECT_TRUE(shows(TransportIcon::Play));
     EXPECT_EQ(form.LabelTotal->text(), QStringLiteral("0:00.0"));
 
     form.PlayPreviewFile(bassFixture(QStringLiteral("ladder.flac")));
     settle(form);
     EXPECT_EQ(form.ButtonPlayPause->accessibleDescription(), QStringLiteral("Playing"));
     EXPECT_TRUE(form.ButtonPlayPause->isChecked());
+    EXPECT_TRUE(shows(TransportIcon::Pause));
     EXPECT_EQ(form.LabelTotal->text(), QStringLiteral("0:02.0"));
     EXPECT_EQ(form.TrackBarPosition->maximum(), 2000);
 
@@ -123,6 +131,7 @@ TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
     settle(form);
     EXPECT_EQ(form.ButtonPlayPause->accessibleDescription(), QStringLiteral("Paused"));
     EXPECT_FALSE(form.ButtonPlayPause->isChecked());
+    EXPECT_TRUE(shows(TransportIcon::Play));
 
     // Three quarters along the bar's track: there, not a page step towards it.
     SeekSlider *bar = form.TrackBarPosition;
@@ -134,10 +143,15 @@ TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
     EXPECT_EQ(form.LabelElapsed->text(), QStringLiteral("0:0%1.%2").arg(int(asked)).arg(int(asked * 10) % 10));
     EXPECT_EQ(BASS_ChannelIsActive(form.PreviewStream), DWORD(BASS_ACTIVE_PAUSED)) << "a seek keeps the pause";
 
-    // The button resumes as the space bar does.
+    // The button resumes as the space bar does, and shows pause again.
     QTest::mouseClick(form.ButtonPlayPause, Qt::LeftButton);
     settle(form);
     EXPECT_TRUE(isPlaying(form.PreviewStream));
+    EXPECT_TRUE(shows(TransportIcon::Pause));
+    QTest::mouseClick(form.ButtonPlayPause, Qt::LeftButton);
+    settle(form);
+    EXPECT_FALSE(isPlaying(form.PreviewStream));
+    EXPECT_TRUE(shows(TransportIcon::Play)) << "paused by a click";
 }
 
 TEST_F(MainWindowTransport, LoopIsStoredAndReachesThePlayingPreview)
@@ -167,6 +181,30 @@ TEST_F(MainWindowTransport, LoopIsStoredAndReachesThePlayingPreview)
         EXPECT_EQ(readSetting(QStringLiteral("Settings"), QStringLiteral("Preview loop")),
             c.checked ? QStringLiteral("0") : QStringLiteral("1"));
         closeWindow();
+    }
+}
+
+// Both faces show at every size the scaled button asks for, and tell play
+// from pause; a size asked for again comes from the cache.
+TEST(TransportIcons, BothFacesShowAtEverySizeAndDiffer)
+{
+    for (const int side : { 16, 24, 32, 48 }) {
+        SCOPED_TRACE(side);
+        const QImage play = transportIcon(TransportIcon::Play).pixmap(side, side).toImage();
+        const QImage pause = transportIcon(TransportIcon::Pause).pixmap(side, side).toImage();
+        ASSERT_EQ(play.size(), QSize(side, side));
+        ASSERT_EQ(pause.size(), QSize(side, side));
+        int inked = 0;
+        for (const QImage *face : { &play, &pause }) {
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x)
+                    inked += qAlpha(face->pixel(x, y)) > 128;
+            }
+        }
+        EXPECT_GT(inked, side * side / 4) << "both faces drawn";
+        EXPECT_NE(play, pause);
+        EXPECT_EQ(transportIcon(TransportIcon::Play).pixmap(side, side).cacheKey(),
+            transportIcon(TransportIcon::Play).pixmap(side, side).cacheKey());
     }
 }
 
