@@ -119,4 +119,35 @@ TEST_F(WaveformBudget, NamedPipesAreTurnedDownWithoutWaiting)
     }
 }
 
+// FFmpeg tells of odd files on standard error; a desktop program's readers
+// keep that out of the terminal it was started from.
+TEST_F(WaveformBudget, DamagedFilesLeaveTheTerminalQuiet)
+{
+    auto probe = reinterpret_cast<BrivaneDialogsWaveform_ProbeProc>(dlsym(m_module, kWaveformProbeSymbol));
+    ASSERT_NE(probe, nullptr);
+    const std::string said = m_folder + "/stderr.txt";
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    const int capture = ::open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(capture, 0);
+    ::dup2(capture, STDERR_FILENO);
+    std::vector<float> peaks(2 * kColumns);
+    for (const hostile::File &file : hostile::files()) {
+        const std::string path = hostile::write(m_folder, file.name);
+        BrivaneDialogsAudioInfo info {};
+        probe(path.c_str(), &info, 250, nullptr);
+        m_peaks(path.c_str(), peaks.data(), kColumns, nullptr);
+        std::remove(path.c_str());
+    }
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    ::close(capture);
+    struct stat written
+    {
+    };
+    ASSERT_EQ(::stat(said.c_str(), &written), 0);
+    EXPECT_EQ(written.st_size, 0) << "FFmpeg wrote to the terminal";
+}
+
 } // namespace
