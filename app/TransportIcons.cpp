@@ -8,6 +8,7 @@
 #include <QPixmapCache>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -70,18 +71,57 @@ private:
 
 } // namespace
 
+namespace {
+
+struct Faces
+{
+    std::array<QIcon, 2> drawn;
+    std::array<QIcon, 2> shown;
+    // The theme the shown faces were looked up in; none before the first lookup.
+    std::optional<QString> theme;
+};
+
+Faces &faces()
+{
+    static Faces all;
+    return all;
+}
+
+QString themeIconName(TransportIcon kind)
+{
+    return QString::fromLatin1(kind == TransportIcon::Play ? "media-playback-start" : "media-playback-pause");
+}
+
+} // namespace
+
 QIcon transportIcon(TransportIcon kind)
 {
-    static std::array<QIcon, 2> icons;
-    QIcon &icon = icons[std::size_t(kind)];
-    if (icon.isNull()) {
-        const QIcon drawn(new TransportIconEngine(kind));
+    Faces &all = faces();
+    const auto index = std::size_t(kind);
+    if (all.drawn[index].isNull())
+        all.drawn[index] = QIcon(new TransportIconEngine(kind));
+    if (all.shown[index].isNull())
+        all.shown[index] = all.drawn[index];
+    return all.shown[index];
+}
+
+bool adoptThemedTransportIcons()
+{
+    Faces &all = faces();
+    const QString theme = QIcon::themeName();
+    if (all.theme == theme)
+        return false;
+    all.theme = theme;
+    bool changed = false;
+    for (const TransportIcon kind : { TransportIcon::Play, TransportIcon::Pause }) {
+        const QIcon before = transportIcon(kind);
+        const QIcon &drawn = all.drawn[std::size_t(kind)];
         // Without a theme the lookup would only end at the drawn icon.
-        icon = QIcon::themeName().isEmpty()
-            ? drawn
-            : QIcon::fromTheme(
-                QString::fromLatin1(kind == TransportIcon::Play ? "media-playback-start" : "media-playback-pause"),
-                drawn);
+        const QIcon after = theme.isEmpty() ? drawn : QIcon::fromTheme(themeIconName(kind), drawn);
+        if (after.cacheKey() != before.cacheKey()) {
+            all.shown[std::size_t(kind)] = after;
+            changed = true;
+        }
     }
-    return icon;
+    return changed;
 }

@@ -167,6 +167,10 @@ bool TFormMain::event(QEvent *event)
         // Queued, so the worker starts once this paint has reached the screen.
         QTimer::singleShot(0, DeferredLoading, &DeferredStartup::start);
     }
+    if (m_themedFacesPending && event->type() == QEvent::Paint) {
+        m_themedFacesPending = false;
+        QTimer::singleShot(0, this, [this] { AdoptThemedTransportFaces(); });
+    }
     if (event->type() == QEvent::StatusTip) {
         // The hint of the control under the pointer goes to panel 0 only, so
         // panel 1 keeps whatever it shows.

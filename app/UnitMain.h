@@ -209,6 +209,9 @@ public:
     // Shows the worker's last reading and asks for the next one.
     void TimerTransportTimer();
     void ShowTransportProgress(const PreviewPlayer::Progress &progress);
+    // The play/pause button takes the icon theme's faces, looked up after
+    // the window's first paint.
+    void AdoptThemedTransportFaces();
     // The bar's value the user picked, in milliseconds.
     void TrackBarPositionSeek(int value);
     void ButtonPlayPauseClick();
@@ -316,6 +319,7 @@ private:
 
     bool m_firstActivation = true;
     bool m_deferredStartupArmed = false;
+    bool m_themedFacesPending = true;
     // Whether the toolbar's stock images were decoded (FreeImage was bound
     // when they were made), or are transparent place-holders.
     bool m_stockImagesDecoded = false;

@@ -142,6 +142,13 @@ void TFormMain::ShowTransportProgress(const PreviewPlayer::Progress &progress)
     LabelTotal->setText(FormatTime(progress.length));
 }
 
+void TFormMain::AdoptThemedTransportFaces()
+{
+    const bool showsPause = ButtonPlayPause->icon().cacheKey() == transportIcon(TransportIcon::Pause).cacheKey();
+    if (adoptThemedTransportIcons())
+        ButtonPlayPause->setIcon(transportIcon(showsPause ? TransportIcon::Pause : TransportIcon::Play));
+}
+
 void TFormMain::TrackBarPositionSeek(int value)
 {
     if (!Preview)

@@ -15,6 +15,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QTest>
@@ -209,3 +212,40 @@ TEST(TransportIcons, BothFacesShowAtEverySizeAndDiffer)
 }
 
 } // namespace
+
+// The desktop's icon theme supplies the faces, but only after the window's
+// first paint: a theme lookup before it delayed the window by milliseconds.
+TEST_F(MainWindowTransport, ThemeFacesArriveAfterTheFirstPaint)
+{
+    const QString theme = m_temp.filePath(QStringLiteral("icons"));
+    const QString actions = theme + QStringLiteral("/test-theme/16x16/actions");
+    ASSERT_TRUE(QDir().mkpath(actions));
+    QFile index(theme + QStringLiteral("/test-theme/index.theme"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=Test\nDirectories=16x16/actions\n\n[16x16/actions]\nSize=16\nType=Fixed\n");
+    index.close();
+    for (const char *name : { "media-playback-start", "media-playback-pause" }) {
+        QImage face(16, 16, QImage::Format_ARGB32);
+        face.fill(Qt::red);
+        ASSERT_TRUE(face.save(actions + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png")));
+    }
+    const QStringList savedPaths = QIcon::themeSearchPaths();
+    const QString savedTheme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({ theme });
+    QIcon::setThemeName(QStringLiteral("test-theme"));
+
+    TFormMain &form = createWindow();
+    EXPECT_TRUE(form.ButtonPlayPause->icon().name().isEmpty()) << "looked up before the first paint";
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&form] { return form.ButtonPlayPause->icon().name() == QStringLiteral("media-playback-start"); }));
+    EXPECT_EQ(transportIcon(TransportIcon::Pause).name(), QStringLiteral("media-playback-pause"));
+
+    closeWindow();
+    QIcon::setThemeSearchPaths(savedPaths);
+    QIcon::setThemeName(savedTheme);
+    // The drawn faces come back for the tests that follow.
+    adoptThemedTransportIcons();
+    EXPECT_TRUE(transportIcon(TransportIcon::Play).name().isEmpty());
+}
