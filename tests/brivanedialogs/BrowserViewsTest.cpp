@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
@@ -341,4 +342,46 @@ TEST_F(BrowserViewsTest, TabVisitsEveryControlAndTheHostCanFocusThePathBar)
     // Focus given to the browser as a whole lands in the file list.
     window->setFocus(Qt::OtherFocusReason);
     EXPECT_EQ(QApplication::focusWidget(), list);
+}
+
+// The desktop's icon theme supplies the buttons' faces once the browser has
+// been painted (before, each shows its drawn face), and the browser then
+// paints again with them.
+TEST_F(BrowserViewsTest, IconThemeFacesShowOnceTheBrowserIsPainted)
+{
+    const TempDir themeDir; // apart from the listed folder
+    const QString themes = themeDir.path() + u"/icons"_qs;
+    const QString actions = themes + u"/test-theme/scalable/actions"_qs;
+    ASSERT_TRUE(QDir().mkpath(actions));
+    themeDir.write(u"icons/test-theme/index.theme"_qs,
+        "[Icon Theme]\nName=Test\nDirectories=scalable/actions\n\n"
+        "[scalable/actions]\nSize=16\nMinSize=8\nMaxSize=256\nType=Scalable\n");
+    QImage face(16, 16, QImage::Format_ARGB32);
+    face.fill(Qt::red);
+    ASSERT_TRUE(face.save(actions + u"/view-refresh.png"_qs));
+    const QStringList savedPaths = QIcon::themeSearchPaths();
+    const QString savedTheme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({ themes });
+    QIcon::setThemeName(u"test-theme"_qs);
+
+    QWidget *window = open();
+    auto *refresh = find<QAbstractButton>(window, "RefreshButton");
+    ASSERT_NE(refresh, nullptr);
+    const auto redPixels = [refresh] {
+        const QImage shot = refresh->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x)
+                red += shot.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+        }
+        return red;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return refresh->icon().name() == u"view-refresh"_qs; }, 2000));
+    EXPECT_GT(redPixels(), 16);
+    // A face the theme lacks stays drawn.
+    EXPECT_TRUE(find<QAbstractButton>(window, "UpButton")->icon().name().isEmpty());
+
+    QIcon::setThemeSearchPaths(savedPaths);
+    QIcon::setThemeName(savedTheme);
+    EXPECT_TRUE(refresh->icon().name().isEmpty()) << "the theme's face outlived the theme";
 }

@@ -1,6 +1,7 @@
 #include "BrowserWidget.h"
 
 #include "AudioColumns.h"
+#include "DrawnIcons.h"
 #include "FileActions.h"
 #include "FileListModel.h"
 #include "FileViews.h"
@@ -213,6 +214,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     chainTabOrder();
     connect(m_panel, &LocationsPanel::viewCreated, this, &BrowserWidget::chainTabOrder);
     dropMissingRecent();
+    useThemeIconsAfterFirstPaint(this);
 }
 
 BrowserWidget::~BrowserWidget()

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QTimer>
+#include <QWidget>
 
 #include <array>
 #include <iterator>
@@ -142,6 +144,26 @@ void drawClose(QPainter &p, QIcon::Mode mode)
     p.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
 }
 
+// The icon theme's names for each kind, in the enumeration's order.
+const char *const kThemeNames[] = {
+    "go-previous",
+    "go-next",
+    "go-up",
+    "view-refresh",
+    "view-list-details",
+    "view-list-compact",
+    "view-list-icons",
+    "drive-harddisk",
+    "folder",
+    "user-home",
+    "audio-x-generic",
+    "window-close",
+};
+static_assert(std::size(kThemeNames) == std::size_t(DrawnIcon::Close) + 1);
+
+// Off until a browser has been painted once.
+bool themeLookupsAllowed = false;
+
 class DrawnIconEngine : public QIconEngine
 {
 public:
@@ -151,11 +173,24 @@ public:
 
     QIconEngine *clone() const override { return new DrawnIconEngine(m_kind); }
 
-    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override { return size; }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        if (const QIcon *face = themed())
+            return face->actualSize(size, mode, state);
+        return size;
+    }
+
+    QString iconName() override
+    {
+        const QIcon *face = themed();
+        return face ? face->name() : QString();
+    }
 
     // Views paint the same few sizes over and over: each is drawn once.
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
     {
+        if (const QIcon *face = themed())
+            return face->pixmap(size, mode, state);
         const quint64 key
             = (quint64(quint32(size.width())) << 34) | (quint64(quint32(size.height())) << 4) | quint64(mode);
         auto it = m_cache.constFind(key);
@@ -173,10 +208,37 @@ public:
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
+        if (const QIcon *face = themed()) {
+            face->paint(painter, rect, Qt::AlignCenter, mode, state);
+            return;
+        }
         painter->drawPixmap(rect.topLeft(), pixmap(rect.size(), mode, state));
     }
 
 private:
+    // The theme's own icon of this kind once lookups are allowed and the
+    // theme has one; null for the drawn face. Looked up again when the
+    // theme changes.
+    const QIcon *themed()
+    {
+        if (!themeLookupsAllowed)
+            return nullptr;
+        const QString theme = QIcon::themeName();
+        if (!m_lookedUp || theme != m_theme) {
+            m_lookedUp = true;
+            m_theme = theme;
+            m_themed = QIcon();
+            // Without a theme (a bare X server, a minimal session) the lookup
+            // would only end at nothing.
+            if (!theme.isEmpty()) {
+                const QIcon icon = QIcon::fromTheme(QString::fromLatin1(kThemeNames[int(m_kind)]));
+                if (!icon.isNull() && !icon.availableSizes().isEmpty())
+                    m_themed = icon;
+            }
+        }
+        return m_themed.isNull() ? nullptr : &m_themed;
+    }
+
     void draw(QPainter &p, const QRect &rect, QIcon::Mode mode, QIcon::State) const
     {
         p.setRenderHint(QPainter::Antialiasing);
@@ -225,38 +287,55 @@ private:
 
     DrawnIcon m_kind;
     QHash<quint64, QPixmap> m_cache;
+    bool m_lookedUp = false;
+    QString m_theme;
+    QIcon m_themed;
+};
+
+// Lets the icons look into the theme once the watched browser has painted,
+// then has it paint again with what they found.
+class FirstPaintWatcher : public QObject
+{
+public:
+    explicit FirstPaintWatcher(QWidget *widget)
+        : QObject(widget)
+        , m_widget(widget)
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_widget && event->type() == QEvent::Paint) {
+            m_widget->removeEventFilter(this);
+            // Queued, so this paint reaches the screen first.
+            QTimer::singleShot(0, this, [this] {
+                themeLookupsAllowed = true;
+                m_widget->update();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_widget;
 };
 
 } // namespace
 
 QIcon drawnIcon(DrawnIcon kind)
 {
-    // The icon theme's names for each kind, in the enumeration's order.
-    static const char *const themeNames[] = {
-        "go-previous",
-        "go-next",
-        "go-up",
-        "view-refresh",
-        "view-list-details",
-        "view-list-compact",
-        "view-list-icons",
-        "drive-harddisk",
-        "folder",
-        "user-home",
-        "audio-x-generic",
-        "window-close",
-    };
-    static_assert(std::size(themeNames) == std::size_t(DrawnIcon::Close) + 1);
     static QHash<int, QIcon> icons;
     auto it = icons.find(int(kind));
-    if (it == icons.end()) {
-        const QIcon drawn(new DrawnIconEngine(kind));
-        // Without a theme (a bare X server, a minimal session) the lookup is
-        // skipped: it would only end at the drawn icon.
-        const QIcon icon = QIcon::themeName().isEmpty()
-            ? drawn
-            : QIcon::fromTheme(QString::fromLatin1(themeNames[int(kind)]), drawn);
-        it = icons.insert(int(kind), icon);
-    }
+    if (it == icons.end())
+        it = icons.insert(int(kind), QIcon(new DrawnIconEngine(kind)));
     return *it;
+}
+
+void useThemeIconsAfterFirstPaint(QWidget *widget)
+{
+    if (!themeLookupsAllowed)
+        new FirstPaintWatcher(widget);
 }
