@@ -1,4 +1,5 @@
 #include "app/Globals.h"
+#include "app/ProgramStyle.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/TerminationSignals.h"
@@ -10,13 +11,12 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStyleFactory>
 
 #include <memory>
 
 // Start-up and shutdown run in one fixed order: the dialog library bound
 // before any window, the scale chosen before the main window, the settings
-// window before the toolbar and the browser that read it. Libraries the first
+// window before the toolbar that reads it. Libraries the first
 // paint does not need are bound right after it (or at their first use).
 int main(int argc, char **argv)
 {
@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     // Screen readers and desktop tools know a program by its executable's name.
     QApplication::setApplicationName(QStringLiteral("vantrel"));
     QApplication::setOrganizationName(QStringLiteral("Tarvex"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new ProgramStyle);
 
     DisplayScale = ReadDisplayScaling(SettingsFile(GetSettingsFileName()));
     if (DisplayScale == 0) {
@@ -46,19 +46,20 @@ int main(int argc, char **argv)
     app.setActionManager(formMain->ActionManager1);
     CloseWindowOnTerminationSignals(formMain.get());
 
-    // The settings window, hidden: its fields hold what the audio output,
-    // the toolbar and the browser read.
+    // Files handed over by a file manager or on the command line.
+    formMain->SetStartupArguments(QCoreApplication::arguments().mid(1));
+    formMain->OpenBrivaneDialogsIntegrated();
+    formMain->show();
+
+    // The settings window, hidden: its fields hold what the audio output and
+    // the toolbar read. Made while the X server maps the main window, which
+    // the first paint waits for anyway; the toolbar is filled before it.
     auto formSettings = std::make_unique<TFormSettings>(formMain.get());
     FormSettings = formSettings.get();
     // FreeImage and MediaInfo, the audio add-ons, the device list and the
     // audio output come right after the first paint, on a worker.
     formMain->StartDeferredStartupAfterFirstPaint();
     formMain->DisplayOpenWithButtons();
-    // Files handed over by a file manager or on the command line.
-    formMain->SetStartupArguments(QCoreApplication::arguments().mid(1));
-    formMain->OpenBrivaneDialogsIntegrated();
-
-    formMain->show();
     const int result = app.exec();
 
     // Windows go in the reverse order of their creation.

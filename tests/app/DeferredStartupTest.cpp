@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -35,6 +36,22 @@ bool fullyTransparent(const QPixmap &pixmap)
         }
     }
     return true;
+}
+
+// The image-format plugins of Qt the process has mapped: each drags in a
+// codec library (Qt SVG, libjpeg) that the first paint has no use for.
+QStringList imageFormatPlugins()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return { QStringLiteral("/proc/self/maps unreadable") };
+    QStringList plugins;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const int at = line.indexOf("/imageformats/");
+        if (at >= 0 && !plugins.contains(QString::fromLocal8Bit(line.mid(at))))
+            plugins.append(QString::fromLocal8Bit(line.mid(at)));
+    }
+    return plugins;
 }
 
 bool deviceIsOpen(DWORD device)
@@ -118,8 +135,26 @@ TEST_F(DeferredStartupTest, NothingIsBoundBeforeTheFirstPaintAndAllRightAfterIt)
     EXPECT_TRUE(fullyTransparent(form.ImageListFilesButtons.at(1))) << "a place-holder of the cell's size";
     EXPECT_EQ(form.ImageListFilesButtons.at(1).size(), form.ImageListFilesButtons.cellSize());
 
+    // Taken right after the first paint, before anything queued behind it.
+    QStringList pluginsAtFirstPaint { QStringLiteral("no paint") };
+    struct FirstPaint : QObject
+    {
+        QStringList *plugins;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && plugins) {
+                QTimer::singleShot(0, this, [list = plugins] { *list = imageFormatPlugins(); });
+                plugins = nullptr;
+            }
+            return false;
+        }
+    } firstPaint;
+    firstPaint.plugins = &pluginsAtFirstPaint;
+    form.installEventFilter(&firstPaint);
     form.show();
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_settings->AudioDevicesListed(); }, 10000));
+    EXPECT_EQ(pluginsAtFirstPaint, QStringList()) << "an image file was decoded for the first paint";
+    form.removeEventFilter(&firstPaint);
     form.DeferredLoading->wait();
     // The worker's last results arrive as queued calls.
     QCoreApplication::processEvents();

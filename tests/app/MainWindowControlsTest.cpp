@@ -1,5 +1,6 @@
 #include "MainWindowTestSupport.h"
 #include "app/ErrorBoundary.h"
+#include "app/ProgramStyle.h"
 #include "util/VantrelError.h"
 
 #include <QAccessible>
@@ -10,6 +11,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -199,6 +202,28 @@ TEST_F(MainWindowTest, GeneralErrorHandlerShowsTheTextAndTheProgramGoesOn)
     EXPECT_EQ(m_errors,
         (QStringList { QStringLiteral("Unable to create directory"), QStringLiteral("Unable to create directory") }));
     EXPECT_TRUE(form.isVisible());
+}
+
+// The overflow buttons of the menu bar and the tool bars show drawn
+// chevrons: inked at every size asked for, and pointing along their bar.
+TEST(ProgramStyle, OverflowChevronsShowAtEverySizeAndPointAlongTheBar)
+{
+    ProgramStyle style;
+    for (const int side : { 8, 16, 24 }) {
+        SCOPED_TRACE(side);
+        const QImage along = style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(side).toImage();
+        const QImage down = style.standardIcon(QStyle::SP_ToolBarVerticalExtensionButton).pixmap(side).toImage();
+        ASSERT_EQ(along.size(), QSize(side, side));
+        // Inked columns of the horizontal one are its inked rows turned.
+        int inked = 0;
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) {
+                inked += qAlpha(along.pixel(x, y)) > 0 ? 1 : 0;
+                EXPECT_EQ(qAlpha(along.pixel(x, y)) > 0, qAlpha(down.pixel(side - 1 - y, x)) > 0) << x << "," << y;
+            }
+        }
+        EXPECT_GT(inked, side) << "nothing drawn";
+    }
 }
 
 } // namespace

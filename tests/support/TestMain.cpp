@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #ifdef VANTREL_TEST_APP_MAIN
+#include "app/ProgramStyle.h"
 #include "app/VantrelApplication.h"
 using TestApplication = VantrelApplication;
 #else
@@ -23,6 +24,10 @@ int main(int argc, char **argv)
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QStandardPaths::setTestModeEnabled(true);
     TestApplication app(argc, argv);
+#ifdef VANTREL_TEST_APP_MAIN
+    // The program's windows are tested in the program's style.
+    QApplication::setStyle(new ProgramStyle);
+#endif
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
