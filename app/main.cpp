@@ -12,7 +12,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <fontconfig/fontconfig.h>
 #include <memory>
+#include <thread>
 
 // Start-up and shutdown run in one fixed order: the dialog library bound
 // before any window, the scale chosen before the main window, the settings
@@ -20,6 +22,11 @@
 // paint does not need are bound right after it (or at their first use).
 int main(int argc, char **argv)
 {
+    // fontconfig reads its configuration and font caches (dozens of files
+    // under /etc/fonts and /var/cache) when the first font is asked for. A
+    // worker reads them while Qt connects to the display, so the first text
+    // the window lays out does not wait for them.
+    const std::jthread fontconfigWarmUp([] { FcInit(); });
     // The dialog library, bound for the browser and for the dialog component;
     // released after everything else, when main returns.
     const BrivaneDialogsBindings brivaneDialogs;

@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config make
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-    libsdl2-dev libglib2.0-dev libx11-dev libxcb1-dev libxdamage-dev
+    libsdl2-dev libglib2.0-dev libx11-dev libxcb1-dev libxdamage-dev libfontconfig-dev
     # run time, loaded by name
     libmediainfo0v5 libfreeimage3
     # application icons drawn from SVG themes
