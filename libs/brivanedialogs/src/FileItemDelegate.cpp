@@ -3,6 +3,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
+#include <QTextLayout>
+
+#include <limits>
 
 namespace bd {
 
@@ -20,6 +23,48 @@ QPalette::ColorGroup groupOf(const QStyleOptionViewItem &option)
     if (!(option.state & QStyle::State_Enabled))
         return QPalette::Disabled;
     return (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+}
+
+// One line of text in rect, elided when it does not fit. Shaping is most of
+// what a cell costs: the text is shaped once, and that shaping both measures
+// and draws it (measuring first and then drawing shaped it twice).
+void drawLine(
+    QPainter *painter, const QRect &rect, int alignment, const QString &text, const QStyleOptionViewItem &option)
+{
+    // Line breaks in a name show as spaces, as a single-line drawText shows them.
+    QString shown = text;
+    if (shown.contains(u'\n') || shown.contains(u'\r'))
+        shown.replace(u'\n', u' ').replace(u'\r', u' ');
+    QTextLayout layout(shown, option.font, painter->device());
+    // Keeps the glyphs past endLayout(): without it drawing shapes again.
+    layout.setCacheEnabled(true);
+    QTextOption textOption;
+    textOption.setWrapMode(QTextOption::NoWrap);
+    textOption.setTextDirection(option.direction);
+    layout.setTextOption(textOption);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(std::numeric_limits<int>::max() / 4);
+    layout.endLayout();
+    const qreal width = line.naturalTextWidth();
+    if (width > rect.width()) {
+        painter->drawText(rect, alignment | Qt::TextSingleLine,
+            option.fontMetrics.elidedText(shown, option.textElideMode, rect.width()));
+        return;
+    }
+    const Qt::Alignment horizontal
+        = QStyle::visualAlignment(option.direction, Qt::Alignment(alignment) & Qt::AlignHorizontal_Mask);
+    qreal x = rect.left();
+    if (horizontal & Qt::AlignRight)
+        x = rect.right() + 1 - width;
+    else if (horizontal & Qt::AlignHCenter)
+        x = rect.left() + (rect.width() - width) / 2;
+    qreal y = rect.top();
+    if (alignment & Qt::AlignBottom)
+        y = rect.bottom() + 1 - line.height();
+    else if (!(alignment & Qt::AlignTop))
+        y = rect.top() + (rect.height() - line.height()) / 2;
+    line.draw(painter, QPointF(x, y));
 }
 
 } // namespace
@@ -58,12 +103,9 @@ void FileItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         // Text and background of the selection from one palette pair.
         painter->setPen(opt.palette.color(groupOf(opt), selected ? QPalette::HighlightedText : QPalette::Text));
         painter->setFont(opt.font);
-        const QFontMetrics &metrics = opt.fontMetrics;
-        const bool fits = metrics.horizontalAdvance(text) <= textRect.width();
         const QVariant align = index.data(Qt::TextAlignmentRole);
         const int alignment = align.isValid() ? align.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter);
-        painter->drawText(textRect, alignment | Qt::TextSingleLine,
-            fits ? text : metrics.elidedText(text, opt.textElideMode, textRect.width()));
+        drawLine(painter, textRect, alignment, text, opt);
     }
 
     if (opt.state & QStyle::State_HasFocus) {

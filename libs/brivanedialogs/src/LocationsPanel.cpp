@@ -220,10 +220,35 @@ void LocationsPanel::setRecentFolders(const QStringList &folders)
     if (folders == m_recentFolders)
         return;
     m_recentFolders = folders;
-    qDeleteAll(m_recentGroup->takeChildren());
+    // The items are relabelled in place: a visit mostly moves one folder to
+    // the top, and making every item again laid the view out and painted all
+    // of it just when the new folder's first rows were coming in.
+    const QTreeWidgetItem *current = m_places->currentItem();
+    const QString currentPath
+        = current && current->parent() == m_recentGroup ? current->data(0, kPathRole).toString() : QString();
+    const int count = int(folders.size());
+    while (m_recentGroup->childCount() > count)
+        delete m_recentGroup->takeChild(m_recentGroup->childCount() - 1);
     const QStringList labels = distinctLabels(folders);
-    for (qsizetype i = 0; i < folders.size(); ++i)
-        addPlace(m_recentGroup, labels[i], folders[i], m_folderIcon);
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem *item = m_recentGroup->child(i);
+        if (!item) {
+            addPlace(m_recentGroup, labels[i], folders[i], m_folderIcon);
+            continue;
+        }
+        if (item->text(0) != labels[i])
+            item->setText(0, labels[i]);
+        if (item->data(0, kPathRole).toString() != folders[i]) {
+            item->setData(0, kPathRole, folders[i]);
+            item->setToolTip(0, folders[i]);
+        }
+    }
+    // A recent folder that had the focus keeps it where it moved to.
+    if (!currentPath.isEmpty()) {
+        const qsizetype moved = folders.indexOf(currentPath);
+        if (moved >= 0 && m_recentGroup->child(int(moved)) != current)
+            m_places->setCurrentItem(m_recentGroup->child(int(moved)));
+    }
     m_recentGroup->setExpanded(true);
 }
 
