@@ -214,6 +214,31 @@ TEST_F(BrowserBehaviourTest, RecentFoldersAreNewestFirstAndKept)
     EXPECT_EQ(store.readString(key, QStringLiteral("Folder2")).value_or(QString()), dir.filePath(u"Folder B"_qs));
 }
 
+TEST_F(BrowserBehaviourTest, RecentFolderOpenedFromTheKeyboardKeepsTheFocusAtTheTop)
+{
+    QWidget *window = open(dir.path(), 5);
+    auto *pathEdit = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    for (const QString &name : { u"folder a"_qs, u"Folder B"_qs }) {
+        pathEdit->setText(dir.filePath(name));
+        QTest::keyClick(pathEdit, Qt::Key_Return);
+    }
+    auto *places = window->findChild<QTreeWidget *>(QStringLiteral("PlacesView"));
+    QTreeWidgetItem *recent = places->topLevelItem(places->topLevelItemCount() - 1);
+    ASSERT_EQ(recent->text(0), QStringLiteral("Recent folders"));
+    ASSERT_EQ(recent->child(1)->text(0), QStringLiteral("folder a"));
+    places->setFocus();
+    places->setCurrentItem(recent->child(1));
+    QTest::keyClick(places, Qt::Key_Return);
+    ASSERT_EQ(pathEdit->text(), dir.filePath(u"folder a"_qs));
+
+    // The list moved the folder to the top, and the focus went with it.
+    EXPECT_EQ(recent->child(0)->text(0), QStringLiteral("folder a"));
+    EXPECT_EQ(recent->child(1)->text(0), QStringLiteral("Folder B"));
+    ASSERT_NE(places->currentItem(), nullptr);
+    EXPECT_EQ(places->currentItem()->toolTip(0), dir.filePath(u"folder a"_qs));
+    EXPECT_EQ(places->currentItem(), recent->child(0));
+}
+
 TEST_F(BrowserBehaviourTest, RightClickOnTheHeaderOffersBothPanelModes)
 {
     QWidget *window = open(dir.path(), 5);

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -44,7 +45,9 @@ double contrast(const QColor &a, const QColor &b)
 // pixels have; readable pixels contrast with it at least 3:1 (glyph cores are
 // drawn in the full text colour). A name drawn in a colour close to its
 // background spans nothing, whatever else the item shows.
-int readableWidth(const QImage &shot, const QRect &area)
+// The first and last column of area that holds readable text, as above;
+// left > right when none does.
+std::pair<int, int> readableSpan(const QImage &shot, const QRect &area)
 {
     std::map<QRgb, int> counts;
     for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -54,7 +57,7 @@ int readableWidth(const QImage &shot, const QRect &area)
         }
     }
     if (counts.empty())
-        return 0;
+        return { area.right() + 1, area.left() - 1 };
     const QColor background = QColor::fromRgb(
         std::max_element(counts.begin(), counts.end(), [](auto &a, auto &b) { return a.second < b.second; })->first);
     int left = area.right() + 1;
@@ -67,6 +70,12 @@ int readableWidth(const QImage &shot, const QRect &area)
             }
         }
     }
+    return { left, right };
+}
+
+int readableWidth(const QImage &shot, const QRect &area)
+{
+    const auto [left, right] = readableSpan(shot, area);
     return std::max(0, right - left + 1);
 }
 
@@ -204,6 +213,60 @@ TEST_F(BrowserViewsTest, ListViewGivesEveryNameItsOwnWidth)
         ASSERT_TRUE(QTest::qWaitFor([&] { return list->visualRect(index).isValid(); }, 2000));
         const int needed = list->fontMetrics().horizontalAdvance(index.data().toString()) + list->iconSize().width();
         EXPECT_GE(list->visualRect(index).width(), needed) << index.data().toString().toStdString();
+    }
+}
+
+// Each cell's text is drawn where its alignment puts it, and text too long
+// for its column is cut short inside the cell's margins instead of running
+// up to (or into) the next column.
+TEST_F(BrowserViewsTest, CellTextKeepsItsAlignmentAndStaysWithinItsCell)
+{
+    QWidget *window = open();
+    auto *details = find<QTreeView>(window, "FileListDetails");
+    QAbstractItemModel *model = details->model();
+    const int row = 2; // a.mp3, after the two folders
+    ASSERT_EQ(model->index(row, 0).data().toString(), QStringLiteral("a.mp3"));
+    // The type column narrowed to half of what its text needs.
+    const QString type = model->index(row, 2).data().toString();
+    details->header()->setMinimumSectionSize(1);
+    details->header()->resizeSection(2, details->fontMetrics().horizontalAdvance(type) / 2);
+    QApplication::processEvents();
+    ASSERT_LT(details->header()->sectionSize(2), details->fontMetrics().horizontalAdvance(type));
+    const QImage shot = details->viewport()->grab().toImage();
+    // The delegate keeps at least 2 pixels between a cell's edge and its text.
+    constexpr int kMargin = 2;
+    const struct
+    {
+        int column;
+        Qt::Alignment side;
+        bool cut;
+        const char *what;
+    } cells[] = {
+        { 0, Qt::AlignLeft, false, "name after its icon" },
+        { 1, Qt::AlignRight, false, "size, right-aligned" },
+        { 2, Qt::AlignLeft, true, "type in a column too narrow for it" },
+    };
+    for (const auto &cell : cells) {
+        const QRect rect = details->visualRect(model->index(row, cell.column));
+        ASSERT_TRUE(rect.isValid()) << cell.what;
+        const QString text = model->index(row, cell.column).data().toString();
+        // A little past the cell's edges, so that text running over them
+        // would be seen.
+        const auto [left, right] = readableSpan(shot, rect.adjusted(-kMargin, 2, kMargin, -2));
+        ASSERT_LE(left, right) << cell.what << ": no readable text";
+        EXPECT_GE(left, rect.left() + kMargin) << cell.what;
+        EXPECT_LE(right, rect.right() - kMargin) << cell.what;
+        const int iconSpace = cell.column == 0 ? details->iconSize().width() : 0;
+        if (cell.side == Qt::AlignRight)
+            EXPECT_GE(right, rect.right() - 3 * kMargin - 2) << cell.what;
+        else
+            EXPECT_LE(left, rect.left() + iconSpace + 4 * kMargin + 4) << cell.what;
+        const int drawn = right - left + 1;
+        const int whole = details->fontMetrics().horizontalAdvance(text);
+        if (cell.cut)
+            EXPECT_LT(drawn, whole * 9 / 10) << cell.what;
+        else
+            EXPECT_GE(drawn, whole * 8 / 10) << cell.what;
     }
 }
 
