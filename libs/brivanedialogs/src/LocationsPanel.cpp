@@ -223,9 +223,9 @@ void LocationsPanel::setRecentFolders(const QStringList &folders)
     // The items are relabelled in place: a visit mostly moves one folder to
     // the top, and making every item again laid the view out and painted all
     // of it just when the new folder's first rows were coming in.
-    const QTreeWidgetItem *current = m_places->currentItem();
-    const QString currentPath
-        = current && current->parent() == m_recentGroup ? current->data(0, kPathRole).toString() : QString();
+    QTreeWidgetItem *current = m_places->currentItem();
+    const int currentRow = current ? m_recentGroup->indexOfChild(current) : -1;
+    const QString currentPath = currentRow >= 0 ? current->data(0, kPathRole).toString() : QString();
     const int count = int(folders.size());
     while (m_recentGroup->childCount() > count)
         delete m_recentGroup->takeChild(m_recentGroup->childCount() - 1);
@@ -246,7 +246,7 @@ void LocationsPanel::setRecentFolders(const QStringList &folders)
     // A recent folder that had the focus keeps it where it moved to.
     if (!currentPath.isEmpty()) {
         const qsizetype moved = folders.indexOf(currentPath);
-        if (moved >= 0 && m_recentGroup->child(int(moved)) != current)
+        if (moved >= 0 && int(moved) != currentRow)
             m_places->setCurrentItem(m_recentGroup->child(int(moved)));
     }
     m_recentGroup->setExpanded(true);
