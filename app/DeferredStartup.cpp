@@ -4,6 +4,7 @@
 #include "imaging/FreeImageLoader.h"
 #include "preview/AudioDevices.h"
 #include "preview/PreviewPlayer.h"
+#include "util/GioLibrary.h"
 
 DeferredStartup::DeferredStartup(QObject *parent)
     : QObject(parent)
@@ -32,6 +33,9 @@ void DeferredStartup::start()
         bindFreeImage();
         openAudioOutput();
         bindMediaInfo();
+        // The file layer of copy and move, so the first copy does not bind
+        // it on the GUI thread.
+        gio::available();
     });
 }
 

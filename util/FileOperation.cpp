@@ -1,5 +1,6 @@
 #include "util/FileOperation.h"
 
+#include "util/GioLibrary.h"
 #include "util/KernelFileCopy.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <gio/gio.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +18,7 @@ namespace {
 
 struct ObjectUnref
 {
-    void operator()(gpointer object) const { g_object_unref(object); }
+    void operator()(gpointer object) const { gio::object_unref(object); }
 };
 using FilePtr = std::unique_ptr<GFile, ObjectUnref>;
 
@@ -30,7 +30,7 @@ using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
 
 FilePtr fileFor(const QString &path)
 {
-    return FilePtr(g_file_new_for_path(QFile::encodeName(path).constData()));
+    return FilePtr(gio::file_new_for_path(QFile::encodeName(path).constData()));
 }
 
 // A file descriptor closed on every path.
@@ -102,11 +102,11 @@ QString readFailure(int error)
 QString gioFailure(const GError *error, const QString &temporary, const QString &target)
 {
     const QString folder = QFileInfo(target).path();
-    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NO_SPACE))
+    if (g_error_matches(error, gio::io_error_quark(), G_IO_ERROR_NO_SPACE))
         return writeFailure(ENOSPC, folder);
-    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_READ_ONLY))
+    if (g_error_matches(error, gio::io_error_quark(), G_IO_ERROR_READ_ONLY))
         return writeFailure(EROFS, folder);
-    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED)
+    if (g_error_matches(error, gio::io_error_quark(), G_IO_ERROR_PERMISSION_DENIED)
         && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
         return writeFailure(EACCES, folder);
     QString message = messageOf(error);
@@ -133,7 +133,7 @@ bool sameFile(const QString &a, const QString &b)
 
 bool isCancelledError(const GError *error)
 {
-    return g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+    return g_error_matches(error, gio::io_error_quark(), G_IO_ERROR_CANCELLED);
 }
 
 // True for anything at the path, a dangling symbolic link included.
@@ -211,18 +211,20 @@ FileOperation::FileOperation(FileOperationKind kind, QStringList sources, QStrin
     : m_kind(kind)
     , m_sources(std::move(sources))
     , m_targetFolder(std::move(targetFolder))
-    , m_cancellable(g_cancellable_new())
+    , m_cancellable(gio::available() ? gio::cancellable_new() : nullptr)
 { }
 
 FileOperation::~FileOperation()
 {
-    g_object_unref(m_cancellable);
+    if (m_cancellable)
+        gio::object_unref(m_cancellable);
 }
 
 void FileOperation::Cancel()
 {
     m_cancelled = true;
-    g_cancellable_cancel(static_cast<GCancellable *>(m_cancellable));
+    if (m_cancellable)
+        gio::cancellable_cancel(static_cast<GCancellable *>(m_cancellable));
 }
 
 bool FileOperation::IsCancelled() const
@@ -364,6 +366,8 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
     if (IsCancelled())
         return Outcome::Cancelled;
 
+    if (!gio::available())
+        return fail(transfer, observer, QStringLiteral("The file library GIO (libgio-2.0.so.0) could not be loaded."));
     const FilePtr from = fileFor(transfer.source);
     const FilePtr to = fileFor(transfer.target);
     if (m_kind == FileOperationKind::Move) {
@@ -372,13 +376,13 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
         GError *raw = nullptr;
         const auto flags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
             | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
-        if (g_file_move(
+        if (gio::file_move(
                 from.get(), to.get(), flags, static_cast<GCancellable *>(m_cancellable), nullptr, nullptr, &raw))
             return Outcome::Done;
         const ErrorPtr error(raw);
         if (isCancelledError(error.get()))
             return Outcome::Cancelled;
-        if (!g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED))
+        if (!g_error_matches(error.get(), gio::io_error_quark(), G_IO_ERROR_NOT_SUPPORTED))
             return fail(transfer, observer, gioFailure(error.get(), QString(), transfer.target));
     }
 
@@ -388,7 +392,7 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
 
     // The copy is complete under its final name; only now may the source go.
     GError *raw = nullptr;
-    if (!g_file_delete(from.get(), nullptr, &raw)) {
+    if (!gio::file_delete(from.get(), nullptr, &raw)) {
         const ErrorPtr error(raw);
         return fail(transfer, observer,
             QStringLiteral("The file was copied, but the original could not be removed: ") + messageOf(error.get()));
@@ -421,9 +425,9 @@ FileOperation::Outcome FileOperation::copyThenRename(Transfer &transfer, FileOpe
     const auto renameFlags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
         | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
     GError *raw = nullptr;
-    if (!g_file_move(partial.get(), to.get(), renameFlags, nullptr, nullptr, nullptr, &raw)) {
+    if (!gio::file_move(partial.get(), to.get(), renameFlags, nullptr, nullptr, nullptr, &raw)) {
         const ErrorPtr error(raw);
-        g_file_delete(partial.get(), nullptr, nullptr);
+        gio::file_delete(partial.get(), nullptr, nullptr);
         return fail(transfer, observer, gioFailure(error.get(), temporary, transfer.target));
     }
     return Outcome::Done;
@@ -485,7 +489,7 @@ std::optional<FileOperation::Outcome> FileOperation::copyInKernel(
     const FilePtr partial = fileFor(temporary);
     const auto flags
         = GFileCopyFlags(move ? G_FILE_COPY_ALL_METADATA | G_FILE_COPY_NOFOLLOW_SYMLINKS : G_FILE_COPY_NONE);
-    g_file_copy_attributes(source.get(), partial.get(), flags, nullptr, nullptr);
+    gio::file_copy_attributes(source.get(), partial.get(), flags, nullptr, nullptr);
     return Outcome::Done;
 }
 
@@ -501,11 +505,11 @@ FileOperation::Outcome FileOperation::copyWithGio(
     CopyProgress progress { &observer, &m_progress, m_progress.doneBytes };
 
     GError *raw = nullptr;
-    const bool copied = g_file_copy(from.get(), partial.get(), copyFlags, static_cast<GCancellable *>(m_cancellable),
+    const bool copied = gio::file_copy(from.get(), partial.get(), copyFlags, static_cast<GCancellable *>(m_cancellable),
         &copyProgress, &progress, &raw);
     if (!copied) {
         const ErrorPtr error(raw);
-        g_file_delete(partial.get(), nullptr, nullptr);
+        gio::file_delete(partial.get(), nullptr, nullptr);
         if (isCancelledError(error.get()))
             return Outcome::Cancelled;
         return fail(transfer, observer, gioFailure(error.get(), temporary, transfer.target));
