@@ -2,9 +2,9 @@
 
 #include "details/MediaInfoLibraryFunctions.h"
 #include "imaging/FreeImageLoader.h"
+#include "platform/GioLibrary.h"
 #include "preview/AudioDevices.h"
 #include "preview/PreviewPlayer.h"
-#include "util/GioLibrary.h"
 
 DeferredStartup::DeferredStartup(QObject *parent)
     : QObject(parent)

@@ -1,6 +1,6 @@
 #include "util/FileOperation.h"
 
-#include "util/GioLibrary.h"
+#include "platform/GioLibrary.h"
 #include "util/KernelFileCopy.h"
 
 #include <QDir>

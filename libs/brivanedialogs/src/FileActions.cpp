@@ -1,5 +1,7 @@
 #include "FileActions.h"
 
+#include "platform/GioLibrary.h"
+
 #include <QAction>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -13,7 +15,6 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <gio/gio.h>
 #include <memory>
 
 namespace bd {
@@ -26,10 +27,13 @@ const QString kFileManagerPath = QStringLiteral("/org/freedesktop/FileManager1")
 // Moves one path to the trash; empty on success, else the reason.
 QString trashOne(const QString &path)
 {
+    if (!gio::available())
+        return QStringLiteral("the file library GIO (libgio-2.0.so.0) could not be loaded");
     const QByteArray encoded = QFile::encodeName(path);
-    std::unique_ptr<GFile, decltype(&g_object_unref)> file(g_file_new_for_path(encoded.constData()), &g_object_unref);
+    std::unique_ptr<GFile, decltype(&gio::object_unref)> file(
+        gio::file_new_for_path(encoded.constData()), &gio::object_unref);
     GError *error = nullptr;
-    if (g_file_trash(file.get(), nullptr, &error))
+    if (gio::file_trash(file.get(), nullptr, &error))
         return {};
     QString reason = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
     if (error)

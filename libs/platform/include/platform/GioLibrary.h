@@ -2,8 +2,8 @@
 
 #include <gio/gio.h>
 
-// GIO, the copy and move engine's file layer, bound at its first use rather
-// than linked: linked, it and the six libraries behind it (GObject, libmount,
+// GIO, the file layer of the program's copy and move and of the browser's
+// trash, bound at its first use rather than linked: linked, it and the six libraries behind it (GObject, libmount,
 // libselinux, libblkid, libffi, GModule) were mapped before the first paint,
 // and every symbol the process looked up afterwards was searched for in them
 // too. The functions carry GIO's names and signatures; call them only when
@@ -19,6 +19,7 @@ gboolean file_copy(GFile *source, GFile *destination, GFileCopyFlags flags, GCan
 gboolean file_move(GFile *source, GFile *destination, GFileCopyFlags flags, GCancellable *cancellable,
     GFileProgressCallback progress, gpointer progressData, GError **error);
 gboolean file_delete(GFile *file, GCancellable *cancellable, GError **error);
+gboolean file_trash(GFile *file, GCancellable *cancellable, GError **error);
 gboolean file_copy_attributes(
     GFile *source, GFile *destination, GFileCopyFlags flags, GCancellable *cancellable, GError **error);
 GCancellable *cancellable_new();

@@ -1,4 +1,4 @@
-#include "util/GioLibrary.h"
+#include "platform/GioLibrary.h"
 
 #include <dlfcn.h>
 #include <mutex>
@@ -17,6 +17,7 @@ struct Functions
     decltype(&::g_cancellable_cancel) cancellableCancel = nullptr;
     decltype(&::g_io_error_quark) ioErrorQuark = nullptr;
     decltype(&::g_object_unref) objectUnref = nullptr;
+    decltype(&::g_file_trash) fileTrash = nullptr;
 };
 
 template<typename F> bool resolve(void *library, const char *name, F &function)
@@ -44,7 +45,8 @@ const Functions *functions()
             && resolve(library, "g_cancellable_new", bound.cancellableNew)
             && resolve(library, "g_cancellable_cancel", bound.cancellableCancel)
             && resolve(library, "g_io_error_quark", bound.ioErrorQuark)
-            && resolve(library, "g_object_unref", bound.objectUnref);
+            && resolve(library, "g_object_unref", bound.objectUnref)
+            && resolve(library, "g_file_trash", bound.fileTrash);
     });
     return complete ? &bound : nullptr;
 }
@@ -82,6 +84,11 @@ gboolean file_copy_attributes(
     GFile *source, GFile *destination, GFileCopyFlags flags, GCancellable *cancellable, GError **error)
 {
     return functions()->fileCopyAttributes(source, destination, flags, cancellable, error);
+}
+
+gboolean file_trash(GFile *file, GCancellable *cancellable, GError **error)
+{
+    return functions()->fileTrash(file, cancellable, error);
 }
 
 GCancellable *cancellable_new()
