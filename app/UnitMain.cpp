@@ -162,14 +162,21 @@ void TFormMain::StartDeferredStartupAfterFirstPaint()
 
 bool TFormMain::event(QEvent *event)
 {
-    if (m_deferredStartupArmed && event->type() == QEvent::Paint) {
-        m_deferredStartupArmed = false;
-        // Queued, so the worker starts once this paint has reached the screen.
-        QTimer::singleShot(0, DeferredLoading, &DeferredStartup::start);
-    }
     if (m_themedFacesPending && event->type() == QEvent::Paint) {
         m_themedFacesPending = false;
+        // Queued, so this paint reaches the screen first.
         QTimer::singleShot(0, this, [this] { AdoptThemedTransportFaces(); });
+    }
+    if (m_deferredStartupArmed && event->type() == QEvent::Paint) {
+        m_deferredStartupArmed = false;
+        // The worker starts once this paint has reached the screen, and only
+        // after what the first paint queued for this thread (the icon-theme
+        // lookups, here and in the browser, which may load plugins). SDL's
+        // start forks a D-Bus helper on the worker; a fork while this thread
+        // is inside the dynamic loader can leave the child stuck before it
+        // runs the helper, and the worker (and the exit waiting for it) with it.
+        QTimer::singleShot(
+            0, DeferredLoading, [this] { QTimer::singleShot(0, DeferredLoading, &DeferredStartup::start); });
     }
     if (event->type() == QEvent::StatusTip) {
         // The hint of the control under the pointer goes to panel 0 only, so

@@ -312,6 +312,10 @@ protected:
             // Queued, so this paint reaches the screen first.
             QTimer::singleShot(0, this, [this] {
                 themeLookupsAllowed = true;
+                // Every kind is looked up now, in one go, rather than at
+                // whatever paint first shows it.
+                for (int kind = 0; kind <= int(DrawnIcon::Close); ++kind)
+                    drawnIcon(DrawnIcon(kind)).name();
                 m_widget->update();
                 deleteLater();
             });
