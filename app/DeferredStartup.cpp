@@ -6,6 +6,9 @@
 #include "preview/AudioDevices.h"
 #include "preview/PreviewPlayer.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 DeferredStartup::DeferredStartup(QObject *parent)
     : QObject(parent)
 { }
@@ -36,6 +39,9 @@ void DeferredStartup::start()
         // The file layer of copy and move, so the first copy does not bind
         // it on the GUI thread.
         gio::available();
+        const std::lock_guard done(m_doneMutex);
+        m_workerDone = true;
+        m_doneChanged.notify_all();
     });
 }
 
@@ -50,8 +56,19 @@ void DeferredStartup::shutDown()
 {
     const std::lock_guard lock(m_workerMutex);
     m_shutDown = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    if (!m_worker.joinable())
+        return;
+    std::unique_lock done(m_doneMutex);
+    if (!m_doneChanged.wait_for(done, kShutDownLimit, [this] { return m_workerDone; })) {
+        // A library call that never returns (seen once: SDL waiting for the
+        // D-Bus helper it forked). What the worker is inside cannot be
+        // released, and waiting would keep a closed program running for
+        // good; the settings were saved when the window closed.
+        std::fputs("vantrel: the start-up worker is stuck in a library; ending without it\n", stderr);
+        std::_Exit(EXIT_SUCCESS);
+    }
+    done.unlock();
+    m_worker.join();
 }
 
 void DeferredStartup::bindFreeImage()

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -32,8 +34,11 @@ public:
     // Blocks until the worker has finished; returns at once when none runs.
     void wait();
     // Waits for the worker, and no later start() runs one: what it would
-    // open is about to be released.
+    // open is about to be released. A worker still inside a step after
+    // kShutDownLimit is stuck in a library for good: the process then ends
+    // at once rather than hang (its caller has saved what it keeps).
     void shutDown();
+    static constexpr std::chrono::seconds kShutDownLimit { 5 };
 
     // The steps. FreeImage and MediaInfo are bound once per process by their
     // own binding; the output is opened once per object.
@@ -59,4 +64,7 @@ private:
     std::mutex m_workerMutex;
     std::thread m_worker;
     bool m_shutDown = false;
+    std::mutex m_doneMutex;
+    std::condition_variable m_doneChanged;
+    bool m_workerDone = false;
 };

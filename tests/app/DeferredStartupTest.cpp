@@ -20,9 +20,14 @@
 #include <QComboBox>
 #include <QFile>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 
@@ -217,6 +222,30 @@ TEST_F(DeferredStartupTest, ClosingWhileTheWorkerRunsWaitsForIt)
         QCoreApplication::processEvents();
         EXPECT_FALSE(anyDeviceOpen()) << round;
     }
+}
+
+// A worker stuck in a library for good does not keep a closed program
+// running: the output here is SDL's disk driver writing into a named pipe
+// nobody reads, whose opening never returns.
+TEST(DeferredStartupStuck, ClosingEndsTheProcessWhenTheWorkerNeverReturns)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const TempDir temp;
+    const QString pipe = temp.filePath(QStringLiteral("capture.raw"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EXIT(
+        {
+            qputenv("SDL_AUDIODRIVER", "disk");
+            qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(pipe));
+            DeferredStartup startup;
+            startup.start();
+            // Long enough for the worker to be inside the device's opening.
+            QThread::msleep(500);
+            startup.shutDown();
+            std::fputs("shutDown returned", stderr);
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(0), "start-up worker is stuck");
 }
 
 } // namespace
