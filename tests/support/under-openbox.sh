@@ -5,6 +5,14 @@
 # VANTREL_OPENBOX_SCREEN sets the screen (default 1920x1080x24).
 set -euo pipefail
 
+# A private session bus, as a desktop session has. Without one, libdbus
+# forks a helper to find one for SDL's start, and in a sanitizer build that
+# child can hang on a lock another thread held, with the worker waiting on it.
+if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
+    export VANTREL_E2E_INNER=1
+    exec dbus-run-session -- bash "$0" "$@"
+fi
+
 source "$(dirname "$0")/e2e-lib.sh"
 log=$(mktemp)
 trap 'e2e_cleanup "$log" "${wm:-}" "${xvfb:-}"' EXIT
