@@ -211,7 +211,6 @@ FileOperation::FileOperation(FileOperationKind kind, QStringList sources, QStrin
     : m_kind(kind)
     , m_sources(std::move(sources))
     , m_targetFolder(std::move(targetFolder))
-    , m_cancellable(gio::available() ? gio::cancellable_new() : nullptr)
 { }
 
 FileOperation::~FileOperation()
@@ -223,6 +222,7 @@ FileOperation::~FileOperation()
 void FileOperation::Cancel()
 {
     m_cancelled = true;
+    const std::lock_guard lock(m_cancelMutex);
     if (m_cancellable)
         gio::cancellable_cancel(static_cast<GCancellable *>(m_cancellable));
 }
@@ -255,6 +255,15 @@ void FileOperation::report(FileOperationObserver &observer, const QString &curre
 
 FileOperationResult FileOperation::Run(FileOperationObserver &observer)
 {
+    if (gio::available()) {
+        const std::lock_guard lock(m_cancelMutex);
+        if (!m_cancellable) {
+            m_cancellable = gio::cancellable_new();
+            // A Cancel() that came first reaches GIO too.
+            if (m_cancelled)
+                gio::cancellable_cancel(static_cast<GCancellable *>(m_cancellable));
+        }
+    }
     const QString folder = QDir::cleanPath(m_targetFolder);
     QList<Transfer> transfers;
     m_progress = {};

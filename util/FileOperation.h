@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <mutex>
 #include <optional>
 
 // Copying and moving files into a folder, on GIO. No widgets: questions and
@@ -128,7 +129,10 @@ private:
     FileOperationKind m_kind;
     QStringList m_sources;
     QString m_targetFolder;
-    void *m_cancellable = nullptr; // GCancellable
+    // GCancellable, made by Run() on its thread (which binds GIO, never the
+    // GUI thread); guarded by m_cancelMutex, as Cancel() comes from anywhere.
+    void *m_cancellable = nullptr;
+    std::mutex m_cancelMutex;
     std::atomic<bool> m_cancelled { false };
 
     FileOperationProgress m_progress;

@@ -15,6 +15,7 @@
 #include "support/TempDir.h"
 #include "tests/app/MainWindowTestSupport.h"
 #include "tests/bass/BassFixtures.h"
+#include "util/FileOperation.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -118,7 +119,11 @@ TEST_F(DeferredStartupTest, AFileFocusedBeforeTheWorkerGetsItsDetailsAndItsSound
     TFormMain &form = createWindows();
     form.StartDeferredStartupAfterFirstPaint();
     // GIO, with six libraries behind it, waits for the first copy or move
-    // (or for the audio add-ons, which need it too).
+    // (or for the audio add-ons, which need it too), and is bound by the
+    // copy's worker, not by the window that sets the copy up.
+    {
+        const FileOperation copy(FileOperationKind::Copy, { m_temp.filePath(QStringLiteral("a.wav")) }, m_temp.path());
+    }
     EXPECT_EQ(mappedFiles("/libgio-2.0"), QStringList());
     // Never shown, so the worker never starts: the focus itself binds.
     form.CheckBoxPreview->setChecked(true);
