@@ -19,7 +19,7 @@ run: build
 	bash scripts/run.sh $(BUILD)/bin/vantrel
 
 test: deps
-	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	bash scripts/run-tests.sh $(TEST_BUILD)
 

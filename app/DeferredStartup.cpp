@@ -33,16 +33,23 @@ void DeferredStartup::start()
     m_worker = std::thread([this] {
         // The toolbar's stock images wait for FreeImage; the details and the
         // sound wait for the others only at the first focus.
-        bindFreeImage();
-        openAudioOutput();
-        bindMediaInfo();
+        runStep("binding FreeImage", [this] { bindFreeImage(); });
+        runStep("opening the audio output", [this] { openAudioOutput(); });
+        runStep("binding MediaInfo", [this] { bindMediaInfo(); });
         // The file layer of copy and move, so the first copy does not bind
         // it on the GUI thread.
-        gio::available();
+        runStep("binding GIO", [] { (void)gio::available(); });
         const std::lock_guard done(m_doneMutex);
         m_workerDone = true;
         m_doneChanged.notify_all();
     });
+}
+
+template<typename Step> void DeferredStartup::runStep(const char *name, Step &&step)
+{
+    m_step = name;
+    step();
+    m_step = nullptr;
 }
 
 void DeferredStartup::wait()
@@ -52,20 +59,24 @@ void DeferredStartup::wait()
         m_worker.join();
 }
 
-void DeferredStartup::shutDown()
+void DeferredStartup::shutDown(std::chrono::milliseconds limit)
 {
     const std::lock_guard lock(m_workerMutex);
     m_shutDown = true;
     if (!m_worker.joinable())
         return;
     std::unique_lock done(m_doneMutex);
-    if (!m_doneChanged.wait_for(done, kShutDownLimit, [this] { return m_workerDone; })) {
+    if (!m_doneChanged.wait_for(done, limit, [this] { return m_workerDone; })) {
         // A library call that never returns (seen once: SDL waiting for the
         // D-Bus helper it forked). What the worker is inside cannot be
         // released, and waiting would keep a closed program running for
-        // good; the settings were saved when the window closed.
-        std::fputs("vantrel: the start-up worker is stuck in a library; ending without it\n", stderr);
-        std::_Exit(EXIT_SUCCESS);
+        // good. The caller stored the settings and the browser's state
+        // first; the status says the exit was not clean.
+        const char *step = m_step.load();
+        std::fprintf(stderr, "vantrel: the start-up worker is stuck %s; ending without it\n",
+            step ? step : "after its last step");
+        std::fflush(stderr);
+        std::_Exit(kStuckExitStatus);
     }
     done.unlock();
     m_worker.join();

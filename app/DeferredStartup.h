@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -35,10 +36,15 @@ public:
     void wait();
     // Waits for the worker, and no later start() runs one: what it would
     // open is about to be released. A worker still inside a step after
-    // kShutDownLimit is stuck in a library for good: the process then ends
-    // at once rather than hang (its caller has saved what it keeps).
-    void shutDown();
+    // limit is stuck in a library for good: the process then ends at once
+    // with kStuckExitStatus and a line on stderr naming the step, rather
+    // than hang (its caller has stored what it keeps before calling this).
+    void shutDown(std::chrono::milliseconds limit = kShutDownLimit);
     static constexpr std::chrono::seconds kShutDownLimit { 5 };
+    // Not a success: something the program started never came back.
+    static constexpr int kStuckExitStatus = 70;
+    // The step the worker is inside, or nullptr between steps and after.
+    const char *currentStep() const { return m_step.load(); }
 
     // The steps. FreeImage and MediaInfo are bound once per process by their
     // own binding; the output is opened once per object.
@@ -60,6 +66,10 @@ private:
     bool m_audioOpened = false;
     QString m_deviceName;
     void *m_window = nullptr;
+
+    // Runs one step with its name published for a stuck worker's report.
+    template<typename Step> void runStep(const char *name, Step &&step);
+    std::atomic<const char *> m_step { nullptr };
 
     std::mutex m_workerMutex;
     std::thread m_worker;

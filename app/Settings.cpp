@@ -210,22 +210,24 @@ void TFormSettings::CreateControls()
     connect(ButtonCancel, &QPushButton::clicked, this, Guarded(this, &TFormSettings::ButtonCancelClick));
 }
 
-QFileDialog *TFormSettings::ApplicationDialog()
+std::unique_ptr<QFileDialog> TFormSettings::ApplicationDialog()
 {
-    // Made at the first pick: a file dialog with its file-system model costs
-    // about as much as the rest of this window, and start-up never needs it.
-    if (OpenDialog1)
-        return OpenDialog1;
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setAccessibleName(QStringLiteral("Select an application"));
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    // Made for each pick and gone after it. A dialog kept hidden for the
+    // program's life keeps its file-system model watching every folder it
+    // visited; a change there later re-sorts the model under the proxy while
+    // cells a screen reader asked for still hold indexes into it, and Qt's
+    // model then walks indexes of a view nobody shows (a crash). The dialog
+    // costs a few milliseconds to make, and a pick is a rare, explicit act.
+    auto dialog = std::make_unique<QFileDialog>(this);
+    dialog->setObjectName(QStringLiteral("OpenDialog1"));
+    dialog->setAccessibleName(QStringLiteral("Select an application"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
     // The proxy model only works in Qt's own dialog.
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog, true);
-    OpenDialog1->setNameFilter(QStringLiteral("Applications (*)"));
-    OpenDialog1->setProxyModel(new ApplicationFilesFilter(OpenDialog1));
-    return OpenDialog1;
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setNameFilter(QStringLiteral("Applications (*)"));
+    dialog->setProxyModel(new ApplicationFilesFilter(dialog.get()));
+    return dialog;
 }
 
 void TFormSettings::CreateAppsGroup()
@@ -476,11 +478,14 @@ platform::Result<> TFormSettings::SaveSettings()
 
 void TFormSettings::PickApplication(int n)
 {
-    QFileDialog *dialog = ApplicationDialog();
+    const std::unique_ptr<QFileDialog> dialog = ApplicationDialog();
+    OpenDialog1 = dialog.get();
     dialog->selectFile(EditApp(n)->text());
-    if (dialog->exec() != QDialog::Accepted)
-        return;
+    const int answer = dialog->exec();
     const QStringList chosen = dialog->selectedFiles();
+    OpenDialog1 = nullptr;
+    if (answer != QDialog::Accepted)
+        return;
     if (chosen.isEmpty())
         return;
     const QString path = chosen.first();

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QSpinBox>
 
+#include <memory>
+
 class QComboBox;
 class QFileDialog;
 class QGroupBox;
@@ -90,9 +92,9 @@ public:
     QComboBox *ComboBoxDisplayScaling = nullptr;
     QPushButton *ButtonOK = nullptr;
     QPushButton *ButtonCancel = nullptr;
-    // The application picker; made at the first pick (ApplicationDialog()).
+    // The application picker while a pick is open; made for each pick.
     QFileDialog *OpenDialog1 = nullptr;
-    QFileDialog *ApplicationDialog();
+    std::unique_ptr<QFileDialog> ApplicationDialog();
 
 protected:
     bool event(QEvent *event) override;

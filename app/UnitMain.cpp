@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/VantrelApplication.h"
+#include "details/DetailsReader.h"
 #include "scaling/AnchorLayout.h"
 #include "scaling/DragLimitSplitter.h"
 #include "scaling/ScaleFunctions.h"
@@ -91,11 +92,15 @@ void TFormMain::FormDestroy()
     // A window going away must not open the start-up hint from the event
     // processing below.
     TimerStartup->stop();
-    // The worker may be opening the output that is released below, and a
-    // start still queued must not run from the event processing below.
+    // No read answers a window going away.
+    m_detailsReader.reset();
+    // A start still queued must not run from the event processing below.
     m_deferredStartupArmed = false;
-    DeferredLoading->shutDown();
+    // The browser stores its folder as it closes: first, so a start-up
+    // worker stuck for good, which ends the process below, loses nothing.
     CloseBrivaneDialogsIntegrated();
+    // The worker may be opening the output that is released below.
+    DeferredLoading->shutDown();
     QCoreApplication::processEvents();
     ReleaseBASS();
     SelectedFilesList.clear();

@@ -10,6 +10,7 @@
 
 class ActionManager;
 class DeferredStartup;
+class DetailsReader;
 class PreviewWorker;
 class AnchorLayout;
 class SeekSlider;
@@ -159,9 +160,12 @@ public:
     QString FocusedFileName;
 
     // ---- details (UnitMainDetails.cpp) ----
-    // Reads FileName's details and shows them grouped by section, replacing
-    // the previous file's in one update.
+    // Has FileName's details read and shows them grouped by section,
+    // replacing the previous file's in one update: at once for an ordinary
+    // file, when they come for one that takes the reader longer.
     void DisplayFileDetails(const QString &FileName);
+    // A read asked for whose lines the list does not show yet.
+    bool DetailsPending() const { return m_detailsShown != m_detailsAsked; }
     // Replaces the list's groups and rows with those of the details lines.
     void FillDetailsView(const QStringList &lines);
     // Appends the text form of ListView's groups and rows to List.
@@ -175,6 +179,11 @@ public:
     // The save dialog, made at first use and kept so it remembers its folder.
     QFileDialog *DetailsSaveDialog();
     QFileDialog *SaveDialogDetialsList = nullptr;
+    // The lines of generation, unless a newer read was asked for or shown.
+    void ShowReadDetails(quint64 generation, const QStringList &lines);
+    std::unique_ptr<DetailsReader> m_detailsReader;
+    quint64 m_detailsAsked = 0;
+    quint64 m_detailsShown = 0;
     // ---- end details ----
 
     // ---- preview (UnitMainPreview.cpp) ----

@@ -250,7 +250,7 @@ void TFormMain::HandleBrivaneDialogsEvent(std::uint32_t Msg, std::uint64_t wPara
         const auto *item = reinterpret_cast<const TBDFocusedItem *>(wParam);
         FocusedFileName = item && item->FileName ? QString::fromUtf16(item->FileName) : QString();
         // The sound first: the preview only queues the file for its worker,
-        // while the details read the file here.
+        // while the details may wait a few milliseconds for theirs.
         if (CheckBoxPreview->isChecked())
             PlayPreviewFile(FocusedFileName);
         DisplayFileDetails(FocusedFileName);

@@ -4,6 +4,7 @@
 #include "app/ErrorBoundary.h"
 #include "app/FormHelpers.h"
 #include "app/UnitMain.h"
+#include "details/DetailsReader.h"
 #include "details/DetailsTextForm.h"
 #include "details/MediaInfoLibraryFunctions.h"
 #include "util/VantrelError.h"
@@ -177,11 +178,25 @@ void TFormMain::ConnectDetailsHandlers()
 
 void TFormMain::DisplayFileDetails(const QString &FileName)
 {
-    // Normally bound by the start-up worker already; a file focused or
-    // dropped sooner binds it here (or waits for the worker to finish it).
-    InitializeMediaInfoLibraryFunctions();
-    TDetailsLines lines;
-    ReadFileDetails(FileName, lines);
+    // The reader answers an ordinary file in a few milliseconds: waiting that
+    // long fills the list before the next frame, as if read here. A file it
+    // takes longer on fills the list when its answer comes.
+    static constexpr std::chrono::milliseconds kSameFrameBudget { 10 };
+    if (!m_detailsReader) {
+        m_detailsReader = std::make_unique<DetailsReader>();
+        connect(
+            m_detailsReader.get(), &DetailsReader::linesRead, this, &TFormMain::ShowReadDetails, Qt::QueuedConnection);
+    }
+    m_detailsAsked = m_detailsReader->request(FileName);
+    if (const std::optional<TDetailsLines> lines = m_detailsReader->waitFor(m_detailsAsked, kSameFrameBudget))
+        ShowReadDetails(m_detailsAsked, *lines);
+}
+
+void TFormMain::ShowReadDetails(quint64 generation, const QStringList &lines)
+{
+    if (generation != m_detailsAsked || generation == m_detailsShown)
+        return;
+    m_detailsShown = generation;
     FillDetailsView(lines);
 }
 

@@ -21,13 +21,13 @@
 #include <QComboBox>
 #include <QFile>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace {
@@ -132,6 +132,7 @@ TEST_F(DeferredStartupTest, AFileFocusedBeforeTheWorkerGetsItsDetailsAndItsSound
     form.PlayPreviewFile(file);
     form.Preview->waitIdle();
     QCoreApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.DetailsPending(); }, 20000));
 
     EXPECT_TRUE(MediaInfoLibraryAvailable());
     EXPECT_GT(form.ListViewDetails->topLevelItemCount(), 0) << "the details of the first focus are not lost";
@@ -230,9 +231,9 @@ TEST_F(DeferredStartupTest, ClosingWhileTheWorkerRunsWaitsForIt)
 }
 
 // A worker stuck in a library for good does not keep a closed program
-// running: the output here is SDL's disk driver writing into a named pipe
-// nobody reads, whose opening never returns.
-TEST(DeferredStartupStuck, ClosingEndsTheProcessWhenTheWorkerNeverReturns)
+// running, nor reports that as a success: the output here is SDL's disk
+// driver writing into a named pipe nobody reads, whose opening never returns.
+TEST(DeferredStartupStuck, ClosingEndsTheProcessWithAFailureWhenTheWorkerNeverReturns)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const TempDir temp;
@@ -244,13 +245,20 @@ TEST(DeferredStartupStuck, ClosingEndsTheProcessWhenTheWorkerNeverReturns)
             qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(pipe));
             DeferredStartup startup;
             startup.start();
-            // Long enough for the worker to be inside the device's opening.
-            QThread::msleep(500);
-            startup.shutDown();
+            const auto inOutput = [&startup] {
+                const char *step = startup.currentStep();
+                return step && std::string_view(step) == "opening the audio output";
+            };
+            if (!QTest::qWaitFor(inOutput, 10000)) {
+                std::fputs("the worker never reached the output", stderr);
+                std::exit(4);
+            }
+            startup.shutDown(std::chrono::milliseconds(300));
             std::fputs("shutDown returned", stderr);
             std::exit(3);
         },
-        ::testing::ExitedWithCode(0), "start-up worker is stuck");
+        ::testing::ExitedWithCode(DeferredStartup::kStuckExitStatus),
+        "start-up worker is stuck opening the audio output");
 }
 
 } // namespace

@@ -394,13 +394,13 @@ TEST_F(BrowserEventsTest, FocusShowsTheDetailsAndPlaysOnlyWithPreviewOn)
     form->CheckBoxPreview->setChecked(false);
     form->HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
     EXPECT_EQ(form->FocusedFileName, path);
-    EXPECT_GT(form->ListViewDetails->topLevelItemCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ListViewDetails->topLevelItemCount() > 0; }, 20000));
     EXPECT_EQ(form->PreviewStream, 0u);
 
     form->ListViewDetails->clear();
     form->CheckBoxPreview->setChecked(true);
     form->HandleBrivaneDialogsEvent(bdEventFocusChanged, reinterpret_cast<std::uintptr_t>(&item));
-    EXPECT_GT(form->ListViewDetails->topLevelItemCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ListViewDetails->topLevelItemCount() > 0; }, 20000));
     // The preview opens the file on its worker; its handle arrives by event.
     form->Preview->waitIdle();
     QCoreApplication::processEvents();

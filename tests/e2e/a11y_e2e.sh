@@ -36,7 +36,10 @@ echo "not audio" >"$HOME/Music/notes.txt"
 e2e_start_openbox "$work/wm.log"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/bus.log" 2>&1 &
 bus=$!
-sleep 0.5
+a11y_bus_up() {
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1
+}
+e2e_wait_until "the accessibility bus" a11y_bus_up || exit 1
 
 "$exe" >"$work/app.log" 2>&1 &
 app=$!

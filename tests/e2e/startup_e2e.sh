@@ -38,18 +38,17 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 [[ -n "$window" ]] || fail "no window titled Vantrel appeared"
-sleep 1
+e2e_wait_until "the window manager to frame the window" e2e_window_managed "$window" || fail "the window was never framed"
 
 [[ "$(xdotool getwindowname "$window")" == "Vantrel" ]] || fail "window title"
-xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MAXIMIZED_HORZ || fail "window is not maximized"
+e2e_wait_until "the window to be maximized" e2e_window_state_has "$window" _NET_WM_STATE_MAXIMIZED_HORZ ||
+    fail "window is not maximized"
 [[ -f "$ini" ]] || fail "settings file missing: $ini"
 [[ "$(xxd -p "$ini")" == "fffe" ]] || fail "settings file is not exactly FF FE: $(xxd -p "$ini")"
 
 # The first start shows the browser hint; it is modal, so it goes first.
-for hint in $(xdotool search --onlyvisible --name '^Hint$' 2>/dev/null || true); do
-    wmctrl -i -c "$hint"
-    sleep 0.5
-done
+e2e_wait_until "the first start's hint" e2e_window_shown '^Hint$' || fail "the first start showed no hint"
+e2e_close_windows '^Hint$' || fail "the hint did not close"
 
 # Close through the window manager, as the title-bar button does.
 wmctrl -i -c "$window"
@@ -71,11 +70,7 @@ done
 printf '\xff\xfe' >"$ini"
 "$exe" >"$work/app2.log" 2>&1 &
 app=$!
-for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name '^Vantrel$' >/dev/null 2>&1 && break
-    sleep 0.1
-done
-sleep 1
+e2e_wait_until "the second start's window" e2e_window_shown '^Vantrel$' || fail "no window at the second start"
 kill -TERM $app
 for _ in $(seq 1 100); do
     kill -0 $app 2>/dev/null || break

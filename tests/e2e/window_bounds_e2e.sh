@@ -54,7 +54,7 @@ run_once() {
         sleep 0.1
     done
     [[ -n "$window" ]] || fail "no window titled Vantrel appeared"
-    sleep 1
+    e2e_wait_until "the window manager to frame the window" e2e_window_managed "$window" || fail "the window was never framed"
     eval "$(xdotool getwindowgeometry --shell "$window")"
     client_x=$X client_y=$Y
     wmctrl -i -c "$window"

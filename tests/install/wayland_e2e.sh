@@ -41,8 +41,9 @@ for scale in 1 2; do
         grep -q 'xdg_toplevel.*set_title("Vantrel")' "$work/proto-$scale.log" && break
         sleep 0.1
     done
-    # Up and staying up.
-    sleep 2
+    # Up and staying up until the first start's hint, a child window, is shown.
+    hint_shown() { grep -q 'xdg_toplevel.*set_title("Hint")' "$work/proto-$scale.log"; }
+    e2e_wait_until "the hint window at scale $scale" hint_shown || true
     kill -0 $app 2>/dev/null || { cat "$work/app-$scale.log"; fail "vantrel exited after showing its window at scale $scale"; }
     grep -q 'xdg_toplevel.*set_title("Vantrel")' "$work/proto-$scale.log" ||
         { cat "$work/app-$scale.log"; fail "no toplevel titled Vantrel at scale $scale"; }

@@ -4,23 +4,28 @@
 #include "bass.h"
 #include "support/TempDir.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -359,6 +364,76 @@ TEST_F(SettingsWindowTest, PickingAnApplicationFillsPathIconAndName)
     s.ButtonOKClick();
     s.LoadSettings();
     EXPECT_FALSE(s.ImageApp1->pixmap().isNull());
+}
+
+// A picker taken to a folder of odd entries and read by a screen reader, then
+// cancelled, leaves nothing behind that reacts to later changes in that
+// folder: a hidden picker's model re-sorted under the cells the screen reader
+// had asked for, and the program crashed.
+TEST_F(SettingsWindowTest, ACancelledPickerLeavesNothingWatchingTheFolderItVisited)
+{
+    const QString odd = m_dir.mkdir(QStringLiteral("Odd"));
+    const QByteArray oddPath = QFile::encodeName(odd);
+    ASSERT_EQ(::symlink(".", QByteArray(oddPath + "/loop").constData()), 0);
+    ASSERT_EQ(::mkfifo(QByteArray(oddPath + "/x.wav").constData(), 0600), 0);
+    m_dir.write(QStringLiteral("Odd/empty.wav"), {});
+    m_dir.write(QStringLiteral("Odd/locked.wav"), "RIFF");
+    QFile::setPermissions(odd + QStringLiteral("/locked.wav"), QFileDevice::Permissions());
+    {
+        QFile notUtf8(QFile::decodeName(oddPath + "/caf\xe9.mp3"));
+        ASSERT_TRUE(notUtf8.open(QIODevice::WriteOnly));
+        QFile sparse(odd + QStringLiteral("/huge.flac"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.resize(qint64(4) << 30));
+    }
+    for (int i = 0; i < 20; ++i) {
+        const QString tool = m_dir.write(QStringLiteral("Odd/tool%1.sh").arg(i), "#!/bin/sh\n");
+        QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
+    }
+    TFormSettings &s = createSettings();
+
+    bool listed = false;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(odd);
+        auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+        ASSERT_NE(view, nullptr);
+        listed = QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) >= 20; }, 10000);
+        // What a screen reader does: ask for the list's cells, which then hold
+        // indexes into the picker's model.
+        view->setFocus();
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view);
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->childCount(); ++i) {
+            if (QAccessibleInterface *cell = list->child(i))
+                (void)cell->text(QAccessible::Name);
+        }
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_End);
+        QTest::keyClick(view, Qt::Key_Home);
+        dialog->reject();
+    });
+    s.ButtonApp1Click();
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(s.OpenDialog1, nullptr);
+    EXPECT_TRUE(s.findChildren<QFileDialog *>().isEmpty()) << "the picker outlived its pick";
+
+    // The folder changes afterwards: created, renamed, deleted. Once this
+    // test's own watcher has seen it, so has any model still watching.
+    QFileSystemWatcher watcher({ odd });
+    QSignalSpy changed(&watcher, &QFileSystemWatcher::directoryChanged);
+    m_dir.write(QStringLiteral("Odd/new.sh"), "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::rename(odd + QStringLiteral("/tool1.sh"), odd + QStringLiteral("/renamed.sh")));
+    ASSERT_TRUE(QFile::remove(odd + QStringLiteral("/tool2.sh")));
+    EXPECT_TRUE(changed.wait(10000));
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+
+    // A second pick starts afresh and still works.
+    whenModal([](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
+    s.ButtonApp1Click();
+    EXPECT_TRUE(s.findChildren<QFileDialog *>().isEmpty());
 }
 
 TEST_F(SettingsWindowTest, UnwritableFileReportsAndKeepsTheWindowOpen)

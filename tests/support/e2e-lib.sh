@@ -82,3 +82,43 @@ e2e_start_xvfb() {
     fi
     export DISPLAY=":$number"
 }
+
+# Runs the command again every tenth of a second until it succeeds, for at
+# most a minute (a loaded machine and the sanitizers make everything slow);
+# says what it waited for when it gives up.
+e2e_wait_until() {
+    local what=$1 _
+    shift
+    for _ in $(seq 1 600); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    echo "timed out waiting for $what" >&2
+    return 1
+}
+
+# Whether the window manager has taken the window in: it sets the frame's
+# extents when it frames a window.
+e2e_window_managed() {
+    xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='
+}
+
+# Whether the window's state, as the window manager set it, holds the atom.
+e2e_window_state_has() {
+    xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q "$2"
+}
+
+# Whether a visible window with this title exists.
+e2e_window_shown() {
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1
+}
+
+# Closes every visible window with this title through the window manager and
+# returns once none is left.
+e2e_close_windows() {
+    local title=$1 id
+    for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null || true); do
+        wmctrl -i -c "$id"
+    done
+    e2e_wait_until "every window titled $title to close" bash -c "! xdotool search --onlyvisible --name '$title' >/dev/null 2>&1"
+}
