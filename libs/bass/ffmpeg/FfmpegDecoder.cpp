@@ -1,6 +1,7 @@
 #include "FfmpegDecoder.h"
 
 #include "../include/bass.h"
+#include "platform/SaturatingCast.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,6 +13,7 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -450,11 +452,13 @@ BassDecoderInfo FfmpegDecoder::info() const
 
 int FfmpegDecoder::seek(double seconds, bool demuxerSeek)
 {
-    if (!(seconds >= 0))
+    if (!(seconds >= 0) || std::isinf(seconds))
         return BASS_ERROR_POSITION;
     if (demuxerSeek) {
         const AVStream *stream = m_format->streams[m_streamIndex];
-        const auto target = int64_t(seconds / av_q2d(stream->time_base));
+        // The time base comes from the file's header, which can make the
+        // target as large as it likes.
+        const auto target = platform::SaturatingCast<int64_t>(seconds / av_q2d(stream->time_base));
         // Lands on a packet at or before the target; the rest is decoded and dropped.
         if (av_seek_frame(m_format.get(), m_streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0)
             return BASS_ERROR_POSITION;
@@ -493,7 +497,10 @@ bool FfmpegDecoder::keepFrameAfterSeek()
     const double end = start + double(frame->nb_samples) / frame->sample_rate;
     if (end <= m_skipTo)
         return false;
-    m_frameOffset = std::clamp(int((m_skipTo - start) * frame->sample_rate + 0.5), 0, frame->nb_samples - 1);
+    // A frame stamped far past the asked time (the file's timestamps jump)
+    // starts at its first sample.
+    m_frameOffset = std::clamp(
+        platform::SaturatingCast<int>((m_skipTo - start) * frame->sample_rate + 0.5), 0, frame->nb_samples - 1);
     m_skipTo = -1;
     return true;
 }

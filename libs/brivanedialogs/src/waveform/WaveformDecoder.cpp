@@ -8,6 +8,7 @@
 
 #include "WaveformApi.h"
 #include "platform/FfmpegHandles.h"
+#include "platform/SaturatingCast.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -251,7 +252,9 @@ public:
         const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
         for (int c = 0; c < columns; ++c) {
             const double at = seconds * (c + 0.5) / columns;
-            const auto target = start + std::int64_t(at / av_q2d(stream->time_base));
+            // In double: the header's length, start and time base can each
+            // put the target past what an int64_t holds.
+            const auto target = platform::SaturatingCast<std::int64_t>(double(start) + at / av_q2d(stream->time_base));
             if (av_seek_frame(m_format.get(), m_stream, target, AVSEEK_FLAG_BACKWARD) < 0)
                 return false;
             avcodec_flush_buffers(m_codec.get());
