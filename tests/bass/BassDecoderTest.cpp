@@ -4,6 +4,7 @@
 
 #include "BassFixtures.h"
 #include "HostileAudioFiles.h"
+#include "NonRegularFiles.h"
 #include "bass.h"
 #include "libs/bass/ffmpeg/DecoderApi.h"
 #include "support/TempDir.h"
@@ -244,4 +245,24 @@ TEST(Decoder, ASeekBeforeAFrameStampedDaysLaterStartsAtThatFrame)
     std::vector<float> buffer(4096 * 2);
     EXPECT_GT(bass_decoder_read(decoder, buffer.data(), 4096), 0);
     bass_decoder_close(decoder);
+}
+
+// A named pipe under an audio file's name would hold the decoder in open(2)
+// waiting for a writer; it, a folder and a device are refused at once.
+TEST(Decoder, WhatIsNotARegularFileIsRefusedWithoutWaiting)
+{
+    TempDir dir;
+    const std::vector<nonregular::Entry> entries = nonregular::make(QFile::encodeName(dir.path()).toStdString());
+    ASSERT_FALSE(entries.empty());
+    BassDecoderOptions options { kRate, 2, nullptr, nullptr };
+    for (const nonregular::Entry &entry : entries) {
+        SCOPED_TRACE(entry.what);
+        BassDecoder *decoder = nullptr;
+        const std::optional<int> result = nonregular::resultWithoutWaiting(
+            [&] { return bass_decoder_open(entry.path.c_str(), &options, &decoder); }, entry.path);
+        ASSERT_TRUE(result.has_value()) << "still waiting after 10 s";
+        EXPECT_EQ(*result, BASS_ERROR_FILEOPEN);
+        if (decoder)
+            bass_decoder_close(decoder);
+    }
 }

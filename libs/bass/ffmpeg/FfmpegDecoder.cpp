@@ -17,7 +17,6 @@ extern "C" {
 #include <cstring>
 #include <ctime>
 #include <string_view>
-#include <sys/stat.h>
 
 namespace bass {
 
@@ -146,13 +145,6 @@ int FfmpegDecoder::open(
     platform::quietFfmpegLogs();
     if (options.sampleRate <= 0 || options.channels <= 0)
         return BASS_ERROR_ILLPARAM;
-    // Only plain files: opening a named pipe or a device could wait forever
-    // on the caller's thread.
-    struct stat info
-    {
-    };
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return BASS_ERROR_FILEOPEN;
     std::unique_ptr<FfmpegDecoder> decoder(new FfmpegDecoder(options));
     const char *demuxer = demuxerForExtension(path);
     int error = decoder->openInput(path, demuxer);
@@ -169,9 +161,14 @@ int FfmpegDecoder::open(
 
 int FfmpegDecoder::openInput(const std::string &path, const char *demuxerName)
 {
+    // Only regular files: a named pipe or a device is refused without waiting.
+    const int opened = m_input.open(path.c_str(), AVIOInterruptCB { &FfmpegDecoder::interrupt, this });
+    if (opened < 0)
+        return opened == AVERROR(ENOMEM) ? BASS_ERROR_MEM : BASS_ERROR_FILEOPEN;
     AVFormatContext *format = avformat_alloc_context();
     if (!format)
         return BASS_ERROR_MEM;
+    m_input.attach(format);
     format->interrupt_callback.callback = &FfmpegDecoder::interrupt;
     format->interrupt_callback.opaque = this;
     format->probesize = kProbeBytes;

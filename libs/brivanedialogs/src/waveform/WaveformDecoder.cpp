@@ -7,6 +7,7 @@
 // there is time for it.
 
 #include "WaveformApi.h"
+#include "platform/FfmpegFileInput.h"
 #include "platform/FfmpegHandles.h"
 #include "platform/SaturatingCast.h"
 
@@ -20,7 +21,6 @@ extern "C" {
 #include <cstring>
 #include <ctime>
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -155,10 +155,15 @@ public:
     bool open(const char *path, const volatile int *cancel)
     {
         platform::quietFfmpegLogs();
+        m_cancel = cancel;
+        // Only regular files: a named pipe called "x.mp3" is refused without
+        // waiting for a writer.
+        if (m_input.open(path, { &Decoder::interrupt, this }) < 0)
+            return false;
         AVFormatContext *format = avformat_alloc_context();
         if (!format)
             return false;
-        m_cancel = cancel;
+        m_input.attach(format);
         format->interrupt_callback.callback = &Decoder::interrupt;
         format->interrupt_callback.opaque = this;
         format->probesize = kProbeBytes;
@@ -325,6 +330,7 @@ private:
     bool m_overBudget = false;
     std::int64_t m_searchStartBytes = -1;
     std::int64_t m_searchStartCpuNs = 0;
+    platform::FfmpegFileInput m_input; // outlives m_format, which reads it
     platform::AvPtr<AVFormatContext> m_format;
     platform::AvPtr<AVCodecContext> m_codec;
     platform::AvPtr<AVPacket> m_packet;
@@ -342,13 +348,6 @@ int peaksOf(const char *path, float *peaks, int columns, bool exact, const volat
     if (!path || !peaks || columns <= 0)
         return 0;
     std::fill(peaks, peaks + 2 * columns, 0.0f);
-    // Only regular files: opening a named pipe called "x.mp3" would wait for
-    // a writer forever.
-    struct stat info
-    {
-    };
-    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode))
-        return 0;
     Decoder decoder;
     if (!decoder.open(path, cancel))
         return 0;
