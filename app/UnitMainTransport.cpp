@@ -6,6 +6,7 @@
 #include "app/SeekSlider.h"
 #include "app/TransportIcons.h"
 #include "app/UnitMain.h"
+#include "platform/SaturatingCast.h"
 #include "preview/PreviewWorker.h"
 #include "scaling/AnchorLayout.h"
 
@@ -28,7 +29,7 @@ constexpr int kProgressIntervalMs = 100;
 // "1:05.3": minutes, seconds and tenths; samples are often short.
 QString FormatTime(double seconds)
 {
-    const auto tenths = static_cast<long long>(std::floor(std::max(0.0, seconds) * 10));
+    const auto tenths = platform::SaturatingCast<long long>(std::floor(std::max(0.0, seconds) * 10));
     const long long minutes = tenths / 600;
     const long long rest = tenths % 600;
     return QStringLiteral("%1:%2.%3").arg(minutes).arg(rest / 10, 2, 10, QLatin1Char('0')).arg(rest % 10);
@@ -132,11 +133,13 @@ void TFormMain::ShowTransportProgress(const PreviewPlayer::Progress &progress)
     const QString state = StateText(progress.state);
     if (ButtonPlayPause->accessibleDescription() != state)
         ButtonPlayPause->setAccessibleDescription(state);
-    const int length = int(std::lround(progress.length * kBarUnitsPerSecond));
+    // A header can claim any length: the bar stops at the longest it counts.
+    const int length = platform::SaturatingCast<int>(std::round(progress.length * kBarUnitsPerSecond));
     if (TrackBarPosition->maximum() != length)
         TrackBarPosition->setRange(0, length);
     if (!TrackBarPosition->isSliderDown()) {
-        TrackBarPosition->showPosition(int(std::lround(progress.position * kBarUnitsPerSecond)));
+        TrackBarPosition->showPosition(
+            platform::SaturatingCast<int>(std::round(progress.position * kBarUnitsPerSecond)));
         LabelElapsed->setText(FormatTime(progress.position));
     }
     LabelTotal->setText(FormatTime(progress.length));

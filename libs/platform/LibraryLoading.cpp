@@ -1,6 +1,7 @@
 #include "platform/LibraryLoading.h"
 
 #include <array>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -41,6 +42,23 @@ void *OpenLibraryFolderFirst(const std::string &folder, const std::string &fileN
             return library;
     }
     return ::dlopen(fileName.c_str(), flags);
+}
+
+void *OpenLibraryFromFolders(const std::vector<std::string> &folders, const std::string &fileName, int flags)
+{
+    if (fileName.empty() || fileName.find('/') != std::string::npos)
+        return nullptr;
+    for (const std::string &folder : folders) {
+        if (folder.empty())
+            continue;
+        const std::string path = folder + '/' + fileName;
+        struct stat info
+        {
+        };
+        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            return ::dlopen(path.c_str(), flags);
+    }
+    return nullptr;
 }
 
 } // namespace platform

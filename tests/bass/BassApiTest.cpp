@@ -13,6 +13,7 @@
 
 #include <SDL.h>
 #include <chrono>
+#include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
 
@@ -294,9 +295,30 @@ TEST_F(BassApi, AddOnsLoadByNameFromTheProgramFolder)
     EXPECT_EQ(BASS_PluginLoad("libbasstestplugin.so", 0), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
 
-    // A library that is not an add-on is not kept.
-    EXPECT_EQ(BASS_PluginLoad("libm.so.6", 0), 0u);
+    // A library of the program's that is not an add-on is not kept.
+    EXPECT_EQ(BASS_PluginLoad("libbass_ffmpeg.so", 0), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+}
+
+// An add-on is taken only from the program's own folders: one of the same
+// kind that the system's library search would find (ctest puts its folder on
+// LD_LIBRARY_PATH), a system library, or a path elsewhere are not even mapped,
+// so no code of theirs runs.
+TEST_F(BassApi, AddOnsElsewhereAreNotLoaded)
+{
+    const std::string outside = OUTSIDE_ADDON;
+    const std::string outsideName = outside.substr(outside.rfind('/') + 1);
+    for (const std::string &name : { outsideName, std::string("libz.so.1"), outside }) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(BASS_PluginLoad(name.c_str(), 0), 0u);
+        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    }
+    EXPECT_EQ(::dlopen(outsideName.c_str(), RTLD_LAZY | RTLD_NOLOAD), nullptr) << "the add-on was mapped";
+    // The search would have found it: the refusal is the loader's own.
+    void *found = ::dlopen(outsideName.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    ASSERT_NE(found, nullptr) << "not on the library search path: " << ::dlerror();
+    EXPECT_NE(::dlsym(found, "BASSplugin"), nullptr);
+    ::dlclose(found);
 }
 
 } // namespace

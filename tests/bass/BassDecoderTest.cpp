@@ -4,6 +4,7 @@
 
 #include "BassFixtures.h"
 #include "HostileAudioFiles.h"
+#include "NonRegularFiles.h"
 #include "bass.h"
 #include "libs/bass/ffmpeg/DecoderApi.h"
 #include "support/TempDir.h"
@@ -13,13 +14,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cfloat>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 extern "C" {
 int bass_decoder_open(const char *path, const BassDecoderOptions *options, BassDecoder **decoder);
 int bass_decoder_read(BassDecoder *decoder, float *out, int frames);
 int bass_decoder_rewind(BassDecoder *decoder);
+int bass_decoder_seek(BassDecoder *decoder, double seconds);
 void bass_decoder_close(BassDecoder *decoder);
 }
 
@@ -176,4 +180,89 @@ TEST(Decoder, LowestAcceptedRateIsUpsampledInSlicesWithNothingLost)
     ASSERT_EQ(decoded.error, BASS_OK);
     EXPECT_NEAR(double(decoded.left.size()), double(kRate), kRate * 0.01);
     EXPECT_GT(rmsOf(decoded.left.data(), decoded.left.size()), 0.1);
+}
+
+std::string writeJumpingFile(const TempDir &dir)
+{
+    return hostile::writeJumpingTimestamps(
+        QFile::encodeName(bassFixture(QStringLiteral("plain-timeline.m4a"))).toStdString(),
+        QFile::encodeName(dir.filePath(QStringLiteral("jumping.m4a"))).toStdString());
+}
+
+// Times no file has a place for, on a file with an ordinary time base and on
+// one whose header claims one second: each seek gets an answer with no
+// undefined arithmetic on the way (the sanitizer build stops at the first).
+// A time past the end leaves nothing to read; one that is no time is refused.
+TEST(Decoder, SeeksToTimesNoFileHasAnswerWithoutOverflow)
+{
+    TempDir dir;
+    const std::string jumping = writeJumpingFile(dir);
+    ASSERT_FALSE(jumping.empty());
+    const std::string files[] = { QFile::encodeName(bassFixture(QStringLiteral("tone.m4a"))).toStdString(), jumping };
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const struct
+    {
+        double seconds;
+        bool refused;
+    } cases[] = {
+        { 1e30, false },
+        { DBL_MAX, false },
+        { inf, true },
+        { -inf, true },
+        { std::nan(""), true },
+        { -1.0, true },
+    };
+    BassDecoderOptions options { kRate, 2, nullptr, nullptr };
+    std::vector<float> buffer(4096 * 2);
+    for (const std::string &file : files) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(file + " at " + std::to_string(c.seconds));
+            BassDecoder *decoder = nullptr;
+            ASSERT_EQ(bass_decoder_open(file.c_str(), &options, &decoder), BASS_OK);
+            if (c.refused) {
+                EXPECT_EQ(bass_decoder_seek(decoder, c.seconds), BASS_ERROR_POSITION);
+            } else {
+                EXPECT_EQ(bass_decoder_seek(decoder, c.seconds), BASS_OK);
+                EXPECT_EQ(bass_decoder_read(decoder, buffer.data(), 4096), 0);
+            }
+            bass_decoder_close(decoder);
+        }
+    }
+}
+
+// After a seek into the gap before a frame stamped days later, that frame is
+// played from its first sample: the asked sample is billions of samples
+// before it.
+TEST(Decoder, ASeekBeforeAFrameStampedDaysLaterStartsAtThatFrame)
+{
+    TempDir dir;
+    const std::string jumping = writeJumpingFile(dir);
+    ASSERT_FALSE(jumping.empty());
+    BassDecoderOptions options { kRate, 2, nullptr, nullptr };
+    BassDecoder *decoder = nullptr;
+    ASSERT_EQ(bass_decoder_open(jumping.c_str(), &options, &decoder), BASS_OK);
+    ASSERT_EQ(bass_decoder_seek(decoder, 1.0), BASS_OK);
+    std::vector<float> buffer(4096 * 2);
+    EXPECT_GT(bass_decoder_read(decoder, buffer.data(), 4096), 0);
+    bass_decoder_close(decoder);
+}
+
+// A named pipe under an audio file's name would hold the decoder in open(2)
+// waiting for a writer; it, a folder and a device are refused at once.
+TEST(Decoder, WhatIsNotARegularFileIsRefusedWithoutWaiting)
+{
+    TempDir dir;
+    const std::vector<nonregular::Entry> entries = nonregular::make(QFile::encodeName(dir.path()).toStdString());
+    ASSERT_FALSE(entries.empty());
+    BassDecoderOptions options { kRate, 2, nullptr, nullptr };
+    for (const nonregular::Entry &entry : entries) {
+        SCOPED_TRACE(entry.what);
+        BassDecoder *decoder = nullptr;
+        const std::optional<int> result = nonregular::resultWithoutWaiting(
+            [&] { return bass_decoder_open(entry.path.c_str(), &options, &decoder); }, entry.path);
+        ASSERT_TRUE(result.has_value()) << "still waiting after 10 s";
+        EXPECT_EQ(*result, BASS_ERROR_FILEOPEN);
+        if (decoder)
+            bass_decoder_close(decoder);
+    }
 }

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <limits>
 
 using namespace std::chrono_literals;
 
@@ -94,6 +97,40 @@ TEST_F(BassPosition, CallsRefuseWhatTheyCannotDo)
     EXPECT_EQ(BASS_ChannelGetPosition(stream, BASS_POS_BYTE), 0u) << "a refused seek moves nothing";
     EXPECT_TRUE(BASS_ChannelSetPosition(stream, length - 2, BASS_POS_BYTE));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
+}
+
+// Times past any file, and values that are no time. A finite time has a byte
+// offset, capped at the last whole frame an offset counts, where no seek is
+// possible; the others are refused as NaN and negative times are.
+TEST_F(BassPosition, TimesPastAnyFileGiveTheLastCountableFrameAndNonTimesAreRefused)
+{
+    const HSTREAM stream = createStream(bassFixture(QStringLiteral("ladder.flac")));
+    ASSERT_NE(stream, 0u);
+    constexpr QWORD kBytesPerFrame = 4; // stereo, 16-bit
+    constexpr QWORD kLastFrameBytes = (QWORD(-1) - 1) / kBytesPerFrame * kBytesPerFrame;
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const struct
+    {
+        double seconds;
+        QWORD bytes;
+        int error;
+    } cases[] = {
+        { 1e30, kLastFrameBytes, BASS_OK },
+        { DBL_MAX, kLastFrameBytes, BASS_OK },
+        { 1e12, 44'100'000'000'000'000ULL * kBytesPerFrame, BASS_OK }, // still within an offset's range
+        { inf, QWORD(-1), BASS_ERROR_ILLPARAM },
+        { -inf, QWORD(-1), BASS_ERROR_ILLPARAM },
+        { std::nan(""), QWORD(-1), BASS_ERROR_ILLPARAM },
+        { -1.0, QWORD(-1), BASS_ERROR_ILLPARAM },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.seconds);
+        EXPECT_EQ(BASS_ChannelSeconds2Bytes(stream, c.seconds), c.bytes);
+        EXPECT_EQ(BASS_ErrorGetCode(), c.error);
+    }
+    EXPECT_FALSE(BASS_ChannelSetPosition(stream, kLastFrameBytes, BASS_POS_BYTE));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_POSITION);
+    EXPECT_TRUE(BASS_StreamFree(stream));
 }
 
 TEST_F(BassPosition, PositionIsTheAskedOneAtOnceThenAdvancesWithPlayback)

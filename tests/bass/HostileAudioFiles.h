@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -141,6 +142,44 @@ inline std::string writeLowRateWav(const std::string &folder)
 {
     const std::string path = folder + "/one-kilohertz.wav";
     return detail::writeText(path, detail::wav(1000, 1, 2000)) ? path : std::string();
+}
+
+// Seconds between the frames of writeJumpingTimestamps()'s file: a frame
+// stamped that far past an asked time is further away in samples than an
+// int counts.
+constexpr std::uint32_t kJumpSeconds = 1u << 20;
+
+// A copy of source, an MP4 file muxed without an edit list, whose track's
+// header claims a time base of one second and each frame lasting
+// kJumpSeconds: its timestamps jump by days from frame to frame. The path, or
+// an empty string when source is not such a file.
+inline std::string writeJumpingTimestamps(const std::string &source, const std::string &path)
+{
+    std::ifstream in(source, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto at32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            value = (value << 8) | std::uint8_t(bytes[at + i]);
+        return value;
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t value) {
+        for (std::size_t i = 0; i < 4; ++i)
+            bytes[at + i] = char((value >> (24 - 8 * i)) & 0xff);
+    };
+    // Each box's type follows its size; the fields follow version and flags.
+    const std::size_t mediaHeader = bytes.rfind("mdhd");
+    const std::size_t timeToSample = bytes.rfind("stts");
+    if (mediaHeader == std::string::npos || timeToSample == std::string::npos || bytes.size() < mediaHeader + 20
+        || bytes.size() < timeToSample + 12 || bytes[mediaHeader + 4] != 0) // version 0: 32-bit times
+        return {};
+    put32(mediaHeader + 16, 1); // time scale: units per second
+    const std::uint32_t entries = at32(timeToSample + 8);
+    if (bytes.size() < timeToSample + 12 + std::size_t(entries) * 8)
+        return {};
+    for (std::uint32_t i = 0; i < entries; ++i)
+        put32(timeToSample + 12 + std::size_t(i) * 8 + 4, kJumpSeconds); // after each entry's sample count
+    return detail::writeText(path, bytes) ? path : std::string();
 }
 
 } // namespace hostile

@@ -54,6 +54,9 @@ tone tone.afc "$sine" 1 2 -f aiff -c:a pcm_s16le
 tone tone.mp4 "$sine" 1 2 -f mp4 -c:a aac
 tone tone.m4a "$sine" 1 2 -f mp4 -c:a aac
 tone tone-alac.m4a "$sine" 1 2 -f ipod -c:a alac
+# The source of a file whose timestamps the tests make jump: without an edit
+# list, so only the time base and the frame durations need changing.
+tone plain-timeline.m4a "$sine" 1 2 -f mp4 -c:a aac -use_editlist 0
 tone tone.m4b "$sine" 1 2 -f mp4 -c:a aac
 tone tone.aac "$sine" 1 2 -f adts -c:a aac
 tone tone.ac3 "$sine" 1 2 -c:a ac3

@@ -4,6 +4,7 @@
 
 #include "support/TempDir.h"
 #include "tests/bass/HostileAudioFiles.h"
+#include "tests/bass/NonRegularFiles.h"
 #include "waveform/ProbeApi.h"
 #include "waveform/WaveformApi.h"
 
@@ -17,7 +18,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
-#include <future>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -84,38 +85,33 @@ TEST_F(WaveformBudget, ALowRateFileWithinTheRangeIsDrawn)
     EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.1f);
 }
 
-// A named pipe called "x.mp3" never delivers data, and opening it for
-// reading waits for a writer that never comes: a reader that tries holds its
-// thread (and the program's exit, which joins it) for good. Both entry points
-// must turn it down at once. Should one wait, the test opens the pipe for
-// writing, which frees the reader, and fails.
-TEST_F(WaveformBudget, NamedPipesAreTurnedDownWithoutWaiting)
+// A named pipe under an audio file's name never delivers data, and opening
+// it for reading waits for a writer that never comes: a reader that tries
+// holds its thread (and the program's exit, which joins it) for good. Both
+// entry points turn it down at once, and a folder or a device as well.
+TEST_F(WaveformBudget, WhatIsNotARegularFileIsTurnedDownWithoutWaiting)
 {
     auto probe = reinterpret_cast<BrivaneDialogsWaveform_ProbeProc>(dlsym(m_module, kWaveformProbeSymbol));
     ASSERT_NE(probe, nullptr);
-    const std::string pipe = m_folder + "/waiting.mp3";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    const std::vector<nonregular::Entry> entries = nonregular::make(m_folder);
+    ASSERT_FALSE(entries.empty());
     std::vector<float> peaks(2 * kColumns);
     BrivaneDialogsAudioInfo info {};
-    const struct
-    {
-        const char *what;
-        std::function<int()> read;
-    } readers[] = {
-        { "header probe", [&] { return probe(pipe.c_str(), &info, 250, nullptr); } },
-        { "waveform", [&] { return m_peaks(pipe.c_str(), peaks.data(), kColumns, nullptr); } },
-    };
-    for (const auto &reader : readers) {
-        SCOPED_TRACE(reader.what);
-        std::future<int> result = std::async(std::launch::async, reader.read);
-        if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-            ADD_FAILURE() << "still waiting on the pipe after 10 s";
-            const int writer = ::open(pipe.c_str(), O_WRONLY);
-            result.wait();
-            ::close(writer);
-            continue;
+    for (const nonregular::Entry &entry : entries) {
+        const struct
+        {
+            const char *what;
+            std::function<int()> read;
+        } readers[] = {
+            { "header probe", [&] { return probe(entry.path.c_str(), &info, 250, nullptr); } },
+            { "waveform", [&] { return m_peaks(entry.path.c_str(), peaks.data(), kColumns, nullptr); } },
+        };
+        for (const auto &reader : readers) {
+            SCOPED_TRACE(std::string(reader.what) + ", " + entry.what);
+            const std::optional<int> result = nonregular::resultWithoutWaiting(reader.read, entry.path);
+            ASSERT_TRUE(result.has_value()) << "still waiting after 10 s";
+            EXPECT_EQ(*result, 0);
         }
-        EXPECT_EQ(result.get(), 0);
     }
 }
 

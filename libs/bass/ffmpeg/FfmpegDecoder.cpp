@@ -1,6 +1,7 @@
 #include "FfmpegDecoder.h"
 
 #include "../include/bass.h"
+#include "platform/SaturatingCast.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,10 +13,10 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <string_view>
-#include <sys/stat.h>
 
 namespace bass {
 
@@ -144,13 +145,6 @@ int FfmpegDecoder::open(
     platform::quietFfmpegLogs();
     if (options.sampleRate <= 0 || options.channels <= 0)
         return BASS_ERROR_ILLPARAM;
-    // Only plain files: opening a named pipe or a device could wait forever
-    // on the caller's thread.
-    struct stat info
-    {
-    };
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return BASS_ERROR_FILEOPEN;
     std::unique_ptr<FfmpegDecoder> decoder(new FfmpegDecoder(options));
     const char *demuxer = demuxerForExtension(path);
     int error = decoder->openInput(path, demuxer);
@@ -167,9 +161,14 @@ int FfmpegDecoder::open(
 
 int FfmpegDecoder::openInput(const std::string &path, const char *demuxerName)
 {
+    // Only regular files: a named pipe or a device is refused without waiting.
+    const int opened = m_input.open(path.c_str(), AVIOInterruptCB { &FfmpegDecoder::interrupt, this });
+    if (opened < 0)
+        return opened == AVERROR(ENOMEM) ? BASS_ERROR_MEM : BASS_ERROR_FILEOPEN;
     AVFormatContext *format = avformat_alloc_context();
     if (!format)
         return BASS_ERROR_MEM;
+    m_input.attach(format);
     format->interrupt_callback.callback = &FfmpegDecoder::interrupt;
     format->interrupt_callback.opaque = this;
     format->probesize = kProbeBytes;
@@ -450,11 +449,13 @@ BassDecoderInfo FfmpegDecoder::info() const
 
 int FfmpegDecoder::seek(double seconds, bool demuxerSeek)
 {
-    if (!(seconds >= 0))
+    if (!(seconds >= 0) || std::isinf(seconds))
         return BASS_ERROR_POSITION;
     if (demuxerSeek) {
         const AVStream *stream = m_format->streams[m_streamIndex];
-        const auto target = int64_t(seconds / av_q2d(stream->time_base));
+        // The time base comes from the file's header, which can make the
+        // target as large as it likes.
+        const auto target = platform::SaturatingCast<int64_t>(seconds / av_q2d(stream->time_base));
         // Lands on a packet at or before the target; the rest is decoded and dropped.
         if (av_seek_frame(m_format.get(), m_streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0)
             return BASS_ERROR_POSITION;
@@ -493,7 +494,10 @@ bool FfmpegDecoder::keepFrameAfterSeek()
     const double end = start + double(frame->nb_samples) / frame->sample_rate;
     if (end <= m_skipTo)
         return false;
-    m_frameOffset = std::clamp(int((m_skipTo - start) * frame->sample_rate + 0.5), 0, frame->nb_samples - 1);
+    // A frame stamped far past the asked time (the file's timestamps jump)
+    // starts at its first sample.
+    m_frameOffset = std::clamp(
+        platform::SaturatingCast<int>((m_skipTo - start) * frame->sample_rate + 0.5), 0, frame->nb_samples - 1);
     m_skipTo = -1;
     return true;
 }

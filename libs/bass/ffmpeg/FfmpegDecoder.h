@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DecoderApi.h"
+#include "platform/FfmpegFileInput.h"
 #include "platform/FfmpegHandles.h"
 
 #include <memory>
@@ -61,6 +62,7 @@ private:
     static constexpr int kEnded = -1000;
 
     BassDecoderOptions m_options;
+    platform::FfmpegFileInput m_input; // outlives m_format, which reads it
     AvPtr<AVFormatContext> m_format;
     AvPtr<AVCodecContext> m_codec;
     AvPtr<AVFrame> m_frame;

@@ -8,6 +8,8 @@
 #include "TextConvert.h"
 #include "bass.h"
 
+#include <cmath>
+
 using namespace bass;
 
 namespace {
@@ -171,7 +173,9 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double pos)
     const auto stream = Engine::instance().find(handle);
     if (!stream)
         return fail(BASS_ERROR_HANDLE, QWORD(-1));
-    if (!(pos >= 0))
+    // An infinite time has no byte offset; a finite one past the end of any
+    // file still has one, which the stream caps.
+    if (!(pos >= 0) || std::isinf(pos))
         return fail(BASS_ERROR_ILLPARAM, QWORD(-1));
     setError(BASS_OK);
     return stream->secondsToBytes(pos);

@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace bass {
@@ -19,6 +20,21 @@ struct LoadedPlugin
     HPLUGIN handle;
 };
 
+// Add-ons are the program's own parts: beside its executable, or beside this
+// library, which an installed program keeps in its private folder. One folder
+// when both are the same, so a missing add-on costs a single stat.
+const std::vector<std::string> &addOnFolders()
+{
+    static const std::vector<std::string> folders = [] {
+        std::vector<std::string> list { platform::ExecutableFolder() };
+        const std::string own = platform::FolderOfLoadedObject(reinterpret_cast<const void *>(&addOnFolders));
+        if (own != list.front())
+            list.push_back(own);
+        return list;
+    }();
+    return folders;
+}
+
 std::mutex g_mutex;
 std::vector<LoadedPlugin> g_plugins; // add-ons stay loaded for the life of the process
 
@@ -28,7 +44,7 @@ int loadPlugin(const std::string &file, HPLUGIN &plugin)
 {
     if (file.empty())
         return BASS_ERROR_FILEOPEN;
-    void *library = platform::OpenLibraryFolderFirst(platform::ExecutableFolder(), file);
+    void *library = platform::OpenLibraryFromFolders(addOnFolders(), file);
     if (!library)
         return BASS_ERROR_FILEOPEN;
 

@@ -1,7 +1,10 @@
 #include "Stream.h"
 
+#include "platform/SaturatingCast.h"
+
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace bass {
 
@@ -114,19 +117,28 @@ double Stream::bytesToSeconds(QWORD bytes) const
     return double(bytes / bytesPerFrame()) / m_fileRate;
 }
 
+QWORD Stream::frameToBytes(QWORD frame) const
+{
+    // A header may claim more frames than a byte offset can count: the answer
+    // stops at the last whole frame below QWORD(-1), which callers read as
+    // an error.
+    const QWORD lastFrame = (std::numeric_limits<QWORD>::max() - 1) / bytesPerFrame();
+    return std::min(frame, lastFrame) * bytesPerFrame();
+}
+
 QWORD Stream::secondsToBytes(double seconds) const
 {
     if (!(seconds > 0))
         return 0;
     // The small allowance keeps a time made from a whole frame on that frame.
-    return QWORD(std::floor(seconds * m_fileRate + 1e-6)) * bytesPerFrame();
+    return frameToBytes(platform::SaturatingCast<QWORD>(std::floor(seconds * m_fileRate + 1e-6)));
 }
 
 int Stream::length(QWORD &bytes) const
 {
     if (m_fileFrames < 0)
         return BASS_ERROR_NOTAVAIL;
-    bytes = QWORD(m_fileFrames) * bytesPerFrame();
+    bytes = frameToBytes(QWORD(m_fileFrames));
     return BASS_OK;
 }
 

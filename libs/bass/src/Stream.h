@@ -67,6 +67,7 @@ private:
     void run();
     static int interrupt(void *self);
     size_t bytesPerFrame() const;
+    QWORD frameToBytes(QWORD frame) const;
     // A new generation for the decode thread: from `seconds` (-1: the very
     // first sample, as opened). Caller holds m_mutex.
     void restartAt(double seconds);

@@ -3,9 +3,8 @@
 // a few tens of milliseconds of a worker's time.
 
 #include "ProbeApi.h"
+#include "platform/FfmpegFileInput.h"
 #include "platform/FfmpegHandles.h"
-
-#include <sys/stat.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -54,18 +53,17 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pro
     const char *path, BrivaneDialogsAudioInfo *info, int budgetMs, const volatile int *cancel)
 {
     *info = { -1, -1, -1, -1, -1 };
-    // Only regular files: opening a named pipe called "x.mp3" would wait
-    // for a writer, past any budget, holding the reader for good.
-    struct stat status
-    {
-    };
-    if (::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
-        return 0;
     platform::quietFfmpegLogs();
     Budget budget { std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs), cancel };
+    // Only regular files: a named pipe called "x.mp3" is refused without
+    // waiting for a writer. Declared before the format that reads it.
+    platform::FfmpegFileInput input;
+    if (input.open(path, { &interrupted, &budget }) < 0)
+        return 0;
     AVFormatContext *raw = avformat_alloc_context();
     if (!raw)
         return 0;
+    input.attach(raw);
     raw->interrupt_callback = { &interrupted, &budget };
     raw->probesize = kProbeBytes;
     raw->max_analyze_duration = kAnalyzeMicroseconds;

@@ -7,7 +7,9 @@
 // there is time for it.
 
 #include "WaveformApi.h"
+#include "platform/FfmpegFileInput.h"
 #include "platform/FfmpegHandles.h"
+#include "platform/SaturatingCast.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -19,7 +21,6 @@ extern "C" {
 #include <cstring>
 #include <ctime>
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -154,10 +155,15 @@ public:
     bool open(const char *path, const volatile int *cancel)
     {
         platform::quietFfmpegLogs();
+        m_cancel = cancel;
+        // Only regular files: a named pipe called "x.mp3" is refused without
+        // waiting for a writer.
+        if (m_input.open(path, { &Decoder::interrupt, this }) < 0)
+            return false;
         AVFormatContext *format = avformat_alloc_context();
         if (!format)
             return false;
-        m_cancel = cancel;
+        m_input.attach(format);
         format->interrupt_callback.callback = &Decoder::interrupt;
         format->interrupt_callback.opaque = this;
         format->probesize = kProbeBytes;
@@ -251,7 +257,9 @@ public:
         const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
         for (int c = 0; c < columns; ++c) {
             const double at = seconds * (c + 0.5) / columns;
-            const auto target = start + std::int64_t(at / av_q2d(stream->time_base));
+            // In double: the header's length, start and time base can each
+            // put the target past what an int64_t holds.
+            const auto target = platform::SaturatingCast<std::int64_t>(double(start) + at / av_q2d(stream->time_base));
             if (av_seek_frame(m_format.get(), m_stream, target, AVSEEK_FLAG_BACKWARD) < 0)
                 return false;
             avcodec_flush_buffers(m_codec.get());
@@ -322,6 +330,7 @@ private:
     bool m_overBudget = false;
     std::int64_t m_searchStartBytes = -1;
     std::int64_t m_searchStartCpuNs = 0;
+    platform::FfmpegFileInput m_input; // outlives m_format, which reads it
     platform::AvPtr<AVFormatContext> m_format;
     platform::AvPtr<AVCodecContext> m_codec;
     platform::AvPtr<AVPacket> m_packet;
@@ -339,13 +348,6 @@ int peaksOf(const char *path, float *peaks, int columns, bool exact, const volat
     if (!path || !peaks || columns <= 0)
         return 0;
     std::fill(peaks, peaks + 2 * columns, 0.0f);
-    // Only regular files: opening a named pipe called "x.mp3" would wait for
-    // a writer forever.
-    struct stat info
-    {
-    };
-    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode))
-        return 0;
     Decoder decoder;
     if (!decoder.open(path, cancel))
         return 0;

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <string>
+#include <vector>
 
 // Where the program's own libraries are looked for. Qt-free, so the audio
 // library, which links no Qt, builds with it as well.
@@ -20,5 +21,13 @@ std::string FolderOfLoadedObject(const void *address);
 // system's search. A name with a '/' is opened as given. Null when neither
 // opens, or for an empty name.
 void *OpenLibraryFolderFirst(const std::string &folder, const std::string &fileName, int flags = RTLD_NOW | RTLD_LOCAL);
+
+// Opens a library that may only come from the program's own folders: the
+// bare fileName, by its full path in the first of folders that holds it as a
+// regular file. Nothing is searched, so a file of that name elsewhere is never
+// mapped (and its constructors never run), and one that is missing costs a
+// stat per folder. Null when no folder holds it, or for a name with a '/'.
+void *OpenLibraryFromFolders(
+    const std::vector<std::string> &folders, const std::string &fileName, int flags = RTLD_NOW | RTLD_LOCAL);
 
 } // namespace platform
