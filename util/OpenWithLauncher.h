@@ -16,6 +16,16 @@ QString FilesCmdLine(const QStringList &files);
 // file list; later occurrences stay as they are.
 QString ApplyParametersTemplate(const QString &parameterTemplate, const QString &fileList);
 
+// The arguments a slot's parameter template gives for files. The template is
+// split first, by the rules of QProcess::splitCommand (blanks separate, double
+// quotes group, three double quotes in a row stand for one), and its first
+// "{filename}" then stands for the files, each one whole argument whatever
+// quotes surround the placeholder: a file name is never split or unquoted.
+// Text before the placeholder in the same argument goes in front of the
+// first file; text after it starts a new argument, as the blank that ends
+// FilesCmdLine always made it do. Without files the placeholder is nothing.
+QStringList ExpandParametersTemplate(const QString &parameterTemplate, const QStringList &files);
+
 // A program and its arguments, as they will be started.
 struct LaunchCommand
 {
@@ -26,8 +36,8 @@ struct LaunchCommand
 
 // The processes that starting the application at path on files runs, with
 // the slot's parameter template:
-// - an executable: one process, the template filled with the files and split
-//   by double-quote grouping (QProcess::splitCommand);
+// - an executable: one process, with the arguments ExpandParametersTemplate
+//   gives;
 // - a .desktop file: its Exec line by the desktop entry rules. The filled
 //   template's arguments take the place of the file field code: %F and %U
 //   start one process for all files, %f and %u one process per file (one
