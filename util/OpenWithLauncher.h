@@ -8,12 +8,14 @@
 // applications. No widgets: the main window's buttons call this.
 
 // Each file in double quotes followed by one blank; empty for no files. A
-// double quote inside a path is written as three, which the argument
-// splitting below reads back as one, so such a path arrives intact.
+// double quote inside a path is written as three, as QProcess::splitCommand
+// reads it. The selection as one command-line text; launching does not go
+// through it, as a text split again could break a name apart (see
+// ExpandParametersTemplate).
 QString FilesCmdLine(const QStringList &files);
 
 // The template with its first "{filename}" (exactly so spelt) replaced by the
-// file list; later occurrences stay as they are.
+// file list; later occurrences stay as they are. Text only, as FilesCmdLine.
 QString ApplyParametersTemplate(const QString &parameterTemplate, const QString &fileList);
 
 // The arguments a slot's parameter template gives for files. The template is
