@@ -99,7 +99,7 @@ QString withTrailingDelimiter(const QString &folder)
 TBrivaneDialogsLastSettings readLastSettings(const QString &guidText)
 {
     TBrivaneDialogsLastSettings last;
-    const platform::KeyStore store;
+    const platform::KeyStoreReader store;
     const QString key = BrivaneDialogsSettingsKey(guidText);
     if (!store.keyExists(key))
         return last;

@@ -91,6 +91,16 @@ QString writeFailure(int error, const QString &folder)
     }
 }
 
+// A rename within one file system that failed: the target folder's fault in
+// writeFailure's words, else the file's own.
+QString moveFailure(int error, const QString &folder)
+{
+    const bool folderWritable = ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+    if (error == ENOENT || ((error == EACCES || error == EPERM || error == EROFS) && folderWritable))
+        return QStringLiteral("The file could not be moved: %1.").arg(QString::fromLocal8Bit(g_strerror(error)));
+    return writeFailure(error, folder);
+}
+
 QString readFailure(int error)
 {
     return QStringLiteral("The file could not be read: %1.").arg(QString::fromLocal8Bit(g_strerror(error)));
@@ -341,58 +351,18 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
     if (samePath) {
         transfer.target = folder + QLatin1Char('/') + UniqueName(folder, source.fileName());
     } else if (pathTaken(transfer.target)) {
-        ConflictDecision decision = m_decisionForAll;
-        if (!m_haveDecisionForAll) {
-            FileConflict conflict;
-            conflict.source = transfer.source;
-            conflict.target = transfer.target;
-            conflict.sourceSize = source.size();
-            conflict.targetSize = target.size();
-            conflict.sourceModified = source.lastModified();
-            conflict.targetModified = target.lastModified();
-            decision = observer.resolveConflict(conflict);
-            if (decision.applyToAll && decision.resolution != ConflictResolution::Cancel) {
-                m_haveDecisionForAll = true;
-                m_decisionForAll = decision;
-            }
-        }
-        switch (decision.resolution) {
-        case ConflictResolution::Cancel:
-            Cancel();
-            return Outcome::Cancelled;
-        case ConflictResolution::Skip:
-            return Outcome::Skipped;
-        case ConflictResolution::KeepBoth:
-            transfer.target = folder + QLatin1Char('/') + UniqueName(folder, source.fileName());
-            break;
-        case ConflictResolution::Replace:
-            if (target.isDir() && !target.isSymLink())
-                return fail(transfer, observer, QStringLiteral("A folder of the same name is in the way."));
-            transfer.replace = true;
-            break;
-        }
+        if (const std::optional<Outcome> ended = resolveConflict(transfer, observer))
+            return *ended;
     }
     if (IsCancelled())
         return Outcome::Cancelled;
 
     if (!gio::available())
         return fail(transfer, observer, QStringLiteral("The file library GIO (libgio-2.0.so.0) could not be loaded."));
-    const FilePtr from = fileFor(transfer.source);
-    const FilePtr to = fileFor(transfer.target);
     if (m_kind == FileOperationKind::Move) {
-        // Within one file system a move is a rename; GIO reports "not
-        // supported" when the two are on different file systems.
-        GError *raw = nullptr;
-        const auto flags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
-            | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
-        if (gio::file_move(
-                from.get(), to.get(), flags, static_cast<GCancellable *>(m_cancellable), nullptr, nullptr, &raw))
-            return Outcome::Done;
-        const ErrorPtr error(raw);
-        if (isCancelledError(error.get()))
-            return Outcome::Cancelled;
-        if (!g_error_matches(error.get(), gio::io_error_quark(), G_IO_ERROR_NOT_SUPPORTED))
-            return fail(transfer, observer, gioFailure(error.get(), QString(), transfer.target));
+        // Within one file system a move is a rename.
+        if (const std::optional<Outcome> moved = place(transfer, transfer.source, false, observer))
+            return *moved;
     }
 
     const Outcome copied = copyThenRename(transfer, observer);
@@ -400,6 +370,7 @@ FileOperation::Outcome FileOperation::transferOne(Transfer &transfer, FileOperat
         return copied;
 
     // The copy is complete under its final name; only now may the source go.
+    const FilePtr from = fileFor(transfer.source);
     GError *raw = nullptr;
     if (!gio::file_delete(from.get(), nullptr, &raw)) {
         const ErrorPtr error(raw);
@@ -429,17 +400,109 @@ FileOperation::Outcome FileOperation::copyThenRename(Transfer &transfer, FileOpe
         return *copied;
 
     // Not cancellable: the file is complete, putting it in place is instant.
-    const FilePtr partial = fileFor(temporary);
-    const FilePtr to = fileFor(transfer.target);
-    const auto renameFlags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
-        | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
-    GError *raw = nullptr;
-    if (!gio::file_move(partial.get(), to.get(), renameFlags, nullptr, nullptr, nullptr, &raw)) {
-        const ErrorPtr error(raw);
-        gio::file_delete(partial.get(), nullptr, nullptr);
-        return fail(transfer, observer, gioFailure(error.get(), temporary, transfer.target));
+    // A copy always has a place to go, so this is never unset.
+    return place(transfer, temporary, true, observer).value_or(Outcome::Failed);
+}
+
+std::optional<FileOperation::Outcome> FileOperation::resolveConflict(
+    Transfer &transfer, FileOperationObserver &observer)
+{
+    const QFileInfo source(transfer.source);
+    const QFileInfo target(transfer.target);
+    ConflictDecision decision = m_decisionForAll;
+    if (!m_haveDecisionForAll) {
+        FileConflict conflict;
+        conflict.source = transfer.source;
+        conflict.target = transfer.target;
+        conflict.sourceSize = source.size();
+        conflict.targetSize = target.size();
+        conflict.sourceModified = source.lastModified();
+        conflict.targetModified = target.lastModified();
+        decision = observer.resolveConflict(conflict);
+        if (decision.applyToAll && decision.resolution != ConflictResolution::Cancel) {
+            m_haveDecisionForAll = true;
+            m_decisionForAll = decision;
+        }
     }
-    return Outcome::Done;
+    switch (decision.resolution) {
+    case ConflictResolution::Cancel:
+        Cancel();
+        return Outcome::Cancelled;
+    case ConflictResolution::Skip:
+        return Outcome::Skipped;
+    case ConflictResolution::KeepBoth: {
+        const QString folder = target.path();
+        transfer.target = folder + QLatin1Char('/') + UniqueName(folder, source.fileName());
+        transfer.replace = false;
+        return std::nullopt;
+    }
+    case ConflictResolution::Replace:
+        if (target.isDir() && !target.isSymLink())
+            return fail(transfer, observer, QStringLiteral("A folder of the same name is in the way."));
+        transfer.replace = true;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileOperation::Outcome> FileOperation::place(
+    Transfer &transfer, const QString &from, bool temporary, FileOperationObserver &observer)
+{
+    const QByteArray fromName = QFile::encodeName(from);
+    const auto discard = [&] {
+        if (temporary)
+            ::unlink(fromName.constData());
+    };
+    for (;;) {
+        if (m_beforePlacing)
+            m_beforePlacing(transfer.target);
+        const QString folder = QFileInfo(transfer.target).path();
+        const PlaceResult placed = transfer.replace
+            ? PlaceResult { PlaceStatus::Unsupported, 0 }
+            : PlaceWithoutReplacing(fromName.constData(), QFile::encodeName(transfer.target).constData());
+        switch (placed.status) {
+        case PlaceStatus::Done:
+            return Outcome::Done;
+        case PlaceStatus::Exists:
+            if (const std::optional<Outcome> ended = resolveConflict(transfer, observer)) {
+                discard();
+                return ended;
+            }
+            continue;
+        case PlaceStatus::Failed:
+            if (!temporary && placed.error == EXDEV)
+                return std::nullopt;
+            discard();
+            return fail(
+                transfer, observer, temporary ? writeFailure(placed.error, folder) : moveFailure(placed.error, folder));
+        case PlaceStatus::Unsupported:
+            break;
+        }
+
+        // Replacing, which the user asked for and a rename does in one step,
+        // or a file system that can do nothing better than GIO's look before
+        // its rename.
+        const FilePtr source = fileFor(from);
+        const FilePtr to = fileFor(transfer.target);
+        const auto flags = GFileCopyFlags(G_FILE_COPY_NO_FALLBACK_FOR_MOVE | G_FILE_COPY_NOFOLLOW_SYMLINKS
+            | (transfer.replace ? G_FILE_COPY_OVERWRITE : 0));
+        GError *raw = nullptr;
+        if (gio::file_move(source.get(), to.get(), flags, nullptr, nullptr, nullptr, &raw))
+            return Outcome::Done;
+        const ErrorPtr error(raw);
+        // GIO reports "not supported" when the two are on different file systems.
+        if (!temporary && g_error_matches(error.get(), gio::io_error_quark(), G_IO_ERROR_NOT_SUPPORTED))
+            return std::nullopt;
+        if (!transfer.replace && g_error_matches(error.get(), gio::io_error_quark(), G_IO_ERROR_EXISTS)) {
+            if (const std::optional<Outcome> ended = resolveConflict(transfer, observer)) {
+                discard();
+                return ended;
+            }
+            continue;
+        }
+        discard();
+        return fail(transfer, observer, gioFailure(error.get(), temporary ? from : QString(), transfer.target));
+    }
 }
 
 std::optional<FileOperation::Outcome> FileOperation::copyInKernel(

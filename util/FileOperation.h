@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -114,11 +115,27 @@ public:
     // "name (2).ext", "name (3).ext", ... : the first name not taken in folder.
     static QString UniqueName(const QString &folder, const QString &fileName);
 
+    // Called on the operation's thread just before a file is given its final
+    // name (a move's rename, a copy's rename of its temporary): the moment
+    // another program may have put a file there since the conflict check.
+    // Tests put one there to see that it survives.
+    void SetBeforePlacing(std::function<void(const QString &target)> hook) { m_beforePlacing = std::move(hook); }
+
 private:
     struct Transfer;
     enum class Outcome { Done, InPlace, Skipped, Failed, Cancelled };
 
     Outcome transferOne(Transfer &transfer, FileOperationObserver &observer);
+    // Asks about the file at transfer.target (or takes the answer for all):
+    // unset when the transfer goes on, to a new name or replacing; else how
+    // it ends.
+    std::optional<Outcome> resolveConflict(Transfer &transfer, FileOperationObserver &observer);
+    // Gives `from` the transfer's target name, replacing only what the user
+    // said to replace; a file found there at this last step is asked about
+    // again. Unset when `from` is the source of a move to another file
+    // system, which the caller copies instead.
+    std::optional<Outcome> place(
+        Transfer &transfer, const QString &from, bool temporary, FileOperationObserver &observer);
     Outcome copyThenRename(Transfer &transfer, FileOperationObserver &observer);
     // Unset when the kernel cannot copy this file: the caller uses GIO.
     std::optional<Outcome> copyInKernel(Transfer &transfer, const QString &temporary, FileOperationObserver &observer);
@@ -138,4 +155,5 @@ private:
     FileOperationProgress m_progress;
     bool m_haveDecisionForAll = false;
     ConflictDecision m_decisionForAll;
+    std::function<void(const QString &)> m_beforePlacing;
 };

@@ -1,6 +1,8 @@
 #include "util/KernelFileCopy.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -45,4 +47,34 @@ KernelCopyResult KernelCopyFile(int from, int to, const std::function<bool(qint6
             return result;
         }
     }
+}
+
+PlaceResult PlaceWithoutReplacing(const char *from, const char *to, PlaceMethod method)
+{
+    if (method == PlaceMethod::Rename) {
+        if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+            return {};
+        if (errno == EEXIST)
+            return { PlaceStatus::Exists, errno };
+        // The flag is the file system's to support (some FUSE and network
+        // file systems do not) or the kernel's (before 3.15).
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return { PlaceStatus::Failed, errno };
+    }
+    if (::link(from, to) != 0) {
+        const int error = errno;
+        if (error == EEXIST)
+            return { PlaceStatus::Exists, error };
+        if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS)
+            return { PlaceStatus::Unsupported, error };
+        return { PlaceStatus::Failed, error };
+    }
+    if (::unlink(from) != 0) {
+        // Both names would stay: take the new one back so that the caller
+        // sees the state it started from.
+        const int error = errno;
+        ::unlink(to);
+        return { PlaceStatus::Failed, error };
+    }
+    return {};
 }

@@ -38,3 +38,31 @@ inline constexpr qint64 kKernelCopyChunk = qint64(16) << 20;
 // copies it in user space.
 KernelCopyResult KernelCopyFile(
     int from, int to, const std::function<bool(qint64)> &onChunk, qint64 chunk = kKernelCopyChunk);
+
+enum class PlaceStatus {
+    Done,
+    // Something is already at the target (a file, a folder, a dangling link):
+    // nothing changed.
+    Exists,
+    // This file system can neither rename without replacing nor make hard
+    // links: nothing changed.
+    Unsupported,
+    Failed,
+};
+
+struct PlaceResult
+{
+    PlaceStatus status = PlaceStatus::Done;
+    int error = 0; // errno, when Failed or Unsupported
+};
+
+// How PlaceWithoutReplacing works; tests pick the fallback to try it on any
+// file system.
+enum class PlaceMethod { Rename, LinkThenUnlink };
+
+// Gives a file the name `to`, which it takes only if nothing is there: the
+// check and the rename are one step in the kernel (RENAME_NOREPLACE), so a
+// file that appears at `to` after an earlier look is never replaced. A file
+// system that lacks the flag gets a hard link at `to` and then loses the old
+// name, which never replaces either. Never follows a link at either name.
+PlaceResult PlaceWithoutReplacing(const char *from, const char *to, PlaceMethod method = PlaceMethod::Rename);

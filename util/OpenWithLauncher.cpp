@@ -81,14 +81,12 @@ ExecLine parseExec(const DesktopEntry &entry, const QString &entryPath)
 
 QStringList fileArguments(const QString &parameterTemplate, const QStringList &files, bool urls)
 {
-    QStringList arguments = QProcess::splitCommand(ApplyParametersTemplate(parameterTemplate, FilesCmdLine(files)));
-    if (urls) {
-        for (QString &argument : arguments) {
-            if (files.contains(argument))
-                argument = QUrl::fromLocalFile(argument).toString(QUrl::FullyEncoded);
-        }
-    }
-    return arguments;
+    if (!urls)
+        return ExpandParametersTemplate(parameterTemplate, files);
+    QStringList asUrls;
+    for (const QString &file : files)
+        asUrls.append(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded));
+    return ExpandParametersTemplate(parameterTemplate, asUrls);
 }
 
 LaunchCommand inTerminal(LaunchCommand command)
@@ -149,6 +147,49 @@ QString ApplyParametersTemplate(const QString &parameterTemplate, const QString 
     if (at >= 0)
         parameters.replace(at, kPlaceholder.size(), fileList);
     return parameters;
+}
+
+QStringList ExpandParametersTemplate(const QString &parameterTemplate, const QStringList &files)
+{
+    const qsizetype placeholder = parameterTemplate.indexOf(kPlaceholder, 0, Qt::CaseSensitive);
+    QStringList arguments;
+    QString current;
+    int quotes = 0; // double quotes in a row just read
+    bool inQuotes = false;
+    const auto endArgument = [&] {
+        if (!current.isEmpty())
+            arguments.append(current);
+        current.clear();
+    };
+    for (qsizetype i = 0; i < parameterTemplate.size(); ++i) {
+        const QChar c = parameterTemplate.at(i);
+        if (c == QLatin1Char('"') && i != placeholder) {
+            if (++quotes == 3) {
+                quotes = 0;
+                current.append(c);
+            }
+            continue;
+        }
+        // A single double quote opens or closes a group; two are an empty one.
+        if (quotes == 1)
+            inQuotes = !inQuotes;
+        quotes = 0;
+        if (i == placeholder) {
+            if (!files.isEmpty()) {
+                current.append(files.first());
+                endArgument();
+                for (qsizetype f = 1; f < files.size(); ++f)
+                    arguments.append(files.at(f));
+            }
+            i += kPlaceholder.size() - 1;
+        } else if (!inQuotes && c.isSpace()) {
+            endArgument();
+        } else {
+            current.append(c);
+        }
+    }
+    endArgument();
+    return arguments;
 }
 
 QList<LaunchCommand> BuildLaunchCommands(

@@ -104,6 +104,20 @@ bool sameName(const QString &a, const QString &b)
 
 } // namespace
 
+QString iniLookupName(const QString &name)
+{
+    // As sameName compares: only a name holding a line break is flattened.
+    return (holdsLineBreak(name) ? flattenIniText(name) : name).trimmed().toCaseFolded();
+}
+
+std::optional<QString> IniSectionValues::value(const QString &key) const
+{
+    const auto found = m_values.constFind(iniLookupName(key));
+    if (found == m_values.cend())
+        return std::nullopt;
+    return *found;
+}
+
 QString unquoteIniValue(const QString &raw)
 {
     QString value = raw.trimmed();
@@ -349,6 +363,38 @@ QStringList IniDocument::keys(const QString &section) const
             names.append(line->name);
     }
     return names;
+}
+
+QHash<QString, IniSectionValues> IniDocument::sectionIndex() const
+{
+    QHash<QString, IniSectionValues> index;
+    QString name; // the section being read, by its lookup name
+    IniSectionValues values;
+    bool reading = false; // false before the first header and in a repeated section
+    const auto finishSection = [&] {
+        if (reading)
+            index.insert(name, std::move(values));
+        values = {};
+        reading = false;
+    };
+    for (const QString &line : m_lines) {
+        if (const auto header = headerName(line)) {
+            finishSection();
+            name = iniLookupName(*header);
+            // The first of duplicate sections is the one value() searches.
+            reading = !index.contains(name);
+            continue;
+        }
+        const auto key = reading ? keyLine(line) : std::nullopt;
+        if (!key)
+            continue;
+        const QString keyName = iniLookupName(key->name);
+        // The first of duplicate keys wins, as in value().
+        if (!values.m_values.contains(keyName))
+            values.m_values.insert(keyName, unquoteIniValue(key->rawValue));
+    }
+    finishSection();
+    return index;
 }
 
 void IniDocument::appendSectionHeader(const QString &section)

@@ -27,6 +27,18 @@ Result<> storedOrRefused(Result<> saved, bool stored)
     return saved;
 }
 
+// A 32-bit number as stored: unsigned decimal text.
+std::optional<quint32> dwordOf(const std::optional<QString> &text)
+{
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const qulonglong value = text->toULongLong(&ok, 10);
+    if (!ok || value > 0xFFFFFFFFull)
+        return std::nullopt;
+    return quint32(value);
+}
+
 } // namespace
 
 QString GuidKeyName(quint32 data1, quint16 data2, quint16 data3, const quint8 (&data4)[8])
@@ -72,14 +84,7 @@ std::optional<QString> KeyStore::readString(const QString &key, const QString &n
 
 std::optional<quint32> KeyStore::readDword(const QString &key, const QString &name) const
 {
-    const auto text = readString(key, name);
-    if (!text)
-        return std::nullopt;
-    bool ok = false;
-    const qulonglong value = text->toULongLong(&ok, 10);
-    if (!ok || value > 0xFFFFFFFFull)
-        return std::nullopt;
-    return quint32(value);
+    return dwordOf(readString(key, name));
 }
 
 Result<> KeyStore::writeString(const QString &key, const QString &name, const QString &value)
@@ -102,6 +107,33 @@ Result<> KeyStore::deleteValue(const QString &key, const QString &name)
 Result<> KeyStore::edit(const std::function<void(IniDocument &)> &change)
 {
     return editStore(m_path, change);
+}
+
+KeyStoreReader::KeyStoreReader(const QString &path)
+    : m_keys(IniDocument::load(path).sectionIndex())
+{ }
+
+bool KeyStoreReader::keyExists(const QString &key) const
+{
+    return m_keys.contains(iniLookupName(key));
+}
+
+std::optional<QString> KeyStoreReader::readString(const QString &key, const QString &name) const
+{
+    const auto found = m_keys.constFind(iniLookupName(key));
+    if (found == m_keys.cend())
+        return std::nullopt;
+    return found->value(name);
+}
+
+std::optional<quint32> KeyStoreReader::readDword(const QString &key, const QString &name) const
+{
+    return dwordOf(readString(key, name));
+}
+
+qsizetype KeyStoreReader::valueCount(const QString &key) const
+{
+    return m_keys.value(iniLookupName(key)).size();
 }
 
 } // namespace platform

@@ -220,3 +220,54 @@ TEST_F(PlacesTest, AFolderThatDisappearsStaysAsNotAvailable)
     QMetaObject::invokeMethod(userPlaces, "checkAvailability");
     EXPECT_TRUE(QTest::qWaitFor([&] { return item->toolTip(0) == gone; }, 5000));
 }
+
+TEST_F(PlacesTest, AStoreWithMorePlacesThanAPanelHoldsIsRefusedWithAMessageAndLeftAlone)
+{
+    const QString drums = dir.filePath(u"Drums"_qs);
+    const struct
+    {
+        int stored;
+        bool refused;
+    } cases[] = { { 500, false }, { 501, true }, { 3000, true } };
+    for (const auto &c : cases) {
+        // Written straight into the store, as a script would have.
+        const QString path = platform::KeyStore::defaultPath();
+        platform::IniDocument doc = platform::IniDocument::load(path);
+        doc.removeSection(kPlacesKey);
+        QString text = doc.toText() + u"\r\n["_qs + kPlacesKey + u"]\r\n"_qs;
+        for (int i = 1; i <= c.stored; ++i)
+            text += u"Name%1=Place %1\r\nFolder%1=/nowhere/%1\r\n"_qs.arg(i);
+        ASSERT_TRUE(platform::IniDocument::fromText(text).save(path).ok());
+        // The browser keeps its own state in the store too: only the places are compared.
+        const auto storedPlaces = [&] {
+            const platform::IniDocument now = platform::IniDocument::load(path);
+            return now.keys(kPlacesKey).size() == 2 * c.stored
+                && now.value(kPlacesKey, u"Folder%1"_qs.arg(c.stored)) == u"/nowhere/%1"_qs.arg(c.stored);
+        };
+        ASSERT_TRUE(storedPlaces());
+
+        QWidget *window = restart(drums, 1);
+        QTreeWidgetItem *group = placesGroup(window);
+        ASSERT_NE(group, nullptr);
+        // Full or refused: the folder shown is not added, and the store stays as it is.
+        QTest::keyClick(detailsView(window), Qt::Key_D, Qt::ControlModifier);
+        EXPECT_TRUE(storedPlaces()) << c.stored << ": adding a place rewrote the places";
+        QMenu *menu = panelMenu(window, nullptr);
+        ASSERT_NE(action(menu, u"ActionAddPlace"_qs), nullptr);
+        EXPECT_FALSE(action(menu, u"ActionAddPlace"_qs)->isEnabled()) << c.stored;
+        closeMenu(menu);
+        if (!c.refused) {
+            EXPECT_EQ(group->childCount(), c.stored);
+            EXPECT_EQ(placeTexts(window).value(c.stored - 1), u"Place %1=/nowhere/%1"_qs.arg(c.stored));
+            continue;
+        }
+        ASSERT_EQ(group->childCount(), 1) << c.stored;
+        const QString message = group->child(0)->text(0);
+        EXPECT_EQ(message,
+            u"Your places are not shown: the key store lists %1 of them, more than the 500 this panel holds. "
+            "Remove some from [%2] in %3."_qs.arg(c.stored)
+                .arg(kPlacesKey, path));
+        EXPECT_EQ(group->child(0)->toolTip(0), message);
+        EXPECT_FALSE(group->child(0)->flags() & Qt::ItemIsSelectable);
+    }
+}

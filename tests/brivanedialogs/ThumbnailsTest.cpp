@@ -224,7 +224,8 @@ TEST(Thumbnails, TheDiskCacheStaysWithinItsSizeDroppingTheOldestFirst)
     constexpr qint64 kOld = 30LL << 20;
     QStringList old;
     for (int age = 3; age >= 1; --age) {
-        QFile file(folder + QStringLiteral("/old-%1.waveform").arg(age));
+        // Named as the cache names its entries: only those are its to remove.
+        QFile file(folder + u'/' + QString(40, QChar(u'0' + age)) + QStringLiteral(".waveform"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(kOld));
         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-age), QFileDevice::FileModificationTime));

@@ -193,16 +193,116 @@ TEST_P(ConflictTest, ExistingFileChangesOnlyOnTheUsersWord)
     EXPECT_EQ(entriesOf(target()).size(), c.keptBoth ? 2 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, ConflictTest,
-    ::testing::Values(
-        ConflictCase { "CopySkip", FileOperationKind::Copy, ConflictResolution::Skip, "old", false, true },
-        ConflictCase { "CopyCancel", FileOperationKind::Copy, ConflictResolution::Cancel, "old", false, true },
-        ConflictCase { "CopyReplace", FileOperationKind::Copy, ConflictResolution::Replace, "new", false, true },
-        ConflictCase { "CopyKeepBoth", FileOperationKind::Copy, ConflictResolution::KeepBoth, "old", true, true },
-        ConflictCase { "MoveSkip", FileOperationKind::Move, ConflictResolution::Skip, "old", false, true },
-        ConflictCase { "MoveReplace", FileOperationKind::Move, ConflictResolution::Replace, "new", false, false },
-        ConflictCase { "MoveKeepBoth", FileOperationKind::Move, ConflictResolution::KeepBoth, "old", true, false }),
+const ConflictCase kConflictCases[] = {
+    { "CopySkip", FileOperationKind::Copy, ConflictResolution::Skip, "old", false, true },
+    { "CopyCancel", FileOperationKind::Copy, ConflictResolution::Cancel, "old", false, true },
+    { "CopyReplace", FileOperationKind::Copy, ConflictResolution::Replace, "new", false, true },
+    { "CopyKeepBoth", FileOperationKind::Copy, ConflictResolution::KeepBoth, "old", true, true },
+    { "MoveSkip", FileOperationKind::Move, ConflictResolution::Skip, "old", false, true },
+    { "MoveReplace", FileOperationKind::Move, ConflictResolution::Replace, "new", false, false },
+    { "MoveKeepBoth", FileOperationKind::Move, ConflictResolution::KeepBoth, "old", true, false },
+};
+
+INSTANTIATE_TEST_SUITE_P(Answers, ConflictTest, ::testing::ValuesIn(kConflictCases),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A file another program puts at the target after the check, just before the
+// final rename, is asked about then and changes only on the user's word.
+class LateConflictTest : public FileOperationTest, public ::testing::WithParamInterface<ConflictCase>
+{
+};
+
+TEST_P(LateConflictTest, FileThatAppearsBeforeTheRenameIsAskedAboutAgain)
+{
+    const ConflictCase &c = GetParam();
+    const QString path = source(QStringLiteral("take.mp3"), "new");
+    const QString late = target(QStringLiteral("take.mp3"));
+    ASSERT_TRUE(QDir().mkpath(target()));
+    FileOperation operation(c.kind, { path }, target());
+    int placings = 0;
+    operation.SetBeforePlacing([&](const QString &at) {
+        if (placings++ == 0) {
+            EXPECT_EQ(at, late);
+            EXPECT_TRUE(writeFile(at, "old"));
+        }
+    });
+    observer.answers = { { c.answer, false } };
+    const FileOperationResult result = operation.Run(observer);
+
+    // Nothing was there at the check: the one question is about the late file.
+    ASSERT_EQ(observer.conflicts.size(), 1u);
+    EXPECT_EQ(observer.conflicts.front().target, late);
+    EXPECT_EQ(observer.conflicts.front().targetSize, 3);
+    EXPECT_EQ(readFile(late), c.expectedTarget);
+    EXPECT_EQ(QFileInfo::exists(target(QStringLiteral("take (2).mp3"))), c.keptBoth);
+    if (c.keptBoth) {
+        EXPECT_EQ(readFile(target(QStringLiteral("take (2).mp3"))), QByteArray("new"));
+    }
+    EXPECT_EQ(QFileInfo::exists(path), c.sourceStays);
+    EXPECT_EQ(result.cancelled, c.answer == ConflictResolution::Cancel);
+    EXPECT_EQ(result.transferred.size(), c.answer == ConflictResolution::Replace || c.keptBoth ? 1 : 0);
+    EXPECT_EQ(entriesOf(target()).size(), c.keptBoth ? 2 : 1) << "a temporary file was left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, LateConflictTest, ::testing::ValuesIn(kConflictCases),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(FileOperationTest, NameChosenToKeepBothIsAskedAboutWhenItIsTakenMeanwhile)
+{
+    for (const FileOperationKind kind : { FileOperationKind::Copy, FileOperationKind::Move }) {
+        TempDir round;
+        const QString path = round.write(QStringLiteral("src/take.mp3"), "new");
+        const QString folder = round.mkdir(QStringLiteral("dst"));
+        round.write(QStringLiteral("dst/take.mp3"), "old");
+        FileOperation operation(kind, { path }, folder);
+        operation.SetBeforePlacing([&](const QString &at) {
+            if (at.endsWith(QStringLiteral("take (2).mp3")) && !QFileInfo::exists(at)) {
+                EXPECT_TRUE(writeFile(at, "late"));
+            }
+        });
+        ScriptedObserver asked;
+        asked.answers = { { ConflictResolution::KeepBoth, false }, { ConflictResolution::KeepBoth, false } };
+        const FileOperationResult result = operation.Run(asked);
+
+        ASSERT_EQ(asked.conflicts.size(), 2u);
+        EXPECT_EQ(asked.conflicts.back().target, folder + QStringLiteral("/take (2).mp3"));
+        EXPECT_EQ(result.transferred, QStringList { folder + QStringLiteral("/take (3).mp3") });
+        EXPECT_EQ(readFile(folder + QStringLiteral("/take.mp3")), QByteArray("old"));
+        EXPECT_EQ(readFile(folder + QStringLiteral("/take (2).mp3")), QByteArray("late"));
+        EXPECT_EQ(readFile(folder + QStringLiteral("/take (3).mp3")), QByteArray("new"));
+        EXPECT_EQ(entriesOf(folder).size(), 3);
+    }
+}
+
+// Both ways of giving a name without replacing, on the test's own file system.
+TEST(PlaceWithoutReplacingTest, TakesAFreeNameAndLeavesATakenOneAlone)
+{
+    const struct
+    {
+        PlaceMethod method;
+        bool taken;
+        PlaceStatus expected;
+    } cases[] = {
+        { PlaceMethod::Rename, false, PlaceStatus::Done },
+        { PlaceMethod::Rename, true, PlaceStatus::Exists },
+        { PlaceMethod::LinkThenUnlink, false, PlaceStatus::Done },
+        { PlaceMethod::LinkThenUnlink, true, PlaceStatus::Exists },
+    };
+    for (const auto &c : cases) {
+        TempDir dir;
+        const QString from = dir.write(QStringLiteral("from"), "moving");
+        const QString to = dir.filePath(QStringLiteral("to"));
+        if (c.taken) {
+            ASSERT_TRUE(writeFile(to, "staying"));
+        }
+        const PlaceResult placed
+            = PlaceWithoutReplacing(QFile::encodeName(from).constData(), QFile::encodeName(to).constData(), c.method);
+        const int method = int(c.method);
+        EXPECT_EQ(placed.status, c.expected) << method << c.taken;
+        EXPECT_EQ(readFile(to), c.taken ? QByteArray("staying") : QByteArray("moving")) << method << c.taken;
+        EXPECT_EQ(QFileInfo::exists(from), c.taken) << method << c.taken;
+    }
+}
 
 TEST_F(FileOperationTest, ApplyToAllAsksOnceAndCancelStopsTheRest)
 {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -82,6 +83,49 @@ TEST(ApplyParametersTemplate, ReplacesOnlyTheFirstExactPlaceholder)
         EXPECT_EQ(ApplyParametersTemplate(QString::fromLatin1(c.in), files), QString::fromLatin1(c.out)) << c.in;
 }
 
+TEST(ExpandParametersTemplate, SplitsLikeQProcessWhereNoFileIsPut)
+{
+    for (const char *parameters : { "", "  --play  ", "-a \"b c\" d", "\"\"\"quoted\"\"\"", "x\"\"y", "\"a\"\"b\"",
+             "\"open", "tab\tand\nline", "\" lead\" trail\"\"\"", "{FileName} {file name}" }) {
+        const QString text = QString::fromUtf8(parameters);
+        EXPECT_EQ(ExpandParametersTemplate(text, {}), QProcess::splitCommand(text)) << parameters;
+    }
+}
+
+TEST(ExpandParametersTemplate, EachFileIsOneWholeArgumentWhateverTheQuotes)
+{
+    const QString optionLike = QStringLiteral("/music/take --output=evil.sh .mp3");
+    const QString quoted = QStringLiteral("/music/The \"Best\" of.mp3");
+    const QString tripleQuotes = QStringLiteral("/music/\"\"\"x\"\"\".wav");
+    const QString nonAscii = QStringLiteral("/musik/Grüße «Ω» 日本.flac");
+    const QString dashFirst = QStringLiteral("-rf");
+    const QStringList all = { optionLike, quoted, nonAscii };
+    const struct
+    {
+        const char *parameters;
+        QStringList files;
+        QStringList expected;
+    } cases[] = {
+        { "{filename}", all, all },
+        { "\"{filename}\"", { optionLike }, { optionLike } },
+        { "\"{filename}\"", all, all },
+        { "-x \"{filename}\" --last", { quoted, tripleQuotes },
+            { QStringLiteral("-x"), quoted, tripleQuotes, QStringLiteral("--last") } },
+        { "--in={filename}", { optionLike, nonAscii }, { QStringLiteral("--in=") + optionLike, nonAscii } },
+        { "\"--in={filename}\"", { optionLike }, { QStringLiteral("--in=") + optionLike } },
+        { "{filename}.bak", { nonAscii }, { nonAscii, QStringLiteral(".bak") } },
+        { "-- {filename}", { dashFirst }, { QStringLiteral("--"), dashFirst } },
+        { "\"a \"\"\"q\"\"\" b\" {filename}", { optionLike }, { QStringLiteral("a \"q\" b"), optionLike } },
+        // Only the first placeholder stands for the files.
+        { "{filename} \"{filename}\"", { optionLike }, { optionLike, QStringLiteral("{filename}") } },
+        // Without files the placeholder leaves nothing, not even an empty argument.
+        { "\"{filename}\"", {}, {} },
+        { "--in={filename} -v", {}, { QStringLiteral("--in="), QStringLiteral("-v") } },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ExpandParametersTemplate(QString::fromUtf8(c.parameters), c.files), c.expected) << c.parameters;
+}
+
 TEST_F(LaunchTest, DesktopEntriesRunTheirExecLine)
 {
     const QString recorder = executable(QStringLiteral("bin/rec"), kRecorder);
@@ -119,6 +163,10 @@ TEST_F(LaunchTest, DesktopEntriesRunTheirExecLine)
             { { QStringLiteral("rec"), QStringLiteral("--icon"), QStringLiteral("rec-icon"),
                 QStringLiteral("Rec Player"), QStringLiteral("--from=") + entry, two[1] } } },
         { "Exec=rec %i %d %F", QStringLiteral("{filename}"), { two[1] }, { { QStringLiteral("rec"), two[1] } } },
+        // A quoted template and URLs: each file stays one argument.
+        { "Exec=rec %U", QStringLiteral("\"--in={filename}\""),
+            { QStringLiteral("/take --output=evil.sh .mp3"), two[1] },
+            { { QStringLiteral("rec"), QStringLiteral("--in=file:///take%20--output=evil.sh%20.mp3"), urlC } } },
         // No Exec, nothing to start.
         { "Name=Empty", QStringLiteral("{filename}"), two, {} },
     };
@@ -214,6 +262,10 @@ TEST_F(LaunchTest, SelectedFilesReachTheApplicationIntact)
         { { QStringLiteral("/A/x.mp3") }, QStringLiteral("--in {Filename}"),
             { QStringLiteral("--in"), QStringLiteral("{Filename}") } },
         { {}, QStringLiteral("{filename}"), {} },
+        // A quoted template and names that look like options or hold quotes.
+        { { QStringLiteral("/A/take --output=evil.sh .mp3"), withQuote, QStringLiteral("/A/Grüße 日本.mp3") },
+            QStringLiteral("\"{filename}\""),
+            { QStringLiteral("/A/take --output=evil.sh .mp3"), withQuote, QStringLiteral("/A/Grüße 日本.mp3") } },
     };
     for (const auto &c : cases) {
         setSlot(1, recorder, QString(), c.parameters);

@@ -106,4 +106,74 @@ TEST(KeyStoreTest, GuidKeyNameIsUpperCaseInBraces)
     EXPECT_EQ(platform::GuidKeyName(0xA, 0xB, 0xC, zeros), QStringLiteral("{0000000A-000B-000C-0000-000000000000}"));
 }
 
+// A store as people and other programs leave it: names in other cases and
+// with blanks around them, duplicates, quotes, comments, a key without
+// values, a repeated key whose later values are never read.
+const char kHandWritten[] = "; written by hand\r\n"
+                            "[Software\\Tarvex\\Brivane Dialogs\\Places]\r\n"
+                            "Name1=Drums\r\n"
+                            "Folder1=/music/drums\r\n"
+                            "  folder2  =  \"  padded  \"  \r\n"
+                            "Folder2=second of two\r\n"
+                            "Name2\r\n"
+                            "; Folder3=commented out\r\n"
+                            "Grüße=Ärger\r\n"
+                            "Count=4294967295\r\n"
+                            "Big=4294967296\r\n"
+                            "Negative=-1\r\n"
+                            "Hex=0x10\r\n"
+                            "[  software\\tarvex\\brivane dialogs\\EMPTY  ]\r\n"
+                            "[Software\\Tarvex\\Brivane Dialogs\\Places]\r\n"
+                            "Folder9=in the repeated key\r\n"
+                            "Name1=repeated\r\n"
+                            "[Unclosed\r\n"
+                            "Value=in the unclosed header\r\n";
+
+TEST(KeyStoreReaderTest, AnswersAsTheSingleReadsDo)
+{
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("registry.ini"), QByteArray(kHandWritten));
+    const KeyStore store(path);
+    const platform::KeyStoreReader reader(path);
+    const QString places = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Places");
+    const QString empty = QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Empty");
+    const struct
+    {
+        QString key;
+        QString name;
+    } reads[] = {
+        { places, QStringLiteral("Name1") },
+        { places.toUpper(), QStringLiteral(" folder1 ") },
+        { places, QStringLiteral("Folder2") },
+        { places, QStringLiteral("Name2") },
+        { places, QStringLiteral("Folder3") },
+        { places, QStringLiteral("GRÜSSE") },
+        { places, QStringLiteral("grüße") },
+        { places, QStringLiteral("Count") },
+        { places, QStringLiteral("Big") },
+        { places, QStringLiteral("Negative") },
+        { places, QStringLiteral("Hex") },
+        { places, QStringLiteral("Folder9") },
+        { empty, QStringLiteral("Name1") },
+        { QStringLiteral("Unclosed"), QStringLiteral("Value") },
+        { QStringLiteral("Missing"), QStringLiteral("Name1") },
+        { places + QStringLiteral("\n"), QStringLiteral("Name1\r") },
+    };
+    for (const auto &read : reads) {
+        const std::string what = QString(read.key + QStringLiteral(" / ") + read.name).toStdString();
+        EXPECT_EQ(reader.keyExists(read.key), store.keyExists(read.key)) << what;
+        EXPECT_EQ(reader.readString(read.key, read.name), store.readString(read.key, read.name)) << what;
+        EXPECT_EQ(reader.readDword(read.key, read.name), store.readDword(read.key, read.name)) << what;
+    }
+    // The table reaches every kind of answer, so agreeing is not agreeing on nothing.
+    EXPECT_EQ(reader.readString(places, QStringLiteral("Folder2")), QStringLiteral("  padded  "));
+    EXPECT_EQ(reader.readString(places, QStringLiteral("Name2")), QString());
+    EXPECT_EQ(reader.readDword(places, QStringLiteral("Count")), 4294967295u);
+    EXPECT_FALSE(reader.readString(places, QStringLiteral("Folder9")).has_value());
+    EXPECT_TRUE(reader.keyExists(empty));
+    EXPECT_EQ(reader.valueCount(empty), 0);
+    EXPECT_EQ(reader.valueCount(places), 9);
+    EXPECT_FALSE(platform::KeyStoreReader(dir.filePath(QStringLiteral("none.ini"))).keyExists(places));
+}
+
 } // namespace

@@ -42,7 +42,7 @@ void editStore(const std::function<void(platform::IniDocument &)> &edit)
 }
 
 template<typename Enum>
-std::optional<Enum> readEnum(const platform::KeyStore &store, const QString &key, const QString &name, int count)
+std::optional<Enum> readEnum(const platform::KeyStoreReader &store, const QString &key, const QString &name, int count)
 {
     const auto value = store.readDword(key, name);
     if (!value || *value >= quint32(count))
@@ -91,7 +91,7 @@ QString DialogSettings::dialogKey(const QString &guid)
 
 RememberedState DialogSettings::readState(const QString &guid)
 {
-    const platform::KeyStore store;
+    const platform::KeyStoreReader store;
     const QString key = dialogKey(guid);
     RememberedState state;
     state.folder = store.readString(key, kFolder).value_or(QString());
@@ -137,7 +137,7 @@ void DialogSettings::writeState(const QString &guid, const RememberedState &stat
 
 LibrarySettings DialogSettings::readLibrarySettings()
 {
-    const platform::KeyStore store;
+    const platform::KeyStoreReader store;
     LibrarySettings settings;
     settings.showHidden = store.readDword(libraryKey(), QStringLiteral("Show hidden files")).value_or(0) != 0;
     settings.defaultView
@@ -156,7 +156,7 @@ void DialogSettings::writeLibrarySettings(const LibrarySettings &settings)
 
 QStringList DialogSettings::readRecentFolders()
 {
-    const platform::KeyStore store;
+    const platform::KeyStoreReader store;
     QStringList folders;
     for (int i = 1; i <= kMaxRecentFolders; ++i) {
         const auto folder = store.readString(recentKey(), QStringLiteral("Folder%1").arg(i));
@@ -189,18 +189,26 @@ QString DialogSettings::placesKey()
     return QStringLiteral("Software\\Tarvex\\Brivane Dialogs\\Places");
 }
 
-QList<Place> DialogSettings::readPlaces()
+platform::Result<QList<Place>, TooManyPlaces> DialogSettings::readPlaces()
 {
-    const platform::KeyStore store;
-    QList<Place> places;
+    const platform::KeyStoreReader store;
+    const QString key = placesKey();
+    const auto folderName = [](int number) { return QStringLiteral("Folder%1").arg(number); };
     // Numbered from 1 without gaps, as written below.
+    if (store.readString(key, folderName(kMaxPlaces + 1))) {
+        int listed = kMaxPlaces + 1;
+        while (store.readString(key, folderName(listed + 1)))
+            ++listed;
+        return platform::Result<QList<Place>, TooManyPlaces>::failure({ listed });
+    }
+    QList<Place> places;
     for (int i = 1;; ++i) {
-        const auto folder = store.readString(placesKey(), QStringLiteral("Folder%1").arg(i));
+        const auto folder = store.readString(key, folderName(i));
         if (!folder)
             break;
         if (folder->isEmpty())
             continue;
-        const QString name = store.readString(placesKey(), QStringLiteral("Name%1").arg(i)).value_or(QString());
+        const QString name = store.readString(key, QStringLiteral("Name%1").arg(i)).value_or(QString());
         places.append({ name.isEmpty() ? *folder : name, *folder });
     }
     return places;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -48,6 +50,12 @@ struct Place
     bool operator==(const Place &other) const = default;
 };
 
+// The key store lists more places than the panel takes: none are read.
+struct TooManyPlaces
+{
+    int listed = 0;
+};
+
 // Key store access. Every failure reads as "nothing remembered" or is
 // ignored: a browser must open even when the key store is unreadable.
 class DialogSettings
@@ -68,10 +76,15 @@ public:
     static constexpr int kMaxRecentFolders = 12;
 
     // The user's places, in the panel's order: "Name1"/"Folder1" ... under
-    // placesKey(). Entries without a folder are skipped.
-    static QList<Place> readPlaces();
+    // placesKey(). Entries without a folder are skipped. A store that lists
+    // more than kMaxPlaces is refused, and left as it is.
+    static platform::Result<QList<Place>, TooManyPlaces> readPlaces();
     static void writePlaces(const QList<Place> &places);
     static QString placesKey();
+    // Far more places than a person adds one by one and can find again in a
+    // panel: a store that lists more was filled by a script or damaged, and
+    // making a row for each would hold up every browser's start.
+    static constexpr int kMaxPlaces = 500;
 };
 
 // "/music/" for "/music" and "/" for "/": folders are remembered with one

@@ -360,7 +360,7 @@ void LocationsPanel::showModeMenu(const QPoint &globalPos, QTreeWidgetItem *item
     QAction *add = menu->addAction(tr("&Add current folder to places"), this, [this] { addCurrentFolder(); });
     add->setObjectName(QStringLiteral("ActionAddPlace"));
     add->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D)); // shown only; the browser owns the key
-    add->setEnabled(!m_currentFolder.isEmpty());
+    add->setEnabled(!m_currentFolder.isEmpty() && m_userPlaces->canAdd());
     if (m_userPlaces->isPlace(item)) {
         QAction *rename = menu->addAction(tr("Re&name place"), this, [this, item] { m_userPlaces->rename(item); });
         rename->setObjectName(QStringLiteral("ActionRenamePlace"));

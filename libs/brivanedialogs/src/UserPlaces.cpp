@@ -1,6 +1,7 @@
 #include "UserPlaces.h"
 
 #include "DrawnIcons.h"
+#include "platform/KeyStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,8 +55,16 @@ UserPlaces::UserPlaces(QTreeWidget *view, QTreeWidgetItem *group, QObject *paren
     : QObject(parent)
     , m_view(view)
     , m_group(group)
-    , m_places(DialogSettings::readPlaces())
 {
+    if (const auto read = DialogSettings::readPlaces()) {
+        m_places = read.value();
+    } else {
+        m_refusal = tr("Your places are not shown: the key store lists %1 of them, more than the %2 this panel "
+                       "holds. Remove some from [%3] in %4.")
+                        .arg(read.error().listed)
+                        .arg(DialogSettings::kMaxPlaces)
+                        .arg(DialogSettings::placesKey(), platform::KeyStore::defaultPath());
+    }
     setObjectName(QStringLiteral("UserPlaces"));
     m_pool.setMaxThreadCount(1);
     m_pool.setObjectName(QStringLiteral("BrivaneDialogs places"));
@@ -93,6 +102,12 @@ void UserPlaces::rebuild()
         item->setIcon(0, folderIcon);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
     }
+    if (!m_refusal.isEmpty()) {
+        auto *item = new QTreeWidgetItem(m_group, { m_refusal });
+        item->setToolTip(0, m_refusal);
+        item->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        item->setFlags(Qt::ItemIsEnabled);
+    }
     m_group->setExpanded(true);
     m_rebuilding = false;
     m_forceShow = true;
@@ -106,7 +121,7 @@ void UserPlaces::store()
 
 bool UserPlaces::add(const QString &folder)
 {
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !canAdd())
         return false;
     const QString clean = QDir::cleanPath(folder);
     for (qsizetype i = 0; i < m_places.size(); ++i) {
@@ -130,6 +145,12 @@ int UserPlaces::indexOf(const QTreeWidgetItem *item) const
         return -1;
     const int index = item->data(0, kPlaceIndexRole).toInt();
     return index >= 0 && index < m_places.size() ? index : -1;
+}
+
+bool UserPlaces::canAdd() const
+{
+    // With the store's places refused, storing the ones shown would drop them.
+    return m_refusal.isEmpty() && m_places.size() < DialogSettings::kMaxPlaces;
 }
 
 bool UserPlaces::isPlace(const QTreeWidgetItem *item) const

@@ -32,8 +32,11 @@ public:
     ~UserPlaces() override;
 
     QList<Place> places() const { return m_places; }
-    // Adds folder under its own name, unless it is a place already; true when added.
+    // Adds folder under its own name, unless it is a place already or
+    // canAdd() says no; true when added.
     bool add(const QString &folder);
+    // False at DialogSettings::kMaxPlaces, and when the store's places were refused.
+    bool canAdd() const;
     bool isPlace(const QTreeWidgetItem *item) const;
     // Starts editing the place's name in the panel.
     void rename(QTreeWidgetItem *item);
@@ -62,6 +65,8 @@ private:
     QTreeWidget *m_view;
     QTreeWidgetItem *m_group;
     QList<Place> m_places;
+    // Why the store's places are not shown (too many of them); empty when they are.
+    QString m_refusal;
     QList<bool> m_available;
     QThreadPool m_pool;
     QTimer m_timer;

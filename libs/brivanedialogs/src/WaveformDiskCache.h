@@ -4,20 +4,36 @@
 #include <QString>
 #include <QVector>
 
+#include <mutex>
+
 namespace bd {
 
 // Finished waveforms kept on disk between runs, so a folder seen before
 // shows its waveforms at once. One small file per audio file, named by a
 // hash of its path, size and modification time: a changed file is simply
 // not found. Bounded in total size; the oldest entries go first. Used from
-// the worker threads only; safe to share between them.
+// the worker threads only; safe to share between them, and between
+// processes that use the same folder.
+//
+// The cache touches only files it names itself ("<40 hex digits>.waveform")
+// inside a folder it has checked to be its own: every level below the cache
+// home a real folder (no symbolic link) owned by the user. Anything else
+// turns the disk cache off, so a folder of the user's own files or another
+// user's folder is never written to or cleaned. Folders are made 0700 and
+// files 0600: the entries tell which audio files the user looked at.
 class WaveformDiskCache
 {
 public:
-    // folder empty: no disk cache.
+    // folder empty: no disk cache. Nothing is touched on disk until the
+    // first use, which happens on a worker.
     explicit WaveformDiskCache(const QString &folder, qint64 limitBytes = kDefaultLimitBytes);
+    ~WaveformDiskCache();
+    WaveformDiskCache(const WaveformDiskCache &) = delete;
+    WaveformDiskCache &operator=(const WaveformDiskCache &) = delete;
 
-    // $XDG_CACHE_HOME (or ~/.cache) /brivanedialogs/waveforms
+    // $XDG_CACHE_HOME (or ~/.cache): the levels below it are checked.
+    static QString cacheHome();
+    // cacheHome() /brivanedialogs/waveforms
     static QString defaultFolder();
     static constexpr qint64 kDefaultLimitBytes = 64LL << 20;
 
@@ -31,14 +47,26 @@ public:
     void store(const QString &entry, const QVector<float> &peaks);
 
     QString folder() const { return m_folder; }
+    // Whether the folder passed the checks (made where missing); false
+    // means memory only. The first call does the checking.
+    bool usable() const;
 
 private:
-    void evictOldest();
+    void open() const;
+    // Bytes of the cache's own entries, and the oldest removed until they
+    // fit; called with the size record locked.
+    qint64 scanAndEvict(qint64 limit);
 
     const QString m_folder;
     const qint64 m_limit;
-    QMutex m_mutex; // guards m_total and eviction
-    qint64 m_total = -1; // bytes in the folder; unknown until the first store
+    mutable std::once_flag m_opened;
+    // The checked folder, held open so that nothing done later through its
+    // path can land elsewhere; -1 when there is no disk cache.
+    mutable int m_folderFd = -1;
+    // The record of the bytes the entries hold, shared with every process
+    // using the folder and locked while it is changed; -1 when absent.
+    mutable int m_sizeFd = -1;
+    QMutex m_mutex; // one thread at a time on the size record (its lock is per process)
 };
 
 } // namespace bd

@@ -3,6 +3,7 @@
 #include "platform/Result.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,22 @@ namespace platform {
 // a NUL ends the text. A name that would read back as something else (a
 // section name with "]", a key name with "=" or starting like a comment or a
 // header) is refused, so no caller can add lines or sections it did not ask for.
+class IniDocument;
+
+// The values of one section, looked up by name in constant time with the
+// rules of IniDocument::value: for a batch of reads from a large file, where
+// every value() walks the lines from the top.
+class IniSectionValues
+{
+public:
+    std::optional<QString> value(const QString &key) const;
+    qsizetype size() const { return m_values.size(); }
+
+private:
+    friend class IniDocument;
+    QHash<QString, QString> m_values; // unquoted values by lookup name
+};
+
 class IniDocument
 {
 public:
@@ -54,6 +71,9 @@ public:
     bool hasSection(const QString &section) const;
     QStringList sections() const;
     QStringList keys(const QString &section) const;
+    // Every section with its values, in one pass over the lines, keyed by
+    // iniLookupName of the section's name.
+    QHash<QString, IniSectionValues> sectionIndex() const;
 
     // False, and the document unchanged, when a name cannot be stored.
     bool setValue(const QString &section, const QString &key, const QString &value);
@@ -73,6 +93,10 @@ private:
     QStringList m_lines;
     bool m_modified = false;
 };
+
+// A section or key name in the form under which the lookup rules find it:
+// without surrounding blanks, case-folded, flattened as a write would store it.
+QString iniLookupName(const QString &name);
 
 // Value text as the private-profile read hands it back: blanks trimmed and one
 // pair of enclosing quotes removed.

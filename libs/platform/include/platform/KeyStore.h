@@ -1,15 +1,15 @@
 #pragma once
 
+#include "platform/IniDocument.h"
 #include "platform/Result.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
 #include <optional>
 
 namespace platform {
-
-class IniDocument;
 
 // A GUID in the registry's key-name form: braces, upper-case hexadecimal,
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}". Dialog keys are named by it on
@@ -47,6 +47,25 @@ public:
 
 private:
     QString m_path;
+};
+
+// The key store read once for a batch of reads (a dialog's remembered state,
+// its places, the recent folders): one load and one pass over the file,
+// where each of KeyStore's reads loads and searches the whole file again.
+// The answers are the ones those reads give.
+class KeyStoreReader
+{
+public:
+    explicit KeyStoreReader(const QString &path = KeyStore::defaultPath());
+
+    bool keyExists(const QString &key) const;
+    std::optional<QString> readString(const QString &key, const QString &name) const;
+    std::optional<quint32> readDword(const QString &key, const QString &name) const;
+    // How many values the key holds; 0 for a key that does not exist.
+    qsizetype valueCount(const QString &key) const;
+
+private:
+    QHash<QString, IniSectionValues> m_keys;
 };
 
 } // namespace platform
