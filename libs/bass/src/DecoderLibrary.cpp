@@ -45,14 +45,57 @@ const DecoderLibrary *DecoderLibrary::get()
     return instance;
 }
 
+namespace {
+
+// The preloading thread, joined by finishPreload() or, for a process that
+// never closes its output, when the process ends.
+class Preloader
+{
+public:
+    ~Preloader() { join(); }
+
+    void start()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_started) {
+            m_started = true;
+            m_thread = std::thread([] { DecoderLibrary::get(); });
+        }
+    }
+
+    void join()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    bool m_started = false;
+    std::thread m_thread;
+};
+
+Preloader &preloader()
+{
+    static Preloader instance;
+    return instance;
+}
+
+} // namespace
+
 void DecoderLibrary::preloadInBackground()
 {
     // FFmpeg and the ~130 libraries it maps take tens of milliseconds to
     // load: on the caller's thread that is a stall, at the first stream a slow
-    // first preview. Detached: the loaded object is kept for the process's
-    // life, and a stream that comes first simply waits for the load in get().
-    static std::once_flag started;
-    std::call_once(started, [] { std::thread([] { get(); }).detach(); });
+    // first preview. The loaded object is kept for the process's life, and a
+    // stream that comes first simply waits for the load in get().
+    preloader().start();
+}
+
+void DecoderLibrary::finishPreload()
+{
+    preloader().join();
 }
 
 } // namespace bass

@@ -21,6 +21,11 @@ struct DecoderLibrary
     // Loads and prepares the decoder on a thread of its own, once per
     // process; returns at once.
     static void preloadInBackground();
+    // Waits for that thread, if one was started and is still loading. A
+    // process must not end while it runs: exiting in the middle of loading
+    // FFmpeg's libraries runs their constructors against their own
+    // destructors, and leaves what they allocated unaccounted for.
+    static void finishPreload();
 };
 
 } // namespace bass

@@ -155,6 +155,8 @@ int Engine::free()
     if (usedSdl)
         releaseSdlAudio();
     m_reaper.stop();
+    // The output's owner is going away, and the process may follow.
+    DecoderLibrary::finishPreload();
     m_initialized = false;
     m_device = -1;
     return BASS_OK;
