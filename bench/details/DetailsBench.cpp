@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -149,11 +150,20 @@ void BM_OwnWork(benchmark::State &state)
 
 // What the user waits for on a focus change before the list repaints: the
 // read, the rule and the filled list.
+// The read runs on the details reader; the call returns once the list shows
+// the file, or after its same-frame budget when the reader takes longer.
+void showDetails(const QString &path)
+{
+    g_form->DisplayFileDetails(path);
+    while (g_form->DetailsPending())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 void BM_DisplayFileDetails(benchmark::State &state)
 {
     const Fixture &fixture = g_fixtures.at(state.range(0));
     for (auto _ : state)
-        g_form->DisplayFileDetails(fixture.path);
+        showDetails(fixture.path);
     state.SetLabel(fixture.label.toStdString());
 }
 
@@ -190,12 +200,13 @@ void BM_FillView300Lines(benchmark::State &state)
     state.SetLabel(paint ? "with one paint, target under 5 ms" : "fill only, target under 5 ms");
 }
 
-// CPU time of the calling thread: the machine is shared, and every step here
-// keeps the GUI thread busy rather than waiting.
-double threadMicroseconds()
+// Wall time: the display call hands the read to the details reader and waits
+// for it, so the calling thread's CPU time would leave the read out. Every
+// step runs in turns with the others, so all see the same machine.
+double wallMicroseconds()
 {
     timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(CLOCK_MONOTONIC, &now);
     return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
 }
 
@@ -215,7 +226,9 @@ void reportProgramShare()
 {
     constexpr int kWarmUp = 20;
     constexpr int kRounds = 300;
-    std::printf("\nDisplayFileDetails against the library alone, CPU medians of %d interleaved rounds:\n", kRounds);
+    std::printf("\nDisplayFileDetails until shown against the library alone, wall-time medians of %d interleaved "
+                "rounds:\n",
+        kRounds);
     std::printf("  %-5s %12s %12s %12s %8s %12s %12s\n", "file", "library us", "whole us", "own us", "own %",
         "read-lib us", "fill us");
     bool allMet = true;
@@ -225,7 +238,7 @@ void reportProgramShare()
         ReadFileDetails(fixture.path, readLines);
         const std::function<void()> steps[] = {
             [&] { readWithTheLibraryAlone(name); },
-            [&] { g_form->DisplayFileDetails(fixture.path); },
+            [&] { showDetails(fixture.path); },
             [&] {
                 TDetailsLines lines;
                 ReadFileDetails(fixture.path, lines);
@@ -243,9 +256,9 @@ void reportProgramShare()
             // one: a step after a fill runs on caches the paint has cooled.
             std::shuffle(std::begin(order), std::end(order), shuffler);
             for (const int step : order) {
-                const double start = threadMicroseconds();
+                const double start = wallMicroseconds();
                 steps[step]();
-                const double elapsed = threadMicroseconds() - start;
+                const double elapsed = wallMicroseconds() - start;
                 if (round >= kWarmUp)
                     times[step].push_back(elapsed);
                 // The paint a fill causes runs here, as in the program's event
@@ -264,6 +277,41 @@ void reportProgramShare()
     }
     std::printf(
         "  reference: the library alone; target: own <= 10 %% of it for every file: %s\n", allMet ? "met" : "NOT met");
+}
+
+// Two gigabytes of zeros named like an MP3: the library takes a good while on
+// them, on the details reader. How long the focus holds the GUI thread,
+// against one frame.
+void reportHostileFileStall()
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/vantrel-details-bench");
+    QDir().mkpath(folder);
+    const QString zeros = folder + QStringLiteral("/zeros.mp3");
+    {
+        QFile file(zeros);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(2) << 30)) {
+            std::printf("\ncannot make %s\n", zeros.toLocal8Bit().constData());
+            return;
+        }
+    }
+    constexpr int kRounds = 10;
+    double call = 0;
+    double shown = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        // An ordinary file first, so every round changes what is shown.
+        showDetails(g_fixtures.first().path);
+        const double start = wallMicroseconds();
+        g_form->DisplayFileDetails(zeros);
+        call = std::max(call, wallMicroseconds() - start);
+        // The reader's answer comes as an event; the GUI thread only waits.
+        while (g_form->DetailsPending())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        shown = std::max(shown, wallMicroseconds() - start);
+    }
+    QFile::remove(zeros);
+    std::printf("\nA 2 GB file of zeros named .mp3, %d rounds: the focus held the GUI thread at most %.1f ms "
+                "(target <= 16 ms: %s); its details were shown after at most %.1f ms\n",
+        kRounds, call / 1000, call <= 16000 ? "met" : "NOT met", shown / 1000);
 }
 
 } // namespace
@@ -306,6 +354,7 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     reportProgramShare();
+    reportHostileFileStall();
     g_form = nullptr;
     return 0;
 }
