@@ -4,12 +4,35 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
+namespace {
+
+// Marks the handling of one input event as the user's.
+class ByUser
+{
+public:
+    explicit ByUser(bool &flag)
+        : m_flag(flag)
+        , m_was(flag)
+    {
+        m_flag = true;
+    }
+    ~ByUser() { m_flag = m_was; }
+    ByUser(const ByUser &) = delete;
+    ByUser &operator=(const ByUser &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_was;
+};
+
+} // namespace
+
 SeekSlider::SeekSlider(QWidget *parent)
     : QSlider(Qt::Horizontal, parent)
 {
     connect(this, &QSlider::valueChanged, this, [this](int value) {
         // A drag asks once, when it ends.
-        if (!m_showing && !isSliderDown())
+        if (m_byUser && !isSliderDown())
             Q_EMIT seekRequested(value);
     });
     connect(this, &QSlider::sliderReleased, this, [this] { Q_EMIT seekRequested(value()); });
@@ -19,13 +42,24 @@ void SeekSlider::showPosition(int value)
 {
     if (isSliderDown())
         return;
-    m_showing = true;
     setValue(value);
-    m_showing = false;
+}
+
+void SeekSlider::keyPressEvent(QKeyEvent *event)
+{
+    const ByUser user(m_byUser);
+    QSlider::keyPressEvent(event);
+}
+
+void SeekSlider::wheelEvent(QWheelEvent *event)
+{
+    const ByUser user(m_byUser);
+    QSlider::wheelEvent(event);
 }
 
 void SeekSlider::mousePressEvent(QMouseEvent *event)
 {
+    const ByUser user(m_byUser);
     if (event->button() == Qt::LeftButton && maximum() > minimum()) {
         QStyleOptionSlider option;
         initStyleOption(&option);

@@ -6,6 +6,12 @@
 set -euo pipefail
 exe=${1:?vantrel executable}
 
+# A private session bus, as a desktop session has (see install_destdir.sh).
+if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
+    export VANTREL_E2E_INNER=1
+    exec dbus-run-session -- bash "$0" "$@"
+fi
+
 source "$(dirname "$0")/../support/e2e-lib.sh"
 work=$(mktemp -d)
 trap 'e2e_cleanup "$work" "${app:-}" "${watch:-}" "${weston:-}"' EXIT

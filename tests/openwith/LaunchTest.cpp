@@ -219,8 +219,13 @@ TEST_F(LaunchTest, EntriesStartTheRightProcessesForReal)
             << c.keys.constData();
         form.SelectedFilesList = files;
         form.ToolButton2Click();
-        const auto done
-            = [&] { return QDir(records).entryList(QDir::Files | QDir::NoDotAndDotDot).size() >= c.processes.size(); };
+        // A record is complete once it has left its ".part" name.
+        const auto done = [&] {
+            const QStringList names = QDir(records).entryList(QDir::Files | QDir::NoDotAndDotDot);
+            return std::count_if(names.begin(), names.end(), [](const QString &name) {
+                return !name.endsWith(QStringLiteral(".part"));
+            }) >= c.processes.size();
+        };
         EXPECT_TRUE(QTest::qWaitFor(done, 20000)) << c.keys.constData();
         QList<QStringList> got;
         for (const QFileInfo &record : QDir(records).entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {

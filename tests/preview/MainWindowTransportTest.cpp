@@ -92,11 +92,13 @@ TEST_F(MainWindowTransport, OpeningAFilePlaysItAgainFromItsStartWhateverThePrevi
         settle(form);
         const std::uint32_t first = form.PreviewStream;
         ASSERT_NE(first, 0u);
-        // Further into the file through the bar, as a key on it would.
+        // Further into the file through a click on the bar.
         form.ActionSpaceBar->trigger(); // paused, so the position stays put
-        form.TrackBarPosition->setValue(1500);
+        SeekSlider *bar = form.TrackBarPosition;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() * 3 / 4, bar->height() / 2));
         settle(form);
-        EXPECT_NEAR(positionOf(first), 1.5, 0.001);
+        EXPECT_GT(bar->value(), 1000);
+        EXPECT_NEAR(positionOf(first), bar->value() / 1000.0, 0.001);
 
         sendFileEvent(form, bdEventFileActivated, file);
         settle(form);
@@ -155,6 +157,32 @@ TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
     settle(form);
     EXPECT_FALSE(isPlaying(form.PreviewStream));
     EXPECT_TRUE(shows(TransportIcon::Play)) << "paused by a click";
+}
+
+// Only the user's own actions seek: a new, shorter range pulls the value in
+// (a short file focused while a long one played) and a shown position moves
+// it, and neither may ask for a seek, which cut the short file off at its end.
+TEST(SeekSliderTest, OnlyTheUsersActionsAskForASeek)
+{
+    SeekSlider bar;
+    bar.resize(200, 20);
+    QList<int> asked;
+    QObject::connect(&bar, &SeekSlider::seekRequested, [&](int value) { asked.append(value); });
+    bar.setRange(0, 10000);
+    bar.showPosition(3000);
+    bar.setRange(0, 2000); // clamps the shown 3000 to 2000
+    bar.setRange(0, 400);
+    bar.showPosition(100);
+    EXPECT_EQ(bar.value(), 100);
+    EXPECT_TRUE(asked.isEmpty()) << asked.size() << " seeks asked without the user";
+
+    bar.setFocus();
+    QTest::keyClick(&bar, Qt::Key_Right);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(bar.width() - 2, bar.height() / 2));
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_EQ(asked.first(), 100 + bar.singleStep());
+    EXPECT_EQ(asked.last(), bar.value());
+    EXPECT_GT(bar.value(), 300) << "a click near the end goes there";
 }
 
 TEST_F(MainWindowTransport, LoopIsStoredAndReachesThePlayingPreview)
