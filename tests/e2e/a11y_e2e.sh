@@ -6,12 +6,8 @@ set -euo pipefail
 exe=${1:?vantrel executable}
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
-    export VANTREL_E2E_INNER=1
-    exec dbus-run-session -- bash "$0" "$@"
-fi
-
 source "$here/../support/e2e-lib.sh"
+e2e_on_private_session_bus "$0" "$@"
 work=$(mktemp -d)
 trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${bus:-}" "${xvfb:-}"' EXIT
 # A display of our own, so parallel tests never share a window manager.

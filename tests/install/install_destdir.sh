@@ -5,16 +5,8 @@ set -euo pipefail
 build=${1:?build folder}
 prefix=${2:?install prefix}
 
-# A private session bus, as a desktop session has. Without one, libdbus
-# forks a helper to launch one at SDL's start, and in a sanitizer build that
-# child can hang on a lock another thread held, with the start-up worker
-# waiting on it.
-if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
-    export VANTREL_E2E_INNER=1
-    exec dbus-run-session -- bash "$0" "$@"
-fi
-
 source "$(dirname "$0")/../support/e2e-lib.sh"
+e2e_on_private_session_bus "$0" "$@"
 work=$(mktemp -d)
 trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${xvfb:-}"' EXIT
 # A display of our own, so parallel tests never share a window manager.

@@ -6,13 +6,8 @@
 set -euo pipefail
 exe=${1:?vantrel executable}
 
-# A private session bus, as a desktop session has (see install_destdir.sh).
-if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
-    export VANTREL_E2E_INNER=1
-    exec dbus-run-session -- bash "$0" "$@"
-fi
-
 source "$(dirname "$0")/../support/e2e-lib.sh"
+e2e_on_private_session_bus "$0" "$@"
 work=$(mktemp -d)
 trap 'e2e_cleanup "$work" "${app:-}" "${watch:-}" "${weston:-}"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }

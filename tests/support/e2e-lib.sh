@@ -2,6 +2,19 @@
 # that is ready before the program maps its window, and a teardown that ends
 # every process before removing the folder they write into. Source it.
 
+# Runs the calling script again (its path and arguments given) on a private
+# session bus, as a desktop session has, unless it already runs on one; call
+# it right after sourcing this file. Without a session bus, libdbus forks a
+# helper to launch one at SDL's start, and in a sanitizer build that child can
+# hang on a lock another thread held, with the program's start-up worker
+# waiting on it.
+e2e_on_private_session_bus() {
+    if [[ -z "${VANTREL_E2E_INNER:-}" ]]; then
+        export VANTREL_E2E_INNER=1
+        exec dbus-run-session -- bash "$@"
+    fi
+}
+
 # Ends the given processes one after another, in the order given (the
 # program first, then what it talks to): a termination signal first (the
 # program saves its settings on it), a kill after a grace period, and a wait,
