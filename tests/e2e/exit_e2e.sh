@@ -7,7 +7,7 @@
 # status 0 and nothing from the sanitizers (a leak report fails the run).
 set -euo pipefail
 exe=${1:?vantrel executable}
-rounds=${VANTREL_EXIT_ROUNDS:-6}
+rounds=${VANTREL_EXIT_ROUNDS:-4}
 
 source "$(dirname "$0")/../support/e2e-lib.sh"
 e2e_on_private_session_bus "$0" "$@"
