@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // "Find in folder" in a browser hosted the way the program hosts it.
@@ -149,6 +151,28 @@ TEST_F(FindInFolderTest, FilesChangingOnDiskFollowTheFilter)
     EXPECT_EQ(rowNames(window),
         (QStringList { u"Kicks"_qs, u"Loops"_qs, u"HiHat.mp3"_qs, u"Kick 01.wav"_qs, u"kick 02.flac"_qs,
             u"Kick 03.mp3"_qs, u"Tom.mp3"_qs }));
+}
+
+// A name written decomposed ("u" + U+0308, as some systems store it) and one
+// written composed are both found by either spelling of the text.
+TEST_F(FindInFolderTest, AccentedNamesMatchWhicheverWayTheirLettersAreWritten)
+{
+    const QString decomposed = u"u\u0308ber decomposed.wav"_qs;
+    const QString composed = u"\u00fcber composed.flac"_qs;
+    dir.write(decomposed, "x");
+    dir.write(composed, "x");
+    ASSERT_TRUE(waitForRows(window, 8));
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    for (const QString &typed : { u"\u00dcBER"_qs, u"u\u0308ber"_qs, u"\u00fcber c"_qs }) {
+        edit->setText(typed);
+        QStringList expected = { decomposed, composed };
+        if (typed.endsWith(u" c"_qs))
+            expected = { composed };
+        QStringList shown = rowNames(window);
+        std::sort(shown.begin(), shown.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(shown, expected) << typed.toStdString();
+    }
 }
 
 TEST_F(FindInFolderTest, TheTextFieldTakesTheKeysFromTheHostAndAnotherFolderClearsIt)
