@@ -1,6 +1,7 @@
 #include "util/FileOperation.h"
 
 #include "platform/GioLibrary.h"
+#include "platform/UniqueFd.h"
 #include "util/KernelFileCopy.h"
 
 #include <QDir>
@@ -32,35 +33,6 @@ FilePtr fileFor(const QString &path)
 {
     return FilePtr(gio::file_new_for_path(QFile::encodeName(path).constData()));
 }
-
-// A file descriptor closed on every path.
-class UniqueFd
-{
-public:
-    explicit UniqueFd(int fd)
-        : m_fd(fd)
-    { }
-    ~UniqueFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    UniqueFd(const UniqueFd &) = delete;
-    UniqueFd &operator=(const UniqueFd &) = delete;
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    // Closes now and says whether every write made it (NFS and the like
-    // report a full disk only here).
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 QString messageOf(const GError *error)
 {
@@ -512,7 +484,7 @@ std::optional<FileOperation::Outcome> FileOperation::copyInKernel(
     // A moved symbolic link stays a link: GIO copies the link itself. Not
     // blocking: opening a named pipe called "x.mp3" would wait for a writer
     // for good; it is let through to GIO, which turns special files down.
-    UniqueFd from(::open(
+    platform::UniqueFd from(::open(
         QFile::encodeName(transfer.source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (move ? O_NOFOLLOW : 0)));
     if (!from) {
         if (move && errno == ELOOP)
@@ -529,7 +501,7 @@ std::optional<FileOperation::Outcome> FileOperation::copyInKernel(
     const QString folder = QFileInfo(transfer.target).path();
     // Only the user may see the file until it is complete; its own
     // permissions follow with the other attributes.
-    UniqueFd to(::open(partialName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    platform::UniqueFd to(::open(partialName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!to)
         return fail(transfer, observer, writeFailure(errno, folder));
 

@@ -151,44 +151,30 @@ QString ApplyParametersTemplate(const QString &parameterTemplate, const QString 
 
 QStringList ExpandParametersTemplate(const QString &parameterTemplate, const QStringList &files)
 {
-    const qsizetype placeholder = parameterTemplate.indexOf(kPlaceholder, 0, Qt::CaseSensitive);
+    // Split first, so the quotes around a placeholder are gone before a file
+    // name stands in for it, and nothing in a name is read as a quote or a
+    // blank.
     QStringList arguments;
-    QString current;
-    int quotes = 0; // double quotes in a row just read
-    bool inQuotes = false;
-    const auto endArgument = [&] {
-        if (!current.isEmpty())
-            arguments.append(current);
-        current.clear();
-    };
-    for (qsizetype i = 0; i < parameterTemplate.size(); ++i) {
-        const QChar c = parameterTemplate.at(i);
-        if (c == QLatin1Char('"') && i != placeholder) {
-            if (++quotes == 3) {
-                quotes = 0;
-                current.append(c);
-            }
+    bool expanded = false;
+    for (const QString &argument : QProcess::splitCommand(parameterTemplate)) {
+        const qsizetype at = expanded ? -1 : argument.indexOf(kPlaceholder, 0, Qt::CaseSensitive);
+        if (at < 0) {
+            arguments.append(argument);
             continue;
         }
-        // A single double quote opens or closes a group; two are an empty one.
-        if (quotes == 1)
-            inQuotes = !inQuotes;
-        quotes = 0;
-        if (i == placeholder) {
-            if (!files.isEmpty()) {
-                current.append(files.first());
-                endArgument();
-                for (qsizetype f = 1; f < files.size(); ++f)
-                    arguments.append(files.at(f));
-            }
-            i += kPlaceholder.size() - 1;
-        } else if (!inQuotes && c.isSpace()) {
-            endArgument();
-        } else {
-            current.append(c);
+        expanded = true;
+        const QString before = argument.left(at);
+        const QString after = argument.mid(at + kPlaceholder.size());
+        if (!files.isEmpty()) {
+            arguments.append(before + files.first());
+            arguments.append(files.mid(1));
+        } else if (!before.isEmpty()) {
+            arguments.append(before);
         }
+        // As the blank that ended the file list always made it: its own argument.
+        if (!after.isEmpty())
+            arguments.append(after);
     }
-    endArgument();
     return arguments;
 }
 

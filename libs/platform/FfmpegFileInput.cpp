@@ -14,12 +14,6 @@ constexpr int kBufferBytes = 32 * 1024;
 
 } // namespace
 
-FfmpegFileInput::Descriptor::~Descriptor()
-{
-    if (fd >= 0)
-        ::close(fd);
-}
-
 void FfmpegFileInput::IoDeleter::operator()(AVIOContext *io) const
 {
     // FFmpeg may have replaced the buffer it was given: free the one it holds.
@@ -30,20 +24,20 @@ void FfmpegFileInput::IoDeleter::operator()(AVIOContext *io) const
 int FfmpegFileInput::open(const char *path, AVIOInterruptCB interrupt)
 {
     // Without O_NONBLOCK, opening a named pipe waits for a writer.
-    m_file.fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (m_file.fd < 0)
+    m_file.reset(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!m_file)
         return AVERROR(errno);
     struct stat info
     {
     };
-    if (::fstat(m_file.fd, &info) != 0)
+    if (::fstat(m_file.get(), &info) != 0)
         return AVERROR(errno);
     if (!S_ISREG(info.st_mode))
         return AVERROR(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     // A regular file never makes a read wait long; a read that returned
     // EAGAIN would only have FFmpeg take it for an error.
-    const int flags = ::fcntl(m_file.fd, F_GETFL);
-    if (flags < 0 || ::fcntl(m_file.fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    const int flags = ::fcntl(m_file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(m_file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return AVERROR(errno);
     auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferBytes));
     if (!buffer)
@@ -70,7 +64,7 @@ int FfmpegFileInput::read(void *self, uint8_t *buffer, int size)
     if (input->m_interrupt.callback && input->m_interrupt.callback(input->m_interrupt.opaque))
         return AVERROR_EXIT;
     for (;;) {
-        const ssize_t got = ::read(input->m_file.fd, buffer, size_t(size));
+        const ssize_t got = ::read(input->m_file.get(), buffer, size_t(size));
         if (got > 0)
             return int(got);
         if (got == 0)
@@ -87,9 +81,9 @@ int64_t FfmpegFileInput::seek(void *self, int64_t offset, int whence)
         struct stat info
         {
         };
-        return ::fstat(input->m_file.fd, &info) == 0 ? int64_t(info.st_size) : AVERROR(errno);
+        return ::fstat(input->m_file.get(), &info) == 0 ? int64_t(info.st_size) : AVERROR(errno);
     }
-    const off_t at = ::lseek(input->m_file.fd, off_t(offset), whence & ~AVSEEK_FORCE);
+    const off_t at = ::lseek(input->m_file.get(), off_t(offset), whence & ~AVSEEK_FORCE);
     return at >= 0 ? int64_t(at) : AVERROR(errno);
 }
 

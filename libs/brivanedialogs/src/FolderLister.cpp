@@ -1,6 +1,7 @@
 #include "FolderLister.h"
 
 #include "DirectoryWatch.h"
+#include "platform/UniqueFd.h"
 
 #include <QCollator>
 #include <QElapsedTimer>
@@ -21,11 +22,6 @@
 namespace bd {
 
 namespace {
-
-struct DirCloser
-{
-    void operator()(DIR *dir) const { closedir(dir); }
-};
 
 // A name the GUI could not hand back to the file system unchanged is left out:
 // reporting it would name a different, non-existent file.
@@ -169,7 +165,7 @@ void FolderLister::run(const ListRequest &request)
     } watch { this, request.folder };
 
     const QByteArray path = QFile::encodeName(request.folder);
-    std::unique_ptr<DIR, DirCloser> dir(opendir(path.constData()));
+    const platform::UniqueDir dir(opendir(path.constData()));
     if (!dir) {
         batch.error = errno != 0 ? errno : EIO;
         batch.final = true;

@@ -1,5 +1,7 @@
 #include "WaveformDiskCache.h"
 
+#include "platform/UniqueFd.h"
+
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
@@ -82,22 +84,6 @@ bool isTemporaryName(QByteArrayView name)
     });
 }
 
-// A file descriptor closed on every path.
-struct FdCloser
-{
-    int fd;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-struct DirCloser
-{
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
-
 // Missing levels of the cache home, made as the XDG base directory rules ask: 0700.
 bool makeHome(const QByteArray &path)
 {
@@ -137,13 +123,7 @@ WaveformDiskCache::WaveformDiskCache(const QString &folder, qint64 limitBytes)
     , m_limit(limitBytes)
 { }
 
-WaveformDiskCache::~WaveformDiskCache()
-{
-    if (m_sizeFd >= 0)
-        ::close(m_sizeFd);
-    if (m_folderFd >= 0)
-        ::close(m_folderFd);
-}
+WaveformDiskCache::~WaveformDiskCache() = default;
 
 QString WaveformDiskCache::cacheHome()
 {
@@ -161,7 +141,7 @@ QString WaveformDiskCache::defaultFolder()
 bool WaveformDiskCache::usable() const
 {
     std::call_once(m_opened, [this] { open(); });
-    return m_folderFd >= 0;
+    return bool(m_folderFd);
 }
 
 void WaveformDiskCache::open() const
@@ -218,8 +198,8 @@ void WaveformDiskCache::open() const
         ::close(fd);
         return;
     }
-    m_sizeFd = sizeFd;
-    m_folderFd = fd;
+    m_sizeFd.reset(sizeFd);
+    m_folderFd.reset(fd);
 }
 
 QString WaveformDiskCache::entryFor(const QString &path) const
@@ -258,17 +238,18 @@ bool WaveformDiskCache::load(const QString &entry, int columns, QVector<float> &
     const QByteArray name = entryName(m_folder, entry);
     if (name.isEmpty() || !usable())
         return false;
-    const FdCloser file { ::openat(m_folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC) };
+    const platform::UniqueFd file(
+        ::openat(m_folderFd.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info
     {
     };
     const qint64 expected = 3 * 4 + qint64(2 * columns) * 4 + 8;
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != expected)
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != expected)
         return false;
     QByteArray bytes(expected, Qt::Uninitialized);
     qint64 got = 0;
     while (got < expected) {
-        const ssize_t n = ::read(file.fd, bytes.data() + got, size_t(expected - got));
+        const ssize_t n = ::read(file.get(), bytes.data() + got, size_t(expected - got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -296,7 +277,7 @@ bool WaveformDiskCache::load(const QString &entry, int columns, QVector<float> &
     peaks = std::move(values);
     // Recently used entries are the last to be evicted.
     const timespec times[2] = { { 0, UTIME_OMIT }, { 0, UTIME_NOW } };
-    (void)::futimens(file.fd, times);
+    (void)::futimens(file.get(), times);
     return true;
 }
 
@@ -314,13 +295,13 @@ void WaveformDiskCache::store(const QString &entry, const QVector<float> &peaks)
     // entry, and a crash leaves none.
     const QByteArray temporary = '.' + name + ".part-" + QByteArray::number(QRandomGenerator::global()->generate(), 16);
     {
-        const FdCloser file { ::openat(
-            m_folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600) };
-        if (file.fd < 0)
+        const platform::UniqueFd file(::openat(
+            m_folderFd.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (file.get() < 0)
             return;
         qint64 written = 0;
         while (written < bytes.size()) {
-            const ssize_t n = ::write(file.fd, bytes.constData() + written, size_t(bytes.size() - written));
+            const ssize_t n = ::write(file.get(), bytes.constData() + written, size_t(bytes.size() - written));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -328,16 +309,16 @@ void WaveformDiskCache::store(const QString &entry, const QVector<float> &peaks)
             written += n;
         }
         if (written != bytes.size()) {
-            ::unlinkat(m_folderFd, temporary.constData(), 0);
+            ::unlinkat(m_folderFd.get(), temporary.constData(), 0);
             return;
         }
     }
     struct stat replaced
     {
     };
-    const bool replacing = ::fstatat(m_folderFd, name.constData(), &replaced, AT_SYMLINK_NOFOLLOW) == 0;
-    if (::renameat(m_folderFd, temporary.constData(), m_folderFd, name.constData()) != 0) {
-        ::unlinkat(m_folderFd, temporary.constData(), 0);
+    const bool replacing = ::fstatat(m_folderFd.get(), name.constData(), &replaced, AT_SYMLINK_NOFOLLOW) == 0;
+    if (::renameat(m_folderFd.get(), temporary.constData(), m_folderFd.get(), name.constData()) != 0) {
+        ::unlinkat(m_folderFd.get(), temporary.constData(), 0);
         return;
     }
     const qint64 added = bytes.size() - (replacing ? qint64(replaced.st_size) : 0);
@@ -347,22 +328,22 @@ void WaveformDiskCache::store(const QString &entry, const QVector<float> &peaks)
     // them together. Without a record (the first use, or removed) the
     // folder is counted.
     QMutexLocker lock(&m_mutex);
-    while (::flock(m_sizeFd, LOCK_EX) != 0) {
+    while (::flock(m_sizeFd.get(), LOCK_EX) != 0) {
         if (errno != EINTR)
             return;
     }
-    const std::optional<qint64> recorded = readRecord(m_sizeFd);
+    const std::optional<qint64> recorded = readRecord(m_sizeFd.get());
     qint64 total = recorded ? *recorded + added : -1;
     if (total < 0 || total > m_limit)
         total = scanAndEvict(m_limit);
-    writeRecord(m_sizeFd, total);
-    ::flock(m_sizeFd, LOCK_UN);
+    writeRecord(m_sizeFd.get(), total);
+    ::flock(m_sizeFd.get(), LOCK_UN);
 }
 
 qint64 WaveformDiskCache::scanAndEvict(qint64 limit)
 {
-    const int listFd = ::openat(m_folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const std::unique_ptr<DIR, DirCloser> dir(listFd >= 0 ? ::fdopendir(listFd) : nullptr);
+    const int listFd = ::openat(m_folderFd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const platform::UniqueDir dir(listFd >= 0 ? ::fdopendir(listFd) : nullptr);
     if (!dir) {
         if (listFd >= 0)
             ::close(listFd);
@@ -385,11 +366,11 @@ qint64 WaveformDiskCache::scanAndEvict(qint64 limit)
         struct stat info
         {
         };
-        if (::fstatat(m_folderFd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+        if (::fstatat(m_folderFd.get(), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
             continue;
         if (!entry) {
             if (now - info.st_mtim.tv_sec > kStaleTemporarySeconds)
-                ::unlinkat(m_folderFd, item->d_name, 0);
+                ::unlinkat(m_folderFd.get(), item->d_name, 0);
             continue;
         }
         entries.push_back({ name.toByteArray(), qint64(info.st_size), info.st_mtim });
@@ -405,7 +386,7 @@ qint64 WaveformDiskCache::scanAndEvict(qint64 limit)
     for (const Entry &entry : entries) {
         if (total <= target)
             break;
-        if (::unlinkat(m_folderFd, entry.name.constData(), 0) == 0 || errno == ENOENT)
+        if (::unlinkat(m_folderFd.get(), entry.name.constData(), 0) == 0 || errno == ENOENT)
             total -= entry.size;
     }
     return total;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/UniqueFd.h"
+
 #include <QMutex>
 #include <QString>
 #include <QVector>
@@ -61,11 +63,11 @@ private:
     const qint64 m_limit;
     mutable std::once_flag m_opened;
     // The checked folder, held open so that nothing done later through its
-    // path can land elsewhere; -1 when there is no disk cache.
-    mutable int m_folderFd = -1;
+    // path can land elsewhere; empty when there is no disk cache.
+    mutable platform::UniqueFd m_folderFd;
     // The record of the bytes the entries hold, shared with every process
-    // using the folder and locked while it is changed; -1 when absent.
-    mutable int m_sizeFd = -1;
+    // using the folder and locked while it is changed; empty when absent.
+    mutable platform::UniqueFd m_sizeFd;
     QMutex m_mutex; // one thread at a time on the size record (its lock is per process)
 };
 

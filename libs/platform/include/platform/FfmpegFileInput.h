@@ -4,6 +4,8 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "platform/UniqueFd.h"
+
 #include <memory>
 
 namespace platform {
@@ -33,11 +35,6 @@ public:
     void attach(AVFormatContext *format) const;
 
 private:
-    struct Descriptor
-    {
-        int fd = -1;
-        ~Descriptor();
-    };
     struct IoDeleter
     {
         void operator()(AVIOContext *io) const;
@@ -46,7 +43,7 @@ private:
     static int64_t seek(void *self, int64_t offset, int whence);
 
     // Declared first so that it is closed last, after the context reading it.
-    Descriptor m_file;
+    UniqueFd m_file;
     std::unique_ptr<AVIOContext, IoDeleter> m_io;
     AVIOInterruptCB m_interrupt {};
 };
