@@ -59,6 +59,7 @@ UserPlaces::UserPlaces(QTreeWidget *view, QTreeWidgetItem *group, QObject *paren
     if (const auto read = DialogSettings::readPlaces()) {
         m_places = read.value();
     } else {
+        m_refusalShort = tr("Too many places");
         m_refusal = tr("Your places are not shown: the key store lists %1 of them, more than the %2 this panel "
                        "holds. Remove some from [%3] in %4.")
                         .arg(read.error().listed)
@@ -103,8 +104,10 @@ void UserPlaces::rebuild()
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
     }
     if (!m_refusal.isEmpty()) {
-        auto *item = new QTreeWidgetItem(m_group, { m_refusal });
+        auto *item = new QTreeWidgetItem(m_group, { m_refusalShort });
         item->setToolTip(0, m_refusal);
+        // Read out whole by a screen reader, as its tooltip shows it.
+        item->setData(0, Qt::AccessibleDescriptionRole, m_refusal);
         item->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning));
         item->setFlags(Qt::ItemIsEnabled);
     }

@@ -66,6 +66,9 @@ private:
     QTreeWidgetItem *m_group;
     QList<Place> m_places;
     // Why the store's places are not shown (too many of them); empty when they are.
+    // Why the stored places are not shown: a line that fits the panel, and
+    // the whole explanation for its tooltip.
+    QString m_refusalShort;
     QString m_refusal;
     QList<bool> m_available;
     QThreadPool m_pool;
