@@ -17,3 +17,13 @@ function(vantrel_add_subdirs)
         endif()
     endforeach()
 endfunction()
+
+# The Qt headers nearly every source of a widget library includes, parsed once
+# per target instead of once per source: parsing them was most of each
+# source's compile time.
+function(vantrel_precompile_qt_widgets target)
+    target_precompile_headers(${target} PRIVATE
+        <QApplication> <QDir> <QFileInfo> <QHash> <QLabel> <QLineEdit> <QMenu>
+        <QObject> <QPointer> <QString> <QStringList> <QStyle> <QTimer> <QWidget>
+        <functional> <memory> <vector>)
+endfunction()

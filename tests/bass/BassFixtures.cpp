@@ -2,12 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -175,6 +177,20 @@ Capture readCapture(const QString &path)
         capture.right[i] = data[2 * i + 1];
     }
     return capture;
+}
+
+bool waitForCapturedAudio(std::chrono::milliseconds time)
+{
+    constexpr qint64 kBytesPerSecond = 44100 * 2 * qint64(sizeof(float));
+    const QString capture = qEnvironmentVariable("SDL_DISKAUDIOFILE");
+    const qint64 wanted = QFileInfo(capture).size() + kBytesPerSecond * time.count() / 1000;
+    const auto until = std::chrono::steady_clock::now() + time + std::chrono::seconds(10);
+    while (QFileInfo(capture).size() < wanted) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 double frequencyOf(const float *samples, size_t count, int rate)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <cstddef>
 #include <vector>
 
@@ -17,6 +18,13 @@ struct Capture
     std::vector<float> right;
 };
 Capture readCapture(const QString &path);
+
+// Waits until the open output has written `time` more audio into its disk
+// capture (SDL_DISKAUDIOFILE), at most `time` plus ten seconds. The output
+// paces itself in real time, so this is the same wait on a quiet machine; on
+// a loaded one the test waits for the sound instead of judging a capture that
+// fell behind the clock. False when the capture stopped growing.
+bool waitForCapturedAudio(std::chrono::milliseconds time);
 
 // Pitch from rising zero crossings, with hysteresis so that noise near zero
 // does not count; 0 when fewer than two crossings.

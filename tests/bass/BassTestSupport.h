@@ -1,6 +1,9 @@
 #pragma once
 
+#include "BassFixtures.h"
 #include "bass.h"
+
+#include <gtest/gtest.h>
 
 #include <QString>
 
@@ -21,10 +24,11 @@ inline bool waitFor(const std::function<bool()> &done, std::chrono::milliseconds
     return true;
 }
 
-// Lets a playing stream run for a while; what the capture shows is then checked.
+// Lets a playing stream run until the output has written `time` of audio;
+// what the capture shows is then checked.
 inline void playFor(std::chrono::milliseconds time)
 {
-    std::this_thread::sleep_for(time);
+    EXPECT_TRUE(waitForCapturedAudio(time)) << "the output stopped writing";
 }
 
 inline HSTREAM createStream(const QString &path, DWORD flags = 0)

@@ -1,6 +1,7 @@
 #include "HostedBrowserFixture.h"
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
+#include "support/PendingEvents.h"
 #include "support/AsNobody.h"
 #include "support/TempDir.h"
 
@@ -147,7 +148,7 @@ TEST_F(BrowserBehaviourTest, FocusedFileDeletedWhileShownLeavesTheNeighbourUnfoc
     DialogHost::events().clear();
     QFile::remove(dir.filePath(QStringLiteral("middle.flac")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rowNames(window).contains(QStringLiteral("middle.flac")); }, 5000));
-    QTest::qWait(50);
+    deliverPendingEvents();
     // The row the list would move to is nobody's choice: no focus report
     // (the host would show and play it) and no row current.
     EXPECT_TRUE(DialogHost::eventsWithCode(bdEventFocusChanged).empty());

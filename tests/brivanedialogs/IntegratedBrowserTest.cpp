@@ -436,9 +436,16 @@ TEST_F(IntegratedBrowserTest, NamesThatAreNotUtf8AreLeftOutWithoutHarm)
     ASSERT_GE(fd, 0);
     ::close(fd);
     QWidget *window = open(dir.path(), 5);
-    QTest::qWait(50);
+    // Checked once the listing is over, so no row can come after it.
+    const QLabel *status = window->findChild<QLabel *>(QStringLiteral("StatusLabel"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return status->text().contains(QStringLiteral("UTF-8"))
+                && !status->text().contains(QStringLiteral("reading folder"));
+        },
+        5000))
+        << status->text().toStdString();
     EXPECT_EQ(rowNames(window).size(), 5);
-    EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("StatusLabel"))->text().contains(QStringLiteral("UTF-8")));
 }
 
 TEST_F(IntegratedBrowserTest, ScalesByTheExtraParametersAndIgnoresBadOnes)

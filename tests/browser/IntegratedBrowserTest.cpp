@@ -10,6 +10,7 @@
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
 #include "preview/PreviewWorker.h"
+#include "support/PendingEvents.h"
 #include "support/TempDir.h"
 
 #include <QAbstractItemView>
@@ -185,7 +186,7 @@ TEST_F(IntegratedBrowserTest, FocusedFileDeletedWhileShownHandsTheFocusToNobody)
 
     QFile::remove(music + QStringLiteral("/b.flac"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return rowOf(view, QStringLiteral("b.flac")) < 0; }, 10000));
-    QTest::qWait(100);
+    deliverPendingEvents();
     // The neighbouring row was not chosen: its details are not read and it
     // is not previewed, because it is never reported as focused.
     EXPECT_EQ(form->FocusedFileName, music + QStringLiteral("/b.flac"));

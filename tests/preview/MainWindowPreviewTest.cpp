@@ -175,7 +175,7 @@ TEST_F(MainWindowPreview, SliderChangesTheVolumeOfThePlayingPreviewAtOnce)
     form.PlayPreviewFile(bassFixture(QStringLiteral("level440.wav")));
     settle(form);
     ASSERT_NE(form.PreviewStream, 0u);
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(waitForCapturedAudio(500ms));
     form.TrackBarVolume->setValue(50);
     const std::uint32_t stream = form.PreviewStream;
     const auto until = std::chrono::steady_clock::now() + 10s;

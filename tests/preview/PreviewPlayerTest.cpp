@@ -121,7 +121,7 @@ TEST_F(PreviewPlayerTest, SpacePausesAndResumesButCannotRestartAFinishedPreview)
     // After the end the space bar does nothing: nothing more is heard.
     PreviewPlayer::TogglePause(stream);
     PreviewPlayer::TogglePause(stream);
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(waitForCapturedAudio(200ms));
     EXPECT_NEAR(double(soundingSlices(finish())), 30, 2);
 }
 
@@ -131,11 +131,11 @@ TEST_F(PreviewPlayerTest, StopSilencesAtOnceAndSpaceBeforeAnyPreviewDoesNothing)
     PreviewPlayer::SetVolume(0, 50);
     const std::uint32_t stream = PreviewPlayer::Play(0, bassFixture(QStringLiteral("long440.wav")), 100);
     ASSERT_NE(stream, 0u);
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(waitForCapturedAudio(300ms));
     PreviewPlayer::Stop(stream);
     EXPECT_TRUE(isGone(stream));
     PreviewPlayer::TogglePause(stream);
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(waitForCapturedAudio(300ms));
     const std::vector<Slice> sliced = finish();
     // Some of the two-second file was heard, then silence to the end.
     const size_t heard = soundingSlices(sliced);

@@ -13,7 +13,7 @@ namespace {
 
 constexpr const char *kDecoderFile = "libbass_ffmpeg.so";
 
-const DecoderLibrary *load()
+const DecoderLibrary *loadDecoder()
 {
     // The decoder ships beside libbass.so, wherever that was loaded from.
     const std::string folder = platform::FolderOfLoadedObject(reinterpret_cast<const void *>(&DecoderLibrary::get));
@@ -41,7 +41,7 @@ const DecoderLibrary *load()
 
 const DecoderLibrary *DecoderLibrary::get()
 {
-    static const DecoderLibrary *instance = load();
+    static const DecoderLibrary *instance = loadDecoder();
     return instance;
 }
 

@@ -13,7 +13,7 @@ template<typename F> bool resolve(void *library, const char *name, F &target)
     return target != nullptr;
 }
 
-const SdlLibrary *load()
+const SdlLibrary *loadSdl()
 {
     void *library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
     if (!library)
@@ -38,7 +38,7 @@ const SdlLibrary *load()
 
 const SdlLibrary *SdlLibrary::get()
 {
-    static const SdlLibrary *instance = load();
+    static const SdlLibrary *instance = loadSdl();
     return instance;
 }
 

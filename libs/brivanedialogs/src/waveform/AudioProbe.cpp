@@ -18,7 +18,7 @@ namespace {
 
 // Enough for every header we list (WAV, FLAC, MP3 with its Xing frame, MP4's
 // moov at the front, Ogg's first pages) without reading the whole file.
-constexpr std::int64_t kProbeBytes = 64 << 10;
+constexpr std::int64_t kHeaderProbeBytes = 64 << 10;
 constexpr std::int64_t kAnalyzeMicroseconds = 200'000;
 
 struct Budget
@@ -65,7 +65,7 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pro
         return 0;
     input.attach(raw);
     raw->interrupt_callback = { &interrupted, &budget };
-    raw->probesize = kProbeBytes;
+    raw->probesize = kHeaderProbeBytes;
     raw->max_analyze_duration = kAnalyzeMicroseconds;
     // Reading the end of the file for a duration is what the budget is for;
     // the bit rate estimate is good enough for a column.
