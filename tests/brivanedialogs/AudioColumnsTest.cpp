@@ -138,6 +138,21 @@ TEST_F(AudioColumnsTest, ColumnsShowWhatTheHeadersSayAndAnUnreadableFileStaysEmp
     EXPECT_TRUE(cell(view, u"b.flac"_qs, BitRate).endsWith(u" kbps"_qs));
 }
 
+TEST_F(AudioColumnsTest, AFileSavedOverWhileShownIsReadAgain)
+{
+    makeMixedFolder();
+    QTreeView *view = openDetails(4);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(waitForDurations(view, { u"a.wav"_qs, u"b.flac"_qs, u"c.mp3"_qs }));
+    ASSERT_EQ(cell(view, u"a.wav"_qs, Duration), u"0:02.00"_qs);
+
+    // Written in place, as an editor saves: the row stays, its values change.
+    ASSERT_TRUE(writeSpikeWav(dir.filePath(u"a.wav"_qs), 3, 1.0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cell(view, u"a.wav"_qs, Duration) == u"0:03.00"_qs; }, 10000))
+        << cell(view, u"a.wav"_qs, Duration).toStdString();
+    EXPECT_EQ(cell(view, u"b.flac"_qs, Duration), u"0:10.00"_qs);
+}
+
 TEST_F(AudioColumnsTest, AudioColumnsSortByTheirNumbersWithUnknownValuesLast)
 {
     makeMixedFolder();

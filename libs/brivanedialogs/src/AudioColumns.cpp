@@ -103,6 +103,14 @@ AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, QObject *pa
     connect(model, &QAbstractItemModel::rowsInserted, this, &AudioColumns::schedule);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &AudioColumns::schedule);
     connect(model, &QAbstractItemModel::layoutChanged, this, &AudioColumns::schedule);
+    // A file saved over while shown comes back as a changed row, its values
+    // forgotten. Values arriving change only the audio columns, and asking
+    // again for those still on their way would read them twice.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+            if (topLeft.column() < kFirstAudioColumn && hasUnreadFile(topLeft.row(), bottomRight.row()))
+                schedule();
+        });
     connect(header, &QHeaderView::sectionResized, this, [this](int, int oldSize, int newSize) {
         if (oldSize == 0 || newSize == 0) // shown or hidden
             schedule();
@@ -164,6 +172,16 @@ void AudioColumns::schedule()
 {
     if (!m_timer.isActive())
         m_timer.start();
+}
+
+bool AudioColumns::hasUnreadFile(int first, int last) const
+{
+    for (int row = std::max(first, 0); row <= last && row < m_model->rowCount(); ++row) {
+        const FolderEntry &entry = m_model->entry(row);
+        if (!entry.isDir && entry.audioState == AudioState::Unread)
+            return true;
+    }
+    return false;
 }
 
 void AudioColumns::readVisibleRows()

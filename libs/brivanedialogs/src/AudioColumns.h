@@ -18,7 +18,8 @@ class FileListModel;
 // The audio columns of the details view (duration, sample rate, bit depth,
 // channels, bit rate): which are shown, picked from the header's context
 // menu, and their values, read for the rows on screen and a page either side
-// whenever that range may have changed, never for a whole folder.
+// whenever that range or a file in it may have changed, never for a whole
+// folder.
 class AudioColumns : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,7 @@ protected:
 
 private:
     void schedule();
+    bool hasUnreadFile(int first, int last) const;
     void readVisibleRows();
 
     FileListModel *m_model;
