@@ -139,6 +139,29 @@ TEST_F(FileActionsTest, MoveToTrashPutsTheFilesInTheTrashAndRefreshesTheList)
     EXPECT_EQ(window->findChild<QMessageBox *>(u"TrashFailedMessage"_qs), nullptr);
 }
 
+TEST_F(FileActionsTest, AfterMoveToTrashTheFocusStaysAtTheNextRowUnchosen)
+{
+    // kick.wav clicked: focused and selected.
+    view->setCurrentIndex(view->model()->index(0, 0));
+    ASSERT_EQ(view->currentIndex().data().toString(), u"kick.wav"_qs);
+    QAction *trash = menuAction({ u"kick.wav"_qs }, u"ActionMoveToTrash"_qs);
+    ASSERT_NE(trash, nullptr);
+    DialogHost::events().clear();
+    trash->trigger();
+    ASSERT_TRUE(waitForRows(window, 2));
+    EXPECT_EQ(view->currentIndex().data().toString(), u"snare.mp3"_qs);
+    EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
+    EXPECT_TRUE(DialogHost::eventsWithCode(bdEventFocusChanged).empty()) << "a focus report plays the file";
+
+    // Down goes on from there, not from the top of the list.
+    QTest::keyClick(view, Qt::Key_Down);
+    const auto focused = DialogHost::eventsWithCode(bdEventFocusChanged);
+    ASSERT_EQ(focused.size(), 1u);
+    EXPECT_EQ(focused[0].fileName, work->filePath(u"tom.flac"_qs));
+    QFile::remove(trashDir() + u"/files/kick.wav"_qs);
+    QFile::remove(trashDir() + u"/info/kick.wav.trashinfo"_qs);
+}
+
 TEST_F(FileActionsTest, WhatCannotGoToTheTrashIsReportedAndLeftAlone)
 {
     QAction *trash = menuAction({ u"kick.wav"_qs, u"snare.mp3"_qs }, u"ActionMoveToTrash"_qs);
