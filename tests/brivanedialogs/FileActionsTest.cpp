@@ -210,6 +210,33 @@ TEST_F(FileActionsTest, WithoutAFileManagerOnTheBusTheFolderIsOpened)
     EXPECT_EQ(opened.urls, QList<QUrl> { QUrl::fromLocalFile(work->path()) });
 }
 
+TEST_F(FileActionsTest, WithNoFileManagerAndNothingToOpenTheFolderTheUserIsTold)
+{
+    ASSERT_FALSE(QDBusConnection::sessionBus().interface()->isServiceRegistered(kService).value());
+    // No xdg-open, nor anything else on the PATH that opens a folder.
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    const QTemporaryDir emptyBin;
+    ASSERT_TRUE(emptyBin.isValid());
+    const struct RestorePath
+    {
+        QByteArray saved = qgetenv("PATH");
+        ~RestorePath() { qputenv("PATH", saved); }
+    } restorePath;
+    qputenv("PATH", QFile::encodeName(emptyBin.path()));
+
+    QAction *show = menuAction({ u"snare.mp3"_qs }, u"ActionShowInFileManager"_qs);
+    ASSERT_NE(show, nullptr);
+    show->trigger();
+    QMessageBox *box = nullptr;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (box = window->findChild<QMessageBox *>(u"NoFileManagerMessage"_qs)); }, 5000));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(box->text().contains(u"snare.mp3"_qs)) << box->text().toStdString();
+    EXPECT_TRUE(box->informativeText().contains(u"xdg-open"_qs)) << box->informativeText().toStdString();
+    EXPECT_TRUE(box->informativeText().contains(work->path())) << box->informativeText().toStdString();
+    box->close();
+}
+
 TEST_F(FileActionsTest, WithNothingSelectedBothAreGreyed)
 {
     QAction *show = menuAction({}, u"ActionShowInFileManager"_qs);
