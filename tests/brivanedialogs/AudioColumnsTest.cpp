@@ -153,6 +153,34 @@ TEST_F(AudioColumnsTest, AFileSavedOverWhileShownIsReadAgain)
     EXPECT_EQ(cell(view, u"b.flac"_qs, Duration), u"0:10.00"_qs);
 }
 
+TEST_F(AudioColumnsTest, ADurationGuessedFromTheBitRateIsShownAsAGuess)
+{
+    // The same three seconds at a variable bit rate: without a Xing frame
+    // FFmpeg can only guess the length from the first frames' rate.
+    const QStringList vbr { u"-c:a"_qs, u"libmp3lame"_qs, u"-q:a"_qs, u"2"_qs };
+    const struct
+    {
+        QString fixture;
+        QStringList options;
+        bool guessed;
+    } cases[] = {
+        { u"vbr-without-xing.mp3"_qs, vbr + QStringList { u"-write_xing"_qs, u"0"_qs }, true },
+        { u"vbr-with-xing.mp3"_qs, vbr, false },
+        { u"pcm16-mono-48k.wav"_qs, { u"-c:a"_qs, u"pcm_s16le"_qs }, false },
+    };
+    for (const auto &c : cases)
+        copyInto(tone(c.fixture, 3, c.options), c.fixture);
+    QTreeView *view = openDetails(3);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(waitForDurations(view, { cases[0].fixture, cases[1].fixture, cases[2].fixture }));
+    for (const auto &c : cases) {
+        const QString text = cell(view, c.fixture, Duration);
+        EXPECT_EQ(text.startsWith(u'~'), c.guessed) << c.fixture.toStdString() << ": " << text.toStdString();
+        EXPECT_TRUE(text.contains(u"0:0"_qs)) << c.fixture.toStdString() << ": " << text.toStdString();
+    }
+    EXPECT_EQ(cell(view, u"pcm16-mono-48k.wav"_qs, Duration), u"0:03.00"_qs);
+}
+
 TEST_F(AudioColumnsTest, AudioColumnsSortByTheirNumbersWithUnknownValuesLast)
 {
     makeMixedFolder();

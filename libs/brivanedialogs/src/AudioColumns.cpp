@@ -64,7 +64,13 @@ QString audioText(const AudioDetails &details, int column, const QLocale &locale
 {
     switch (AudioColumn(column)) {
     case AudioColumn::Duration:
-        return details.durationMs < 0 ? QString() : durationText(details.durationMs);
+        if (details.durationMs < 0)
+            return {};
+        // A guess from the bit rate can be far off (a variable-rate MP3
+        // without a Xing frame): shown as about that long.
+        if (details.durationEstimated)
+            return u'~' + durationText(details.durationMs);
+        return durationText(details.durationMs);
     case AudioColumn::SampleRate:
         return details.sampleRate <= 0 ? QString() : locale.toString(details.sampleRate / 1000.0, 'g', 6) + tr(" kHz");
     case AudioColumn::BitDepth:
