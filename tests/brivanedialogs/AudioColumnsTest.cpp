@@ -8,14 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QProcess>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -239,6 +244,58 @@ TEST_F(AudioColumnsTest, OnlyRowsOnScreenAndNearAreReadUntilTheListScrolls)
     EXPECT_EQ(cell(view, kFiles - 1, Duration), u"0:00.05"_qs);
     // Nor the middle for a page at its end.
     EXPECT_EQ(cell(view, kFiles / 2, Duration), QString());
+}
+
+TEST_F(AudioColumnsTest, SortingByDurationReadsTheWholeFolderAndMovesRowsOnceAllAreKnown)
+{
+    // Thirty files of each length, the longest first by name, and one file
+    // that only has an audio name: a page on screen cannot give the order.
+    const double lengths[] = { 0.25, 0.2, 0.15, 0.1, 0.05 };
+    constexpr int kEach = 30;
+    constexpr int kFiles = kEach * int(std::size(lengths));
+    for (int i = 0; i < kFiles; ++i) {
+        const double seconds = lengths[i / kEach];
+        const QString fixture = tone(u"sort-%1.wav"_qs.arg(seconds), seconds, { u"-c:a"_qs, u"pcm_s16le"_qs });
+        ASSERT_FALSE(fixture.isEmpty());
+        ASSERT_TRUE(QFile::copy(fixture, dir.filePath(u"take %1.wav"_qs.arg(i, 3, 10, QLatin1Char('0')))));
+    }
+    dir.write(u"broken.wav"_qs, QByteArray(4096, 'z'));
+    QTreeView *view = openDetails(kFiles + 1);
+    ASSERT_NE(view, nullptr);
+    auto *status = view->window()->findChild<QLabel *>(u"StatusLabel"_qs);
+    ASSERT_NE(status, nullptr);
+    const QModelIndex chosen = view->model()->index(10, Name);
+    ASSERT_EQ(chosen.data().toString(), u"take 009.wav"_qs);
+    view->setCurrentIndex(chosen);
+    QSignalSpy layouts(view->model(), &QAbstractItemModel::layoutChanged);
+
+    view->header()->setSortIndicator(Duration, Qt::AscendingOrder);
+    EXPECT_TRUE(status->text().contains(u"reading durations… "_qs)) << status->text().toStdString();
+    EXPECT_TRUE(status->text().endsWith(u" of %1"_qs.arg(kFiles + 1))) << status->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !status->text().contains(u"reading"_qs); }, 30000))
+        << status->text().toStdString();
+    // The click, then the final order: no rows moved while values came in.
+    EXPECT_EQ(layouts.count(), 2);
+    EXPECT_EQ(view->currentIndex().data().toString(), u"take 009.wav"_qs);
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().data().toString(), u"take 009.wav"_qs);
+
+    for (const Qt::SortOrder order : { Qt::AscendingOrder, Qt::DescendingOrder }) {
+        SCOPED_TRACE(int(order));
+        view->header()->setSortIndicator(Duration, order);
+        const QAbstractItemModel *model = view->model();
+        std::vector<int> durations;
+        for (int row = 0; row < kFiles; ++row)
+            durations.push_back(model->index(row, Duration).data(kSortRole).toInt());
+        if (order == Qt::DescendingOrder)
+            std::reverse(durations.begin(), durations.end());
+        EXPECT_TRUE(std::is_sorted(durations.begin(), durations.end()));
+        EXPECT_EQ(durations.front(), 50);
+        EXPECT_EQ(durations.back(), 250);
+        // A file without a value is last both ways.
+        EXPECT_EQ(model->index(kFiles, Name).data().toString(), u"broken.wav"_qs);
+    }
 }
 
 TEST_F(AudioColumnsTest, HeaderMenuSwitchesColumnsAndTheDialogRemembersThem)

@@ -109,6 +109,11 @@ AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, QObject *pa
     connect(model, &QAbstractItemModel::rowsInserted, this, &AudioColumns::schedule);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &AudioColumns::schedule);
     connect(model, &QAbstractItemModel::layoutChanged, this, &AudioColumns::schedule);
+    // A click on an audio column's header: the progress shows at once.
+    connect(model, &QAbstractItemModel::layoutChanged, this, &AudioColumns::countProgress);
+    connect(model, &QAbstractItemModel::modelReset, this, &AudioColumns::countProgress);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &AudioColumns::countProgress);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &AudioColumns::countProgress);
     // A file saved over while shown comes back as a changed row, its values
     // forgotten. Values arriving change only the audio columns, and asking
     // again for those still on their way would read them twice.
@@ -116,6 +121,7 @@ AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, QObject *pa
         [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
             if (topLeft.column() < kFirstAudioColumn && hasUnreadFile(topLeft.row(), bottomRight.row()))
                 schedule();
+            countProgress();
         });
     connect(header, &QHeaderView::sectionResized, this, [this](int, int oldSize, int newSize) {
         if (oldSize == 0 || newSize == 0) // shown or hidden
@@ -171,6 +177,8 @@ bool AudioColumns::eventFilter(QObject *watched, QEvent *event)
     if ((watched == m_view && event->type() == QEvent::Show)
         || (watched == m_viewport && event->type() == QEvent::Resize))
         schedule();
+    if (watched == m_view && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        countProgress();
     return QObject::eventFilter(watched, event);
 }
 
@@ -188,6 +196,31 @@ bool AudioColumns::hasUnreadFile(int first, int last) const
             return true;
     }
     return false;
+}
+
+void AudioColumns::countProgress()
+{
+    // Values are read only while the details view shows an audio column.
+    const bool reading
+        = isAudioColumn(m_model->sortColumn()) && m_details && m_details->isVisible() && shownMask() != 0;
+    const int unread = reading ? m_model->unreadFiles() : 0;
+    const int files = m_model->fileCount();
+    if (unread == m_unread && files == m_files)
+        return;
+    m_unread = unread;
+    m_files = files;
+    Q_EMIT progressChanged();
+}
+
+QString AudioColumns::progressText() const
+{
+    if (m_unread == 0)
+        return {};
+    static const char *const what[kAudioColumnCount] = { QT_TRANSLATE_NOOP("bd::AudioColumns", "durations"),
+        QT_TRANSLATE_NOOP("bd::AudioColumns", "sample rates"), QT_TRANSLATE_NOOP("bd::AudioColumns", "bit depths"),
+        QT_TRANSLATE_NOOP("bd::AudioColumns", "channels"), QT_TRANSLATE_NOOP("bd::AudioColumns", "bit rates") };
+    const int column = m_model->sortColumn() - kFirstAudioColumn;
+    return tr("reading %1… %2 of %3").arg(tr(what[column])).arg(m_files - m_unread).arg(m_files);
 }
 
 void AudioColumns::readVisibleRows()
@@ -215,6 +248,14 @@ void AudioColumns::readVisibleRows()
         wanted.push_back(row);
     for (int row = first - 1; row >= std::max(0, first - page); --row)
         wanted.push_back(row);
+    if (isAudioColumn(m_model->sortColumn())) {
+        // The order needs every value; the rest of the folder comes after
+        // what is on screen, and a scroll asks for it all again.
+        for (int row = last + 1 + page; row < rows; ++row)
+            wanted.push_back(row);
+        for (int row = first - page - 1; row >= 0; --row)
+            wanted.push_back(row);
+    }
 
     QVector<AudioFile> toRead;
     QVector<AudioReading> known;

@@ -145,6 +145,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     // they existed would otherwise show them all.
     m_audioColumns = new AudioColumns(m_model, m_views->detailsView(), this);
     m_audioColumns->setShownMask(config.audioColumns);
+    connect(m_audioColumns, &AudioColumns::progressChanged, this, &BrowserWidget::updateStatus);
     m_views->setViewMode(config.view);
     m_nav->setViewMode(config.view);
     m_nav->setFilterIndex(config.filterIndex);
@@ -754,6 +755,8 @@ void BrowserWidget::updateStatus()
         text += tr(" (%1 not shown: not valid UTF-8)").arg(counted(m_skippedNames, tr("name"), tr("names")));
     if (m_loading && !m_snapshotMode)
         text += tr(", reading folder...");
+    if (const QString progress = m_audioColumns ? m_audioColumns->progressText() : QString(); !progress.isEmpty())
+        text += QStringLiteral(", ") + progress;
     m_status->setText(text);
 }
 
