@@ -1,6 +1,6 @@
 // What the library plays, read back from SDL's disk driver: stopping one
-// stream for the next, volume, pause and resume, restart, and the end of a
-// stream.
+// stream for the next, volume, pause and resume, restart, the end of a
+// stream, and the loop switched while playing.
 
 #include "BassFixtures.h"
 #include "BassTestSupport.h"
@@ -22,6 +22,37 @@ class BassPlayback : public CapturedOutputTest
 size_t soundingSlices(const std::vector<Slice> &sliced)
 {
     return size_t(std::count_if(sliced.begin(), sliced.end(), [](const Slice &s) { return !s.silent(); }));
+}
+
+std::vector<PitchRun> soundingRuns(const std::vector<Slice> &sliced, const std::vector<double> &pitches)
+{
+    std::vector<PitchRun> sounding;
+    for (const PitchRun &run : steadyRuns(pitchRuns(sliced, pitches))) {
+        if (run.pitch >= 0)
+            sounding.push_back(run);
+    }
+    return sounding;
+}
+
+// Silent slices between the first and the last sounding one.
+size_t innerSilentSlices(const std::vector<Slice> &sliced)
+{
+    const auto first = std::find_if(sliced.begin(), sliced.end(), [](const Slice &s) { return !s.silent(); });
+    const auto last = std::find_if(sliced.rbegin(), sliced.rend(), [](const Slice &s) { return !s.silent(); });
+    if (first == sliced.end())
+        return 0;
+    return size_t(std::count_if(first, last.base(), [](const Slice &s) { return s.silent(); }));
+}
+
+double positionSeconds(HSTREAM stream)
+{
+    return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE));
+}
+
+bool setLoop(HSTREAM stream, bool on)
+{
+    const DWORD flags = BASS_ChannelFlags(stream, on ? BASS_SAMPLE_LOOP : 0, BASS_SAMPLE_LOOP);
+    return flags != DWORD(-1) && ((flags & BASS_SAMPLE_LOOP) != 0) == on;
 }
 
 TEST_F(BassPlayback, NextStreamStopsThePreviousAtOnceAndStartsAtItsBeginning)
@@ -155,6 +186,55 @@ TEST_F(BassPlayback, PlayWithRestartStartsAgainFromTheBeginning)
     EXPECT_EQ(sounding.back().pitch, 3);
     EXPECT_TRUE(std::is_sorted(
         drop + 1, sounding.end(), [](const PitchRun &a, const PitchRun &b) { return a.pitch < b.pitch; }));
+}
+
+// Ticked while a one-shot plays its only pass (the whole file long queued):
+// it begins again right after its end; unticked early in that second pass,
+// which is queued whole with the start of a third, it ends with that pass.
+TEST_F(BassPlayback, LoopTickedDuringAShortFileRepeatsItAndUntickedEndsThatPass)
+{
+    const HSTREAM stream = createStream(bassFixture(QStringLiteral("blip.wav")));
+    ASSERT_NE(stream, 0u);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));
+    ASSERT_TRUE(waitFor([&] { return positionSeconds(stream) >= 0.1; }));
+    ASSERT_TRUE(setLoop(stream, true));
+    ASSERT_TRUE(waitFor([&] {
+        const double seconds = positionSeconds(stream);
+        return seconds < 0.1 || streamStopped(stream);
+    }));
+    ASSERT_FALSE(streamStopped(stream)) << "played once and stopped: the loop came too late";
+    ASSERT_TRUE(setLoop(stream, false));
+    ASSERT_TRUE(waitFor([&] { return streamStopped(stream); }));
+
+    const std::vector<Slice> sliced = slices(finish().left);
+    const std::vector<PitchRun> runs = soundingRuns(sliced, { 880, 1320 });
+    std::vector<int> pitches;
+    for (const PitchRun &run : runs)
+        pitches.push_back(run.pitch);
+    EXPECT_EQ(pitches, (std::vector<int> { 0, 1, 0, 1 })) << "two passes, no third";
+    EXPECT_NEAR(double(soundingSlices(sliced)), 80, 3);
+    EXPECT_EQ(innerSilentSlices(sliced), 0u) << "the second pass follows the first without a gap";
+}
+
+// Unticked 0.3 s before the end of a long file, when the start of the next
+// pass is already queued: the file plays to its end and stops there.
+TEST_F(BassPlayback, LoopUntickedNearTheEndStopsAtTheEnd)
+{
+    const HSTREAM stream = createStream(bassFixture(QStringLiteral("ten-marked.wav")), BASS_SAMPLE_LOOP);
+    ASSERT_NE(stream, 0u);
+    ASSERT_TRUE(BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 9.4), BASS_POS_BYTE));
+    ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+    ASSERT_TRUE(waitFor([&] { return positionSeconds(stream) >= 9.7; }));
+    ASSERT_TRUE(setLoop(stream, false));
+    ASSERT_GE(positionSeconds(stream), 9.7) << "unticked before the file began again";
+    ASSERT_TRUE(waitFor([&] { return streamStopped(stream); }));
+
+    const std::vector<Slice> sliced = slices(finish().left);
+    const std::vector<PitchRun> runs = soundingRuns(sliced, { 880, 440 });
+    ASSERT_EQ(runs.size(), 1u) << "the start of the file was heard again";
+    EXPECT_EQ(runs[0].pitch, 1);
+    EXPECT_NEAR(double(soundingSlices(sliced)), 60, 3) << "the last 0.6 s, whole";
+    EXPECT_EQ(innerSilentSlices(sliced), 0u);
 }
 
 TEST_F(BassPlayback, AutoFreeReleasesTheStreamAtItsEnd)

@@ -35,6 +35,11 @@ tone ladder.wav "$ladder" 2 1 -c:a pcm_s16le
 tone ladder.flac "$ladder" 2 2 -c:a flac
 # 880 Hz for 0.3 s, then 1320 Hz: the start of the file is recognisable.
 tone marked.wav '0.5*sin(2*PI*if(lt(t\,0.3)\,880\,1320)*t)' 0.7 1 -c:a pcm_s16le
+# A 0.4 s one-shot, 880 Hz then 1320 Hz, and ten seconds that begin with
+# half a second of 880 Hz before 440 Hz: each pass of a loop is heard as
+# its rising pair, and the start of another pass by its 880 Hz.
+tone blip.wav '0.5*sin(2*PI*if(lt(t\,0.2)\,880\,1320)*t)' 0.4 1 -c:a pcm_s16le
+tone ten-marked.wav '0.5*sin(2*PI*if(lt(t\,0.5)\,880\,440)*t)' 10 1 -c:a pcm_s16le
 
 # One second of 440 Hz, stereo, in every writable format of the browser's filter.
 tone tone.mp3 "$sine" 1 2 -c:a libmp3lame -b:a 128k

@@ -8,14 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QProcess>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -138,6 +143,49 @@ TEST_F(AudioColumnsTest, ColumnsShowWhatTheHeadersSayAndAnUnreadableFileStaysEmp
     EXPECT_TRUE(cell(view, u"b.flac"_qs, BitRate).endsWith(u" kbps"_qs));
 }
 
+TEST_F(AudioColumnsTest, AFileSavedOverWhileShownIsReadAgain)
+{
+    makeMixedFolder();
+    QTreeView *view = openDetails(4);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(waitForDurations(view, { u"a.wav"_qs, u"b.flac"_qs, u"c.mp3"_qs }));
+    ASSERT_EQ(cell(view, u"a.wav"_qs, Duration), u"0:02.00"_qs);
+
+    // Written in place, as an editor saves: the row stays, its values change.
+    ASSERT_TRUE(writeSpikeWav(dir.filePath(u"a.wav"_qs), 3, 1.0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cell(view, u"a.wav"_qs, Duration) == u"0:03.00"_qs; }, 10000))
+        << cell(view, u"a.wav"_qs, Duration).toStdString();
+    EXPECT_EQ(cell(view, u"b.flac"_qs, Duration), u"0:10.00"_qs);
+}
+
+TEST_F(AudioColumnsTest, ADurationGuessedFromTheBitRateIsShownAsAGuess)
+{
+    // The same three seconds at a variable bit rate: without a Xing frame
+    // FFmpeg can only guess the length from the first frames' rate.
+    const QStringList vbr { u"-c:a"_qs, u"libmp3lame"_qs, u"-q:a"_qs, u"2"_qs };
+    const struct
+    {
+        QString fixture;
+        QStringList options;
+        bool guessed;
+    } cases[] = {
+        { u"vbr-without-xing.mp3"_qs, vbr + QStringList { u"-write_xing"_qs, u"0"_qs }, true },
+        { u"vbr-with-xing.mp3"_qs, vbr, false },
+        { u"pcm16-mono-48k.wav"_qs, { u"-c:a"_qs, u"pcm_s16le"_qs }, false },
+    };
+    for (const auto &c : cases)
+        copyInto(tone(c.fixture, 3, c.options), c.fixture);
+    QTreeView *view = openDetails(3);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(waitForDurations(view, { cases[0].fixture, cases[1].fixture, cases[2].fixture }));
+    for (const auto &c : cases) {
+        const QString text = cell(view, c.fixture, Duration);
+        EXPECT_EQ(text.startsWith(u'~'), c.guessed) << c.fixture.toStdString() << ": " << text.toStdString();
+        EXPECT_TRUE(text.contains(u"0:0"_qs)) << c.fixture.toStdString() << ": " << text.toStdString();
+    }
+    EXPECT_EQ(cell(view, u"pcm16-mono-48k.wav"_qs, Duration), u"0:03.00"_qs);
+}
+
 TEST_F(AudioColumnsTest, AudioColumnsSortByTheirNumbersWithUnknownValuesLast)
 {
     makeMixedFolder();
@@ -196,6 +244,58 @@ TEST_F(AudioColumnsTest, OnlyRowsOnScreenAndNearAreReadUntilTheListScrolls)
     EXPECT_EQ(cell(view, kFiles - 1, Duration), u"0:00.05"_qs);
     // Nor the middle for a page at its end.
     EXPECT_EQ(cell(view, kFiles / 2, Duration), QString());
+}
+
+TEST_F(AudioColumnsTest, SortingByDurationReadsTheWholeFolderAndMovesRowsOnceAllAreKnown)
+{
+    // Thirty files of each length, the longest first by name, and one file
+    // that only has an audio name: a page on screen cannot give the order.
+    const double lengths[] = { 0.25, 0.2, 0.15, 0.1, 0.05 };
+    constexpr int kEach = 30;
+    constexpr int kFiles = kEach * int(std::size(lengths));
+    for (int i = 0; i < kFiles; ++i) {
+        const double seconds = lengths[i / kEach];
+        const QString fixture = tone(u"sort-%1.wav"_qs.arg(seconds), seconds, { u"-c:a"_qs, u"pcm_s16le"_qs });
+        ASSERT_FALSE(fixture.isEmpty());
+        ASSERT_TRUE(QFile::copy(fixture, dir.filePath(u"take %1.wav"_qs.arg(i, 3, 10, QLatin1Char('0')))));
+    }
+    dir.write(u"broken.wav"_qs, QByteArray(4096, 'z'));
+    QTreeView *view = openDetails(kFiles + 1);
+    ASSERT_NE(view, nullptr);
+    auto *status = view->window()->findChild<QLabel *>(u"StatusLabel"_qs);
+    ASSERT_NE(status, nullptr);
+    const QModelIndex chosen = view->model()->index(10, Name);
+    ASSERT_EQ(chosen.data().toString(), u"take 009.wav"_qs);
+    view->setCurrentIndex(chosen);
+    QSignalSpy layouts(view->model(), &QAbstractItemModel::layoutChanged);
+
+    view->header()->setSortIndicator(Duration, Qt::AscendingOrder);
+    EXPECT_TRUE(status->text().contains(u"reading durations… "_qs)) << status->text().toStdString();
+    EXPECT_TRUE(status->text().endsWith(u" of %1"_qs.arg(kFiles + 1))) << status->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !status->text().contains(u"reading"_qs); }, 30000))
+        << status->text().toStdString();
+    // The click, then the final order: no rows moved while values came in.
+    EXPECT_EQ(layouts.count(), 2);
+    EXPECT_EQ(view->currentIndex().data().toString(), u"take 009.wav"_qs);
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().data().toString(), u"take 009.wav"_qs);
+
+    for (const Qt::SortOrder order : { Qt::AscendingOrder, Qt::DescendingOrder }) {
+        SCOPED_TRACE(int(order));
+        view->header()->setSortIndicator(Duration, order);
+        const QAbstractItemModel *model = view->model();
+        std::vector<int> durations;
+        for (int row = 0; row < kFiles; ++row)
+            durations.push_back(model->index(row, Duration).data(kSortRole).toInt());
+        if (order == Qt::DescendingOrder)
+            std::reverse(durations.begin(), durations.end());
+        EXPECT_TRUE(std::is_sorted(durations.begin(), durations.end()));
+        EXPECT_EQ(durations.front(), 50);
+        EXPECT_EQ(durations.back(), 250);
+        // A file without a value is last both ways.
+        EXPECT_EQ(model->index(kFiles, Name).data().toString(), u"broken.wav"_qs);
+    }
 }
 
 TEST_F(AudioColumnsTest, HeaderMenuSwitchesColumnsAndTheDialogRemembersThem)

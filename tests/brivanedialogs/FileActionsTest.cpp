@@ -139,6 +139,29 @@ TEST_F(FileActionsTest, MoveToTrashPutsTheFilesInTheTrashAndRefreshesTheList)
     EXPECT_EQ(window->findChild<QMessageBox *>(u"TrashFailedMessage"_qs), nullptr);
 }
 
+TEST_F(FileActionsTest, AfterMoveToTrashTheFocusStaysAtTheNextRowUnchosen)
+{
+    // kick.wav clicked: focused and selected.
+    view->setCurrentIndex(view->model()->index(0, 0));
+    ASSERT_EQ(view->currentIndex().data().toString(), u"kick.wav"_qs);
+    QAction *trash = menuAction({ u"kick.wav"_qs }, u"ActionMoveToTrash"_qs);
+    ASSERT_NE(trash, nullptr);
+    DialogHost::events().clear();
+    trash->trigger();
+    ASSERT_TRUE(waitForRows(window, 2));
+    EXPECT_EQ(view->currentIndex().data().toString(), u"snare.mp3"_qs);
+    EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
+    EXPECT_TRUE(DialogHost::eventsWithCode(bdEventFocusChanged).empty()) << "a focus report plays the file";
+
+    // Down goes on from there, not from the top of the list.
+    QTest::keyClick(view, Qt::Key_Down);
+    const auto focused = DialogHost::eventsWithCode(bdEventFocusChanged);
+    ASSERT_EQ(focused.size(), 1u);
+    EXPECT_EQ(focused[0].fileName, work->filePath(u"tom.flac"_qs));
+    QFile::remove(trashDir() + u"/files/kick.wav"_qs);
+    QFile::remove(trashDir() + u"/info/kick.wav.trashinfo"_qs);
+}
+
 TEST_F(FileActionsTest, WhatCannotGoToTheTrashIsReportedAndLeftAlone)
 {
     QAction *trash = menuAction({ u"kick.wav"_qs, u"snare.mp3"_qs }, u"ActionMoveToTrash"_qs);
@@ -185,6 +208,33 @@ TEST_F(FileActionsTest, WithoutAFileManagerOnTheBusTheFolderIsOpened)
     show->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.urls.isEmpty(); }, 5000));
     EXPECT_EQ(opened.urls, QList<QUrl> { QUrl::fromLocalFile(work->path()) });
+}
+
+TEST_F(FileActionsTest, WithNoFileManagerAndNothingToOpenTheFolderTheUserIsTold)
+{
+    ASSERT_FALSE(QDBusConnection::sessionBus().interface()->isServiceRegistered(kService).value());
+    // No xdg-open, nor anything else on the PATH that opens a folder.
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    const QTemporaryDir emptyBin;
+    ASSERT_TRUE(emptyBin.isValid());
+    const struct RestorePath
+    {
+        QByteArray saved = qgetenv("PATH");
+        ~RestorePath() { qputenv("PATH", saved); }
+    } restorePath;
+    qputenv("PATH", QFile::encodeName(emptyBin.path()));
+
+    QAction *show = menuAction({ u"snare.mp3"_qs }, u"ActionShowInFileManager"_qs);
+    ASSERT_NE(show, nullptr);
+    show->trigger();
+    QMessageBox *box = nullptr;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return (box = window->findChild<QMessageBox *>(u"NoFileManagerMessage"_qs)); }, 5000));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(box->text().contains(u"snare.mp3"_qs)) << box->text().toStdString();
+    EXPECT_TRUE(box->informativeText().contains(u"xdg-open"_qs)) << box->informativeText().toStdString();
+    EXPECT_TRUE(box->informativeText().contains(work->path())) << box->informativeText().toStdString();
+    box->close();
 }
 
 TEST_F(FileActionsTest, WithNothingSelectedBothAreGreyed)

@@ -20,6 +20,8 @@ public:
     size_t available() const { return m_size; }
     size_t space() const { return capacity() - m_size; }
     void clear() { m_read = m_size = 0; }
+    // Keeps only the first `frames` of what is queued.
+    void truncate(size_t frames) { m_size = std::min(m_size, frames); }
 
     // Copies up to `frames` in; returns how many fitted.
     size_t write(const float *in, size_t frames)

@@ -70,7 +70,7 @@ int Stream::open(const std::string &path)
     if (got > 0)
         m_written = m_ring.write(first.data(), size_t(got));
     else
-        m_decodeEnded = true;
+        m_decodeEnded = true; // nothing to play, nor to loop
     return BASS_OK;
 }
 
@@ -100,6 +100,7 @@ void Stream::restartAt(double seconds)
     m_startSeconds = seconds < 0 ? 0 : seconds;
     m_ring.clear();
     m_decodeEnded = false;
+    m_endOfFile = false;
     m_consumed = 0;
     m_written = 0;
     m_loopPoints.clear();
@@ -172,6 +173,29 @@ DWORD Stream::flags() const
     return (m_flags & ~DWORD(BASS_SAMPLE_LOOP)) | (m_loop.load(std::memory_order_relaxed) ? BASS_SAMPLE_LOOP : 0);
 }
 
+void Stream::setLoop(bool loop)
+{
+    std::lock_guard lock(m_mutex);
+    m_loop = loop;
+    if (!loop && !m_loopPoints.empty()) {
+        // The next pass is already queued behind the file's end: it goes, and
+        // the decoder stops there as it would have without the loop.
+        const size_t fileEnd = m_loopPoints.front();
+        m_ring.truncate(fileEnd - m_consumed);
+        m_written = fileEnd;
+        m_loopPoints.clear();
+        m_decodeEnded = true;
+        m_endOfFile = true;
+        ++m_loopChanges;
+    }
+    m_wake.notify_all();
+}
+
+bool Stream::loopWanted() const
+{
+    return m_decodeEnded && m_endOfFile && m_loop.load(std::memory_order_relaxed) && m_state != State::Ended;
+}
+
 int Stream::pause()
 {
     std::lock_guard lock(m_mutex);
@@ -232,7 +256,9 @@ void Stream::mixInto(float *out, size_t frames)
             m_written -= loopPoint;
             m_startSeconds = 0;
         }
-        if (got < frames && m_decodeEnded)
+        // Looping switched on just as the queue ran out: a moment's gap
+        // while the decoder goes back, not the end.
+        if (got < frames && m_decodeEnded && !loopWanted())
             m_state = State::Ended;
         m_wake.notify_all();
     }
@@ -252,7 +278,7 @@ void Stream::run()
     for (;;) {
         m_wake.wait(lock, [&] {
             return m_abort || m_generation != decodedGeneration || (!m_decodeEnded && m_ring.space() >= kChunkFrames)
-                || (autoFree && m_state == State::Ended);
+                || loopWanted() || (autoFree && m_state == State::Ended);
         });
         if (m_abort)
             return;
@@ -265,6 +291,7 @@ void Stream::run()
                 = (seekTo < 0 ? m_decoderLib->rewind(m_decoder) : m_decoderLib->seek(m_decoder, seekTo)) == BASS_OK;
             lock.lock();
             decodedGeneration = wanted;
+            loopedEmpty = false;
             if (!rewound && m_generation == wanted)
                 m_decodeEnded = true;
             continue;
@@ -276,30 +303,39 @@ void Stream::run()
             return;
         }
         const unsigned generation = m_generation;
-        lock.unlock();
-        const int got = m_decoderLib->read(m_decoder, chunk.data(), int(kChunkFrames));
-        lock.lock();
-        if (generation != m_generation)
-            continue; // a restart came in while decoding: these samples are stale
-        if (got > 0) {
-            m_written += m_ring.write(chunk.data(), size_t(got));
-            loopedEmpty = false;
-        } else if (got == 0 && m_loop.load(std::memory_order_relaxed) && !loopedEmpty) {
+        const unsigned loopChanges = m_loopChanges;
+        // Samples decoded while a restart came in, or while the loop was
+        // switched off behind them, are stale.
+        auto stale = [&] { return generation != m_generation || loopChanges != m_loopChanges; };
+        if (loopWanted()) {
             // Looping: back to the first sample, and the queue carries on
             // without a gap. A file that gives nothing even then ends.
             lock.unlock();
             const bool rewound = m_decoderLib->rewind(m_decoder) == BASS_OK;
             lock.lock();
-            if (generation != m_generation)
-                continue;
-            if (!rewound) {
-                m_decodeEnded = true;
-                continue;
+            if (stale() || !loopWanted())
+                continue; // restarted or switched off meanwhile: a later loop rewinds again
+            m_endOfFile = false;
+            if (rewound) {
+                m_decodeEnded = false;
+                m_loopPoints.push_back(m_written);
+                loopedEmpty = true;
             }
-            m_loopPoints.push_back(m_written);
-            loopedEmpty = true;
+            continue;
+        }
+        lock.unlock();
+        const int got = m_decoderLib->read(m_decoder, chunk.data(), int(kChunkFrames));
+        lock.lock();
+        if (stale())
+            continue;
+        if (got > 0) {
+            m_written += m_ring.write(chunk.data(), size_t(got));
+            loopedEmpty = false;
         } else {
-            m_decodeEnded = true; // the end, or data that cannot be decoded: stop there
+            // The end, or data that cannot be decoded: stop there. Only the
+            // end of a file that gave samples is a place to loop from.
+            m_decodeEnded = true;
+            m_endOfFile = got == 0 && !loopedEmpty;
         }
     }
 }

@@ -52,7 +52,10 @@ public:
     QWORD secondsToBytes(double seconds) const;
     // BASS_SAMPLE_LOOP is the one flag that changes after creation.
     DWORD flags() const;
-    void setLoop(bool loop) { m_loop.store(loop, std::memory_order_relaxed); }
+    // Heard at once: switched off, whatever was queued past the file's end
+    // is dropped; switched on at the end of the decoding, the decoder goes
+    // back to the beginning behind what is still queued.
+    void setLoop(bool loop);
 
     // Stops decoding as soon as possible; join() then waits for the thread.
     void abort();
@@ -68,6 +71,9 @@ private:
     static int interrupt(void *self);
     size_t bytesPerFrame() const;
     QWORD frameToBytes(QWORD frame) const;
+    // The decoder has queued the file's last sample and the loop flag asks
+    // for more. Caller holds m_mutex.
+    bool loopWanted() const;
     // A new generation for the decode thread: from `seconds` (-1: the very
     // first sample, as opened). Caller holds m_mutex.
     void restartAt(double seconds);
@@ -82,7 +88,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_abort { false };
     std::atomic<float> m_volume { 1.0f };
-    std::atomic<bool> m_loop { false };
+    std::atomic<bool> m_loop { false }; // changed under m_mutex
     // The file's own format, known once it is open.
     int m_fileRate = 0;
     int m_fileChannels = 0;
@@ -93,6 +99,10 @@ private:
     RingBuffer m_ring;
     State m_state = State::Stopped;
     bool m_decodeEnded = false;
+    // The decoding ended at the file's end (not at data it could not
+    // decode), so ticking the loop carries on from the beginning.
+    bool m_endOfFile = false;
+    unsigned m_loopChanges = 0; // queue cut short by switching the loop off
     bool m_finished = false; // auto-free has begun; the handle is going away
     unsigned m_generation = 0; // restarts requested
     size_t m_consumed = 0; // frames played since the last (re)start

@@ -64,7 +64,13 @@ QString audioText(const AudioDetails &details, int column, const QLocale &locale
 {
     switch (AudioColumn(column)) {
     case AudioColumn::Duration:
-        return details.durationMs < 0 ? QString() : durationText(details.durationMs);
+        if (details.durationMs < 0)
+            return {};
+        // A guess from the bit rate can be far off (a variable-rate MP3
+        // without a Xing frame): shown as about that long.
+        if (details.durationEstimated)
+            return u'~' + durationText(details.durationMs);
+        return durationText(details.durationMs);
     case AudioColumn::SampleRate:
         return details.sampleRate <= 0 ? QString() : locale.toString(details.sampleRate / 1000.0, 'g', 6) + tr(" kHz");
     case AudioColumn::BitDepth:
@@ -103,6 +109,20 @@ AudioColumns::AudioColumns(FileListModel *model, QTreeView *details, QObject *pa
     connect(model, &QAbstractItemModel::rowsInserted, this, &AudioColumns::schedule);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &AudioColumns::schedule);
     connect(model, &QAbstractItemModel::layoutChanged, this, &AudioColumns::schedule);
+    // A click on an audio column's header: the progress shows at once.
+    connect(model, &QAbstractItemModel::layoutChanged, this, &AudioColumns::countProgress);
+    connect(model, &QAbstractItemModel::modelReset, this, &AudioColumns::countProgress);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &AudioColumns::countProgress);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &AudioColumns::countProgress);
+    // A file saved over while shown comes back as a changed row, its values
+    // forgotten. Values arriving change only the audio columns, and asking
+    // again for those still on their way would read them twice.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+            if (topLeft.column() < kFirstAudioColumn && hasUnreadFile(topLeft.row(), bottomRight.row()))
+                schedule();
+            countProgress();
+        });
     connect(header, &QHeaderView::sectionResized, this, [this](int, int oldSize, int newSize) {
         if (oldSize == 0 || newSize == 0) // shown or hidden
             schedule();
@@ -157,6 +177,8 @@ bool AudioColumns::eventFilter(QObject *watched, QEvent *event)
     if ((watched == m_view && event->type() == QEvent::Show)
         || (watched == m_viewport && event->type() == QEvent::Resize))
         schedule();
+    if (watched == m_view && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        countProgress();
     return QObject::eventFilter(watched, event);
 }
 
@@ -164,6 +186,41 @@ void AudioColumns::schedule()
 {
     if (!m_timer.isActive())
         m_timer.start();
+}
+
+bool AudioColumns::hasUnreadFile(int first, int last) const
+{
+    for (int row = std::max(first, 0); row <= last && row < m_model->rowCount(); ++row) {
+        const FolderEntry &entry = m_model->entry(row);
+        if (!entry.isDir && entry.audioState == AudioState::Unread)
+            return true;
+    }
+    return false;
+}
+
+void AudioColumns::countProgress()
+{
+    // Values are read only while the details view shows an audio column.
+    const bool reading
+        = isAudioColumn(m_model->sortColumn()) && m_details && m_details->isVisible() && shownMask() != 0;
+    const int unread = reading ? m_model->unreadFiles() : 0;
+    const int files = m_model->fileCount();
+    if (unread == m_unread && files == m_files)
+        return;
+    m_unread = unread;
+    m_files = files;
+    Q_EMIT progressChanged();
+}
+
+QString AudioColumns::progressText() const
+{
+    if (m_unread == 0)
+        return {};
+    static const char *const what[kAudioColumnCount] = { QT_TRANSLATE_NOOP("bd::AudioColumns", "durations"),
+        QT_TRANSLATE_NOOP("bd::AudioColumns", "sample rates"), QT_TRANSLATE_NOOP("bd::AudioColumns", "bit depths"),
+        QT_TRANSLATE_NOOP("bd::AudioColumns", "channels"), QT_TRANSLATE_NOOP("bd::AudioColumns", "bit rates") };
+    const int column = m_model->sortColumn() - kFirstAudioColumn;
+    return tr("reading %1… %2 of %3").arg(tr(what[column])).arg(m_files - m_unread).arg(m_files);
 }
 
 void AudioColumns::readVisibleRows()
@@ -191,6 +248,14 @@ void AudioColumns::readVisibleRows()
         wanted.push_back(row);
     for (int row = first - 1; row >= std::max(0, first - page); --row)
         wanted.push_back(row);
+    if (isAudioColumn(m_model->sortColumn())) {
+        // The order needs every value; the rest of the folder comes after
+        // what is on screen, and a scroll asks for it all again.
+        for (int row = last + 1 + page; row < rows; ++row)
+            wanted.push_back(row);
+        for (int row = first - page - 1; row >= 0; --row)
+            wanted.push_back(row);
+    }
 
     QVector<AudioFile> toRead;
     QVector<AudioReading> known;

@@ -18,7 +18,9 @@ class FileListModel;
 // The audio columns of the details view (duration, sample rate, bit depth,
 // channels, bit rate): which are shown, picked from the header's context
 // menu, and their values, read for the rows on screen and a page either side
-// whenever that range may have changed, never for a whole folder.
+// whenever that range or a file in it may have changed. Sorted by an audio
+// column, the list needs every file's value: the rest of the folder is read
+// after those rows, and the progress is told.
 class AudioColumns : public QObject
 {
     Q_OBJECT
@@ -35,12 +37,21 @@ public:
     // The header's menu (also what a right click on the header shows).
     QMenu *makeHeaderMenu(QWidget *parent);
 
+    // "reading durations… 120 of 300" while a list sorted by an audio column
+    // waits for values; empty otherwise.
+    QString progressText() const;
+
+Q_SIGNALS:
+    void progressChanged();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void schedule();
+    bool hasUnreadFile(int first, int last) const;
     void readVisibleRows();
+    void countProgress();
 
     FileListModel *m_model;
     QPointer<QTreeView> m_details;
@@ -49,6 +60,8 @@ private:
     const QObject *m_viewport;
     AudioProperties *m_reader = nullptr; // made when first needed
     QTimer m_timer;
+    int m_unread = 0; // files of an audio-sorted list without their values
+    int m_files = 0;
 };
 
 // The header of an audio column.

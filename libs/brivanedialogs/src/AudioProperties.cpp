@@ -73,6 +73,7 @@ AudioReading readFile(const AudioFile &file, const volatile int *cancel)
     auto narrow = [](std::int64_t value, std::int64_t most) { return value < 0 || value > most ? -1 : value; };
     reading.readable = true;
     reading.details.durationMs = std::int32_t(narrow(info.durationMs, INT32_MAX));
+    reading.details.durationEstimated = info.durationEstimated != 0 && reading.details.durationMs >= 0;
     reading.details.sampleRate = info.sampleRate;
     reading.details.bitRate = info.bitRate;
     reading.details.bitDepth = std::int16_t(narrow(info.bitDepth, INT16_MAX));

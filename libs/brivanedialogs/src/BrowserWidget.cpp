@@ -145,6 +145,7 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     // they existed would otherwise show them all.
     m_audioColumns = new AudioColumns(m_model, m_views->detailsView(), this);
     m_audioColumns->setShownMask(config.audioColumns);
+    connect(m_audioColumns, &AudioColumns::progressChanged, this, &BrowserWidget::updateStatus);
     m_views->setViewMode(config.view);
     m_nav->setViewMode(config.view);
     m_nav->setFilterIndex(config.filterIndex);
@@ -171,6 +172,8 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     connect(m_views, &FileViews::contextMenuRequested, this, &BrowserWidget::showContextMenu);
     connect(m_views->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex &current) { currentChanged(current); });
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+        [this](const QModelIndex &, int first, int last) { followFocusPastRemoval(first, last); });
     connect(m_views->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         updateStatus();
         Q_EMIT selectionChanged();
@@ -459,22 +462,38 @@ void BrowserWidget::finishListing(const ListBatch &last)
 
 void BrowserWidget::applySnapshotKeepingFocus(const ListBatch &batch)
 {
-    // When the focused file vanishes from the folder, Qt makes a neighbouring
-    // row current. Nobody chose that row, and the host treats the focused file
-    // as the one the user looks at (details, preview): it is not reported, and
-    // no row is current until the user picks one.
+    // When the focused file vanishes from the folder (moved to the trash,
+    // deleted elsewhere), the focus stays where it was in the list: on the
+    // next row, or the previous one when it was the last. Qt would move it
+    // up and report it. Nobody chose that row, and the host treats the
+    // focused file as the one the user looks at (details, preview): it is
+    // neither reported nor selected; the user's next key goes on from there.
+    QItemSelectionModel *selection = m_views->selectionModel();
+    m_focusAfterChange = selection->currentIndex();
     m_rowsChanging = true;
     m_model->applySnapshot(m_snapshot, batch.sorted ? &batch.sortedBy : nullptr);
     m_rowsChanging = false;
-    QItemSelectionModel *selection = m_views->selectionModel();
-    const QModelIndex current = selection->currentIndex();
-    if (current.isValid() && m_model->fullPath(current.row()) != m_lastFocused) {
+    if (m_focusAfterChange != selection->currentIndex()) {
         {
             const QSignalBlocker quiet(selection);
-            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            selection->setCurrentIndex(m_focusAfterChange, QItemSelectionModel::NoUpdate);
         }
         m_views->currentView()->viewport()->update();
     }
+    m_focusAfterChange = QPersistentModelIndex();
+}
+
+void BrowserWidget::followFocusPastRemoval(int first, int last)
+{
+    const int focused = m_focusAfterChange.row();
+    if (!m_rowsChanging || !m_focusAfterChange.isValid() || focused < first || focused > last)
+        return;
+    // Runs of rows go last first, so the row after this run stays; at the
+    // end of the list, the row before it stays too (it would be in the run).
+    if (last + 1 < m_model->rowCount())
+        m_focusAfterChange = m_model->index(last + 1, 0);
+    else
+        m_focusAfterChange = first > 0 ? m_model->index(first - 1, 0) : QModelIndex();
 }
 
 void BrowserWidget::focusName(const QString &name)
@@ -736,6 +755,8 @@ void BrowserWidget::updateStatus()
         text += tr(" (%1 not shown: not valid UTF-8)").arg(counted(m_skippedNames, tr("name"), tr("names")));
     if (m_loading && !m_snapshotMode)
         text += tr(", reading folder...");
+    if (const QString progress = m_audioColumns ? m_audioColumns->progressText() : QString(); !progress.isEmpty())
+        text += QStringLiteral(", ") + progress;
     m_status->setText(text);
 }
 

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -128,6 +129,7 @@ private:
     void activate(const QModelIndex &index);
     void currentChanged(const QModelIndex &current);
     void applySnapshotKeepingFocus(const ListBatch &batch);
+    void followFocusPastRemoval(int first, int last);
     void updateStatus();
     void updateHistoryButtons();
     void rememberRecent(const QString &folder);
@@ -167,6 +169,9 @@ private:
     // Rows are being replaced by a fresh listing: a change of the current
     // row now is the list's doing, not the user's.
     bool m_rowsChanging = false;
+    // While rows change: the focused row, or where the focus goes when that
+    // row is removed.
+    QPersistentModelIndex m_focusAfterChange;
     QStringList m_recent;
     QList<QPointer<QLineEdit>> m_textFields;
     bool m_inTextField = false;

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
@@ -108,7 +109,14 @@ void FileActions::showInFileManager(const QStringList &paths)
 void FileActions::openContainingFolder(const QString &path)
 {
     const QFileInfo info(path);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(info.absolutePath()));
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(info.absolutePath())))
+        return;
+    // Neither a file manager on the session bus nor a program to open
+    // folders with (xdg-open): the click would otherwise do nothing at all.
+    showWarning(tr("Show in file manager"), tr("No file manager could be found to show \"%1\".").arg(info.fileName()),
+        tr("Install a file manager, or xdg-open (package xdg-utils), to open \"%1\".")
+            .arg(QDir::toNativeSeparators(info.absolutePath())),
+        QStringLiteral("NoFileManagerMessage"), tr("No file manager"));
 }
 
 void FileActions::moveToTrash(const QStringList &paths)
@@ -141,15 +149,21 @@ void FileActions::moveToTrash(const QStringList &paths)
 
 void FileActions::reportTrashFailures(const QStringList &failures)
 {
-    // Not exec(): the host may close the browser while a nested loop runs.
-    auto *box = new QMessageBox(QMessageBox::Warning, tr("Move to trash"),
+    showWarning(tr("Move to trash"),
         failures.size() == 1
             ? tr("This item could not be moved to the trash. It was not deleted.")
             : tr("%1 items could not be moved to the trash. They were not deleted.").arg(failures.size()),
-        QMessageBox::Ok, m_owner);
-    box->setObjectName(QStringLiteral("TrashFailedMessage"));
-    box->setAccessibleName(tr("Move to trash failed"));
-    box->setInformativeText(failures.join(u'\n'));
+        failures.join(u'\n'), QStringLiteral("TrashFailedMessage"), tr("Move to trash failed"));
+}
+
+void FileActions::showWarning(const QString &title, const QString &text, const QString &details,
+    const QString &objectName, const QString &accessibleName)
+{
+    // Not exec(): the host may close the browser while a nested loop runs.
+    auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, m_owner);
+    box->setObjectName(objectName);
+    box->setAccessibleName(accessibleName);
+    box->setInformativeText(details);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

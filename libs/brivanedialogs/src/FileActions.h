@@ -28,7 +28,8 @@ public:
     void addTo(QMenu *menu, QAction *before, const QStringList &paths);
 
     // Asks org.freedesktop.FileManager1 on the session bus to show paths
-    // selected; when no file manager answers, opens the first path's folder.
+    // selected; when no file manager answers, opens the first path's folder,
+    // and says so when nothing can open it either.
     void showInFileManager(const QStringList &paths);
     void moveToTrash(const QStringList &paths);
 
@@ -44,6 +45,9 @@ Q_SIGNALS:
 private:
     void openContainingFolder(const QString &path);
     void reportTrashFailures(const QStringList &failures);
+    // A warning over the browser that leaves it usable.
+    void showWarning(const QString &title, const QString &text, const QString &details, const QString &objectName,
+        const QString &accessibleName);
 
     QWidget *m_owner;
     QThreadPool m_pool;

@@ -298,30 +298,21 @@ void FileListModel::setAudioDetails(const QVector<AudioReading> &readings)
     }
     if (touched.empty())
         return;
-    if (isAudioColumn(m_order.column)) {
-        // The rows with new values leave their places and merge back in: a
-        // pass over the list, where sorting it all again would stall a large
-        // folder at every page that fills.
-        reorder([this, &touched] {
-            std::vector<bool> moved(m_rows.size(), false);
-            for (std::size_t row : touched)
-                moved[row] = true;
-            std::vector<FolderEntry> stay;
-            std::vector<FolderEntry> move;
-            stay.reserve(m_rows.size() - touched.size());
-            move.reserve(touched.size());
-            for (std::size_t row = 0; row < m_rows.size(); ++row)
-                (moved[row] ? move : stay).push_back(std::move(m_rows[row]));
-            std::sort(move.begin(), move.end(), m_order);
-            m_rows.clear();
-            std::merge(std::make_move_iterator(stay.begin()), std::make_move_iterator(stay.end()),
-                std::make_move_iterator(move.begin()), std::make_move_iterator(move.end()), std::back_inserter(m_rows),
-                m_order);
-        });
+    if (isAudioColumn(m_order.column) && unreadFiles() == 0) {
+        // The last value is in: the rows take their final order at once.
+        // Until then they stay where they are, so the current row and the
+        // selection do not jump away at every few values that arrive.
+        reorder([this] { sortEntries(m_rows, m_order); });
         return;
     }
     const auto [first, last] = std::minmax_element(touched.begin(), touched.end());
     Q_EMIT dataChanged(index(int(*first), DurationColumn), index(int(*last), BitRateColumn));
+}
+
+int FileListModel::unreadFiles() const
+{
+    return int(std::count_if(m_rows.begin(), m_rows.end(),
+        [](const FolderEntry &entry) { return !entry.isDir && entry.audioState == AudioState::Unread; }));
 }
 
 void FileListModel::rankNames()

@@ -65,9 +65,12 @@ public:
     int totalFileCount() const { return fileCount() + int(m_filteredOut.size()) - m_filteredOutFolders; }
 
     // Takes audio details read for files that are still rows of the list
-    // (same name, size and date); a list sorted by an audio column moves
-    // those rows to their places.
+    // (same name, size and date). A list sorted by an audio column keeps
+    // its rows in place until the last file's value is in, then takes its
+    // final order in one step.
     void setAudioDetails(const QVector<AudioReading> &readings);
+    // Shown files whose audio details are not read yet.
+    int unreadFiles() const;
 
     // Numbers the rows in name order (see FolderEntry::nameRank) when the
     // list is sorted by name; call once a listing is complete.

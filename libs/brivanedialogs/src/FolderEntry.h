@@ -19,6 +19,8 @@ struct AudioDetails
     std::int32_t bitRate = -1;
     std::int16_t bitDepth = -1;
     std::int16_t channels = -1;
+    // The duration is a guess from the bit rate, not the file's own length.
+    bool durationEstimated = false;
     bool operator==(const AudioDetails &other) const = default;
 };
 

@@ -52,7 +52,7 @@ std::int32_t bitDepthOf(const AVCodecParameters *codec)
 extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Probe(
     const char *path, BrivaneDialogsAudioInfo *info, int budgetMs, const volatile int *cancel)
 {
-    *info = { -1, -1, -1, -1, -1 };
+    *info = { -1, -1, -1, -1, -1, 0 };
     platform::quietFfmpegLogs();
     Budget budget { std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs), cancel };
     // Only regular files: a named pipe called "x.mp3" is refused without
@@ -68,7 +68,7 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pro
     raw->probesize = kHeaderProbeBytes;
     raw->max_analyze_duration = kAnalyzeMicroseconds;
     // Reading the end of the file for a duration is what the budget is for;
-    // the bit rate estimate is good enough for a column.
+    // a duration guessed from the bit rate is shown as a guess.
     raw->skip_estimate_duration_from_pts = 1;
     if (avformat_open_input(&raw, path, nullptr, nullptr) < 0)
         return 0; // frees raw
@@ -80,9 +80,10 @@ extern "C" __attribute__((visibility("default"))) int BrivaneDialogsWaveform_Pro
         return 0;
     const AVStream *stream = format->streams[index];
     const AVCodecParameters *codec = stream->codecpar;
-    if (format->duration > 0)
+    if (format->duration > 0) {
         info->durationMs = format->duration / (AV_TIME_BASE / 1000);
-    else if (stream->duration > 0)
+        info->durationEstimated = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ? 1 : 0;
+    } else if (stream->duration > 0)
         info->durationMs = av_rescale_q(stream->duration, stream->time_base, AVRational { 1, 1000 });
     info->sampleRate = codec->sample_rate > 0 ? codec->sample_rate : -1;
     info->channels = codec->ch_layout.nb_channels > 0 ? codec->ch_layout.nb_channels : -1;

@@ -14,6 +14,10 @@ struct BrivaneDialogsAudioInfo
     std::int32_t bitDepth; // bits per sample of lossless audio; lossy audio has none
     std::int32_t channels;
     std::int32_t bitRate; // bits per second
+    // 1 when durationMs is FFmpeg's guess from the bit rate: a file with no
+    // length in its header (an MP3 without a Xing frame, raw AAC or AC-3).
+    // Right for a constant bit rate, far off for a variable one.
+    std::int32_t durationEstimated;
 };
 
 // Fills info from the file's header. Gives up after budgetMs of wall time or
