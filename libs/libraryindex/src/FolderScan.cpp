@@ -2,11 +2,10 @@
 
 #include "platform/UniqueFd.h"
 
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-
-#include <cstring>
 
 namespace libraryindex {
 namespace {
@@ -40,7 +39,9 @@ std::shared_ptr<platform::UniqueFd> openFolder(int parentFd, const QString &name
 
 std::optional<FolderStamp> stampOf(int folderFd)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(folderFd, &info) != 0)
         return std::nullopt;
     return FolderStamp { qint64(info.st_dev), qint64(info.st_ino),
@@ -72,7 +73,9 @@ bool readFolder(int folderFd, const AudioPatterns &patterns, FolderUpdate &updat
         }
         if (type != DT_UNKNOWN && !patterns.matches(raw))
             continue;
-        struct stat info {};
+        struct stat info
+        {
+        };
         // A link counts as what it points to, but only for files: a linked
         // folder is never walked into.
         const int flags = type == DT_LNK ? 0 : AT_SYMLINK_NOFOLLOW;

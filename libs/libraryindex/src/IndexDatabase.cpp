@@ -8,12 +8,11 @@
 #include <QHash>
 #include <QSet>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace libraryindex {
 namespace {
@@ -152,8 +151,8 @@ int connect(const QString &path, SqliteHandle &handle)
         return code;
     sqlite3 *db = handle.get();
     sqlite3_busy_timeout(db, IndexDatabase::kBusyTimeoutMs);
-    sqlite3_create_function_v2(db, "vantrel_words", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
-        nullptr, wordsFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "vantrel_words", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+        wordsFunction, nullptr, nullptr, nullptr);
     if ((code = exec(db, "PRAGMA journal_mode=WAL")) != SQLITE_OK)
         return code;
     // A cache: losing the last commits to a power cut costs a rescan only.
@@ -176,9 +175,10 @@ int connect(const QString &path, SqliteHandle &handle)
         return code;
     code = exec(db, kSchema);
     if (code == SQLITE_OK)
-        code = exec(db, QByteArrayLiteral("PRAGMA user_version=")
-                            .append(QByteArray::number(IndexDatabase::kSchemaVersion))
-                            .constData());
+        code = exec(db,
+            QByteArrayLiteral("PRAGMA user_version=")
+                .append(QByteArray::number(IndexDatabase::kSchemaVersion))
+                .constData());
     exec(db, code == SQLITE_OK ? "COMMIT" : "ROLLBACK");
     return code;
 }
@@ -224,12 +224,12 @@ bool IndexDatabase::fail(int code)
     return false;
 }
 
-Statement *IndexDatabase::statement(const char *sql)
+ActiveStatement IndexDatabase::statement(const char *sql)
 {
     Statement *prepared = m_statements.get(m_db.get(), sql);
     if (!prepared)
         m_lastCode = sqlite3_extended_errcode(m_db.get());
-    return prepared;
+    return ActiveStatement(prepared);
 }
 
 QString IndexDatabase::failure() const
@@ -253,8 +253,8 @@ QString IndexDatabase::matchExpression(const std::vector<QStringList> &terms)
 std::optional<IndexDatabase::FolderRow> IndexDatabase::folder(const QString &path, bool &ok)
 {
     static constexpr char sql[] = "SELECT id, device, inode, mtime_ns FROM folders WHERE path = ?1";
-    Statement *query = statement(sql);
-    ok = query != nullptr;
+    auto query = statement(sql);
+    ok = bool(query);
     if (!ok)
         return std::nullopt;
     const int code = query->bind(1, path).step();
@@ -267,7 +267,7 @@ std::optional<IndexDatabase::FolderRow> IndexDatabase::folder(const QString &pat
 bool IndexDatabase::childFolders(qint64 folderId, QStringList &paths)
 {
     static constexpr char sql[] = "SELECT path FROM folders WHERE parent_id = ?1";
-    Statement *query = statement(sql);
+    auto query = statement(sql);
     if (!query)
         return false;
     query->bind(1, folderId);
@@ -314,7 +314,7 @@ bool IndexDatabase::filesIn(qint64 folderId, std::vector<FileRow> &rows)
 {
     static const QByteArray sql = QByteArrayLiteral("SELECT ") + kFileColumns
         + " FROM files f JOIN folders d ON d.id = f.folder_id WHERE f.folder_id = ?1";
-    Statement *query = statement(sql.constData());
+    auto query = statement(sql.constData());
     if (!query)
         return false;
     query->bind(1, folderId);
@@ -330,7 +330,7 @@ bool IndexDatabase::filesUnder(const QString &root, const QString &match, const 
         + " FROM files f JOIN folders d ON d.id = f.folder_id"
           " WHERE (d.path = ?1 OR (d.path >= ?2 AND d.path < ?3))";
     static const QByteArray matching = all + " AND f.id IN (SELECT rowid FROM words WHERE words MATCH ?4)";
-    Statement *query = statement(match.isEmpty() ? all.constData() : matching.constData());
+    auto query = statement(match.isEmpty() ? all.constData() : matching.constData());
     if (!query)
         return false;
     const auto [low, high] = pathsBelow(root);
@@ -339,10 +339,8 @@ bool IndexDatabase::filesUnder(const QString &root, const QString &match, const 
         query->bind(4, match);
     int code;
     while ((code = query->step()) == SQLITE_ROW) {
-        if (!visit(fileRow(*query))) {
-            query->reset();
+        if (!visit(fileRow(*query)))
             return true;
-        }
     }
     return code == SQLITE_DONE || fail(code);
 }
@@ -384,7 +382,7 @@ bool IndexDatabase::applyFolder(const FolderUpdate &update)
     if (existing) {
         id = existing->id;
         static constexpr char sql[] = "UPDATE folders SET device = ?2, inode = ?3, mtime_ns = ?4 WHERE id = ?1";
-        Statement *change = statement(sql);
+        auto change = statement(sql);
         if (!change)
             return false;
         const int code = change->bind(1, id)
@@ -397,7 +395,7 @@ bool IndexDatabase::applyFolder(const FolderUpdate &update)
     } else {
         static constexpr char sql[]
             = "INSERT INTO folders(path, parent_id, device, inode, mtime_ns) VALUES(?1, ?2, ?3, ?4, ?5)";
-        Statement *insert = statement(sql);
+        auto insert = statement(sql);
         if (!insert)
             return false;
         insert->bind(1, update.path)
@@ -424,7 +422,7 @@ bool IndexDatabase::syncFiles(qint64 folderId, const FolderUpdate &update)
     QHash<QString, Known> known;
     {
         static constexpr char sql[] = "SELECT id, name, size, mtime FROM files WHERE folder_id = ?1";
-        Statement *query = statement(sql);
+        auto query = statement(sql);
         if (!query)
             return false;
         query->bind(1, folderId);
@@ -440,7 +438,7 @@ bool IndexDatabase::syncFiles(qint64 folderId, const FolderUpdate &update)
         if (found == known.constEnd()) {
             static constexpr char sql[]
                 = "INSERT INTO files(folder_id, name, size, mtime, format) VALUES(?1, ?2, ?3, ?4, ?5)";
-            Statement *insert = statement(sql);
+            auto insert = statement(sql);
             if (!insert)
                 return false;
             code = insert->bind(1, folderId)
@@ -454,7 +452,7 @@ bool IndexDatabase::syncFiles(qint64 folderId, const FolderUpdate &update)
                 static constexpr char sql[] = "UPDATE files SET size = ?2, mtime = ?3, known = 0, duration_ms = NULL, "
                                               "sample_rate = NULL, bit_depth = NULL, channels = NULL, title = NULL, "
                                               "artist = NULL, album = NULL, genre = NULL, comment = NULL WHERE id = ?1";
-                Statement *change = statement(sql);
+                auto change = statement(sql);
                 if (!change)
                     return false;
                 code = change->bind(1, found->id).bind(2, file.size).bind(3, file.modified).step();
@@ -466,7 +464,7 @@ bool IndexDatabase::syncFiles(qint64 folderId, const FolderUpdate &update)
     }
     for (const Known &gone : std::as_const(known)) {
         static constexpr char sql[] = "DELETE FROM files WHERE id = ?1";
-        Statement *remove = statement(sql);
+        auto remove = statement(sql);
         if (!remove)
             return false;
         const int code = remove->bind(1, gone.id).step();
@@ -492,7 +490,7 @@ bool IndexDatabase::linkSubfolders(qint64 folderId, const FolderUpdate &update)
     // so that an unchanged folder's subfolders are found without a listing.
     for (const QString &path : std::as_const(present)) {
         static constexpr char sql[] = "UPDATE folders SET parent_id = ?1 WHERE path = ?2";
-        Statement *link = statement(sql);
+        auto link = statement(sql);
         if (!link)
             return false;
         const int code = link->bind(1, folderId).bind(2, path).step();
@@ -510,7 +508,7 @@ bool IndexDatabase::removeTree(const QString &path)
     static constexpr char folders[] = "DELETE FROM folders WHERE path = ?1 OR (path >= ?2 AND path < ?3)";
     const auto [low, high] = pathsBelow(path);
     for (const char *sql : { files, folders }) {
-        Statement *remove = statement(sql);
+        auto remove = statement(sql);
         if (!remove)
             return false;
         const int code = remove->bind(1, path).bind(2, low).bind(3, high).step();
@@ -526,7 +524,7 @@ bool IndexDatabase::recordChange(const QString &folder, const ScannedFile &file)
                                   "sample_rate = NULL, bit_depth = NULL, channels = NULL, title = NULL, artist = NULL, "
                                   "album = NULL, genre = NULL, comment = NULL "
                                   "WHERE folder_id = (SELECT id FROM folders WHERE path = ?1) AND name = ?2";
-    Statement *change = statement(sql);
+    auto change = statement(sql);
     if (!change)
         return false;
     const int code = change->bind(1, folder).bind(2, file.name).bind(3, file.size).bind(4, file.modified).step();
@@ -541,7 +539,7 @@ bool IndexDatabase::recordProperties(const QString &folder, const ScannedFile &f
                                   "channels = ?8, title = ?9, artist = ?10, album = ?11, genre = ?12, comment = ?13 "
                                   "WHERE folder_id = (SELECT id FROM folders WHERE path = ?1) AND name = ?2 "
                                   "AND size = ?3 AND mtime = ?4";
-    Statement *record = statement(sql);
+    auto record = statement(sql);
     if (!record)
         return false;
     const int code = record->bind(1, folder)

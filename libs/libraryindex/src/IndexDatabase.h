@@ -81,7 +81,7 @@ public:
 private:
     explicit IndexDatabase(SqliteHandle db);
     bool fail(int code);
-    Statement *statement(const char *sql);
+    ActiveStatement statement(const char *sql);
     std::optional<qint64> folderId(const QString &path);
     bool syncFiles(qint64 folderId, const FolderUpdate &update);
     bool linkSubfolders(qint64 folderId, const FolderUpdate &update);

@@ -15,10 +15,10 @@ std::size_t filesOf(const WriteOperation &operation)
 
 } // namespace
 
-IndexWriter::IndexWriter(QString path, Noted noted, Drained drained)
+IndexWriter::IndexWriter(QString path, Noted noted, Saved saved)
     : m_path(std::move(path))
     , m_noted(std::move(noted))
-    , m_drained(std::move(drained))
+    , m_saved(std::move(saved))
     , m_thread([this] { run(); })
 { }
 
@@ -58,8 +58,9 @@ bool IndexWriter::apply(IndexDatabase &db, const WriteOperation &operation)
         return db.removeTree(removed->path);
     if (const auto *changed = std::get_if<ChangedFile>(&operation))
         return db.recordChange(changed->folder, changed->file);
-    const auto &read = std::get<PropertiesRead>(operation);
-    return db.recordProperties(read.folder, read.file, read.properties);
+    if (const auto *read = std::get_if<PropertiesRead>(&operation))
+        return db.recordProperties(read->folder, read->file, read->properties);
+    return true;
 }
 
 void IndexWriter::run()
@@ -84,7 +85,6 @@ void IndexWriter::run()
             batch.push_back(std::move(m_queue.front()));
             m_queue.pop_front();
         }
-        const bool last = m_queue.empty();
         lock.unlock();
 
         if (!db || openedEpoch != m_epoch.load()) {
@@ -113,9 +113,13 @@ void IndexWriter::run()
         } else if (written) {
             lastNote.clear();
         }
+        if (written) {
+            for (const WriteOperation &operation : batch) {
+                if (const auto *saved = std::get_if<SearchSaved>(&operation))
+                    m_saved(saved->generation);
+            }
+        }
         batch.clear();
-        if (last)
-            m_drained();
         lock.lock();
     }
 }

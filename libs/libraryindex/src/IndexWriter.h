@@ -23,9 +23,9 @@ class IndexWriter
 {
 public:
     using Noted = std::function<void(const QString &note)>;
-    using Drained = std::function<void()>;
+    using Saved = std::function<void(quint64 generation)>;
 
-    IndexWriter(QString path, Noted noted, Drained drained);
+    IndexWriter(QString path, Noted noted, Saved saved);
     ~IndexWriter();
     IndexWriter(const IndexWriter &) = delete;
     IndexWriter &operator=(const IndexWriter &) = delete;
@@ -47,7 +47,7 @@ private:
 
     const QString m_path;
     Noted m_noted;
-    Drained m_drained;
+    Saved m_saved;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<WriteOperation> m_queue;

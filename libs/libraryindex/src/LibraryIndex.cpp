@@ -30,8 +30,9 @@ struct LibraryIndex::Engine
                   QMetaObject::invokeMethod(
                       owner, [owner, note] { Q_EMIT owner->writeFailed(note); }, Qt::QueuedConnection);
               },
-              [owner] {
-                  QMetaObject::invokeMethod(owner, [owner] { Q_EMIT owner->indexSaved(); }, Qt::QueuedConnection);
+              [owner](quint64 generation) {
+                  QMetaObject::invokeMethod(
+                      owner, [owner, generation] { Q_EMIT owner->indexSaved(generation); }, Qt::QueuedConnection);
               })
         , owner(owner)
         , thread([this] { run(); })
@@ -100,7 +101,10 @@ struct LibraryIndex::Engine
                 Qt::QueuedConnection);
         };
         services.write = [this](WriteOperation &&operation) { writer.post(std::move(operation)); };
-        if (!runSearch(job, services) && db && db->damaged()) {
+        const bool indexed = runSearch(job, services);
+        if (services.db && indexed && wanted.load() == job.generation)
+            writer.post(SearchSaved { job.generation });
+        if (!indexed && db && db->damaged()) {
             // Only a cache: the next search starts a new one.
             db.reset();
             // A file that cannot be deleted is tried again, and replaced, at
@@ -156,11 +160,11 @@ void LibraryIndex::cancel()
     m_engine->wanted = 0;
 }
 
-void LibraryIndex::recordProperties(
-    const QString &path, qint64 size, qint64 modified, const FileProperties &properties)
+void LibraryIndex::recordProperties(const QString &path, qint64 size, qint64 modified, const FileProperties &properties)
 {
     const QFileInfo file(path);
-    m_engine->writer.post(PropertiesRead { file.absolutePath(), ScannedFile { file.fileName(), size, modified }, properties });
+    m_engine->writer.post(
+        PropertiesRead { file.absolutePath(), ScannedFile { file.fileName(), size, modified }, properties });
 }
 
 } // namespace libraryindex

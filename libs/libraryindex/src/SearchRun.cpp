@@ -10,11 +10,11 @@
 #include <QHash>
 #include <QSet>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace libraryindex {
 namespace {
@@ -25,6 +25,21 @@ constexpr std::size_t kFirstBatchFiles = 64;
 constexpr int kBatchIntervalMs = 50;
 // Rows of the index between two looks at whether the search is still wanted.
 constexpr int kRowsPerCancelCheck = 256;
+// A folder's time has the file system's clock tick as its resolution (and a
+// network mount's comes from the server's clock): a folder changed this
+// recently may change again without its time moving. Its stamp is stored as
+// unsettled, so the next search reads it again.
+constexpr qint64 kSettleNs = 2'000'000'000;
+constexpr qint64 kUnsettled = -1;
+
+qint64 nowNs()
+{
+    struct timespec now
+    {
+    };
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
 
 QString relativeFolder(const QString &root, const QString &folder)
 {
@@ -101,6 +116,7 @@ public:
         , m_matcher(job.query)
         , m_sender(job.generation, services.deliver)
         , m_note(services.note)
+        , m_settledBefore(nowNs() - kSettleNs)
     { }
 
     bool run()
@@ -182,7 +198,9 @@ private:
                 return true;
             // The file as it is now: its folder's listing may be unchanged
             // while the file was rewritten in place.
-            struct stat info {};
+            struct stat info
+            {
+            };
             const QByteArray path = QFile::encodeName(childPath(row.folder, row.name));
             if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
                 return true; // gone: its folder changed, and the walk reads it
@@ -253,6 +271,8 @@ private:
         FolderUpdate update { path, *stamp, {}, {} };
         if (!readFolder(fd->get(), m_job.patterns, update))
             return;
+        if (stamp->modifiedNs > m_settledBefore)
+            update.stamp.modifiedNs = kUnsettled;
         std::vector<IndexDatabase::FileRow> known;
         if (m_db && row && !m_db->filesIn(row->id, known))
             indexFailed();
@@ -290,6 +310,7 @@ private:
     QueryMatcher m_matcher;
     BatchSender m_sender;
     QString m_note;
+    const qint64 m_settledBefore;
     bool m_dbFailed = false;
     // What was sent, by folder and name, so the walk can take it back.
     QHash<QString, QHash<QString, Sent>> m_sent;

@@ -2,9 +2,8 @@
 
 #include <QString>
 
-#include <sqlite3.h>
-
 #include <memory>
+#include <sqlite3.h>
 #include <unordered_map>
 
 namespace libraryindex {
@@ -74,6 +73,31 @@ private:
     };
     std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
     int m_code = SQLITE_OK;
+};
+
+// A statement in use, reset when it goes out of scope: a statement left
+// stepped holds its read transaction open, and the connection would go on
+// seeing the index as it was then, whatever the writer commits.
+class ActiveStatement
+{
+public:
+    explicit ActiveStatement(Statement *statement)
+        : m_statement(statement)
+    { }
+    ~ActiveStatement()
+    {
+        if (m_statement)
+            m_statement->reset();
+    }
+    ActiveStatement(const ActiveStatement &) = delete;
+    ActiveStatement &operator=(const ActiveStatement &) = delete;
+
+    explicit operator bool() const { return m_statement != nullptr; }
+    Statement *operator->() const { return m_statement; }
+    Statement &operator*() const { return *m_statement; }
+
+private:
+    Statement *m_statement;
 };
 
 // Statements prepared once per connection, found by their SQL's address:

@@ -25,6 +25,12 @@ struct PropertiesRead
     FileProperties properties;
 };
 
-using WriteOperation = std::variant<FolderUpdate, RemovedTree, ChangedFile, PropertiesRead>;
+// Everything a search posted before this is written once it is.
+struct SearchSaved
+{
+    quint64 generation = 0;
+};
+
+using WriteOperation = std::variant<FolderUpdate, RemovedTree, ChangedFile, PropertiesRead, SearchSaved>;
 
 } // namespace libraryindex

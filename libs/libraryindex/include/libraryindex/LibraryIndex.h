@@ -73,8 +73,9 @@ public:
 
 Q_SIGNALS:
     void found(const libraryindex::SearchBatch &batch);
-    // The writer has written everything it was given.
-    void indexSaved();
+    // Everything the search `generation` found in the folders is in the
+    // index now: the next search below them answers from it.
+    void indexSaved(quint64 generation);
     // The writer could not write (full disk, read-only, locked).
     void writeFailed(const QString &note);
 
