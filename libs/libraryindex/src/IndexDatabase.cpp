@@ -77,6 +77,11 @@ END;
 constexpr char kFileColumns[] = "d.path, f.name, f.size, f.mtime, f.known, f.duration_ms, f.sample_rate, f.bit_depth, "
                                 "f.channels, f.title, f.artist, f.album, f.genre, f.comment";
 
+// What a file's change makes unknown again: the properties read of it.
+#define VANTREL_FORGET_PROPERTIES                                                                                      \
+    "known = 0, duration_ms = NULL, sample_rate = NULL, bit_depth = NULL, channels = NULL, title = NULL, "             \
+    "artist = NULL, album = NULL, genre = NULL, comment = NULL"
+
 void wordsFunction(sqlite3_context *context, int count, sqlite3_value **values)
 {
     QString text;
@@ -266,17 +271,22 @@ std::optional<IndexDatabase::FolderRow> IndexDatabase::folder(const QString &pat
     return std::nullopt;
 }
 
-bool IndexDatabase::childFolders(qint64 folderId, QStringList &paths)
+template<typename Take> bool IndexDatabase::rowsOf(const char *sql, qint64 id, Take take)
 {
-    static constexpr char sql[] = "SELECT path FROM folders WHERE parent_id = ?1";
     auto query = statement(sql);
     if (!query)
         return false;
-    query->bind(1, folderId);
+    query->bind(1, id);
     int code;
     while ((code = query->step()) == SQLITE_ROW)
-        paths.append(query->text(0));
+        take(*query);
     return code == SQLITE_DONE || fail(code);
+}
+
+bool IndexDatabase::childFolders(qint64 folderId, QStringList &paths)
+{
+    static constexpr char sql[] = "SELECT path FROM folders WHERE parent_id = ?1";
+    return rowsOf(sql, folderId, [&](const Statement &row) { paths.append(row.text(0)); });
 }
 
 namespace {
@@ -316,14 +326,7 @@ bool IndexDatabase::filesIn(qint64 folderId, std::vector<FileRow> &rows)
 {
     static const QByteArray sql = QByteArrayLiteral("SELECT ") + kFileColumns
         + " FROM files f JOIN folders d ON d.id = f.folder_id WHERE f.folder_id = ?1";
-    auto query = statement(sql.constData());
-    if (!query)
-        return false;
-    query->bind(1, folderId);
-    int code;
-    while ((code = query->step()) == SQLITE_ROW)
-        rows.push_back(fileRow(*query));
-    return code == SQLITE_DONE || fail(code);
+    return rowsOf(sql.constData(), folderId, [&](const Statement &row) { rows.push_back(fileRow(row)); });
 }
 
 bool IndexDatabase::filesUnder(const QString &root, const QString &match, const std::function<bool(FileRow &&)> &visit)
@@ -422,18 +425,12 @@ bool IndexDatabase::syncFiles(qint64 folderId, const FolderUpdate &update)
         qint64 modified;
     };
     QHash<QString, Known> known;
-    {
-        static constexpr char sql[] = "SELECT id, name, size, mtime FROM files WHERE folder_id = ?1";
-        auto query = statement(sql);
-        if (!query)
-            return false;
-        query->bind(1, folderId);
-        int code;
-        while ((code = query->step()) == SQLITE_ROW)
-            known.insert(query->text(1), Known { query->integer(0), query->integer(2), query->integer(3) });
-        if (code != SQLITE_DONE)
-            return fail(code);
-    }
+    static constexpr char sql[] = "SELECT id, name, size, mtime FROM files WHERE folder_id = ?1";
+    const bool read = rowsOf(sql, folderId, [&](const Statement &row) {
+        known.insert(row.text(1), Known { row.integer(0), row.integer(2), row.integer(3) });
+    });
+    if (!read)
+        return false;
     for (const ScannedFile &file : update.files) {
         const auto found = known.constFind(file.name);
         int code = SQLITE_DONE;
@@ -451,9 +448,8 @@ bool IndexDatabase::syncFiles(qint64 folderId, const FolderUpdate &update)
                        .step();
         } else {
             if (found->size != file.size || found->modified != file.modified) {
-                static constexpr char sql[] = "UPDATE files SET size = ?2, mtime = ?3, known = 0, duration_ms = NULL, "
-                                              "sample_rate = NULL, bit_depth = NULL, channels = NULL, title = NULL, "
-                                              "artist = NULL, album = NULL, genre = NULL, comment = NULL WHERE id = ?1";
+                static constexpr char sql[]
+                    = "UPDATE files SET size = ?2, mtime = ?3, " VANTREL_FORGET_PROPERTIES " WHERE id = ?1";
                 auto change = statement(sql);
                 if (!change)
                     return false;
@@ -522,10 +518,8 @@ bool IndexDatabase::removeTree(const QString &path)
 
 bool IndexDatabase::recordChange(const QString &folder, const ScannedFile &file)
 {
-    static constexpr char sql[] = "UPDATE files SET size = ?3, mtime = ?4, known = 0, duration_ms = NULL, "
-                                  "sample_rate = NULL, bit_depth = NULL, channels = NULL, title = NULL, artist = NULL, "
-                                  "album = NULL, genre = NULL, comment = NULL "
-                                  "WHERE folder_id = (SELECT id FROM folders WHERE path = ?1) AND name = ?2";
+    static constexpr char sql[] = "UPDATE files SET size = ?3, mtime = ?4, " VANTREL_FORGET_PROPERTIES
+                                  " WHERE folder_id = (SELECT id FROM folders WHERE path = ?1) AND name = ?2";
     auto change = statement(sql);
     if (!change)
         return false;

@@ -82,6 +82,8 @@ private:
     explicit IndexDatabase(SqliteHandle db);
     bool fail(int code);
     ActiveStatement statement(const char *sql);
+    // Runs a query with one id bound, handing each row to take.
+    template<typename Take> bool rowsOf(const char *sql, qint64 id, Take take);
     std::optional<qint64> folderId(const QString &path);
     bool syncFiles(qint64 folderId, const FolderUpdate &update);
     bool linkSubfolders(qint64 folderId, const FolderUpdate &update);
