@@ -10,11 +10,6 @@
 namespace libraryindex {
 namespace {
 
-qint64 millisecondsOf(const struct timespec &time)
-{
-    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
-}
-
 // Names that are not UTF-8 cannot be shown or stored as text; they are
 // passed over, as the browser's listing passes them over.
 bool decodeName(const char *raw, QString &name)

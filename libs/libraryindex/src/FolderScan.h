@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -41,6 +42,12 @@ struct FolderUpdate
     std::vector<ScannedFile> files;
     QStringList subfolders;
 };
+
+// A file time as the browser keeps it: milliseconds since the epoch.
+inline qint64 millisecondsOf(const struct timespec &time)
+{
+    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+}
 
 inline QString childPath(const QString &folder, const QString &name)
 {

@@ -48,11 +48,6 @@ QString relativeFolder(const QString &root, const QString &folder)
     return folder.mid(root.endsWith(QLatin1Char('/')) ? root.size() : root.size() + 1);
 }
 
-qint64 millisecondsOf(const struct timespec &time)
-{
-    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
-}
-
 class BatchSender
 {
 public:
