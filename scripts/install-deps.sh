@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
     libsdl2-dev libglib2.0-dev libx11-dev libxcb1-dev libxdamage-dev libfontconfig-dev
+    # the search index's cache (FTS5 is built in)
+    libsqlite3-dev
     # run time, loaded by name
     libmediainfo0v5 libfreeimage3
     # application icons drawn from SVG themes

@@ -31,6 +31,8 @@ public:
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
     const T &value() const { return std::get<0>(m_state); }
+    // Moves the value out, for a value that cannot be copied (an owner).
+    T take() { return std::move(std::get<0>(m_state)); }
     // Only after a failure.
     const E &error() const { return std::get<1>(m_state); }
 
