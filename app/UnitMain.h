@@ -130,6 +130,7 @@ public:
 
     QGroupBox *GroupBoxOptions = nullptr;
     QCheckBox *CheckBoxPreview = nullptr;
+    QCheckBox *CheckBoxAutoAdvance = nullptr;
     QLabel *Label1 = nullptr;
     QSlider *TrackBarVolume = nullptr;
     QLabel *LabelVolumeValue = nullptr;
@@ -201,6 +202,9 @@ public:
     void PlayPreviewFile(const QString &FileName);
     void TrackBarVolumeChange();
     void CheckBoxPreviewClick();
+    // A preview played to its end: with "Auto-advance" ticked the browser
+    // moves to the next file, which then plays.
+    void PreviewEnded(std::uint32_t stream, const QString &FileName);
     void ActionSpaceBarExecute();
     // Releases the audio output; called when the window is destroyed.
     void ReleaseBASS();

@@ -311,6 +311,14 @@ void TFormMain::CreateOptionsGroup()
     // needs more than the designed 17 pixels.
     layout->addWidget(CheckBoxPreview, QRect(QPoint(16, 28), QSize(137, 17).expandedTo(CheckBoxPreview->sizeHint())));
 
+    CheckBoxAutoAdvance = Named(new QCheckBox(QStringLiteral("Auto-advance"), GroupBoxOptions),
+        QStringLiteral("CheckBoxAutoAdvance"), QStringLiteral("Auto-advance"));
+    WithDesignFont(CheckBoxAutoAdvance);
+    SetHint(
+        CheckBoxAutoAdvance, QStringLiteral("When a preview ends, go on to the next file in the list and play it."));
+    layout->addWidget(
+        CheckBoxAutoAdvance, QRect(QPoint(160, 28), QSize(100, 17).expandedTo(CheckBoxAutoAdvance->sizeHint())));
+
     Label1 = Named(
         new QLabel(QStringLiteral("Volume:"), GroupBoxOptions), QStringLiteral("Label1"), QStringLiteral("Volume:"));
     WithDesignFont(Label1);

@@ -5,10 +5,13 @@
 #include "app/Globals.h"
 #include "app/Settings.h"
 #include "app/UnitMain.h"
+#include "browser/BrivaneDialogsDefs.h"
+#include "platform/WindowMessage.h"
 #include "preview/PreviewPlayer.h"
 #include "preview/PreviewWorker.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -32,11 +35,28 @@ void TFormMain::InitializePreview()
     Preview = new PreviewWorker(this);
     Preview->setVolume(TrackBarVolume->value());
     connect(Preview, &PreviewWorker::played, this, [this](std::uint32_t stream) { PreviewStream = stream; });
+    connect(Preview, &PreviewWorker::ended, this,
+        [this](std::uint32_t stream, const QString &FileName) { PreviewEnded(stream, FileName); });
     connect(TrackBarVolume, &QSlider::valueChanged, this, [this] { TrackBarVolumeChange(); });
     // Also runs when the settings set the box, as a click would.
     connect(CheckBoxPreview, &QCheckBox::toggled, this, [this] { CheckBoxPreviewClick(); });
     connect(ActionSpaceBar, &QAction::triggered, this, [this] { ActionSpaceBarExecute(); });
     InitializeTransport();
+}
+
+void TFormMain::PreviewEnded(std::uint32_t stream, const QString &FileName)
+{
+    // Only the preview of the file still focused goes on: the user may have
+    // moved on just as it ended. Never behind a dialog, which must be
+    // answered first.
+    if (!CheckBoxAutoAdvance->isChecked() || stream != PreviewStream || FileName != FocusedFileName
+        || BrivaneDialogsWindow == 0 || QApplication::activeModalWidget())
+        return;
+    if (platform::sendWindowMessage(BrivaneDialogsWindow, bdMsgFocusNextFile) != 1)
+        return; // the end of the list
+    // The focus report has played it already when focus changes play.
+    if (!CheckBoxPreview->isChecked())
+        PlayPreviewFile(FocusedFileName);
 }
 
 void TFormMain::InitializeBASS()

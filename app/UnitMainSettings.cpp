@@ -37,6 +37,8 @@ void TFormMain::LoadSettings()
         ini.ReadBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked()));
     TrackBarVolume->setValue(ini.ReadInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value()));
     CheckBoxLoop->setChecked(ini.ReadBool(kSettings, QStringLiteral("Preview loop"), CheckBoxLoop->isChecked()));
+    CheckBoxAutoAdvance->setChecked(
+        ini.ReadBool(kSettings, QStringLiteral("Preview auto-advance"), CheckBoxAutoAdvance->isChecked()));
 
     EditFolder1->setText(ini.ReadString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text()));
     EditFolder2->setText(ini.ReadString(kSettings, QStringLiteral("Folder 2"), EditFolder2->text()));
@@ -89,6 +91,7 @@ platform::Result<> TFormMain::SaveSettings()
     ini.WriteBool(kSettings, QStringLiteral("Preview on select"), CheckBoxPreview->isChecked());
     ini.WriteInteger(kSettings, QStringLiteral("Preview volume"), TrackBarVolume->value());
     ini.WriteBool(kSettings, QStringLiteral("Preview loop"), CheckBoxLoop->isChecked());
+    ini.WriteBool(kSettings, QStringLiteral("Preview auto-advance"), CheckBoxAutoAdvance->isChecked());
     ini.WriteString(kSettings, QStringLiteral("Folder 1"), EditFolder1->text());
     ini.WriteString(kSettings, QStringLiteral("Folder 2"), EditFolder2->text());
     ini.WriteString(kSettings, QStringLiteral("Folder 3"), EditFolder3->text());

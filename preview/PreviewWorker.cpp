@@ -128,8 +128,15 @@ void PreviewWorker::execute(const Request &request)
     }
     // Every request may change where the preview is; the window reads this copy.
     PreviewPlayer::Progress progress = PreviewPlayer::ProgressOf(m_stream);
+    // A stream that never started (a file that cannot be played) has no end
+    // to announce: it is 0.
+    const bool playedThrough = progress.length <= 0 && !m_fileName.isEmpty() && request.kind != Kind::Play;
+    if (playedThrough && m_stream != 0 && m_stream != m_endAnnounced) {
+        m_endAnnounced = m_stream;
+        announceEnd();
+    }
     std::lock_guard lock(m_mutex);
-    if (progress.length <= 0 && !m_fileName.isEmpty() && request.kind != Kind::Play) {
+    if (playedThrough) {
         // Played to its end and freed: it stays shown as played through.
         progress.length = m_progress.length;
         progress.position = m_progress.length;
@@ -143,6 +150,12 @@ void PreviewWorker::announcePlay()
     // Delivered on this object's thread; dropped if the object is gone.
     QMetaObject::invokeMethod(
         this, [this, stream, name = m_fileName] { Q_EMIT played(stream, name); }, Qt::QueuedConnection);
+}
+
+void PreviewWorker::announceEnd()
+{
+    QMetaObject::invokeMethod(
+        this, [this, stream = m_stream, name = m_fileName] { Q_EMIT ended(stream, name); }, Qt::QueuedConnection);
 }
 
 void PreviewWorker::run()

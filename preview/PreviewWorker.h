@@ -57,6 +57,10 @@ Q_SIGNALS:
     // On the thread this object lives on, after each play: the new stream's
     // handle, 0 when the file could not be played.
     void played(std::uint32_t stream, const QString &FileName);
+    // Once per stream, when it played to its end by itself: not stopped,
+    // replaced or looping. Noticed at the next request, so within a
+    // progress reading of the end.
+    void ended(std::uint32_t stream, const QString &FileName);
 
 private:
     enum class Kind { Play, Volume, TogglePause, Stop, Seek, Loop, Progress };
@@ -71,11 +75,13 @@ private:
     void enqueue(Request request);
     void execute(const Request &request);
     void announcePlay();
+    void announceEnd();
 
     std::atomic<int> m_volumePercent { 100 };
     std::atomic<bool> m_loop { false };
     std::uint32_t m_stream = 0; // worker thread only
     QString m_fileName; // worker thread only: the file of m_stream
+    std::uint32_t m_endAnnounced = 0; // worker thread only
 
     mutable std::mutex m_mutex; // guards everything below
     PreviewPlayer::Progress m_progress;

@@ -15,12 +15,14 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -407,6 +409,107 @@ TEST_F(BrowserEventsTest, FocusShowsTheDetailsAndPlaysOnlyWithPreviewOn)
     form->Preview->waitIdle();
     QCoreApplication::processEvents();
     EXPECT_NE(form->PreviewStream, 0u);
+}
+
+// Auto-advance over t1, t2 (tones), t3 (not audio) and t4 (a tone), the last
+// rows of the list: each case starts one file and names the files that must
+// play after it, in order, and the file the focus must end on.
+TEST_F(BrowserEventsTest, AutoAdvancePlaysOnUntilTheListEndsOrAFileCannotPlay)
+{
+    for (const char *name : { "t1.wav", "t2.wav", "t4.wav" }) {
+        QFile file(music + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(toneWav());
+    }
+    write(QStringLiteral("t3.wav"));
+    start();
+    QAbstractItemView *view = open(8);
+    ASSERT_NE(view, nullptr);
+    form->CheckBoxAutoAdvance->setChecked(true);
+
+    const struct
+    {
+        const char *name;
+        bool previewOnSelect;
+        const char *start;
+        QStringList playedAfter; // the last one cannot be played
+        const char *focusedAtTheEnd;
+    } cases[] = {
+        { "focus plays", true, "t1.wav", { u"t2.wav"_qs, u"t3.wav"_qs }, "t3.wav" },
+        { "replayed with focus silent", false, "t1.wav", { u"t2.wav"_qs, u"t3.wav"_qs }, "t3.wav" },
+        { "the last file", true, "t4.wav", {}, "t4.wav" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        form->CheckBoxPreview->setChecked(c.previewOnSelect);
+        QSignalSpy played(form->Preview, &PreviewWorker::played);
+        QSignalSpy ended(form->Preview, &PreviewWorker::ended);
+        const QString start = music + QLatin1Char('/') + QLatin1String(c.start);
+        view->setCurrentIndex(view->model()->index(rowOf(view, QLatin1String(c.start)), 0));
+        ASSERT_EQ(form->FocusedFileName, start);
+        if (!c.previewOnSelect)
+            form->ReplayFile(start);
+
+        // Every file after the first plays in turn; the one that cannot play
+        // gives a 0 handle and nothing after it.
+        const int plays = 1 + int(c.playedAfter.size());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return played.size() >= plays && ended.size() >= plays - 1; }, 20000))
+            << played.size() << " played, " << ended.size() << " ended";
+        if (c.playedAfter.isEmpty()) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return ended.size() == 1; }, 20000));
+        }
+        // Whatever would follow is asked for at the next reading of the
+        // preview's progress: have one made and its answers delivered.
+        form->Preview->refreshProgress();
+        form->Preview->waitIdle();
+        deliverPendingEvents();
+        QStringList names;
+        for (const QList<QVariant> &play : std::as_const(played))
+            names.append(QFileInfo(play.at(1).toString()).fileName());
+        EXPECT_EQ(names, QStringList { QLatin1String(c.start) } + c.playedAfter);
+        if (!c.playedAfter.isEmpty()) {
+            EXPECT_EQ(played.last().at(0).toUInt(), 0u) << "the file that is not audio";
+        }
+        EXPECT_EQ(form->FocusedFileName, music + QLatin1Char('/') + QLatin1String(c.focusedAtTheEnd));
+        EXPECT_EQ(view->currentIndex().data().toString(), QLatin1String(c.focusedAtTheEnd));
+    }
+}
+
+TEST_F(BrowserEventsTest, AutoAdvanceWaitsForNoDialogAndStaysOffUnlessTicked)
+{
+    const QString tone = music + QStringLiteral("/0tone.wav");
+    {
+        QFile file(tone);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(toneWav());
+    }
+    start();
+    QAbstractItemView *view = open(5);
+    ASSERT_NE(view, nullptr);
+    form->CheckBoxPreview->setChecked(false);
+
+    const struct
+    {
+        const char *name;
+        bool ticked;
+        bool dialogOpen;
+    } cases[] = { { "not ticked", false, false }, { "behind a dialog", true, true } };
+    // a.mp3 comes after it in the list, so an advance would be seen.
+    view->setCurrentIndex(view->model()->index(rowOf(view, QStringLiteral("0tone.wav")), 0));
+    ASSERT_EQ(form->FocusedFileName, tone);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        form->CheckBoxAutoAdvance->setChecked(c.ticked);
+        QSignalSpy ended(form->Preview, &PreviewWorker::ended);
+        form->ReplayFile(tone);
+        QDialog dialog(form.get());
+        if (c.dialogOpen)
+            dialog.open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended.size() == 1; }, 20000));
+        deliverPendingEvents();
+        EXPECT_EQ(form->FocusedFileName, tone);
+        dialog.close();
+    }
 }
 
 TEST(BrowserWithoutLibraryTest, PanelExplainsWhatIsMissingAndTheRestWorks)

@@ -291,6 +291,10 @@ inline constexpr std::uint32_t bdMsgPanelTree = 2096; // 0x830
 // as Ctrl+L does inside the browser; for a host shortcut that works from
 // anywhere in its window. Answers 1 when the path bar took the focus.
 inline constexpr std::uint32_t bdMsgFocusPathBar = 2097; // 0x831
+// Focus and select the next file in the list's order, folders passed over,
+// and report it (event 2056) as the Down key would; for playing a folder
+// through. Answers 1 when a file followed, 0 at the end of the list.
+inline constexpr std::uint32_t bdMsgFocusNextFile = 2098; // 0x832
 // Close the browser: it stores its folder and filter index.
 inline constexpr std::uint32_t bdMsgClose = 0x0010;
 

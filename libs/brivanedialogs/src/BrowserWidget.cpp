@@ -280,6 +280,22 @@ bool BrowserWidget::focusPathBar()
     return true;
 }
 
+bool BrowserWidget::focusNextFile()
+{
+    QItemSelectionModel *selection = m_views->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    // With no row focused the first file is next, as for a first Down key.
+    for (int row = current.isValid() ? current.row() + 1 : 0; row < m_model->rowCount(); ++row) {
+        if (m_model->entry(row).isDir)
+            continue;
+        const QModelIndex next = m_model->index(row, 0);
+        selection->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_views->currentView()->scrollTo(next);
+        return true;
+    }
+    return false;
+}
+
 void BrowserWidget::watchTextField(QLineEdit *edit)
 {
     m_textFields.removeIf([](const QPointer<QLineEdit> &field) { return field.isNull(); }); // editors gone

@@ -91,6 +91,10 @@ public:
     // The path bar takes the focus with its text selected; false when the
     // browser has no path bar to show.
     bool focusPathBar();
+    // The next file after the focused row (folders passed over) becomes the
+    // focused and only selected row, scrolled into view and reported as a
+    // Down key's would be; false when no file follows.
+    bool focusNextFile();
 
     NavigationBar *navigationBar() const { return m_nav; }
     LocationsPanel *locationsPanel() const { return m_panel; }

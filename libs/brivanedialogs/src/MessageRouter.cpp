@@ -53,6 +53,10 @@ bool handleWindowMessage(
         message->setResult(browser->focusPathBar() ? 1 : 0);
         message->accept();
         return true;
+    case bdMsgFocusNextFile:
+        message->setResult(browser->focusNextFile() ? 1 : 0);
+        message->accept();
+        return true;
     default:
         return false;
     }
