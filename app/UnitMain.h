@@ -155,6 +155,8 @@ public:
     ImageList ImageListFilesButtons;
     ActionManager *ActionManager1 = nullptr;
     QAction *ActionSpaceBar = nullptr;
+    QAction *ActionSeekBack = nullptr;
+    QAction *ActionSeekForward = nullptr;
     QTimer *TimerStartup = nullptr;
 
     QStringList SelectedFilesList;
@@ -227,6 +229,8 @@ public:
     void AdoptThemedTransportFaces();
     // The bar's value the user picked, in milliseconds.
     void TrackBarPositionSeek(int value);
+    // Moves a playing or paused preview by `seconds`, within the file.
+    void SeekPreviewBy(double seconds);
     void ButtonPlayPauseClick();
     // Enter or a double-click on a file in the browser: plays it from its
     // start, also when focus changes do not play.

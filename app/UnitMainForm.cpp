@@ -103,6 +103,13 @@ void TFormMain::CreateControls()
     ActionManager1->setObjectName(QStringLiteral("ActionManager1"));
     ActionSpaceBar = NamedAction(this, QStringLiteral("ActionSpaceBar"), QStringLiteral("Action"));
     ActionManager1->addAction(ActionSpaceBar);
+    // Seeking from wherever the focus is, the file list included.
+    ActionSeekBack = NamedAction(this, QStringLiteral("ActionSeekBack"), QStringLiteral("Back 5 seconds"));
+    ActionSeekBack->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Left));
+    ActionManager1->addAction(ActionSeekBack);
+    ActionSeekForward = NamedAction(this, QStringLiteral("ActionSeekForward"), QStringLiteral("Forward 5 seconds"));
+    ActionSeekForward->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Right));
+    ActionManager1->addAction(ActionSeekForward);
 
     TimerStartup = new QTimer(this);
     TimerStartup->setObjectName(QStringLiteral("TimerStartup"));

@@ -107,9 +107,12 @@ void TFormMain::CheckBoxPreviewClick()
 
 void TFormMain::ActionSpaceBarExecute()
 {
-    // After the play asked for last, so it reaches that file's stream.
-    if (Preview)
-        Preview->togglePause();
+    // After the play asked for last, so it reaches that file's stream. With
+    // nothing playing the focused file plays, whether or not focus plays.
+    if (!Preview)
+        return;
+    EnsureAudioOutput();
+    Preview->playOrTogglePause(FocusedFileName);
 }
 
 void TFormMain::ReleaseBASS()

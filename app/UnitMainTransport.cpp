@@ -10,6 +10,7 @@
 #include "preview/PreviewWorker.h"
 #include "scaling/AnchorLayout.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTimer>
@@ -25,6 +26,8 @@ constexpr int kBarUnitsPerSecond = 1000;
 // How often the bar and the times follow playback: smooth enough for the
 // eye, and each reading is one cheap request to the preview's worker.
 constexpr int kProgressIntervalMs = 100;
+// Shift+Left and Shift+Right: the bar's own page step.
+constexpr double kKeySeekSeconds = 5;
 
 // "1:05.3": minutes, seconds and tenths; samples are often short.
 QString FormatTime(double seconds)
@@ -102,6 +105,8 @@ void TFormMain::InitializeTransport()
     connect(TrackBarPosition, &QSlider::sliderMoved, this,
         [this](int value) { LabelElapsed->setText(FormatTime(double(value) / kBarUnitsPerSecond)); });
     connect(ButtonPlayPause, &QToolButton::clicked, this, [this] { ButtonPlayPauseClick(); });
+    connect(ActionSeekBack, &QAction::triggered, this, [this] { SeekPreviewBy(-kKeySeekSeconds); });
+    connect(ActionSeekForward, &QAction::triggered, this, [this] { SeekPreviewBy(kKeySeekSeconds); });
     // Also runs when the settings set the box.
     connect(CheckBoxLoop, &QCheckBox::toggled, this, [this](bool loop) {
         if (Preview)
@@ -160,6 +165,18 @@ void TFormMain::TrackBarPositionSeek(int value)
     // The very end would be past the last sample: play its last moment instead.
     const int last = std::max(0, TrackBarPosition->maximum() - 1);
     Preview->seek(double(std::min(value, last)) / kBarUnitsPerSecond);
+}
+
+void TFormMain::SeekPreviewBy(double seconds)
+{
+    if (!Preview)
+        return;
+    const PreviewPlayer::Progress progress = Preview->progress();
+    // An ended preview stays ended: a seek would start it again.
+    if (progress.state == PreviewPlayer::Progress::State::Stopped || progress.length <= 0)
+        return;
+    const double last = std::max(0.0, progress.length - 1.0 / kBarUnitsPerSecond);
+    Preview->seek(std::clamp(progress.position + seconds, 0.0, last));
 }
 
 void TFormMain::ButtonPlayPauseClick()

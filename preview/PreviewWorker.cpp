@@ -58,6 +58,11 @@ void PreviewWorker::togglePause()
     enqueue({ Kind::TogglePause, {} });
 }
 
+void PreviewWorker::playOrTogglePause(const QString &FileName)
+{
+    enqueue({ Kind::PlayOrTogglePause, FileName });
+}
+
 void PreviewWorker::stop()
 {
     enqueue({ Kind::Stop, {} });
@@ -120,6 +125,18 @@ void PreviewWorker::execute(const Request &request)
         break;
     case Kind::TogglePause:
         PreviewPlayer::TogglePause(m_stream);
+        break;
+    case Kind::PlayOrTogglePause:
+        // Decided here, after every request before it: a play still queued
+        // is then playing, and this pauses it.
+        if (PreviewPlayer::ProgressOf(m_stream).state == PreviewPlayer::Progress::State::Stopped
+            && !request.fileName.isEmpty()) {
+            m_fileName = request.fileName;
+            m_stream = PreviewPlayer::Play(m_stream, m_fileName, volume, loop);
+            announcePlay();
+        } else {
+            PreviewPlayer::TogglePause(m_stream);
+        }
         break;
     case Kind::Stop:
         PreviewPlayer::Stop(m_stream);

@@ -35,6 +35,9 @@ public:
     void setVolume(int volumePercent);
     // Resumes a paused stream where it stopped; pauses it in any other state.
     void togglePause();
+    // As togglePause() while a stream plays or is paused; with nothing
+    // playing (none started, or played to its end), plays FileName.
+    void playOrTogglePause(const QString &FileName);
     // Stops and frees the current stream.
     void stop();
     // Moves the current preview to `seconds`; one that ended plays its file
@@ -63,7 +66,7 @@ Q_SIGNALS:
     void ended(std::uint32_t stream, const QString &FileName);
 
 private:
-    enum class Kind { Play, Volume, TogglePause, Stop, Seek, Loop, Progress };
+    enum class Kind { Play, Volume, TogglePause, PlayOrTogglePause, Stop, Seek, Loop, Progress };
     struct Request
     {
         Kind kind;

@@ -110,6 +110,47 @@ TEST_F(MainWindowTransport, OpeningAFilePlaysItAgainFromItsStartWhateverThePrevi
     }
 }
 
+TEST_F(MainWindowTransport, SpacePlaysTheFocusedFileWhenNothingPlaysAndShiftArrowsSeekByFiveSeconds)
+{
+    TFormMain &form = createWindow();
+    form.InitializeBASS();
+    form.CheckBoxPreview->setChecked(false);
+    sendFileEvent(form, bdEventFocusChanged, bassFixture(QStringLiteral("ten-marked.wav")));
+    settle(form);
+    ASSERT_EQ(form.PreviewStream, 0u);
+
+    form.ActionSpaceBar->trigger();
+    settle(form);
+    const std::uint32_t stream = form.PreviewStream;
+    ASSERT_NE(stream, 0u) << "nothing played, so Space plays the focused file";
+    EXPECT_TRUE(isPlaying(stream));
+    form.ActionSpaceBar->trigger();
+    settle(form);
+    ASSERT_EQ(BASS_ChannelIsActive(stream), DWORD(BASS_ACTIVE_PAUSED)) << "now it pauses";
+    EXPECT_EQ(form.PreviewStream, stream);
+
+    // Paused, so each place reached stays put; the file is ten seconds long
+    // and a seek never goes past its last moment or before its start.
+    const double start = positionOf(stream);
+    const struct
+    {
+        QAction *action;
+        double expected;
+    } steps[] = {
+        { form.ActionSeekForward, start + 5 },
+        { form.ActionSeekForward, 9.999 },
+        { form.ActionSeekBack, 4.999 },
+        { form.ActionSeekBack, 0 },
+    };
+    for (const auto &step : steps) {
+        step.action->trigger();
+        settle(form);
+        EXPECT_NEAR(positionOf(stream), step.expected, 0.01) << step.action->objectName().toStdString();
+    }
+    EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD(BASS_ACTIVE_PAUSED));
+    closeWindow();
+}
+
 TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
 {
     TFormMain &form = createWindow();
