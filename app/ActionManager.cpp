@@ -35,6 +35,21 @@ bool ActionManager::IsEditableTextField(const QWidget *widget)
     return false;
 }
 
+bool ActionManager::IsCursorKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool ActionManager::handleKeyPress(QObject *receiver, const QKeyEvent *event)
 {
     if (m_suspended || !m_window)
@@ -45,6 +60,9 @@ bool ActionManager::handleKeyPress(QObject *receiver, const QKeyEvent *event)
     // A key that types a character belongs to the field being typed into: a
     // blank in a folder name must stay a blank.
     if (!event->text().isEmpty() && event->text().at(0).isPrint() && IsEditableTextField(QApplication::focusWidget()))
+        return false;
+    // So do the keys that move its cursor or select its text (Shift+Left).
+    if (IsCursorKey(event->key()) && IsEditableTextField(QApplication::focusWidget()))
         return false;
     const QKeySequence pressed(event->keyCombination());
     for (QAction *action : std::as_const(m_actions)) {

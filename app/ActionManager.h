@@ -35,6 +35,8 @@ public:
     // Whether typing into the widget changes its text: line edits, text
     // edits, spin boxes and editable combo boxes that are not read-only.
     static bool IsEditableTextField(const QWidget *widget);
+    // Keys that move a text cursor or extend a text selection.
+    static bool IsCursorKey(int key);
 
 private:
     QPointer<QWidget> m_window;

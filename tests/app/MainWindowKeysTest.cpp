@@ -52,6 +52,26 @@ TEST_F(MainWindowKeys, SpaceInAnEditableFieldTypesABlankAndElsewhereTogglesThePr
     EXPECT_EQ(triggered.count(), 2);
 }
 
+TEST_F(MainWindowKeys, ShiftArrowsSelectTextInAFieldAndSeekElsewhere)
+{
+    TFormMain &form = shownWindow();
+    QSignalSpy back(form.ActionSeekBack, &QAction::triggered);
+    QSignalSpy forward(form.ActionSeekForward, &QAction::triggered);
+    form.EditFolder1->setText(QStringLiteral("Huge"));
+    form.EditFolder1->setFocus();
+    form.EditFolder1->end(false);
+    QTest::keyClick(form.EditFolder1, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(form.EditFolder1, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(form.EditFolder1->selectedText(), QStringLiteral("ge"));
+    EXPECT_EQ(back.count(), 0);
+
+    form.ListViewDetails->setFocus();
+    QTest::keyClick(form.ListViewDetails, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(form.ListViewDetails, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(back.count(), 1);
+    EXPECT_EQ(forward.count(), 1);
+}
+
 TEST_F(MainWindowKeys, SuspendedActionListLetsSpaceReachTheControl)
 {
     TFormMain &form = shownWindow();
