@@ -12,7 +12,9 @@ if [[ ! -f "$manifest" ]]; then
 fi
 prefix=$(realpath -m "$prefix")
 removed=0
-while IFS= read -r file; do
+# CMake writes the manifest without a final newline: the last line is read
+# too, or the last file installed would stay.
+while IFS= read -r file || [[ -n "$file" ]]; do
     [[ -n "$file" ]] || continue
     # Only files below the prefix asked for: a manifest from an install
     # elsewhere must not remove that other copy.
