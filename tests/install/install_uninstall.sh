@@ -11,8 +11,10 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # A prefix as a user's ~/.local looks: shared folders with someone else's
-# program, its menu entry and icon in them.
-prefix="$work/home with space/.local"
+# program, its menu entry and icon in them; below a home whose name the
+# desktop entry format must quote. (Not a ";": CMake writes its install
+# manifest as a list, and a ";" in a path splits it in two there.)
+prefix="$work/o'brien & co (home)/.local"
 mkdir -p "$prefix/bin" "$prefix/share/applications" "$prefix/share/icons/hicolor/48x48/apps"
 printf '#!/bin/sh\n' >"$prefix/bin/other"
 chmod +x "$prefix/bin/other"
@@ -35,6 +37,7 @@ snapshot >"$work/before"
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "cmake --install"; }
 [[ -x "$prefix/bin/vantrel" ]] || fail "the install put no program in $prefix/bin"
+desktop-file-validate "$prefix/share/applications/com.tarvex.Vantrel.desktop" || fail "desktop-file-validate"
 installed=$(wc -l <"$build/install_manifest.txt")
 ((installed > 10)) || fail "the install manifest lists only $installed files"
 
