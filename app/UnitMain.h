@@ -257,7 +257,8 @@ public:
     void SetInitialBrivaneDialogsParameters();
     void OpenBrivaneDialogsIntegrated();
     // Files or a folder the program was started with (paths or file://
-    // URLs): the browser opens at the first one's folder with it focused.
+    // URLs): the browser opens at the first one's folder with it focused;
+    // one that names nothing is named in the status line.
     // Read by OpenBrivaneDialogsIntegrated; set before it runs.
     void SetStartupArguments(const QStringList &arguments);
     // Refills SelectedFilesList from the browser's selection; without a
