@@ -27,7 +27,7 @@ while IFS= read -r file || [[ -n "$file" ]]; do
         removed=$((removed + 1))
     fi
 done <"$manifest"
-for dir in "$prefix"/lib*/vantrel "$prefix"/lib/*/vantrel "$prefix/share/vantrel/help" "$prefix/share/vantrel"; do
+for dir in "$prefix"/lib*/vantrel "$prefix"/lib/*/vantrel "$prefix/share/vantrel/help" "$prefix/share/vantrel" "$prefix/share/doc/vantrel"; do
     if [[ -d "$dir" ]]; then
         rmdir --ignore-fail-on-non-empty -- "$dir"
     fi

@@ -45,7 +45,7 @@ make -s -C "$source_dir" uninstall BUILD="$build" PREFIX="$prefix" >"$work/unins
     { cat "$work/uninstall.log"; fail "make uninstall"; }
 snapshot >"$work/after"
 diff -u "$work/before" "$work/after" || fail "the tree after uninstall differs from the one before install"
-for own in lib/vantrel share/vantrel; do
+for own in lib/vantrel share/vantrel share/doc/vantrel; do
     [[ ! -e "$prefix/$own" ]] || fail "uninstall left the program's folder $own"
 done
 echo "install_uninstall: ok"
