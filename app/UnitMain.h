@@ -190,9 +190,6 @@ public:
     // Wires the volume slider, the preview box and the space-bar action;
     // called once at creation, before the stored settings apply.
     void InitializePreview();
-    // Opens the audio output on the device selected in the settings window,
-    // now; the deferred start-up then leaves the output alone.
-    void InitializeBASS();
     // Loads the add-ons, lists the devices and opens the output on the one
     // the settings name, unless that happened already; waits when the
     // start-up worker is doing it.
@@ -246,7 +243,6 @@ public:
     void ToolButton1Click();
     void ToolButton2Click();
     void ToolButton3Click();
-    QString GetSelectedFilesCmdLine() const;
     // Index into ImageListFilesButtons that a toolbar button shows; -1 for none.
     static int ToolButtonImageIndex(const QToolButton *button);
     // ---- end open-with ----

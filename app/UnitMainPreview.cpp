@@ -10,22 +10,8 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QSlider>
-
-namespace {
-
-// The settings window's selected device row: its number is the library's
-// device number, -1 (no row) the library's default. Before that window
-// exists, row 1, the first real output.
-int SelectedAudioDevice()
-{
-    constexpr int kDefaultRow = 1;
-    return FormSettings ? FormSettings->ComboBoxAudioDevice->currentIndex() : kDefaultRow;
-}
-
-} // namespace
 
 void TFormMain::InitializePreview()
 {
@@ -37,15 +23,6 @@ void TFormMain::InitializePreview()
     connect(CheckBoxPreview, &QCheckBox::toggled, this, [this] { CheckBoxPreviewClick(); });
     connect(ActionSpaceBar, &QAction::triggered, this, [this] { ActionSpaceBarExecute(); });
     InitializeTransport();
-}
-
-void TFormMain::InitializeBASS()
-{
-    DeferredLoading->setAudioOutputOpened();
-    if (FormSettings)
-        FormSettings->ListAudioDevices();
-    // The window handle is the main window itself.
-    PreviewPlayer::OpenOutput(SelectedAudioDevice(), static_cast<QWidget *>(this));
 }
 
 void TFormMain::EnsureAudioOutput()

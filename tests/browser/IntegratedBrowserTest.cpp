@@ -382,7 +382,7 @@ TEST_F(BrowserEventsTest, FocusShowsTheDetailsAndPlaysOnlyWithPreviewOn)
 {
     InitializeMediaInfoLibraryFunctions();
     start();
-    form->InitializeBASS();
+    form->EnsureAudioOutput();
     const QString path = music + QStringLiteral("/tone.wav");
     {
         QFile file(path);
