@@ -108,12 +108,6 @@ void DeferredStartup::openAudioOutput()
     Q_EMIT audioDevicesListed(names);
 }
 
-void DeferredStartup::setAudioOutputOpened()
-{
-    const std::lock_guard lock(m_audioMutex);
-    m_audioOpened = true;
-}
-
 bool DeferredStartup::audioOutputOpened()
 {
     const std::lock_guard lock(m_audioMutex);

@@ -51,8 +51,6 @@ public:
     void bindFreeImage();
     void bindMediaInfo();
     void openAudioOutput();
-    // Someone opened the output by other means: no step opens it again.
-    void setAudioOutputOpened();
     bool audioOutputOpened();
 
 Q_SIGNALS:

@@ -1,7 +1,6 @@
 #include "app/DialogTreeViewHint.h"
 
 #include "BrivaneDialogs.h"
-#include "app/CloseOnlyTitleBar.h"
 #include "app/FormHelpers.h"
 #include "app/Globals.h"
 #include "platform/WindowMessage.h"
@@ -147,12 +146,6 @@ void TFormTreeViewHint::changeEvent(QEvent *event)
         }
     }
     QDialog::changeEvent(event);
-}
-
-void TFormTreeViewHint::showEvent(QShowEvent *event)
-{
-    RequestCloseOnlyTitleBar(this);
-    QDialog::showEvent(event);
 }
 
 void TFormTreeViewHint::FormCreate()

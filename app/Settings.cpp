@@ -1,6 +1,5 @@
 #include "app/Settings.h"
 
-#include "app/CloseOnlyTitleBar.h"
 #include "app/ErrorBoundary.h"
 #include "app/FormHelpers.h"
 #include "app/Globals.h"
@@ -400,7 +399,6 @@ void TFormSettings::SelectStoredAudioDevice()
 
 void TFormSettings::showEvent(QShowEvent *event)
 {
-    RequestCloseOnlyTitleBar(this);
     ListAudioDevices();
     QDialog::showEvent(event);
 }

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QWidget>
 
-#include <algorithm>
 #include <utility>
 
 QString GetSettingsFileName()
@@ -105,9 +104,7 @@ platform::Result<> SettingsFile::Save()
 int ReadDisplayScaling(const SettingsFile &ini)
 {
     const int scaling = ini.ReadInteger(QStringLiteral("Display"), QStringLiteral("Scaling"), 0);
-    const bool offered
-        = std::find(kDisplayScalingValues.begin(), kDisplayScalingValues.end(), scaling) != kDisplayScalingValues.end();
-    return offered ? scaling : 0;
+    return scaling >= kDisplayScalingMin && scaling <= kDisplayScalingMax ? scaling : 0;
 }
 
 void SaveWindowBounds(SettingsFile &ini, const QWidget *mainWindow)

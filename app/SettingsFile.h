@@ -65,7 +65,14 @@ void SaveWindowBounds(SettingsFile &ini, const QWidget *mainWindow);
 // 0 means the monitor's own DPI.
 inline constexpr std::array<int, 6> kDisplayScalingValues = { 0, 96, 120, 144, 168, 192 };
 
-// "Display" / "Scaling" as start-up uses it: a value the settings window does
-// not offer (a negative or tiny scale would lay the window out off-screen or
-// without its panels) reads as 0, the monitor's own DPI.
+// The scales start-up takes from the settings file, beyond the ones the
+// settings window offers (a hand-edited 108 is meant): from three quarters of
+// the designed 96, below which the designed text no longer reads, to five
+// times it, the densest screens made. A tiny or negative scale would lay the
+// window out off-screen or without its panels.
+inline constexpr int kDisplayScalingMin = 72;
+inline constexpr int kDisplayScalingMax = 480;
+
+// "Display" / "Scaling" as start-up uses it: a value outside
+// kDisplayScalingMin...kDisplayScalingMax reads as 0, the monitor's own DPI.
 int ReadDisplayScaling(const SettingsFile &ini);

@@ -193,9 +193,6 @@ public:
     // Wires the volume slider, the preview box and the space-bar action;
     // called once at creation, before the stored settings apply.
     void InitializePreview();
-    // Opens the audio output on the device selected in the settings window,
-    // now; the deferred start-up then leaves the output alone.
-    void InitializeBASS();
     // Loads the add-ons, lists the devices and opens the output on the one
     // the settings name, unless that happened already; waits when the
     // start-up worker is doing it.
@@ -254,7 +251,6 @@ public:
     void ToolButton1Click();
     void ToolButton2Click();
     void ToolButton3Click();
-    QString GetSelectedFilesCmdLine() const;
     // Index into ImageListFilesButtons that a toolbar button shows; -1 for none.
     static int ToolButtonImageIndex(const QToolButton *button);
     // ---- end open-with ----
@@ -265,7 +261,8 @@ public:
     void SetInitialBrivaneDialogsParameters();
     void OpenBrivaneDialogsIntegrated();
     // Files or a folder the program was started with (paths or file://
-    // URLs): the browser opens at the first one's folder with it focused.
+    // URLs): the browser opens at the first one's folder with it focused;
+    // one that names nothing is named in the status line.
     // Read by OpenBrivaneDialogsIntegrated; set before it runs.
     void SetStartupArguments(const QStringList &arguments);
     // Refills SelectedFilesList from the browser's selection; without a

@@ -191,6 +191,14 @@ void TFormMain::SetStartupArguments(const QStringList &arguments)
     const StartupLocation location = StartupLocationFromArguments(arguments, QDir::currentPath());
     BrivaneDialogsIntegrated->StartupFolder = location.folder;
     BrivaneDialogsIntegrated->StartupFile = location.file;
+    // Panel 1 keeps what it shows while hints come and go in panel 0.
+    if (!location.missing.isEmpty()) {
+        const QString message = QStringLiteral("Not found: %1").arg(location.missing);
+        StatusPanel1->setText(message);
+        StatusPanel1->setToolTip(message);
+        // Read by the message it shows, as panel 0 is by its hint.
+        StatusPanel1->setAccessibleName(QString());
+    }
 }
 
 void TFormMain::OpenBrivaneDialogsIntegrated()

@@ -205,11 +205,6 @@ int TFormMain::ToolButtonImageIndex(const QToolButton *button)
     return index.isValid() ? index.toInt() : -1;
 }
 
-QString TFormMain::GetSelectedFilesCmdLine() const
-{
-    return FilesCmdLine(SelectedFilesList);
-}
-
 namespace {
 
 void launchSlot(TFormMain &form, int n)

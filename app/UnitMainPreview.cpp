@@ -13,22 +13,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QSlider>
-
-namespace {
-
-// The settings window's selected device row: its number is the library's
-// device number, -1 (no row) the library's default. Before that window
-// exists, row 1, the first real output.
-int SelectedAudioDevice()
-{
-    constexpr int kDefaultRow = 1;
-    return FormSettings ? FormSettings->ComboBoxAudioDevice->currentIndex() : kDefaultRow;
-}
-
-} // namespace
 
 void TFormMain::InitializePreview()
 {
@@ -57,15 +43,6 @@ void TFormMain::PreviewEnded(std::uint32_t stream, const QString &FileName)
     // The focus report has played it already when focus changes play.
     if (!CheckBoxPreview->isChecked())
         PlayPreviewFile(FocusedFileName);
-}
-
-void TFormMain::InitializeBASS()
-{
-    DeferredLoading->setAudioOutputOpened();
-    if (FormSettings)
-        FormSettings->ListAudioDevices();
-    // The window handle is the main window itself.
-    PreviewPlayer::OpenOutput(SelectedAudioDevice(), static_cast<QWidget *>(this));
 }
 
 void TFormMain::EnsureAudioOutput()

@@ -38,9 +38,10 @@ void VantrelApplication::ReportError(const QString &message)
         errorReporter()(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical,
-        applicationDisplayName().isEmpty() ? QStringLiteral("Vantrel") : applicationDisplayName(), message,
-        QMessageBox::Ok, activeWindow());
+    // Titled with the program's name as its main window shows it. Not through
+    // the application's display name: Qt appends that to every other
+    // window's title on X11 and Wayland ("Hint — Vantrel").
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vantrel"), message, QMessageBox::Ok, activeWindow());
     box.setObjectName(QStringLiteral("ErrorMessageBox"));
     box.exec();
 }

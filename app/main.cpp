@@ -40,6 +40,9 @@ int main(int argc, char **argv)
     // Screen readers and desktop tools know a program by its executable's name.
     QApplication::setApplicationName(QStringLiteral("vantrel"));
     QApplication::setOrganizationName(QStringLiteral("Tarvex"));
+    // Wayland compositors tie a window to its desktop entry, and so to the
+    // entry's name and icon, by the app id Qt sends: the entry's id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VANTREL_APP_ID));
     QApplication::setStyle(new ProgramStyle);
 
     DisplayScale = ReadDisplayScaling(SettingsFile(GetSettingsFileName()));

@@ -52,4 +52,18 @@ else()
     message(WARNING "rsvg-convert not found: only the scalable program icon is installed")
 endif()
 
+# The manual page, and the copyright and change log Debian policy asks of
+# every package, compressed as the policy says (-n: no name or time in the
+# header, so a rebuild gives the same bytes).
+set(doc_gz ${CMAKE_BINARY_DIR}/doc/vantrel.1.gz ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_command(OUTPUT ${doc_gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/doc
+    COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/resources/man/vantrel.1 > ${CMAKE_BINARY_DIR}/doc/vantrel.1.gz
+    COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/resources/debian/changelog > ${CMAKE_BINARY_DIR}/doc/changelog.gz
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/man/vantrel.1 ${CMAKE_SOURCE_DIR}/resources/debian/changelog)
+add_custom_target(vantrel_docs ALL DEPENDS ${doc_gz})
+install(FILES ${CMAKE_BINARY_DIR}/doc/vantrel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/debian/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
+    DESTINATION ${VANTREL_DOCDIR})
+
 include(cmake/VantrelPackage.cmake)

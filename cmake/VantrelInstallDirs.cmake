@@ -4,6 +4,8 @@
 # to its own location, which keeps an installed tree relocatable.
 set(VANTREL_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/vantrel)
 set(VANTREL_DATADIR ${CMAKE_INSTALL_DATADIR}/vantrel)
+# Named after the package, not the project (GNUInstallDirs would say "Vantrel").
+set(VANTREL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/vantrel)
 set(VANTREL_APP_ID com.tarvex.Vantrel)
 
 file(RELATIVE_PATH VANTREL_BIN_TO_PRIVATE_LIBDIR

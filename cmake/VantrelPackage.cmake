@@ -6,8 +6,12 @@ set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VENDOR Tarvex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Browse folders of audio files, read their details and preview them")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Vantrel is a file browser for folders of audio files. Moving to a file lists its technical and tag details and can play it at once; selected files open in chosen applications or go to preset folders.")
+# Wrapped by hand: apt and lintian show the lines as they are, and want
+# them within 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION [[
+Vantrel is a file browser for folders of audio files. Moving to a file
+lists its technical and tag details and can play it at once; selected
+files open in chosen applications or go to preset folders.]])
 set(CPACK_PACKAGE_CONTACT "Tarvex <support@tarvex.com>")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

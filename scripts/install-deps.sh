@@ -33,6 +33,8 @@ packages=(
     # installing and packaging: desktop entry and AppStream checks, .deb
     # dependencies, a headless Wayland compositor for the Wayland test
     desktop-file-utils appstream dpkg-dev file weston
+    # checks the .deb against Debian policy (scripts/check-deb.sh --lintian)
+    lintian
     # the layout check in the tests
     clang-format
     # make fuzz: clang with its libFuzzer runtime

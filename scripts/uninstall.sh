@@ -12,7 +12,9 @@ if [[ ! -f "$manifest" ]]; then
 fi
 prefix=$(realpath -m "$prefix")
 removed=0
-while IFS= read -r file; do
+# CMake writes the manifest without a final newline: the last line is read
+# too, or the last file installed would stay.
+while IFS= read -r file || [[ -n "$file" ]]; do
     [[ -n "$file" ]] || continue
     # Only files below the prefix asked for: a manifest from an install
     # elsewhere must not remove that other copy.
@@ -25,7 +27,7 @@ while IFS= read -r file; do
         removed=$((removed + 1))
     fi
 done <"$manifest"
-for dir in "$prefix"/lib*/vantrel "$prefix"/lib/*/vantrel "$prefix/share/vantrel/help" "$prefix/share/vantrel"; do
+for dir in "$prefix"/lib*/vantrel "$prefix"/lib/*/vantrel "$prefix/share/vantrel/help" "$prefix/share/vantrel" "$prefix/share/doc/vantrel"; do
     if [[ -d "$dir" ]]; then
         rmdir --ignore-fail-on-non-empty -- "$dir"
     fi

@@ -130,25 +130,6 @@ QList<LaunchCommand> desktopCommands(const QString &path, const QString &paramet
 
 } // namespace
 
-QString FilesCmdLine(const QStringList &files)
-{
-    QString line;
-    for (QString file : files) {
-        file.replace(QStringLiteral("\""), QStringLiteral("\"\"\""));
-        line += QLatin1Char('"') + file + QStringLiteral("\" ");
-    }
-    return line;
-}
-
-QString ApplyParametersTemplate(const QString &parameterTemplate, const QString &fileList)
-{
-    QString parameters = parameterTemplate;
-    const qsizetype at = parameters.indexOf(kPlaceholder, 0, Qt::CaseSensitive);
-    if (at >= 0)
-        parameters.replace(at, kPlaceholder.size(), fileList);
-    return parameters;
-}
-
 QStringList ExpandParametersTemplate(const QString &parameterTemplate, const QStringList &files)
 {
     // Split first, so the quotes around a placeholder are gone before a file

@@ -7,25 +7,15 @@
 // Turning the selected files and a slot's parameter template into started
 // applications. No widgets: the main window's buttons call this.
 
-// Each file in double quotes followed by one blank; empty for no files. A
-// double quote inside a path is written as three, as QProcess::splitCommand
-// reads it. The selection as one command-line text; launching does not go
-// through it, as a text split again could break a name apart (see
-// ExpandParametersTemplate).
-QString FilesCmdLine(const QStringList &files);
-
-// The template with its first "{filename}" (exactly so spelt) replaced by the
-// file list; later occurrences stay as they are. Text only, as FilesCmdLine.
-QString ApplyParametersTemplate(const QString &parameterTemplate, const QString &fileList);
-
 // The arguments a slot's parameter template gives for files. The template is
 // split first, by the rules of QProcess::splitCommand (blanks separate, double
 // quotes group, three double quotes in a row stand for one), and its first
 // "{filename}" then stands for the files, each one whole argument whatever
 // quotes surround the placeholder: a file name is never split or unquoted.
 // Text before the placeholder in the same argument goes in front of the
-// first file; text after it starts a new argument, as the blank that ends
-// FilesCmdLine always made it do. Without files the placeholder is nothing.
+// first file; text after it starts a new argument, as the blank after the
+// last quoted file did when the files were written into the text. Without
+// files the placeholder is nothing.
 QStringList ExpandParametersTemplate(const QString &parameterTemplate, const QStringList &files);
 
 // A program and its arguments, as they will be started.

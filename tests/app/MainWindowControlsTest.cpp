@@ -1,6 +1,8 @@
 #include "MainWindowTestSupport.h"
 #include "app/ErrorBoundary.h"
 #include "app/ProgramStyle.h"
+#include "app/VantrelApplication.h"
+#include "browser/BrowserTestSupport.h"
 #include "util/VantrelError.h"
 
 #include <QAccessible>
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
@@ -202,6 +205,28 @@ TEST_F(MainWindowTest, GeneralErrorHandlerShowsTheTextAndTheProgramGoesOn)
     EXPECT_EQ(m_errors,
         (QStringList { QStringLiteral("Unable to create directory"), QStringLiteral("Unable to create directory") }));
     EXPECT_TRUE(form.isVisible());
+}
+
+// The box the general handler shows for a user who has no test recorder in
+// between: titled with the program's name, the text in it, closed with OK.
+TEST_F(MainWindowTest, GeneralErrorBoxIsTitledWithTheProgramsName)
+{
+    TFormMain &form = createWindow();
+    form.show();
+    VantrelApplication::setErrorReporter({});
+    QString title;
+    QString text;
+    ModalAnswer answer(QStringLiteral("ErrorMessageBox"), [&](QWidget *widget) {
+        auto *box = qobject_cast<QMessageBox *>(widget);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    VantrelApplication::ReportError(QStringLiteral("Unable to create directory"));
+    EXPECT_TRUE(answer.answered());
+    EXPECT_EQ(title, QStringLiteral("Vantrel"));
+    EXPECT_EQ(text, QStringLiteral("Unable to create directory"));
 }
 
 // The overflow buttons of the menu bar and the tool bars show drawn

@@ -155,15 +155,15 @@ TEST(SettingsFileTest, FileOverTheCapIsRefusedWithAClearMessageAndLeftAlone)
     EXPECT_EQ(TempDir::readAll(path), bytes);
 }
 
-TEST(SettingsFileTest, ScalingIsZeroOrAValueTheSettingsWindowOffers)
+TEST(SettingsFileTest, ScalingIsAnyValueInTheSaneRangeElseZero)
 {
     const struct
     {
         const char *text;
         int expected;
-    } cases[]
-        = { { "0", 0 }, { "96", 96 }, { "0x78", 120 }, { "144", 144 }, { "168", 168 }, { "192", 192 }, { "-96", 0 },
-              { "1", 0 }, { "95", 0 }, { "100", 0 }, { "193", 0 }, { "2147483647", 0 }, { "abc", 0 }, { "", 0 } };
+    } cases[] = { { "0", 0 }, { "96", 96 }, { "0x78", 120 }, { "144", 144 }, { "192", 192 }, { "108", 108 },
+        { "100", 100 }, { "72", 72 }, { "480", 480 }, { "71", 0 }, { "481", 0 }, { "-96", 0 }, { "1", 0 },
+        { "2147483647", 0 }, { "abc", 0 }, { "", 0 } };
     for (const auto &c : cases) {
         TempDir dir;
         const QString path = dir.write(QStringLiteral("v.ini"), QByteArray("[Display]\nScaling=") + c.text);

@@ -1,8 +1,10 @@
-// What the window manager offers in the title bars of the settings and hint
-// windows: close only. The offscreen platform has no window manager, so a
-// wrong set of buttons passes there unseen: this runs under openbox
-// (under-openbox.sh). The window manager's own account of each window is
-// read with xprop, and the buttons it drew are counted in its frame.
+// What the settings and hint windows ask of the window manager: a dialog
+// of the main window (its type, and transient for it) whose Motif hints
+// allow closing but neither minimizing nor maximizing. How a window manager
+// draws that is its own choice (openbox keeps a minimize button on every
+// dialog); what it must honour, it reports in the allowed actions. The
+// offscreen platform has no window manager, so this runs under openbox
+// (under-openbox.sh) and reads each window's properties with xprop.
 #include "MainWindowTestSupport.h"
 #include "app/DialogTreeViewHint.h"
 #include "app/Globals.h"
@@ -13,11 +15,8 @@
 #include <QProcess>
 #include <QTest>
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
-#include <vector>
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -79,81 +78,30 @@ std::optional<unsigned> motifFunctions(const QWidget &window)
     return functions;
 }
 
-struct FreeReply
+// "WM_TRANSIENT_FOR(WINDOW): window id # 0x1c00007"
+std::optional<unsigned long> transientFor(const QWidget &window)
 {
-    void operator()(void *reply) const { std::free(reply); }
-};
-template<typename T> using Reply = std::unique_ptr<T, FreeReply>;
-
-struct RootRect
-{
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
-
-std::optional<RootRect> rootGeometry(xcb_connection_t *connection, xcb_window_t window, xcb_window_t root)
-{
-    const Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
-    const Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
-        connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr));
-    if (!geometry || !origin)
+    const QString line = xprop(window, QStringLiteral("WM_TRANSIENT_FOR"));
+    const qsizetype hash = line.indexOf(u'#');
+    if (hash < 0)
         return std::nullopt;
-    return RootRect { origin->dst_x, origin->dst_y, geometry->width, geometry->height };
+    bool ok = false;
+    const unsigned long id = line.mid(hash + 1).trimmed().toULong(&ok, 0);
+    return ok ? std::optional<unsigned long>(id) : std::nullopt;
 }
 
-// Every window the frame holds, depth first.
-void collectDescendants(xcb_connection_t *connection, xcb_window_t window, std::vector<xcb_window_t> &out)
+// "_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DIALOG": the types asked
+// for, most specific first.
+QStringList windowTypes(const QWidget &window)
 {
-    const Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
-    if (!tree)
-        return;
-    const xcb_window_t *children = xcb_query_tree_children(tree.get());
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-        out.push_back(children[i]);
-        collectDescendants(connection, children[i], out);
-    }
-}
-
-// The buttons openbox drew at the right of the title bar. It draws each as a
-// small square window of its own in the frame, mapped only while the button
-// shows; the window's icon is the one square at the left.
-int titleButtonsDrawn(const QWidget &window)
-{
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
-        return -1;
-    xcb_connection_t *connection = x11->connection();
-    const auto client = xcb_window_t(window.winId());
-    const Reply<xcb_query_tree_reply_t> clientTree(
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, client), nullptr));
-    if (!clientTree)
-        return -1;
-    const xcb_window_t root = clientTree->root;
-    const xcb_window_t frame = clientTree->parent;
-    const std::optional<RootRect> frameRect = rootGeometry(connection, frame, root);
-    const std::optional<RootRect> clientRect = rootGeometry(connection, client, root);
-    if (frame == root || !frameRect || !clientRect)
-        return -1;
-    const int titleBottom = clientRect->y;
-    std::vector<xcb_window_t> windows;
-    collectDescendants(connection, frame, windows);
-    int buttons = 0;
-    for (const xcb_window_t child : windows) {
-        const Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, child), nullptr));
-        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
-            continue;
-        const std::optional<RootRect> r = rootGeometry(connection, child, root);
-        const bool square = r && r->width == r->height && r->width > 4 && r->width < titleBottom - frameRect->y;
-        if (square && r->y >= frameRect->y && r->y + r->height <= titleBottom
-            && r->x > frameRect->x + frameRect->width / 2)
-            ++buttons;
-    }
-    return buttons;
+    const QString line = xprop(window, QStringLiteral("_NET_WM_WINDOW_TYPE"));
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return {};
+    QStringList types = line.mid(equals + 1).split(u',', Qt::SkipEmptyParts);
+    for (QString &type : types)
+        type = type.trimmed();
+    return types;
 }
 
 // With "all" set, the other bits name what is taken away.
@@ -172,20 +120,18 @@ protected:
             GTEST_SKIP() << "needs an X server with a window manager: run through under-openbox.sh";
     }
 
-    void expectOnlyACloseButton(QWidget &window, const char *name)
+    void expectACloseOnlyDialogOf(QWidget &window, const QWidget &owner, const char *name)
     {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)) << name;
-        const QStringList actions = allowedActions(window);
-        ASSERT_FALSE(actions.isEmpty()) << name << ": the window manager reports no actions";
-        EXPECT_TRUE(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE"))) << name;
-        for (const char *absent : { "_NET_WM_ACTION_MINIMIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ",
-                 "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE" })
-            EXPECT_FALSE(actions.contains(QString::fromLatin1(absent))) << name << " offers " << absent;
-        // Openbox keeps the slot of a maximize button it will not honour, drawn
-        // as a disabled button, while a minimize button stands beside it: the
-        // allowed actions alone do not show what the user sees.
-        EXPECT_EQ(titleButtonsDrawn(window), 1) << name << ": buttons drawn in the title bar other than close";
+        // A dialog, so taskbars, pagers and window switchers list it with the
+        // main window rather than as a program of its own, and the window
+        // manager keeps it above the main window.
+        const QStringList types = windowTypes(window);
+        ASSERT_FALSE(types.isEmpty()) << name << ": no window type";
+        EXPECT_EQ(types.first(), QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG")) << name;
+        EXPECT_FALSE(types.contains(QStringLiteral("_NET_WM_WINDOW_TYPE_TOOLBAR"))) << name;
+        EXPECT_EQ(transientFor(window), std::optional<unsigned long>(owner.winId())) << name;
 
         // Window managers that do not read the window type go by these.
         const std::optional<unsigned> functions = motifFunctions(window);
@@ -193,11 +139,19 @@ protected:
         EXPECT_TRUE(motifAllows(*functions, kMotifFunctionClose)) << name;
         EXPECT_FALSE(motifAllows(*functions, kMotifFunctionMinimize)) << name;
         EXPECT_FALSE(motifAllows(*functions, kMotifFunctionMaximize)) << name;
+
+        // What the window manager made of them: closing, and no change of size.
+        const QStringList actions = allowedActions(window);
+        ASSERT_FALSE(actions.isEmpty()) << name << ": the window manager reports no actions";
+        EXPECT_TRUE(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE"))) << name;
+        for (const char *absent :
+            { "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT", "_NET_WM_ACTION_RESIZE" })
+            EXPECT_FALSE(actions.contains(QString::fromLatin1(absent))) << name << " offers " << absent;
         window.hide();
     }
 };
 
-TEST_F(TitleBarButtonsTest, SettingsAndHintWindowsOfferOnlyClose)
+TEST_F(TitleBarButtonsTest, SettingsAndHintWindowsAreCloseOnlyDialogsOfTheMainWindow)
 {
     // At 96 and at a scale that fits each window to the screen again.
     for (const int scale : { 96, 144 }) {
@@ -208,13 +162,13 @@ TEST_F(TitleBarButtonsTest, SettingsAndHintWindowsOfferOnlyClose)
 
         auto settings = std::make_unique<TFormSettings>(&form);
         FormSettings = settings.get();
-        expectOnlyACloseButton(*settings, "settings window");
+        expectACloseOnlyDialogOf(*settings, form, "settings window");
         FormSettings = nullptr;
         settings.reset();
 
         auto hint = std::make_unique<TFormTreeViewHint>(&form, 0);
         hint->setAttribute(Qt::WA_DeleteOnClose, false);
-        expectOnlyACloseButton(*hint, "hint window");
+        expectACloseOnlyDialogOf(*hint, form, "hint window");
         hint.reset();
 
         static_cast<VantrelApplication *>(qApp)->setActionManager(nullptr);

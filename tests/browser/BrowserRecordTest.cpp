@@ -117,22 +117,26 @@ TEST(StartupLocation, TheFirstExistingFileOrFolderDecides)
         QStringList arguments;
         StartupLocation expected;
     } cases[] = {
-        { {}, {} },
-        { { song }, { album, song } },
-        { { song, other }, { album, song } },
-        { { album }, { album, {} } },
+        { {}, { {}, {}, {} } },
+        { { song }, { album, song, {} } },
+        { { song, other }, { album, song, {} } },
+        { { album }, { album, {}, {} } },
         { { QStringLiteral("--flag"), dir.filePath(QStringLiteral("gone.mp3")), QString(), other },
-            { dir.filePath(QStringLiteral("other")), other } },
-        { { QUrl::fromLocalFile(song).toString() }, { album, song } },
-        { { QStringLiteral("http://example.com/a.mp3"), other }, { dir.filePath(QStringLiteral("other")), other } },
-        { { QStringLiteral("My Album/one song.ogg") }, { album, song } }, // relative to the current folder
+            { dir.filePath(QStringLiteral("other")), other, dir.filePath(QStringLiteral("gone.mp3")) } },
+        { { QStringLiteral("gone.mp3"), QStringLiteral("Album/also gone.mp3") },
+            { {}, {}, dir.filePath(QStringLiteral("gone.mp3")) } },
+        { { song, QStringLiteral("gone.mp3") }, { album, song, {} } },
+        { { QUrl::fromLocalFile(song).toString() }, { album, song, {} } },
+        { { QStringLiteral("http://example.com/a.mp3"), other }, { dir.filePath(QStringLiteral("other")), other, {} } },
+        { { QStringLiteral("My Album/one song.ogg") }, { album, song, {} } }, // relative to the current folder
         { { dir.filePath(QStringLiteral("My Album/../other/two.flac")) },
-            { dir.filePath(QStringLiteral("other")), other } },
+            { dir.filePath(QStringLiteral("other")), other, {} } },
     };
     for (const auto &c : cases) {
         const StartupLocation got = StartupLocationFromArguments(c.arguments, dir.path());
         EXPECT_EQ(got.folder, c.expected.folder) << c.arguments.join(u'|').toStdString();
         EXPECT_EQ(got.file, c.expected.file) << c.arguments.join(u'|').toStdString();
+        EXPECT_EQ(got.missing, c.expected.missing) << c.arguments.join(u'|').toStdString();
     }
 }
 
@@ -145,6 +149,19 @@ TEST_F(BrowserRecordTest, StartedWithFilesTheBrowserOpensAtTheFirstOnesFolder)
     form->OpenBrivaneDialogsIntegrated();
     EXPECT_EQ(control->initialDir, QDir::cleanPath(dir.filePath(QStringLiteral("Album"))).toStdU16String());
     EXPECT_EQ(control->fileName, song.toStdU16String());
+}
+
+// A file manager or a shell hands over a file that is gone: the browser
+// opens where it would have anyway, and the status line says which file.
+TEST_F(BrowserRecordTest, StartedWithAFileThatIsGoneTheStatusLineNamesIt)
+{
+    const TempDir dir;
+    const QString gone = dir.filePath(QStringLiteral("Album/gone.ogg"));
+    start();
+    form->SetStartupArguments({ gone });
+    form->OpenBrivaneDialogsIntegrated();
+    EXPECT_TRUE(control->initialDir.empty());
+    EXPECT_EQ(form->StatusPanel1->text(), QStringLiteral("Not found: ") + gone);
 }
 
 TEST_F(BrowserRecordTest, ThumbnailSizeIsReadFromTheSettingsWithinItsLimits)

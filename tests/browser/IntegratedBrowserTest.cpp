@@ -385,7 +385,7 @@ TEST_F(BrowserEventsTest, FocusShowsTheDetailsAndPlaysOnlyWithPreviewOn)
 {
     InitializeMediaInfoLibraryFunctions();
     start();
-    form->InitializeBASS();
+    form->EnsureAudioOutput();
     const QString path = music + QStringLiteral("/tone.wav");
     {
         QFile file(path);

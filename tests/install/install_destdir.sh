@@ -64,7 +64,19 @@ while IFS= read -r -d '' file; do
     fi
 done < <(find "$root" -type f -print0)
 check_runpath "$build/bin/vantrel"
-readelf -d "$exe" | grep -q 'RUNPATH.*\$ORIGIN/\.\./' || fail "the installed program does not look for its libraries relative to itself"
+# The installed program searches its private library folder, relative to
+# itself, and nothing else of its own: not its bin folder, where another
+# program's copy of a library could sit.
+runpath_of() { readelf -d "$1" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p'; }
+expected_runpath="\$ORIGIN/$(realpath --relative-to="$root/bin" "$libdir")"
+[[ "$(runpath_of "$exe")" == "$expected_runpath" ]] ||
+    fail "the installed program's library search path is $(runpath_of "$exe"), not $expected_runpath"
+# The built program in the build folder has the same one, where a link
+# leads to the libraries beside it.
+[[ "$(runpath_of "$build/bin/vantrel")" == "$expected_runpath" ]] ||
+    fail "the built program's library search path is $(runpath_of "$build/bin/vantrel"), not $expected_runpath"
+[[ "$(ldd "$build/bin/vantrel" | sed -n 's/.*libbass\.so => \(.*\) (.*/\1/p')" -ef "$build/bin/libbass.so" ]] ||
+    fail "the built program does not find libbass.so beside it"
 
 # The installed program, started with an audio file as a file manager would,
 # from a copy of the tree in another place: nothing may lead back to the

@@ -48,6 +48,10 @@ for scale in 1 2; do
     kill -0 $app 2>/dev/null || { cat "$work/app-$scale.log"; fail "vantrel exited after showing its window at scale $scale"; }
     grep -q 'xdg_toplevel.*set_title("Vantrel")' "$work/proto-$scale.log" ||
         { cat "$work/app-$scale.log"; fail "no toplevel titled Vantrel at scale $scale"; }
+    # The compositor ties the window to the desktop entry, its name and icon,
+    # by the app id: the entry's id.
+    grep -q 'xdg_toplevel.*set_app_id("com.tarvex.Vantrel")' "$work/proto-$scale.log" ||
+        fail "the window's app id is not the desktop entry's id at scale $scale"
     # A first start shows the browser hint. It must be a child of the main
     # window: a compositor places and stacks a child over its parent, while a
     # free toplevel may open anywhere, behind the window it belongs to.

@@ -56,33 +56,6 @@ protected:
     QString m_record;
 };
 
-TEST(FilesCmdLine, QuotesEachFileAndEndsWithABlank)
-{
-    EXPECT_EQ(FilesCmdLine({}), QString());
-    EXPECT_EQ(FilesCmdLine({ QStringLiteral("/a/x.mp3"), QStringLiteral("/b/y z.wav") }),
-        QStringLiteral("\"/a/x.mp3\" \"/b/y z.wav\" "));
-    // A quote inside a path is tripled, which the argument splitting reads as one.
-    EXPECT_EQ(FilesCmdLine({ QStringLiteral("/a/say \"hi\".mp3") }), QStringLiteral("\"/a/say \"\"\"hi\"\"\".mp3\" "));
-}
-
-TEST(ApplyParametersTemplate, ReplacesOnlyTheFirstExactPlaceholder)
-{
-    const QString files = QStringLiteral("\"/a.mp3\" ");
-    const struct
-    {
-        const char *in;
-        const char *out;
-    } cases[] = {
-        { "{filename}", "\"/a.mp3\" " },
-        { "-x {filename}-y {filename}", "-x \"/a.mp3\" -y {filename}" },
-        { "{FileName}", "{FileName}" },
-        { "--play", "--play" },
-        { "", "" },
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(ApplyParametersTemplate(QString::fromLatin1(c.in), files), QString::fromLatin1(c.out)) << c.in;
-}
-
 TEST(ExpandParametersTemplate, SplitsLikeQProcessWhereNoFileIsPut)
 {
     for (const char *parameters : { "", "  --play  ", "-a \"b c\" d", "\"\"\"quoted\"\"\"", "x\"\"y", "\"a\"\"b\"",

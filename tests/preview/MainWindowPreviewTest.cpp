@@ -84,7 +84,7 @@ TEST_F(MainWindowPreview, StoredVolumeShowsInTheLabelFromTheStart)
 TEST_F(MainWindowPreview, PlaySpaceAndSwitchOff)
 {
     TFormMain &form = createWindow();
-    form.InitializeBASS();
+    form.EnsureAudioOutput();
     // Space before any preview does nothing.
     form.ActionSpaceBar->trigger();
     EXPECT_EQ(form.PreviewStream, 0u);
@@ -128,26 +128,33 @@ bool deviceIsOpen(DWORD device)
     return BASS_GetDeviceInfo(device, &info) && (info.flags & BASS_DEVICE_INIT);
 }
 
-TEST_F(MainWindowPreview, OutputOpensOnTheDeviceRowOfTheSettingsWindow)
+// The output opens on the program's own path on the device the settings
+// name, in any letter case; a name no device has any more, or none, is the
+// first real output.
+TEST_F(MainWindowPreview, OutputOpensOnTheDeviceTheSettingsName)
 {
-    TFormMain &form = createWindow();
-    TFormSettings settings(&form);
-    FormSettings = &settings;
-    QComboBox *devices = settings.ComboBoxAudioDevice;
-    settings.ListAudioDevices();
-    ASSERT_GE(devices->count(), 2);
-    EXPECT_EQ(devices->currentIndex(), 1);
+    BASS_DEVICEINFO noSound {};
+    BASS_DEVICEINFO firstOutput {};
+    ASSERT_TRUE(BASS_GetDeviceInfo(0, &noSound));
+    ASSERT_TRUE(BASS_GetDeviceInfo(1, &firstOutput));
     struct Case
     {
-        int row;
+        QString stored;
         DWORD device;
     };
-    // Row i is device i; no row at all is the library's default, device 1.
-    for (const Case &c : { Case { 0, 0 }, Case { 1, 1 }, Case { -1, 1 } }) {
-        SCOPED_TRACE(c.row);
-        devices->setCurrentIndex(c.row);
-        form.InitializeBASS();
+    const Case cases[] = { { QString::fromUtf8(noSound.name), 0 }, { QString::fromUtf8(noSound.name).toUpper(), 0 },
+        { QString::fromUtf8(firstOutput.name), 1 }, { QString(), 1 },
+        { QStringLiteral("A device that went away"), 1 } };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        writeSetting(QStringLiteral("Audio"), QStringLiteral("Device name"), c.stored);
+        TFormMain &form = createWindow();
+        TFormSettings settings(&form);
+        FormSettings = &settings;
+        form.EnsureAudioOutput();
         EXPECT_TRUE(deviceIsOpen(c.device));
+        EXPECT_FALSE(deviceIsOpen(1 - c.device));
+        FormSettings = nullptr;
         BASS_Free();
     }
 }
@@ -157,7 +164,7 @@ TEST_F(MainWindowPreview, WithoutAnyAudioDeviceThePreviewStaysSilent)
     const QByteArray driver = qgetenv("SDL_AUDIODRIVER");
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
     TFormMain &form = createWindow();
-    form.InitializeBASS();
+    form.EnsureAudioOutput();
     form.CheckBoxPreview->setChecked(true);
     form.PlayPreviewFile(bassFixture(QStringLiteral("short440.wav")));
     settle(form);
@@ -171,7 +178,7 @@ TEST_F(MainWindowPreview, WithoutAnyAudioDeviceThePreviewStaysSilent)
 TEST_F(MainWindowPreview, SliderChangesTheVolumeOfThePlayingPreviewAtOnce)
 {
     TFormMain &form = createWindow();
-    form.InitializeBASS();
+    form.EnsureAudioOutput();
     form.PlayPreviewFile(bassFixture(QStringLiteral("level440.wav")));
     settle(form);
     ASSERT_NE(form.PreviewStream, 0u);
@@ -203,7 +210,7 @@ TEST_F(MainWindowPreview, SliderChangesTheVolumeOfThePlayingPreviewAtOnce)
 TEST_F(MainWindowPreview, RapidFocusChangesEndWithTheLastFilePlayingAndSpaceReachesIt)
 {
     TFormMain &form = createWindow();
-    form.InitializeBASS();
+    form.EnsureAudioOutput();
     form.CheckBoxPreview->setChecked(true);
     QStringList files;
     for (int i = 0; i < 20; ++i) {
@@ -235,7 +242,7 @@ TEST_F(MainWindowPreview, RapidFocusChangesEndWithTheLastFilePlayingAndSpaceReac
 TEST_F(MainWindowPreview, EventLoopKeepsTurningWhileHostileFilesAreFocused)
 {
     TFormMain &form = createWindow();
-    form.InitializeBASS();
+    form.EnsureAudioOutput();
     form.CheckBoxPreview->setChecked(true);
     int ticks = 0;
     QTimer zero;

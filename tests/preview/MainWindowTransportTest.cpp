@@ -81,7 +81,7 @@ TEST_F(MainWindowTransport, OpeningAFilePlaysItAgainFromItsStartWhateverThePrevi
     for (const bool previewOnSelect : { false, true }) {
         SCOPED_TRACE(previewOnSelect);
         TFormMain &form = createWindow();
-        form.InitializeBASS();
+        form.EnsureAudioOutput();
         form.CheckBoxPreview->setChecked(previewOnSelect);
         const QString file = bassFixture(QStringLiteral("ladder.wav"));
         sendFileEvent(form, bdEventFocusChanged, file);
@@ -113,7 +113,7 @@ TEST_F(MainWindowTransport, OpeningAFilePlaysItAgainFromItsStartWhateverThePrevi
 TEST_F(MainWindowTransport, SpacePlaysTheFocusedFileWhenNothingPlaysAndShiftArrowsSeekByFiveSeconds)
 {
     TFormMain &form = createWindow();
-    form.InitializeBASS();
+    form.EnsureAudioOutput();
     form.CheckBoxPreview->setChecked(false);
     sendFileEvent(form, bdEventFocusChanged, bassFixture(QStringLiteral("ten-marked.wav")));
     settle(form);
@@ -156,7 +156,7 @@ TEST_F(MainWindowTransport, ShowsStateAndTimesAndAClickOnTheBarSeeks)
     TFormMain &form = createWindow();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.InitializeBASS();
+    form.EnsureAudioOutput();
     // The button's face follows the state: play while it would start, pause while it plays.
     const auto shows = [&form](TransportIcon face) {
         return form.ButtonPlayPause->icon().cacheKey() == transportIcon(face).cacheKey();
@@ -241,7 +241,7 @@ TEST_F(MainWindowTransport, LoopIsStoredAndReachesThePlayingPreview)
         TFormMain &form = createWindow();
         EXPECT_EQ(form.CheckBoxLoop->isChecked(), c.checked);
 
-        form.InitializeBASS();
+        form.EnsureAudioOutput();
         form.PlayPreviewFile(bassFixture(QStringLiteral("ladder.wav")));
         settle(form);
         EXPECT_EQ((BASS_ChannelFlags(form.PreviewStream, 0, 0) & BASS_SAMPLE_LOOP) != 0, c.checked);

@@ -112,8 +112,14 @@ std::optional<qint64> readRecord(int fd)
 void writeRecord(int fd, qint64 bytes)
 {
     const QByteArray text = QByteArray::number(bytes);
-    if (::pwrite(fd, text.constData(), size_t(text.size()), 0) == text.size())
-        (void)::ftruncate(fd, text.size());
+    if (::pwrite(fd, text.constData(), size_t(text.size()), 0) != text.size() || ::ftruncate(fd, text.size()) == 0)
+        return;
+    // The longer old record behind the new one would read as one larger
+    // number: spoil it, so that the next writer counts the folder again.
+    // Should even that fail, the record read back is what it is.
+    constexpr char kSpoiledRecord = 'x';
+    if (::pwrite(fd, &kSpoiledRecord, 1, 0) != 1)
+        return;
 }
 
 } // namespace
