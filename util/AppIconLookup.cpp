@@ -133,8 +133,31 @@ const IndexedEntry &indexedEntry(const QFileInfo &file)
     return slot;
 }
 
+// hicolor, the theme every desktop inherits from, holds application icons
+// only; generic pictures and many icons entries name (utilities-terminal)
+// live in the desktop's own theme, so one that has them is the fallback.
+void useDesktopThemeAsFallback()
+{
+    if (QIcon::hasThemeIcon(GenericApplicationIconName))
+        return;
+    static const QStringList themes = { QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("gnome") };
+    for (const QString &theme : themes) {
+        for (const QString &folder : QIcon::themeSearchPaths()) {
+            if (QFileInfo::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
+                QIcon::setFallbackThemeName(theme);
+                // Themes already read keep their old fallback until the
+                // loader reads them again.
+                QIcon::setThemeSearchPaths(QIcon::themeSearchPaths());
+                return;
+            }
+        }
+    }
+}
+
 // Without a platform theme (offscreen, bare X servers) Qt knows no icon
-// folders; give it the XDG ones and the theme every desktop inherits from.
+// folders; give it the XDG ones, the theme every desktop inherits from and
+// its fallback, all before the first lookup: an icon found once must be
+// found the same way after a restart, whatever was looked up first.
 void ensureIconTheme()
 {
     static bool done = false;
@@ -155,37 +178,12 @@ void ensureIconTheme()
     QIcon::setThemeSearchPaths(themePaths);
     QIcon::setFallbackSearchPaths(pixmapPaths);
     QIcon::setThemeName(QStringLiteral("hicolor"));
-}
-
-// hicolor, the theme every desktop inherits from, holds application icons
-// only; generic pictures such as the one for a program live in the
-// desktop's own theme, so one that has them is the fallback.
-void ensureGenericIconTheme()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    ensureIconTheme();
-    if (QIcon::hasThemeIcon(GenericApplicationIconName))
-        return;
-    static const QStringList themes = { QStringLiteral("Adwaita"), QStringLiteral("breeze"), QStringLiteral("gnome") };
-    for (const QString &theme : themes) {
-        for (const QString &folder : QIcon::themeSearchPaths()) {
-            if (QFileInfo::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme"))) {
-                QIcon::setFallbackThemeName(theme);
-                // Themes already read keep their old fallback until the
-                // loader reads them again.
-                QIcon::setThemeSearchPaths(QIcon::themeSearchPaths());
-                return;
-            }
-        }
-    }
+    useDesktopThemeAsFallback();
 }
 
 QString genericIconName()
 {
-    ensureGenericIconTheme();
+    ensureIconTheme();
     return QIcon::hasThemeIcon(GenericApplicationIconName) ? GenericApplicationIconName : QString();
 }
 
