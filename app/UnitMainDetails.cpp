@@ -19,6 +19,16 @@
 
 namespace {
 
+// A row's whole name and value, for values wider than their column (long
+// paths and titles). Rich text, so the tip wraps instead of running off the
+// screen; a path may break after each slash.
+QString RowToolTip(const QString &name, const QString &value)
+{
+    QString breakable = value.toHtmlEscaped();
+    breakable.replace(QLatin1Char('/'), QStringLiteral("/&#8203;"));
+    return QStringLiteral("<p style=\"white-space:pre-wrap\"><b>%1</b><br>%2</p>").arg(name.toHtmlEscaped(), breakable);
+}
+
 bool isGroup(const QTreeWidgetItem *item)
 {
     return item->data(0, DetailsGroupRole).toBool();
@@ -55,6 +65,9 @@ public:
         // The far column first, so a new item grows its columns once.
         item->setText(1, row.value);
         item->setText(0, row.name);
+        const QString tip = RowToolTip(row.name, row.value);
+        item->setToolTip(0, tip);
+        item->setToolTip(1, tip);
         item->setFlags(kRowFlags);
         return item;
     }

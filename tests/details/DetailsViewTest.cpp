@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -176,6 +177,30 @@ TEST_F(DetailsView, ShowsGroupsWithTheirRowsAndTextFormMatchesRead)
     EXPECT_EQ(general->child(0)->text(1), file);
     EXPECT_EQ(textForm(), programTextForm(file));
     EXPECT_TRUE(m_errors.isEmpty());
+}
+
+TEST_F(DetailsView, EveryRowsTipHoldsItsWholeNameAndValue)
+{
+    const QString file = mp3WithCover();
+    showDetails(file);
+    QTextDocument document;
+    int rows = 0;
+    for (int group = 0; group < view()->topLevelItemCount(); ++group) {
+        const QTreeWidgetItem *caption = view()->topLevelItem(group);
+        EXPECT_TRUE(caption->toolTip(0).isEmpty()) << "a group caption is short";
+        for (int i = 0; i < caption->childCount(); ++i, ++rows) {
+            const QTreeWidgetItem *row = caption->child(i);
+            EXPECT_EQ(row->toolTip(0), row->toolTip(1));
+            // What the reader sees: the name, then the value, whole, with
+            // only invisible break chances added.
+            document.setHtml(row->toolTip(1));
+            const QString shown
+                = document.toPlainText().remove(QChar(0x200B)).replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+            const QString expected = row->text(0) + QLatin1Char('\n') + row->text(1);
+            EXPECT_EQ(shown, expected);
+        }
+    }
+    EXPECT_GT(rows, 10);
 }
 
 TEST_F(DetailsView, SecondFocusLeavesNoneOfTheFirstFilesGroups)
