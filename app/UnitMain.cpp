@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSlider>
 #include <QStatusBar>
@@ -292,6 +293,20 @@ void TFormMain::OpenHelpPage(const QString &fileName)
 void TFormMain::OnlineHelp1Click()
 {
     OpenHelpPage(QStringLiteral("online-help.html"));
+}
+
+void TFormMain::About1Click()
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("About Vantrel"),
+        QStringLiteral("<p><b>Vantrel %1</b></p>"
+                       "<p>Browse folders of audio files, hear each one as you move to it, read its details, "
+                       "and open, copy or move it in one click.</p>"
+                       "<p>Settings: %2</p>")
+            .arg(QStringLiteral(VANTREL_VERSION), GetSettingsFileName().toHtmlEscaped()),
+        QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("FormAbout"));
+    box.setTextFormat(Qt::RichText);
+    box.exec();
 }
 
 void TFormMain::PrivacyPolicy1Click()

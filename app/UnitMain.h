@@ -67,6 +67,7 @@ public:
     void Settings1Click();
     void OnlineHelp1Click();
     void PrivacyPolicy1Click();
+    void About1Click();
     void ToolButton4Click();
 
     // Start-up work the first paint does not need (libraries, the audio
@@ -150,6 +151,7 @@ public:
     QAction *N3 = nullptr;
     QMenu *Help1 = nullptr;
     QAction *OnlineHelp1 = nullptr;
+    QAction *About1 = nullptr;
     QAction *PrivacyPolicy1 = nullptr;
 
     ImageList ImageListFilesButtons;

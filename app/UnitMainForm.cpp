@@ -141,10 +141,14 @@ void TFormMain::CreateMenus()
     Help1 = Named(MainMenu1->addMenu(QStringLiteral("&Help")), QStringLiteral("Help1"), QStringLiteral("Help"));
     OnlineHelp1 = NamedAction(Help1, QStringLiteral("OnlineHelp1"), QStringLiteral("Online &Help..."));
     PrivacyPolicy1 = NamedAction(Help1, QStringLiteral("PrivacyPolicy1"), QStringLiteral("&Privacy Policy..."));
+    About1 = NamedAction(Help1, QStringLiteral("About1"), QStringLiteral("&About Vantrel..."));
     Help1->addAction(OnlineHelp1);
     Help1->addAction(PrivacyPolicy1);
+    Help1->addSeparator();
+    Help1->addAction(About1);
     connect(OnlineHelp1, &QAction::triggered, this, &TFormMain::OnlineHelp1Click);
     connect(PrivacyPolicy1, &QAction::triggered, this, &TFormMain::PrivacyPolicy1Click);
+    connect(About1, &QAction::triggered, this, &TFormMain::About1Click);
 }
 
 void TFormMain::CreateRightPanel()

@@ -1,8 +1,10 @@
 #include "MainWindowTestSupport.h"
 #include "app/ErrorBoundary.h"
 #include "app/ProgramStyle.h"
+#include "app/SettingsFile.h"
 #include "app/VantrelApplication.h"
 #include "browser/BrowserTestSupport.h"
+#include "support/TempDir.h"
 #include "util/VantrelError.h"
 
 #include <QAccessible>
@@ -182,6 +184,31 @@ TEST_F(MainWindowTest, HelpItemsOpenPagesThatShipWithTheProgram)
 } // namespace
 
 namespace {
+
+TEST_F(MainWindowTest, AboutNamesTheVersionTheReleaseNotesAndThePackageCarry)
+{
+    TFormMain &form = createWindow();
+    QString shown;
+    ModalAnswer answer(QStringLiteral("FormAbout"), [&](QWidget *widget) {
+        auto *box = qobject_cast<QMessageBox *>(widget);
+        ASSERT_NE(box, nullptr);
+        shown = box->windowTitle() + QLatin1Char('\n') + box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    form.About1->trigger();
+    ASSERT_TRUE(answer.answered());
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("About Vantrel\n"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Vantrel " VANTREL_VERSION))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(GetSettingsFileName().toHtmlEscaped())) << shown.toStdString();
+
+    // The newest release the software centres list is this version.
+    QFile metainfo(sourceDir() + QStringLiteral("/resources/desktop/com.tarvex.Vantrel.metainfo.xml"));
+    ASSERT_TRUE(metainfo.open(QIODevice::ReadOnly));
+    const QString xml = QString::fromUtf8(metainfo.readAll());
+    const qsizetype release = xml.indexOf(QStringLiteral("<release version=\""));
+    ASSERT_GE(release, 0);
+    EXPECT_EQ(xml.mid(release + 18, qsizetype(qstrlen(VANTREL_VERSION)) + 1), QStringLiteral(VANTREL_VERSION "\""));
+}
 
 TEST_F(MainWindowTest, GeneralErrorHandlerShowsTheTextAndTheProgramGoesOn)
 {
