@@ -79,12 +79,18 @@ TEST_F(ToolbarTest, SlotsOneAndThreeUsable)
 TEST_F(ToolbarTest, CaptionRule)
 {
     TFormMain &form = createBoth();
+    m_dir.write(QStringLiteral("Tools/sound-editor.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Sound Editor\nExec=/bin/true %F\n");
+    m_dir.write(QStringLiteral("Tools/unnamed.desktop"), "[Desktop Entry]\nType=Application\nExec=/bin/true\n");
     const struct
     {
         const char *file;
         const char *name;
         const char *caption;
     } cases[] = {
+        { "Tools/sound-editor.desktop", "", " Sound Editor " },
+        { "Tools/sound-editor.desktop", "Mine", " Mine " },
+        { "Tools/unnamed.desktop", "", " unnamed " },
         { "opt/rock", "Rock & Roll", " Rock && Roll " },
         { "Tools/my.editor.exe", "", " my.editor " },
         { "Tools/editor", "", " editor " },
@@ -92,7 +98,9 @@ TEST_F(ToolbarTest, CaptionRule)
         { "Tools/a&b.sh", "", " a&&b " },
     };
     for (const auto &c : cases) {
-        setSlot(1, executable(QString::fromLatin1(c.file)), QString::fromLatin1(c.name));
+        const QString file = QString::fromLatin1(c.file);
+        setSlot(1, file.endsWith(QStringLiteral(".desktop")) ? m_dir.filePath(file) : executable(file),
+            QString::fromLatin1(c.name));
         form.DisplayOpenWithButtons();
         EXPECT_EQ(form.ToolButton1->text(), QString::fromLatin1(c.caption)) << c.file;
     }
@@ -167,7 +175,7 @@ TEST_P(CellSizeTest, BuilderFollowsTheCellSize)
         EXPECT_TRUE(form.ToolButton2->icon().isNull());
         generic = 3;
     }
-    EXPECT_EQ(form.ToolButton2->text(), QStringLiteral(" lost-icon "));
+    EXPECT_EQ(form.ToolButton2->text(), QStringLiteral(" Lost ")) << "the entry's own Name";
     EXPECT_EQ(form.ToolButton3->text(), QStringLiteral(" no-icon-anywhere-xyz "));
     ASSERT_EQ(imageIndex(form.ToolButton3), generic);
     EXPECT_FALSE(fullyTransparent(pixels(form.ImageListFilesButtons.at(generic))))
