@@ -489,7 +489,7 @@ void TFormSettings::PickApplication(int n)
     const QString path = chosen.first();
     EditApp(n)->setText(path);
     ImageApp(n)->setPixmap(applicationPixmap(path));
-    EditAppName(n)->setText(ExtractFileNameWithoutExt(path));
+    EditAppName(n)->setText(ApplicationDisplayName(path));
 }
 
 void TFormSettings::ButtonApp1Click()

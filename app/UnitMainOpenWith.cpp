@@ -30,23 +30,10 @@ QString appPath(int n)
     return FormSettings ? FormSettings->EditApp(n)->text() : QString();
 }
 
-// What a desktop calls an application with no name given: a desktop
-// entry's Name ("Sound Editor", not the file's "sound-editor"), else the
-// file's name without its extension.
-QString defaultAppName(const QString &path)
-{
-    if (path.endsWith(QStringLiteral(".desktop"))) {
-        const DesktopEntry entry = ReadDesktopEntry(path);
-        if (entry.valid && !entry.name.isEmpty())
-            return entry.name;
-    }
-    return ExtractFileNameWithoutExt(path);
-}
-
 // " name " with every "&" doubled, so no letter turns into an accelerator.
 QString captionFor(const QString &displayName, const QString &path)
 {
-    QString name = displayName.isEmpty() ? defaultAppName(path) : displayName;
+    QString name = displayName.isEmpty() ? ApplicationDisplayName(path) : displayName;
     name.replace(QStringLiteral("&"), QStringLiteral("&&"));
     return QLatin1Char(' ') + name + QLatin1Char(' ');
 }

@@ -1,5 +1,7 @@
 #include "util/AppIconLookup.h"
 
+#include "util/HelperTarvex.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -329,6 +331,16 @@ QString FindDesktopEntryForExecutable(const QString &path)
         }
     }
     return {};
+}
+
+QString ApplicationDisplayName(const QString &path)
+{
+    if (path.endsWith(DesktopSuffix)) {
+        const DesktopEntry entry = ReadDesktopEntry(path);
+        if (entry.valid && !entry.name.isEmpty())
+            return entry.name;
+    }
+    return ExtractFileNameWithoutExt(path);
 }
 
 QString ApplicationIconName(const QString &path)

@@ -37,6 +37,11 @@ QStringList SplitDesktopExec(const QString &exec);
 // hides entries of the same id in later folders.
 QString FindDesktopEntryForExecutable(const QString &path);
 
+// What a desktop calls an application file: a desktop entry's Name ("Sound
+// Editor", not the file's "sound-editor"), else the file's name without its
+// extension.
+QString ApplicationDisplayName(const QString &path);
+
 // The theme's generic picture of a program, shown for an executable or an
 // entry that names no icon of its own.
 extern const QString GenericApplicationIconName;

@@ -323,7 +323,8 @@ TEST_F(SettingsWindowTest, PickingAnApplicationFillsPathIconAndName)
     const QString tool = m_dir.write(QStringLiteral("Tools/my.editor.sh"), "#!/bin/sh\n");
     QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
     m_dir.write(QStringLiteral("Tools/readme.txt"), "not an application");
-    m_dir.write(QStringLiteral("Tools/player.desktop"), "[Desktop Entry]\nExec=player\n");
+    const QString entry = m_dir.write(
+        QStringLiteral("Tools/player.desktop"), "[Desktop Entry]\nType=Application\nName=Sound Player\nExec=player\n");
     TFormSettings &s = createSettings();
     s.EditApp1Name->setText(QStringLiteral("typed before"));
 
@@ -352,6 +353,25 @@ TEST_F(SettingsWindowTest, PickingAnApplicationFillsPathIconAndName)
     EXPECT_EQ(s.EditApp1->text(), tool);
     EXPECT_EQ(s.EditApp1Name->text(), QStringLiteral("my.editor"));
     EXPECT_FALSE(s.ImageApp1->pixmap().isNull()) << "a program without an icon of its own shows the generic picture";
+
+    // A desktop entry is named as menus name it, not after its file.
+    whenModal([entry](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(entry);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    s.ButtonApp1Click();
+    EXPECT_EQ(s.EditApp1->text(), entry);
+    EXPECT_EQ(s.EditApp1Name->text(), QStringLiteral("Sound Player"));
+    whenModal([tool](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(tool);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    s.ButtonApp1Click();
+    ASSERT_EQ(s.EditApp1->text(), tool);
 
     // Cancelling changes nothing.
     whenModal([](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
