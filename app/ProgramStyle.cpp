@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <qdrawutil.h>
@@ -82,5 +83,20 @@ void ProgramStyle::drawPrimitive(
     const bool titled = !box || box->isCheckable() || !box->title().isEmpty();
     const int top = kBelowTitle
         + (titled ? qMax(pixelMetric(PM_ExclusiveIndicatorHeight, option, widget), option->fontMetrics.height()) : 0);
-    qDrawBorderPixmap(painter, option->rect.adjusted(0, top, 0, 0), QMargins(6, 6, 6, 6), frame);
+    const QRect target = option->rect.adjusted(0, top, 0, 0);
+    if (target.isEmpty())
+        return;
+    // Stretching the nine pieces on every repaint went through Qt's image
+    // scaling each time; a frame is drawn once for its size and then copied.
+    const QString key = QStringLiteral("vantrel-group-box-frame-%1x%2").arg(target.width()).arg(target.height());
+    QPixmap drawn;
+    if (!QPixmapCache::find(key, &drawn)) {
+        drawn = QPixmap(target.size());
+        drawn.fill(Qt::transparent);
+        QPainter onto(&drawn);
+        qDrawBorderPixmap(&onto, QRect(QPoint(), target.size()), QMargins(6, 6, 6, 6), frame);
+        onto.end();
+        QPixmapCache::insert(key, drawn);
+    }
+    painter->drawPixmap(target.topLeft(), drawn);
 }

@@ -16,19 +16,23 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
+#include <qdrawutil.h>
 
 namespace {
 
@@ -258,6 +262,38 @@ TEST_F(MainWindowTest, GeneralErrorBoxIsTitledWithTheProgramsName)
 
 // The overflow buttons of the menu bar and the tool bars show drawn
 // chevrons: inked at every size asked for, and pointing along their bar.
+TEST(ProgramStyle, GroupBoxFramesAreFusionsPictureStretchedToTheBoxAndDrawnAlikeEveryTime)
+{
+    ProgramStyle style;
+    QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png"), "png");
+    const QPixmap picture = QPixmap::fromImage(reader.read());
+    ASSERT_FALSE(picture.isNull());
+    for (const QSize size : { QSize(200, 90), QSize(37, 500), QSize(200, 90) }) {
+        SCOPED_TRACE(size.width());
+        QStyleOptionFrame option;
+        option.rect = QRect(QPoint(), size);
+        option.fontMetrics = QFontMetrics(QApplication::font());
+        QImage drawn(size, QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter painter(&drawn);
+            style.drawPrimitive(QStyle::PE_FrameGroupBox, &option, &painter, nullptr);
+        }
+        // Without a box to ask, a title row is allowed for above the frame.
+        const int top
+            = 3 + qMax(style.pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, &option), option.fontMetrics.height());
+        QImage expected(size, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        {
+            QPainter painter(&expected);
+            qDrawBorderPixmap(
+                &painter, QRect(0, top, size.width(), size.height() - top), QMargins(6, 6, 6, 6), picture);
+        }
+        EXPECT_EQ(drawn, expected);
+        EXPECT_GT(qAlpha(drawn.pixel(size.width() / 2, size.height() - 2)), 0) << "the frame's bottom edge";
+    }
+}
+
 TEST(ProgramStyle, OverflowChevronsShowAtEverySizeAndPointAlongTheBar)
 {
     ProgramStyle style;
