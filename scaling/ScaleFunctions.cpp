@@ -158,6 +158,9 @@ QFont SystemFontAt(int s)
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPixelSize(std::max(1, MulDiv(SystemFontPixelsAt96(), s, 96)));
+    // Said outright: a weight left open is taken from the parent, and the
+    // main window's own font is bold (the status bar's hints came out bold).
+    font.setWeight(QFont::Normal);
     return font;
 }
 

@@ -329,8 +329,10 @@ TEST_F(TextFitsTest, MenusStatusBarListsAndPopupsShareOneScale)
             { "status panel", form.StatusPanel0->font() },
             { "tooltip", QToolTip::font() },
         };
-        for (const Shared &item : shared)
+        for (const Shared &item : shared) {
             EXPECT_EQ(QFontInfo(item.font).pixelSize(), system) << item.what << at.toStdString();
+            EXPECT_FALSE(QFontInfo(item.font).bold()) << item.what << at.toStdString();
+        }
         EXPECT_EQ(form.ListViewDetails->font().pixelSize(), MulDiv(kDesignFontPixels, s, 96)) << at.toStdString();
 
         // No font anywhere in the window sized in points or scaled twice.
