@@ -1,0 +1,195 @@
+#include "HostedBrowserFixture.h"
+#include "libraryindex/SearchQuery.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Ctrl+F with the scope "This folder and below", in a browser hosted the way
+// the program hosts it, over a tree of real folders.
+class SearchBelowTest : public HostedBrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.loaded());
+        forgetDialogState();
+        for (const char *name : { "Kick 01.wav", "Drums/Kicks/BigKick_02.wav", "Drums/Snare.wav",
+                 "Loops/kick loop.flac", "Loops/Pad.flac", "Loops/kick notes.txt" })
+            dir.write(QString::fromLatin1(name), "x");
+        parent.resize(900, 500);
+        parent.show();
+        records.setIntegrated(&parent, dir.path());
+        window = openPrepared(3); // Drums, Loops, Kick 01.wav
+        ASSERT_NE(window, nullptr);
+        view = qobject_cast<QTreeView *>(detailsView(window));
+        edit = window->findChild<QLineEdit *>(QStringLiteral("NameFilterEdit"));
+        scope = window->findChild<QComboBox *>(QStringLiteral("FindScope"));
+        status = window->findChild<QLabel *>(QStringLiteral("StatusLabel"));
+        ASSERT_NE(view, nullptr);
+        ASSERT_NE(edit, nullptr);
+        ASSERT_NE(scope, nullptr);
+        ASSERT_NE(status, nullptr);
+        view->setFocus();
+    }
+
+    void TearDown() override
+    {
+        HostedBrowserTest::TearDown();
+        forgetDialogState();
+    }
+
+    void searchBelow(const QString &query)
+    {
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+        scope->setCurrentIndex(scope->findText(u"This folder and below"_qs));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, query);
+    }
+
+    // Waits until the search has finished with files results.
+    bool waitForFound(int files)
+    {
+        const QString done = QString::number(files)
+            + (files == 1 ? u" file found below "_qs : u" files found below "_qs) + QFileInfo(dir.path()).fileName()
+            + u", 0 selected"_qs;
+        return QTest::qWaitFor([&] { return status->text() == done; }, 10000);
+    }
+
+    int folderColumn() const
+    {
+        for (int column = 0; column < view->model()->columnCount(); ++column) {
+            if (view->model()->headerData(column, Qt::Horizontal).toString() == u"Folder"_qs)
+                return column;
+        }
+        return -1;
+    }
+
+    // Each row as "folder|name", in view order.
+    QStringList rowPlaces() const
+    {
+        QStringList places;
+        for (int row = 0; row < view->model()->rowCount(); ++row)
+            places.append(view->model()->index(row, folderColumn()).data().toString() + u'|'
+                + view->model()->index(row, 0).data().toString());
+        return places;
+    }
+
+    QWidget *window = nullptr;
+    QTreeView *view = nullptr;
+    QLineEdit *edit = nullptr;
+    QComboBox *scope = nullptr;
+    QLabel *status = nullptr;
+};
+
+} // namespace
+
+TEST_F(SearchBelowTest, AQueryFindsFilesInEveryFolderBelowWithTheirFolderShown)
+{
+    ASSERT_GE(folderColumn(), 0);
+    EXPECT_TRUE(view->header()->isSectionHidden(folderColumn()));
+    searchBelow(u"kick"_qs);
+    ASSERT_TRUE(waitForFound(3)) << status->text().toStdString();
+    EXPECT_FALSE(view->header()->isSectionHidden(folderColumn()));
+    // Words by prefix, in names and folders; the text file is not audio.
+    EXPECT_EQ(rowPlaces(),
+        (QStringList { u"Drums/Kicks|BigKick_02.wav"_qs, u"|Kick 01.wav"_qs, u"Loops|kick loop.flac"_qs }));
+
+    // Sortable by the folder, both ways.
+    view->sortByColumn(folderColumn(), Qt::AscendingOrder);
+    EXPECT_EQ(rowPlaces(),
+        (QStringList { u"|Kick 01.wav"_qs, u"Drums/Kicks|BigKick_02.wav"_qs, u"Loops|kick loop.flac"_qs }));
+    view->sortByColumn(folderColumn(), Qt::DescendingOrder);
+    EXPECT_EQ(rowPlaces(),
+        (QStringList { u"Loops|kick loop.flac"_qs, u"Drums/Kicks|BigKick_02.wav"_qs, u"|Kick 01.wav"_qs }));
+
+    // Filters narrow the words' results; a format word is a filter.
+    edit->selectAll();
+    QTest::keyClicks(edit, u"kick flac"_qs);
+    ASSERT_TRUE(waitForFound(1)) << status->text().toStdString();
+    EXPECT_EQ(rowPlaces(), QStringList { u"Loops|kick loop.flac"_qs });
+}
+
+TEST_F(SearchBelowTest, FocusAndEnterReportTheFoundFileByItsFullPath)
+{
+    searchBelow(u"kick"_qs);
+    ASSERT_TRUE(waitForFound(3)) << status->text().toStdString();
+    view->setFocus();
+    DialogHost::events().clear();
+    QTest::keyClick(view, Qt::Key_Home);
+    const auto focused = DialogHost::eventsWithCode(bdEventFocusChanged);
+    ASSERT_EQ(focused.size(), 1u);
+    EXPECT_EQ(focused.back().fileName, QDir(dir.path()).filePath(u"Drums/Kicks/BigKick_02.wav"_qs));
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Return);
+    const auto activated = DialogHost::eventsWithCode(bdEventFileActivated);
+    ASSERT_EQ(activated.size(), 1u);
+    EXPECT_EQ(activated.back().fileName, QDir(dir.path()).filePath(u"Loops/kick loop.flac"_qs));
+    // Selected rows answer the host's question for the selection as well.
+    const auto &model = *view->model();
+    EXPECT_EQ(model.data(model.index(view->currentIndex().row(), 0), Qt::UserRole + 1).toString(),
+        QDir(dir.path()).filePath(u"Loops/kick loop.flac"_qs));
+}
+
+TEST_F(SearchBelowTest, EscapeReturnsToTheFolderWithItsFocus)
+{
+    QTest::keyClick(view, Qt::Key_Down); // Drums, the first row
+    QTest::keyClick(view, Qt::Key_Down);
+    ASSERT_EQ(view->currentIndex().data().toString(), u"Loops"_qs);
+    searchBelow(u"pad"_qs);
+    ASSERT_TRUE(waitForFound(1)) << status->text().toStdString();
+    DialogHost::events().clear();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    ASSERT_TRUE(waitForRows(window, 3));
+    EXPECT_EQ(rowNames(window), (QStringList { u"Drums"_qs, u"Loops"_qs, u"Kick 01.wav"_qs }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->currentIndex().data().toString() == u"Loops"_qs; }, 5000));
+    EXPECT_TRUE(view->header()->isSectionHidden(folderColumn()));
+    EXPECT_EQ(status->text(), u"1 audio file, 1 selected"_qs);
+    EXPECT_TRUE(view->hasFocus());
+    // Clearing the text does the same as Escape, and the bar stays open.
+    searchBelow(u"snare"_qs);
+    ASSERT_TRUE(waitForFound(1)) << status->text().toStdString();
+    edit->clear();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return rowNames(window).size() == 3 && rowNames(window).contains(u"Drums"_qs); }));
+    EXPECT_TRUE(edit->isVisible());
+}
+
+TEST_F(SearchBelowTest, AQueryThatCannotRunSaysWhyInTheStatusLine)
+{
+    for (const QString &query : { u"dur:<"_qs, u"rate:fast"_qs, u"ch:"_qs }) {
+        const auto parsed = libraryindex::parseSearchQuery(query);
+        ASSERT_FALSE(parsed) << query.toStdString();
+        searchBelow(query);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == parsed.error(); }, 5000))
+            << query.toStdString() << ": " << status->text().toStdString();
+    }
+    // Mended, the query runs.
+    edit->setText(u"snare"_qs);
+    EXPECT_TRUE(waitForFound(1)) << status->text().toStdString();
+}
+
+TEST_F(SearchBelowTest, TheScopeIsRememberedForTheNextBrowser)
+{
+    searchBelow(u"kick"_qs);
+    ASSERT_TRUE(waitForFound(3));
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    window = openPrepared(3);
+    ASSERT_NE(window, nullptr);
+    auto *again = window->findChild<QComboBox *>(QStringLiteral("FindScope"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->currentText(), u"This folder and below"_qs);
+    // A new browser starts on its folder, not on the last search.
+    EXPECT_EQ(rowNames(window), (QStringList { u"Drums"_qs, u"Loops"_qs, u"Kick 01.wav"_qs }));
+}
