@@ -3,9 +3,9 @@
 #include "BassFixtures.h"
 #include "bass.h"
 
-#include <gtest/gtest.h>
-
 #include <QString>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "HostedBrowserFixture.h"
 #include "platform/KeyStore.h"
 #include "platform/WindowMessage.h"
-#include "support/PendingEvents.h"
 #include "support/AsNobody.h"
+#include "support/PendingEvents.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
