@@ -1,9 +1,11 @@
+#include "AudioFixtures.h"
 #include "HostedBrowserFixture.h"
 #include "libraryindex/SearchQuery.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,13 +59,21 @@ protected:
         QTest::keyClicks(edit, query);
     }
 
+    QString foundText(int files) const
+    {
+        return QString::number(files) + (files == 1 ? u" file found below "_qs : u" files found below "_qs)
+            + QFileInfo(dir.path()).fileName() + u", 0 selected"_qs;
+    }
+
     // Waits until the search has finished with files results.
     bool waitForFound(int files)
     {
-        const QString done = QString::number(files)
-            + (files == 1 ? u" file found below "_qs : u" files found below "_qs) + QFileInfo(dir.path()).fileName()
-            + u", 0 selected"_qs;
-        return QTest::qWaitFor([&] { return status->text() == done; }, 10000);
+        return QTest::qWaitFor([&] { return status->text() == foundText(files); }, 10000);
+    }
+
+    bool searchDone() const
+    {
+        return status->text().contains(u" found below "_qs) && !status->text().contains(u"searching"_qs);
     }
 
     int folderColumn() const
@@ -192,4 +202,51 @@ TEST_F(SearchBelowTest, TheScopeIsRememberedForTheNextBrowser)
     EXPECT_EQ(again->currentText(), u"This folder and below"_qs);
     // A new browser starts on its folder, not on the last search.
     EXPECT_EQ(rowNames(window), (QStringList { u"Drums"_qs, u"Loops"_qs, u"Kick 01.wav"_qs }));
+}
+
+TEST_F(SearchBelowTest, DurationsTheColumnsReadLetADurationFilterFindTheirFiles)
+{
+    for (const auto &[name, seconds] : { std::pair { u"short.wav"_qs, 1 }, std::pair { u"long.wav"_qs, 3 } }) {
+        const QString fixture = toneFixture(name, seconds, 48000, { u"-c:a"_qs, u"pcm_s16le"_qs });
+        ASSERT_FALSE(fixture.isEmpty()) << "ffmpeg could not make " << name.toStdString();
+        dir.mkdir(u"Tones"_qs);
+        ASSERT_TRUE(QFile::copy(fixture, dir.filePath(u"Tones/"_qs + name)));
+    }
+    // Nobody has read the files yet: a property filter cannot know them.
+    searchBelow(u"dur:<2s"_qs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return searchDone(); }, 10000)) << status->text().toStdString();
+    EXPECT_TRUE(status->text().startsWith(foundText(0))) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains(u"not checked yet"_qs)) << status->text().toStdString();
+    QTest::keyClick(edit, Qt::Key_Escape);
+
+    // The folder shown with its Duration column: the header probe reads both.
+    auto *path = window->findChild<QLineEdit *>(QStringLiteral("PathEdit"));
+    ASSERT_NE(path, nullptr);
+    path->setText(dir.filePath(u"Tones"_qs));
+    QTest::keyClick(path, Qt::Key_Return);
+    ASSERT_TRUE(waitForRows(window, 2));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !view->model()->index(0, 4).data().toString().isEmpty()
+                && !view->model()->index(1, 4).data().toString().isEmpty();
+        },
+        10000));
+    QTest::keyClick(view, Qt::Key_Backspace);
+    ASSERT_TRUE(waitForRows(window, 4));
+
+    // What they read went to the index (written on its own thread: asked
+    // again until it is there).
+    view->setFocus();
+    searchBelow(u"dur:<2s"_qs);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (status->text().startsWith(foundText(1)))
+                return true;
+            if (searchDone())
+                QTest::keyClick(view, Qt::Key_F5);
+            return false;
+        },
+        10000))
+        << status->text().toStdString();
+    EXPECT_EQ(rowPlaces(), QStringList { u"Tones|short.wav"_qs });
 }

@@ -174,7 +174,7 @@ QString BrowserWidget::searchStatusText() const
             text += tr(", searching…");
     }
     if (m_searchUnknown > 0)
-        text += tr(" (%1 not read yet left out)").arg(m_searchUnknown);
+        text += tr(", %1 not checked yet").arg(m_searchUnknown); // their properties are unknown so far
     if (!m_searchNote.isEmpty())
         text += QStringLiteral(". ") + m_searchNote;
     return text;

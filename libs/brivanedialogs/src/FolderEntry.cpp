@@ -1,5 +1,7 @@
 #include "FolderEntry.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -24,6 +26,19 @@ template<typename T> int threeWay(T a, T b)
 }
 
 } // namespace
+
+QCollator nameCollator()
+{
+    // The C locale turns the collator into a plain code-point comparison,
+    // which sorts "track10" before "track2"; fall back to a real language.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
 
 QStringView baseNameOf(const QString &name)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollator>
 #include <QCollatorSortKey>
 #include <QString>
 
@@ -67,6 +68,10 @@ struct EntryOrder
     bool operator()(const FolderEntry &a, const FolderEntry &b) const;
     bool operator==(const EntryOrder &other) const = default;
 };
+
+// How names are ordered everywhere in the browser: numbers by value, case
+// ignored, in the user's language.
+QCollator nameCollator();
 
 // The file's own name and the folder part of a row's name (empty in a folder).
 QStringView baseNameOf(const QString &name);

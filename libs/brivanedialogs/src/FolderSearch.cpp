@@ -2,9 +2,6 @@
 
 #include "libraryindex/LibraryIndex.h"
 
-#include <QCollator>
-#include <QLocale>
-
 namespace bd {
 
 namespace {
@@ -16,19 +13,6 @@ constexpr int kTypingPauseMs = 150;
 QString rootPrefix(const QString &root)
 {
     return root.endsWith(u'/') ? root : root + u'/';
-}
-
-QCollator foundNameCollator()
-{
-    // As the folder listing sorts: numbers by value, case ignored, and a
-    // real language where the C locale would compare code points.
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    return collator;
 }
 
 FolderEntry foundRow(const libraryindex::FoundFile &file, const QCollator &collator)
@@ -137,7 +121,7 @@ void FolderSearch::convert(libraryindex::SearchBatch batch)
         found.final = batch.final;
         found.unknownProperties = batch.unknownProperties;
         found.note = batch.note;
-        const QCollator collator = foundNameCollator();
+        const QCollator collator = nameCollator();
         found.rows.reserve(batch.files.size());
         for (const libraryindex::FoundFile &file : batch.files)
             found.rows.push_back(foundRow(file, collator));
