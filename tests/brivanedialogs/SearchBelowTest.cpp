@@ -1,5 +1,6 @@
 #include "AudioFixtures.h"
 #include "HostedBrowserFixture.h"
+#include "libraryindex/LibraryIndex.h"
 #include "libraryindex/SearchQuery.h"
 
 #include <QAbstractItemView>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTreeView>
 
@@ -73,7 +75,7 @@ protected:
 
     bool searchDone() const
     {
-        return status->text().contains(u" found below "_qs) && !status->text().contains(u"searching"_qs);
+        return status->text().contains(u" found below "_qs) && !status->text().contains(u", searching\u2026"_qs);
     }
 
     int folderColumn() const
@@ -249,4 +251,31 @@ TEST_F(SearchBelowTest, DurationsTheColumnsReadLetADurationFilterFindTheirFiles)
         10000))
         << status->text().toStdString();
     EXPECT_EQ(rowPlaces(), QStringList { u"Tones|short.wav"_qs });
+}
+
+TEST_F(SearchBelowTest, WithoutAnIndexTheFoldersAreSearchedAndTheStatusLineSaysSo)
+{
+    // A file where the index's folder belongs: the index cannot be made.
+    const QString folder = QFileInfo(libraryindex::LibraryIndex::defaultDatabasePath()).absolutePath();
+    const QString kept = folder + u".kept"_qs;
+    QDir().rmdir(kept);
+    const bool hadFolder = QFileInfo(folder).isDir();
+    ASSERT_TRUE(!hadFolder || QDir().rename(folder, kept));
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    {
+        QFile blocker(folder);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    const auto restore = qScopeGuard([&] {
+        QFile::remove(folder);
+        if (hadFolder)
+            QDir().rename(kept, folder);
+    });
+
+    searchBelow(u"kick"_qs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return searchDone(); }, 10000)) << status->text().toStdString();
+    EXPECT_TRUE(status->text().startsWith(foundText(3))) << status->text().toStdString();
+    EXPECT_TRUE(status->text().endsWith(u"searching the folders directly."_qs)) << status->text().toStdString();
+    EXPECT_EQ(rowPlaces(),
+        (QStringList { u"Drums/Kicks|BigKick_02.wav"_qs, u"|Kick 01.wav"_qs, u"Loops|kick loop.flac"_qs }));
 }

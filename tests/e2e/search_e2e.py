@@ -40,7 +40,7 @@ field = wait_for("the find field", lambda: find(frame, Atspi.Role.TEXT, "Find in
 field.get_component_iface().grab_focus()
 subprocess.run(["xdotool", "type", "--delay", "30", "kick"], check=True)
 
-label = wait_for("the search's count", lambda: (lambda s: s if s and "searching" not in s.get_name() else None)(
+label = wait_for("the search's count", lambda: (lambda s: s if s and ", searching" not in s.get_name() else None)(
     status_label(frame)), 30)
 if not label.get_name().startswith("2 files found below Music"):
     fail(f"the status line says '{label.get_name()}'")
