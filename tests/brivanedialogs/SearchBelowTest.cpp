@@ -10,9 +10,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +78,17 @@ protected:
     bool searchDone() const
     {
         return status->text().contains(u" found below "_qs) && !status->text().contains(u", searching\u2026"_qs);
+    }
+
+    // Two real tones, of one and three seconds, in a folder of their own.
+    void makeTones()
+    {
+        dir.mkdir(u"Tones"_qs);
+        for (const auto &[name, seconds] : { std::pair { u"short.wav"_qs, 1 }, std::pair { u"long.wav"_qs, 3 } }) {
+            const QString fixture = toneFixture(name, seconds, 48000, { u"-c:a"_qs, u"pcm_s16le"_qs });
+            ASSERT_FALSE(fixture.isEmpty()) << "ffmpeg could not make " << name.toStdString();
+            ASSERT_TRUE(QFile::copy(fixture, dir.filePath(u"Tones/"_qs + name)));
+        }
     }
 
     int folderColumn() const
@@ -147,10 +160,13 @@ TEST_F(SearchBelowTest, FocusAndEnterReportTheFoundFileByItsFullPath)
     const auto activated = DialogHost::eventsWithCode(bdEventFileActivated);
     ASSERT_EQ(activated.size(), 1u);
     EXPECT_EQ(activated.back().fileName, QDir(dir.path()).filePath(u"Loops/kick loop.flac"_qs));
-    // Selected rows answer the host's question for the selection as well.
-    const auto &model = *view->model();
-    EXPECT_EQ(model.data(model.index(view->currentIndex().row(), 0), Qt::UserRole + 1).toString(),
-        QDir(dir.path()).filePath(u"Loops/kick loop.flac"_qs));
+    // Dragged out, rows carry their full paths too.
+    const std::unique_ptr<QMimeData> dragged(
+        view->model()->mimeData({ view->model()->index(0, 0), view->currentIndex() }));
+    ASSERT_NE(dragged, nullptr);
+    EXPECT_EQ(dragged->urls(),
+        (QList<QUrl> { QUrl::fromLocalFile(QDir(dir.path()).filePath(u"Drums/Kicks/BigKick_02.wav"_qs)),
+            QUrl::fromLocalFile(QDir(dir.path()).filePath(u"Loops/kick loop.flac"_qs)) }));
 }
 
 TEST_F(SearchBelowTest, EscapeReturnsToTheFolderWithItsFocus)
@@ -206,14 +222,23 @@ TEST_F(SearchBelowTest, TheScopeIsRememberedForTheNextBrowser)
     EXPECT_EQ(rowNames(window), (QStringList { u"Drums"_qs, u"Loops"_qs, u"Kick 01.wav"_qs }));
 }
 
+TEST_F(SearchBelowTest, FoundFilesGetTheirWaveformThumbnails)
+{
+    makeTones();
+    searchBelow(u"tones"_qs); // a word of their folder
+    ASSERT_TRUE(waitForFound(2)) << status->text().toStdString();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_3, Qt::ControlModifier);
+    auto *thumbnails = window->findChild<QAbstractItemView *>(QStringLiteral("FileListThumbnails"));
+    ASSERT_NE(thumbnails, nullptr);
+    ASSERT_TRUE(thumbnails->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return thumbnails->property("readyThumbnails").toInt() >= 2; }, 10000))
+        << thumbnails->property("readyThumbnails").toInt();
+}
+
 TEST_F(SearchBelowTest, DurationsTheColumnsReadLetADurationFilterFindTheirFiles)
 {
-    for (const auto &[name, seconds] : { std::pair { u"short.wav"_qs, 1 }, std::pair { u"long.wav"_qs, 3 } }) {
-        const QString fixture = toneFixture(name, seconds, 48000, { u"-c:a"_qs, u"pcm_s16le"_qs });
-        ASSERT_FALSE(fixture.isEmpty()) << "ffmpeg could not make " << name.toStdString();
-        dir.mkdir(u"Tones"_qs);
-        ASSERT_TRUE(QFile::copy(fixture, dir.filePath(u"Tones/"_qs + name)));
-    }
+    makeTones();
     // Nobody has read the files yet: a property filter cannot know them.
     searchBelow(u"dur:<2s"_qs);
     ASSERT_TRUE(QTest::qWaitFor([&] { return searchDone(); }, 10000)) << status->text().toStdString();
