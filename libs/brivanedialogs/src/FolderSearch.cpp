@@ -2,12 +2,16 @@
 
 #include "libraryindex/LibraryIndex.h"
 
+#include <utility>
+
 namespace bd {
 
 namespace {
 
-// Typing comes in bursts; a query runs once the keys pause this long, which
-// is still below what people notice as a wait for the list.
+// Typing comes in bursts. The first key after a pause runs its query at
+// once; keys that follow within this long are a burst, whose last query runs
+// once the keys pause. Long enough to skip the queries nobody would read,
+// short enough not to be noticed as a wait for the list.
 constexpr int kTypingPauseMs = 150;
 
 QString rootPrefix(const QString &root)
@@ -42,7 +46,10 @@ FolderSearch::FolderSearch(Deliver deliver, QObject *parent)
 {
     m_waiting.setSingleShot(true);
     m_waiting.setInterval(kTypingPauseMs);
-    connect(&m_waiting, &QTimer::timeout, this, &FolderSearch::startNow);
+    connect(&m_waiting, &QTimer::timeout, this, [this] {
+        if (std::exchange(m_pending, false))
+            startNow();
+    });
     m_keys.setMaxThreadCount(1);
 }
 
@@ -61,6 +68,12 @@ void FolderSearch::search(const QString &root, const QString &text, const QStrin
     m_root = root;
     m_text = text;
     useIndexFor(patterns);
+    if (m_waiting.isActive()) {
+        m_pending = true;
+        m_waiting.start();
+        return;
+    }
+    startNow();
     m_waiting.start();
 }
 
@@ -88,6 +101,7 @@ void FolderSearch::searchAgain()
 void FolderSearch::stop()
 {
     m_waiting.stop();
+    m_pending = false;
     m_text.clear();
     m_running = false;
     m_generation = 0;
@@ -97,7 +111,7 @@ void FolderSearch::stop()
 
 void FolderSearch::startNow()
 {
-    m_waiting.stop();
+    m_pending = false;
     auto run = m_index->search(m_root, m_text);
     if (!run) {
         m_index->cancel();

@@ -45,15 +45,15 @@ public:
     FolderSearch(Deliver deliver, QObject *parent = nullptr);
     ~FolderSearch() override;
 
-    // Searches below root once typing has paused; patterns are the browser's
-    // filter. Empty text stops.
+    // Searches below root: at once after a pause in typing, else once typing
+    // pauses; patterns are the browser's filter. Empty text stops.
     void search(const QString &root, const QString &text, const QStringList &patterns);
     // The same query again at once (the folders changed).
     void searchAgain();
     void stop();
     // Whether a search is typed, waiting or running and its last rows have
     // not arrived yet.
-    bool isBusy() const { return m_waiting.isActive() || m_running; }
+    bool isBusy() const { return m_pending || m_running; }
     quint64 generation() const { return m_generation; }
 
     // Header probes of the audio columns: the index keeps what they found,
@@ -78,7 +78,9 @@ private:
     QStringList m_patterns;
     QString m_root;
     QString m_text;
+    // Runs while keys come in a burst; a query typed meanwhile is pending.
     QTimer m_waiting;
+    bool m_pending = false;
     quint64 m_generation = 0;
     bool m_running = false;
     // One thread: batches keep their order.
