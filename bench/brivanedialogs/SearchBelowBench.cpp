@@ -147,15 +147,33 @@ void removeIndex()
         QFile::remove(libraryindex::LibraryIndex::defaultDatabasePath() + QString::fromUtf8(suffix));
 }
 
-void report(benchmark::State &state, const Timing &sum, double index, int found)
+// The figures of a benchmark's iterations.
+struct Totals
 {
-    const double n = double(state.iterations());
-    state.counters["found"] = found;
-    state.counters["first_ms"] = 1000 * sum.first / n;
-    state.counters["stall_ms"] = 1000 * sum.stall;
-    state.counters["index_ms"] = 1000 * index / n;
-    state.counters["vs_index"] = index > 0 ? sum.whole / index : 0;
-}
+    Timing sum;
+    double index = 0;
+    int found = 0;
+
+    void add(benchmark::State &state, double indexSeconds, const Timing &timing)
+    {
+        index += indexSeconds;
+        sum.first += timing.first;
+        sum.whole += timing.whole;
+        sum.stall = std::max(sum.stall, timing.stall);
+        found = timing.found;
+        state.SetIterationTime(timing.whole);
+    }
+
+    void report(benchmark::State &state) const
+    {
+        const double n = double(state.iterations());
+        state.counters["found"] = found;
+        state.counters["first_ms"] = 1000 * sum.first / n;
+        state.counters["stall_ms"] = 1000 * sum.stall;
+        state.counters["index_ms"] = 1000 * index / n;
+        state.counters["vs_index"] = index > 0 ? sum.whole / index : 0;
+    }
+};
 
 void BM_SearchBelowWarm(benchmark::State &state)
 {
@@ -166,44 +184,30 @@ void BM_SearchBelowWarm(benchmark::State &state)
         state.SkipWithError("the browser did not open");
         return;
     }
-    Timing sum;
-    double index = 0;
-    int found = 0;
+    Totals totals;
     for (auto _ : state) {
-        index += indexAlone(QStringLiteral("kick"));
-        const Timing timing = browser.type(QStringLiteral("kick"));
-        sum.first += timing.first;
-        sum.whole += timing.whole;
-        sum.stall = std::max(sum.stall, timing.stall);
-        found = timing.found;
-        state.SetIterationTime(timing.whole);
+        const double index = indexAlone(QStringLiteral("kick"));
+        totals.add(state, index, browser.type(QStringLiteral("kick")));
     }
-    report(state, sum, index, found);
+    totals.report(state);
 }
 BENCHMARK(BM_SearchBelowWarm)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_SearchBelowCold(benchmark::State &state)
 {
-    Timing sum;
-    double index = 0;
-    int found = 0;
+    Totals totals;
     for (auto _ : state) {
         removeIndex();
-        index += indexAlone(QStringLiteral("kick"));
+        const double index = indexAlone(QStringLiteral("kick"));
         removeIndex();
         SearchingBrowser browser;
         if (!browser.ready()) {
             state.SkipWithError("the browser did not open");
             return;
         }
-        const Timing timing = browser.type(QStringLiteral("kick"));
-        sum.first += timing.first;
-        sum.whole += timing.whole;
-        sum.stall = std::max(sum.stall, timing.stall);
-        found = timing.found;
-        state.SetIterationTime(timing.whole);
+        totals.add(state, index, browser.type(QStringLiteral("kick")));
     }
-    report(state, sum, index, found);
+    totals.report(state);
 }
 BENCHMARK(BM_SearchBelowCold)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 

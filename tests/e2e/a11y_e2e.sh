@@ -8,11 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/../support/e2e-lib.sh"
 e2e_on_private_session_bus "$0" "$@"
-work=$(mktemp -d)
-trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${bus:-}" "${xvfb:-}"' EXIT
-# A display of our own, so parallel tests never share a window manager.
-e2e_start_xvfb "$work/xvfb.log"
-e2e_private_home "$work"
+e2e_begin
 # A first start shows the modal browser hint; this test is about the main window.
 e2e_write_settings
 

@@ -10,10 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/../support/e2e-lib.sh"
 e2e_on_private_session_bus "$0" "$@"
-work=$(mktemp -d)
-trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${bus:-}" "${xvfb:-}"' EXIT
-e2e_start_xvfb "$work/xvfb.log"
-e2e_private_home "$work"
+e2e_begin
 mkdir -p "$HOME/Music/Pack/Drums/Kicks" "$HOME/Music/Pack/Loops" "$HOME/Preset"
 # A returning user's: the folders panel shown, its first folder set.
 e2e_write_settings "Group box folders visible=1" "Folder 1=$HOME/Preset/"

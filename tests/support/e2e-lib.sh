@@ -189,3 +189,13 @@ e2e_run_checks() {
     kill -0 "$app" 2>/dev/null || { echo "FAIL: vantrel is not running at the end"; status=1; }
     return $status
 }
+
+# The start of a test of the real program through the accessibility bus: a
+# folder of its own ($work), removed at exit once every process the test
+# started ($app, $wm, $bus, $xvfb) has ended, a private X server and home.
+e2e_begin() {
+    work=$(mktemp -d)
+    trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${bus:-}" "${xvfb:-}"' EXIT
+    e2e_start_xvfb "$work/xvfb.log"
+    e2e_private_home "$work"
+}
