@@ -19,7 +19,7 @@ def key(*keys):
 
 def status_label(frame):
     for node, _ in walk(frame):
-        if node.get_role() == Atspi.Role.LABEL and " found below " in (node.get_name() or ""):
+        if node.get_role() == Atspi.Role.LABEL and node.get_description() == "Status":
             return node
     return None
 
@@ -28,6 +28,7 @@ app = wait_for("the program on the accessibility bus", program)
 frame = wait_for("the main window", lambda: find(app, Atspi.Role.FRAME, "Vantrel"))
 files = wait_for("the file list", lambda: find(frame, Atspi.Role.TREE, "Files (details)"))
 wait_for("the music folder listed", lambda: any(r and r[0] == "Pack" for r in table_rows(files)))
+status = wait_for("the status line", lambda: status_label(frame))
 
 # Ctrl+F in the list, then the scope beside its field, then the query.
 files.get_component_iface().grab_focus()
@@ -40,10 +41,10 @@ field = wait_for("the find field", lambda: find(frame, Atspi.Role.TEXT, "Find in
 field.get_component_iface().grab_focus()
 subprocess.run(["xdotool", "type", "--delay", "30", "kick"], check=True)
 
-label = wait_for("the search's count", lambda: (lambda s: s if s and ", searching" not in s.get_name() else None)(
-    status_label(frame)), 30)
-if not label.get_name().startswith("2 files found below Music"):
-    fail(f"the status line says '{label.get_name()}'")
+said = wait_for("the search's count",
+                lambda: (lambda t: t if " found below " in t and ", searching" not in t else None)(status.get_name()), 30)
+if not said.startswith("2 files found below Music"):
+    fail(f"the status line says '{said}'")
 titles = column_titles(files)
 if "Folder" not in titles:
     fail(f"no Folder column among {titles}")

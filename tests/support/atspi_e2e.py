@@ -8,7 +8,7 @@ import warnings
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402,F401
+from gi.repository import Atspi, GLib  # noqa: E402,F401
 
 # The interface getters used here are stable in 2.46 but marked as deprecated.
 warnings.filterwarnings("ignore", category=DeprecationWarning)
@@ -24,7 +24,10 @@ def fail(message):
 def wait_for(what, probe, seconds=60):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        found = probe()
+        try:
+            found = probe()
+        except GLib.Error:
+            found = None  # an object went away while the probe read it: the list changed; read again
         if found:
             return found
         time.sleep(0.1)
