@@ -2,12 +2,15 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -137,6 +140,35 @@ TEST_F(FileActionsTest, MoveToTrashPutsTheFilesInTheTrashAndRefreshesTheList)
         QFile::remove(info.fileName());
     }
     EXPECT_EQ(window->findChild<QMessageBox *>(u"TrashFailedMessage"_qs), nullptr);
+}
+
+TEST_F(FileActionsTest, AFileFoundBelowTheFolderGoesToTheTrashAndLeavesTheResults)
+{
+    QDir(work->path()).mkdir(u"Deep"_qs);
+    QFile deep(work->filePath(u"Deep/kick deep.wav"_qs));
+    ASSERT_TRUE(deep.open(QIODevice::WriteOnly));
+    deep.close();
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    auto *scope = window->findChild<QComboBox *>(u"FindScope"_qs);
+    auto *status = window->findChild<QLabel *>(u"StatusLabel"_qs);
+    ASSERT_NE(scope, nullptr);
+    ASSERT_NE(status, nullptr);
+    scope->setCurrentIndex(scope->findText(u"This folder and below"_qs));
+    QTest::keyClicks(window->findChild<QLineEdit *>(u"NameFilterEdit"_qs), u"kick"_qs);
+    const QString below = u" found below "_qs + QFileInfo(work->path()).fileName() + u", 0 selected"_qs;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == u"2 files"_qs + below; }, 10000))
+        << status->text().toStdString();
+
+    QAction *trash = menuAction({ u"kick deep.wav"_qs }, u"ActionMoveToTrash"_qs);
+    ASSERT_NE(trash, nullptr);
+    trash->trigger();
+    // The query runs again once the trash is done; the file left its results.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == u"1 file"_qs + below; }, 10000))
+        << status->text().toStdString();
+    EXPECT_EQ(rowNames(window), QStringList { u"kick.wav"_qs });
+    EXPECT_TRUE(QFile::exists(trashDir() + u"/files/kick deep.wav"_qs));
+    QFile::remove(trashDir() + u"/files/kick deep.wav"_qs);
+    QFile::remove(trashDir() + u"/info/kick deep.wav.trashinfo"_qs);
 }
 
 TEST_F(FileActionsTest, AfterMoveToTrashTheFocusStaysAtTheNextRowUnchosen)

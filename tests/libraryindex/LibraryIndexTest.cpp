@@ -1,6 +1,7 @@
 #include "IndexSearch.h"
 #include "details/QtPrinting.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -255,4 +256,35 @@ TEST(LibraryIndex, MissingRootEndsWithANote)
     EXPECT_TRUE(outcome.finished);
     EXPECT_TRUE(outcome.files.empty());
     EXPECT_TRUE(outcome.note.contains(QStringLiteral("nowhere"))) << outcome.note.toStdString();
+}
+
+// A search that starts while the writer still saves what the last one found
+// sees part of the tree in the index. It answers with exactly the files
+// below the root all the same: what the writer adds meanwhile is not taken
+// for files already answered.
+TEST(LibraryIndex, ASearchWhileTheIndexIsBeingWrittenStillFindsEveryFile)
+{
+    IndexFixture fixture;
+    constexpr int kFolders = 300;
+    const qint64 hourAgo = QDateTime::currentSecsSinceEpoch() - 3600;
+    QStringList expected;
+    for (int f = 0; f < kFolders; ++f) {
+        const QString folder = QStringLiteral("pack %1/take %2").arg(f / 10).arg(f % 10);
+        expected.append(folder + QStringLiteral("/kick %1.wav").arg(f));
+        fixture.tree.write(expected.back(), QByteArray("x"));
+        fixture.tree.write(folder + QStringLiteral("/snare %1.wav").arg(f), QByteArray("x"));
+        // Settled folders, as a library's are: the index trusts only those.
+        setModified(fixture.tree.filePath(folder), hourAgo);
+    }
+    for (int p = 0; p < kFolders / 10; ++p)
+        setModified(fixture.tree.filePath(QStringLiteral("pack %1").arg(p)), hourAgo);
+    setModified(fixture.root(), hourAgo);
+    expected = sorted(expected);
+    // Each search begins as soon as the one before has answered, while its
+    // folders are still being written.
+    for (int round = 0; round < 3; ++round) {
+        const SearchOutcome outcome = fixture.search(QStringLiteral("kick"));
+        ASSERT_TRUE(outcome.finished) << round;
+        EXPECT_EQ(sorted(outcome.paths()), expected) << "round " << round << ": " << outcome.files.size() << " found";
+    }
 }

@@ -135,3 +135,67 @@ e2e_close_windows() {
     done
     e2e_wait_until "every window titled $title to close" bash -c "! xdotool search --onlyvisible --name '$title' >/dev/null 2>&1"
 }
+
+# Starts the accessibility bus of the current session bus, with its output in
+# the given log, and returns once it answers; sets bus to its process id.
+e2e_start_a11y_bus() {
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$1" 2>&1 &
+    bus=$!
+    e2e_wait_until "the accessibility bus" dbus-send --session --print-reply --dest=org.a11y.Bus \
+        /org/a11y/bus org.a11y.Bus.GetAddress
+}
+
+# Writes the program's settings file under $HOME (UTF-16LE with a BOM, as
+# the program keeps it) with the first start's browser hint already seen;
+# further arguments are "name=value" lines of its [Settings] section.
+e2e_write_settings() {
+    local folder="$HOME/.local/share/Tarvex/Vantrel" lines line
+    mkdir -p "$folder"
+    lines='[Hints]\r\nTree-view show=0\r\n'
+    if (($# > 0)); then
+        lines+='[Settings]\r\n'
+        for line in "$@"; do
+            lines+="${line//%/%%}"'\r\n'
+        done
+    fi
+    # shellcheck disable=SC2059 # the lines are the format, escapes and all
+    printf "$lines" | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$folder/vantrel.ini"
+}
+
+# A home of the program's own below the given folder, as on a first start:
+# HOME (with a Music folder), a private XDG_RUNTIME_DIR, none of the caller's
+# XDG folders, Qt's own scaling off and its accessibility bridge on.
+e2e_private_home() {
+    export HOME="$1/home" XDG_RUNTIME_DIR="$1/run"
+    mkdir -p "$HOME/Music" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_MUSIC_DIR XDG_CACHE_HOME
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ENABLE_HIGHDPI_SCALING=0
+}
+
+# Runs the Python checks (script and arguments) against the program started
+# as $app with its output in $work/app.log; on a failure keeps a screenshot
+# as $TMPDIR/<name>_failure.png and shows the program's output. Fails too
+# when the program is no longer running at the end.
+e2e_run_checks() {
+    local name=$1 status=0
+    shift
+    /usr/bin/python3 "$@" || status=$?
+    if ((status != 0)); then
+        import -window root "$work/shot.png" 2>/dev/null && cp "$work/shot.png" "${TMPDIR:-/tmp}/${name}_failure.png" || true
+        echo "--- program output"
+        cat "$work/app.log"
+    fi
+    kill -0 "$app" 2>/dev/null || { echo "FAIL: vantrel is not running at the end"; status=1; }
+    return $status
+}
+
+# The start of a test of the real program through the accessibility bus: a
+# folder of its own ($work), removed at exit once every process the test
+# started ($app, $wm, $bus, $xvfb) has ended, a private X server and home.
+e2e_begin() {
+    work=$(mktemp -d)
+    trap 'e2e_cleanup "$work" "${app:-}" "${wm:-}" "${bus:-}" "${xvfb:-}"' EXIT
+    e2e_start_xvfb "$work/xvfb.log"
+    e2e_private_home "$work"
+}

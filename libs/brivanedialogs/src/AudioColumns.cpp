@@ -277,6 +277,7 @@ void AudioColumns::readVisibleRows()
     if (!m_reader) {
         m_reader = new AudioProperties(this);
         connect(m_reader, &AudioProperties::read, m_model, &FileListModel::setAudioDetails);
+        connect(m_reader, &AudioProperties::read, this, &AudioColumns::read);
     }
     m_reader->request(std::move(toRead));
 }

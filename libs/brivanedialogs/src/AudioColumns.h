@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AudioProperties.h"
 #include "FolderEntry.h"
 
 #include <QLocale>
@@ -43,6 +44,8 @@ public:
 
 Q_SIGNALS:
     void progressChanged();
+    // What the header probe read, as it arrives.
+    void read(const QVector<bd::AudioReading> &readings);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

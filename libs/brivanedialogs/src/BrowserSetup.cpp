@@ -38,6 +38,7 @@ BrowserConfig browserConfig(
     config.columns = remembered.columns;
     if (remembered.audioColumns)
         config.audioColumns = *remembered.audioColumns;
+    config.findScope = remembered.findScope.value_or(FindScope::Folder);
     return config;
 }
 

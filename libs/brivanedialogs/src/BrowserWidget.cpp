@@ -5,6 +5,7 @@
 #include "FileActions.h"
 #include "FileListModel.h"
 #include "FileViews.h"
+#include "FolderSearch.h"
 #include "LocationsPanel.h"
 #include "NameFilterBar.h"
 #include "NavigationBar.h"
@@ -203,7 +204,20 @@ BrowserWidget::BrowserWidget(const BrowserConfig &config, QWidget *parent)
     // The watch would catch it too, but not on every file system.
     connect(m_fileActions, &FileActions::trashFinished, this, &BrowserWidget::refresh);
 
-    connect(m_filterBar, &NameFilterBar::textChanged, this, &BrowserWidget::applyNameFilter);
+    m_filterBar->setScope(config.findScope);
+    m_filterBar->offerScopeChoice(!config.foldersOnly);
+    connect(m_filterBar, &NameFilterBar::textChanged, this, &BrowserWidget::findTextChanged);
+    connect(m_filterBar, &NameFilterBar::scopeChanged, this, &BrowserWidget::findScopeChanged);
+    m_search = new FolderSearch([this](FoundRows &&found) { receiveFound(std::move(found)); }, this);
+    connect(m_search, &FolderSearch::started, this, &BrowserWidget::searchStarted);
+    connect(m_search, &FolderSearch::rejected, this, &BrowserWidget::searchRejected);
+    connect(m_search, &FolderSearch::noted, this, [this](const QString &note) {
+        m_searchNote = note;
+        updateStatus();
+    });
+    connect(m_audioColumns, &AudioColumns::read, m_search, [this](const QVector<AudioReading> &readings) {
+        m_search->record(readings, m_config.filters.filterAt(m_config.filterIndex).patterns());
+    });
     connect(m_filterBar, &NameFilterBar::closed, this, &BrowserWidget::focusFileList);
     connect(m_filterBar, &NameFilterBar::returnToListRequested, this, &BrowserWidget::focusFileList);
     for (QAbstractItemView *view : { static_cast<QAbstractItemView *>(m_views->detailsView()),
@@ -339,6 +353,9 @@ bool BrowserWidget::openFolder(const QString &path, Navigation how, const QStrin
     const QString folder = cleanFolder(path);
     if (!QFileInfo(folder).isDir())
         return false;
+    const bool wasSearching = m_searching;
+    if (m_searching)
+        endSearch();
     m_folder = folder;
     switch (how) {
     case Navigation::Visit:
@@ -365,7 +382,7 @@ bool BrowserWidget::openFolder(const QString &path, Navigation how, const QStrin
     // Freeing a large folder's rows takes the GUI thread milliseconds.
     m_lister->dispose(m_model->setFolder(folder));
     // Find in folder belongs to the folder it was typed in.
-    if (otherFolder && !m_filterBar->text().isEmpty())
+    if ((otherFolder || wasSearching) && !m_filterBar->text().isEmpty())
         m_filterBar->clearAndClose();
     startListing(false);
     Q_EMIT folderChanged(folder);
@@ -378,6 +395,10 @@ void BrowserWidget::refresh()
         return;
     if (!QFileInfo(m_folder).isDir()) {
         folderVanished();
+        return;
+    }
+    if (m_searching) {
+        m_search->searchAgain();
         return;
     }
     startListing(true);
@@ -744,6 +765,7 @@ RememberedState BrowserWidget::rememberedState() const
     state.panel = panelMode();
     state.columns = m_views->columnLayout();
     state.audioColumns = m_audioColumns->shownMask();
+    state.findScope = m_filterBar->scope();
     return state;
 }
 
@@ -754,6 +776,10 @@ QString BrowserWidget::statusText() const
 
 void BrowserWidget::updateStatus()
 {
+    if (m_searching) {
+        m_status->setText(searchStatusText());
+        return;
+    }
     const int selected = int(m_views->selectionModel()->selectedRows(0).size());
     QString text;
     if (m_config.foldersOnly) {

@@ -28,6 +28,8 @@ class AudioColumns;
 class FileActions;
 class FileListModel;
 class FileViews;
+class FolderSearch;
+struct FoundRows;
 class LocationsPanel;
 class NameFilterBar;
 class NavigationBar;
@@ -50,6 +52,7 @@ struct BrowserConfig
     QStringList recentFolders;
     ColumnLayout columns; // as remembered, widths at 96 DPI
     quint32 audioColumns = 1; // the audio columns shown (AudioColumns' mask): duration
+    FindScope findScope = FindScope::Folder;
 };
 
 // The file browser shared by the embedded browser and the modal dialogs:
@@ -104,6 +107,8 @@ public:
     NameFilterBar *nameFilterBar() const { return m_filterBar; }
     // Opens "Find in folder" (Ctrl+F).
     void findInFolder();
+    // The list shows what a search below the folder found.
+    bool showsSearchResults() const { return m_searching; }
 
 Q_SIGNALS:
     void folderChanged(const QString &folder);
@@ -145,6 +150,18 @@ private:
     void applyNameFilter(const QString &text);
     void updateFilterMessage();
     bool filterKeyPress(QObject *watched, QKeyEvent *event);
+    // Searching below the folder (BrowserSearch.cpp).
+    void findTextChanged(const QString &text);
+    void findScopeChanged(FindScope scope);
+    void searchBelow(const QString &text);
+    void enterSearch();
+    void endSearch();
+    void endSearchAndShowFolder();
+    void receiveFound(FoundRows &&found);
+    void searchStarted();
+    void searchRejected(const QString &sentence);
+    QString searchStatusText() const;
+    QString searchedFolderName() const;
 
     BrowserConfig m_config;
     NavigationBar *m_nav;
@@ -158,6 +175,17 @@ private:
     AudioColumns *m_audioColumns = nullptr;
     NameFilterBar *m_filterBar = nullptr;
     bool m_showsFilterMessage = false;
+    FolderSearch *m_search = nullptr;
+    bool m_searching = false;
+    // The search whose rows the list shows; a newer one replaces them when
+    // its first rows come.
+    quint64 m_shownSearch = 0;
+    QString m_searchError;
+    QString m_searchNote;
+    int m_searchUnknown = 0;
+    // The file focused in the folder when the search began, focused again
+    // when the folder comes back.
+    QString m_focusBeforeSearch;
     std::unique_ptr<FolderLister> m_lister;
     QTimer m_refreshTimer;
     QTimer m_thumbnailTimer;

@@ -22,6 +22,7 @@ const QString kSortOrder = QStringLiteral("Sort order");
 // Wider than any screen: a larger stored width is damage, not a choice.
 constexpr int kWidestColumn = 100000;
 const QString kAudioColumns = QStringLiteral("Audio columns");
+const QString kFindScope = QStringLiteral("Find scope");
 
 QString libraryKey()
 {
@@ -105,6 +106,7 @@ RememberedState DialogSettings::readState(const QString &guid)
         state.columns.descending = store.readDword(key, kSortOrder).value_or(0) == 1;
     }
     state.audioColumns = store.readDword(key, kAudioColumns);
+    state.findScope = readEnum<FindScope>(store, key, kFindScope, 2);
     return state;
 }
 
@@ -132,6 +134,8 @@ void DialogSettings::writeState(const QString &guid, const RememberedState &stat
         }
         if (state.audioColumns)
             doc.setValue(key, kAudioColumns, QString::number(*state.audioColumns));
+        if (state.findScope)
+            doc.setValue(key, kFindScope, QString::number(int(*state.findScope)));
     });
 }
 

@@ -12,6 +12,8 @@ namespace bd {
 
 enum class ViewMode { Details = 0, List = 1, Thumbnails = 2 };
 enum class PanelMode { Locations = 0, Tree = 1 };
+// Where Ctrl+F looks: names in the folder shown, or everything below it.
+enum class FindScope { Folder = 0, Below = 1 };
 
 // The details view's columns as remembered. Widths are kept at 96 DPI, so a
 // browser opened at another scale shows them as wide, relative to its text,
@@ -33,6 +35,7 @@ struct RememberedState
     std::optional<PanelMode> panel;
     ColumnLayout columns;
     std::optional<quint32> audioColumns; // which audio columns are shown, one bit each
+    std::optional<FindScope> findScope;
 };
 
 // The library's own settings, shared by every dialog.

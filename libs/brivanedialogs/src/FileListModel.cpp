@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeData>
+#include <QSet>
 #include <QStyle>
 #include <QUrl>
 
@@ -18,16 +19,6 @@
 
 namespace bd {
 
-namespace {
-
-QString suffixOf(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot > 0 ? name.mid(dot + 1) : QString();
-}
-
-} // namespace
-
 FileListModel::FileListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -35,10 +26,11 @@ FileListModel::FileListModel(QObject *parent)
     m_fileIcon = drawnIcon(DrawnIcon::File);
 }
 
-std::vector<FolderEntry> FileListModel::setFolder(const QString &folder)
+std::vector<FolderEntry> FileListModel::setFolder(const QString &folder, Listing listing)
 {
     beginResetModel();
     m_folder = folder;
+    m_listing = listing;
     std::vector<FolderEntry> old;
     old.swap(m_rows);
     old.insert(old.end(), std::make_move_iterator(m_filteredOut.begin()), std::make_move_iterator(m_filteredOut.end()));
@@ -206,6 +198,38 @@ void FileListModel::applySnapshot(std::vector<FolderEntry> &entries, const Entry
     recount();
 }
 
+void FileListModel::mergeFound(std::vector<FolderEntry> &found, const QStringList &removed)
+{
+    // The same shape of change as a folder listed again, found by name.
+    FolderDiff diff;
+    QHash<QStringView, std::size_t> incoming;
+    incoming.reserve(qsizetype(found.size()));
+    for (std::size_t i = 0; i < found.size(); ++i)
+        incoming.insert(QStringView(found[i].name), i);
+    const QSet<QString> gone(removed.begin(), removed.end());
+    std::vector<bool> present(found.size(), false);
+    if (!incoming.isEmpty() || !gone.isEmpty()) {
+        for (std::size_t row = 0; row < m_rows.size(); ++row) {
+            const FolderEntry &shown = m_rows[row];
+            if (gone.contains(shown.name)) {
+                diff.removed.push_back(int(row));
+                continue;
+            }
+            const auto it = incoming.constFind(QStringView(shown.name));
+            if (it == incoming.cend())
+                continue;
+            present[*it] = true;
+            if (found[*it].size != shown.size || found[*it].modified != shown.modified)
+                diff.changed.emplace_back(int(row), *it);
+        }
+    }
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (!present[i] && !gone.contains(found[i].name))
+            diff.added.push_back(i);
+    }
+    applyShownSnapshot(found, diff);
+}
+
 void FileListModel::setNameFilter(const QString &text)
 {
     if (text == m_nameFilter.text())
@@ -275,10 +299,11 @@ void FileListModel::applyShownSnapshot(std::vector<FolderEntry> &entries, const 
 void FileListModel::setAudioDetails(const QVector<AudioReading> &readings)
 {
     const QString prefix = m_folder.endsWith(u'/') ? m_folder : m_folder + u'/';
+    const bool nested = showsSearchResults();
     std::vector<std::size_t> touched;
     for (const AudioReading &reading : readings) {
         const QString &path = reading.file.path;
-        if (!path.startsWith(prefix) || path.indexOf(u'/', prefix.size()) >= 0)
+        if (!path.startsWith(prefix) || (!nested && path.indexOf(u'/', prefix.size()) >= 0))
             continue;
         const QStringView name = QStringView(path).mid(prefix.size());
         int row = reading.file.rowHint;
@@ -365,8 +390,8 @@ QString FileListModel::typeName(const FolderEntry &entry)
 {
     if (entry.isDir)
         return tr("Folder");
-    const QString suffix = suffixOf(entry.name);
-    return suffix.isEmpty() ? tr("File") : tr("%1 file").arg(suffix.toUpper());
+    const QStringView suffix = suffixOfName(entry.name);
+    return suffix.isEmpty() ? tr("File") : tr("%1 file").arg(suffix.toString().toUpper());
 }
 
 QVariant FileListModel::data(const QModelIndex &index, int role) const
@@ -379,7 +404,9 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         switch (index.column()) {
         case NameColumn:
-            return row.name;
+            return baseNameOf(row.name).toString();
+        case FolderColumn:
+            return folderPartOf(row.name).toString();
         case SizeColumn:
             return row.isDir ? QString() : cachedText(m_sizeTexts, row.size, false);
         case TypeColumn:
@@ -390,7 +417,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
             return audioText(row.audio, index.column(), m_locale);
         }
     case Qt::EditRole:
-        return row.name;
+        return baseNameOf(row.name).toString();
     case Qt::DecorationRole:
         if (index.column() == NameColumn)
             return row.isDir ? m_folderIcon : m_fileIcon;
@@ -450,6 +477,8 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         return tr("Type");
     case ModifiedColumn:
         return tr("Date modified");
+    case FolderColumn:
+        return tr("Folder");
     default:
         return audioColumnTitle(section);
     }

@@ -31,6 +31,7 @@ public:
         BitDepthColumn,
         ChannelsColumn,
         BitRateColumn,
+        FolderColumn, // search results only: the file's folder below the search root
         ColumnCount
     };
     // SortRole: the number a numeric column sorts by (null when unknown).
@@ -38,10 +39,21 @@ public:
 
     explicit FileListModel(QObject *parent = nullptr);
 
+    // What the rows are: the entries of one folder, or files found anywhere
+    // below it, each named by its path below the folder.
+    enum class Listing { Folder, SearchResults };
+
     // Empties the list for another folder and hands back the old rows, which
     // the caller may free elsewhere.
-    [[nodiscard]] std::vector<FolderEntry> setFolder(const QString &folder);
+    [[nodiscard]] std::vector<FolderEntry> setFolder(const QString &folder, Listing listing = Listing::Folder);
     const QString &folder() const { return m_folder; }
+    bool showsSearchResults() const { return m_listing == Listing::SearchResults; }
+
+    // Takes search results: a row whose name is already there replaces it
+    // (in place when its size and date are the same, keeping selection and
+    // focus), a name in removed takes its row away. Rows taken over are
+    // moved out of found; the rest is left for the caller to dispose of.
+    void mergeFound(std::vector<FolderEntry> &found, const QStringList &removed);
 
     // Merges rows of the folder's first listing into the sorted list.
     void addEntries(std::vector<FolderEntry> &&entries, const EntryOrder *sortedBy = nullptr);
@@ -112,6 +124,7 @@ private:
     void applyShownSnapshot(std::vector<FolderEntry> &entries, const FolderDiff &diff);
 
     QString m_folder;
+    Listing m_listing = Listing::Folder;
     std::vector<FolderEntry> m_rows;
     EntryOrder m_order;
     int m_folderCount = 0;

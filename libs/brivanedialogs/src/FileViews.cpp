@@ -99,6 +99,10 @@ FileViews::FileViews(FileListModel *model, const UiScale &scale, QSize thumbnail
     designWidth(FileListModel::BitDepthColumn, 60);
     designWidth(FileListModel::ChannelsColumn, 70);
     designWidth(FileListModel::BitRateColumn, 80);
+    designWidth(FileListModel::FolderColumn, 180);
+    // Where the eye goes from a found name: to where it lies.
+    m_details->header()->moveSection(m_details->header()->visualIndex(FileListModel::FolderColumn), 1);
+    showFolderColumn(false);
     stretchNameColumn();
     m_details->setIconSize(scale.px(QSize(16, 16)));
     addWidget(m_details);
@@ -191,6 +195,11 @@ ColumnLayout FileViews::columnLayout() const
     layout.sortColumn = header->sortIndicatorSection();
     layout.descending = header->sortIndicatorOrder() == Qt::DescendingOrder;
     return layout;
+}
+
+void FileViews::showFolderColumn(bool show)
+{
+    m_details->header()->setSectionHidden(FileListModel::FolderColumn, !show);
 }
 
 void FileViews::stretchNameColumn()

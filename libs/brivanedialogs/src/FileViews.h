@@ -38,6 +38,8 @@ public:
     // the free width.
     void restoreColumns(const ColumnLayout &layout);
     ColumnLayout columnLayout() const;
+    // The Folder column, beside the name, for search results.
+    void showFolderColumn(bool show);
     QItemSelectionModel *selectionModel() const;
     QSize thumbnailSize() const { return m_thumbnailSize; }
     // Draws the thumbnails view's files as waveforms from source.

@@ -1,5 +1,7 @@
 #include "FolderEntry.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -18,18 +20,44 @@ int compareNames(const FolderEntry &a, const FolderEntry &b)
     return QString::compare(a.name, b.name, Qt::CaseSensitive);
 }
 
-QStringView suffixOf(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot > 0 ? QStringView(name).mid(dot + 1) : QStringView();
-}
-
 template<typename T> int threeWay(T a, T b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
 } // namespace
+
+QCollator nameCollator()
+{
+    // The C locale turns the collator into a plain code-point comparison,
+    // which sorts "track10" before "track2"; fall back to a real language.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+QStringView baseNameOf(const QString &name)
+{
+    return QStringView(name).mid(name.lastIndexOf(u'/') + 1);
+}
+
+QStringView folderPartOf(const QString &name)
+{
+    const qsizetype slash = name.lastIndexOf(u'/');
+    return slash < 0 ? QStringView() : QStringView(name).left(slash);
+}
+
+QStringView suffixOfName(const QString &name)
+{
+    // A dot that starts the name ("…/.hidden") makes no extension.
+    const QStringView base = baseNameOf(name);
+    const qsizetype dot = base.lastIndexOf(u'.');
+    return dot > 0 ? base.mid(dot + 1) : QStringView();
+}
 
 std::int32_t audioValue(const FolderEntry &entry, int column)
 {
@@ -67,10 +95,13 @@ bool EntryOrder::operator()(const FolderEntry &a, const FolderEntry &b) const
         break;
     case 2:
         if (!a.isDir)
-            c = suffixOf(a.name).compare(suffixOf(b.name), Qt::CaseInsensitive);
+            c = suffixOfName(a.name).compare(suffixOfName(b.name), Qt::CaseInsensitive);
         break;
     case 3:
         c = threeWay(a.modified, b.modified);
+        break;
+    case kFolderColumn:
+        c = folderPartOf(a.name).compare(folderPartOf(b.name), Qt::CaseInsensitive);
         break;
     default:
         break;

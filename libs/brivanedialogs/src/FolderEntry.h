@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollator>
 #include <QCollatorSortKey>
 #include <QString>
 
@@ -37,6 +38,9 @@ using SortKey = std::shared_ptr<const QCollatorSortKey>;
 // list has a name rank the keys are dropped: they are most of a row's memory.
 struct FolderEntry
 {
+    // In a folder, the file's name; among search results, its path below
+    // the search root ("Kicks/Deep/kick.wav"), which keeps rows from
+    // different folders apart while the key sorts by the file's own name.
     QString name;
     SortKey sortKey;
     qint64 size = 0; // bytes; 0 for folders
@@ -53,7 +57,8 @@ struct FolderEntry
 };
 
 // Orders rows: folders first, then by the sort column (0 name, 1 size, 2 type,
-// 3 date modified, 4 to 8 the audio details in AudioColumn order; a file
+// 3 date modified, 4 to 8 the audio details in AudioColumn order, 9 the
+// folder of a search result; a file
 // whose value is unknown comes after the others either way round), ties broken by the natural name order and finally by
 // the raw name so the order is total.
 struct EntryOrder
@@ -64,12 +69,24 @@ struct EntryOrder
     bool operator==(const EntryOrder &other) const = default;
 };
 
+// How names are ordered everywhere in the browser: numbers by value, case
+// ignored, in the user's language.
+QCollator nameCollator();
+
+// The file's own name and the folder part of a row's name (empty in a folder).
+QStringView baseNameOf(const QString &name);
+QStringView folderPartOf(const QString &name);
+// The extension of a row's file name ("wav"), or empty.
+QStringView suffixOfName(const QString &name);
+
 // Sorts rows by order. Sorts positions and moves each row once, which is
 // several times faster for large folders than swapping whole rows.
 // The audio columns, numbered after the file list's own four.
 enum class AudioColumn { Duration = 4, SampleRate, BitDepth, Channels, BitRate };
 inline constexpr int kFirstAudioColumn = int(AudioColumn::Duration);
 inline constexpr int kAudioColumnCount = 5;
+// The folder of a search result, after the audio columns.
+inline constexpr int kFolderColumn = kFirstAudioColumn + kAudioColumnCount;
 inline bool isAudioColumn(int column)
 {
     return column >= kFirstAudioColumn && column < kFirstAudioColumn + kAudioColumnCount;

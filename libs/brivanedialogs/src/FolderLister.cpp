@@ -174,14 +174,7 @@ void FolderLister::run(const ListRequest &request)
     }
     const int fd = dirfd(dir.get());
 
-    // The C locale turns the collator into a plain code-point comparison,
-    // which sorts "track10" before "track2"; fall back to a real language.
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator collator = nameCollator();
 
     // Keys of the rows sent while reading are made as they come; the rest in
     // a pass of their own after the names: the list drops the keys once it

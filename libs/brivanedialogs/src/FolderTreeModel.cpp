@@ -1,6 +1,7 @@
 #include "FolderTreeModel.h"
 
 #include "DrawnIcons.h"
+#include "FolderEntry.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -80,13 +81,7 @@ QStringList readSubfolders(const QString &folder, bool showHidden, const QString
         names.append(name);
     }
     closedir(dir);
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), collator);
+    std::sort(names.begin(), names.end(), nameCollator());
     return names;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "DialogSettings.h"
 #include "UiScale.h"
 
 #include <QWidget>
 
+class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -12,8 +14,9 @@ class QToolButton;
 namespace bd {
 
 // "Find in folder": a bar under the file list with a text field that narrows
-// the list to names holding the text as the user types. Hidden until asked
-// for; closing it clears the text.
+// the list to names holding the text as the user types, or, with the scope
+// "This folder and below", searches every folder below the one shown.
+// Hidden until asked for; closing it clears the text.
 class NameFilterBar : public QWidget
 {
     Q_OBJECT
@@ -31,9 +34,14 @@ public:
 
     QString text() const;
     QLineEdit *edit() const { return m_edit; }
+    FindScope scope() const;
+    void setScope(FindScope scope);
+    // Without the choice, the bar finds in the folder only.
+    void offerScopeChoice(bool offer);
 
 Q_SIGNALS:
     void textChanged(const QString &text);
+    void scopeChanged(bd::FindScope scope);
     // Escape, or the close button: the bar closed and its text is empty.
     void closed();
     // Enter or an arrow key in the field: back to the list, text kept.
@@ -45,6 +53,7 @@ protected:
 private:
     QLabel *m_label;
     QLineEdit *m_edit;
+    QComboBox *m_scope;
     QToolButton *m_close;
 };
 

@@ -365,6 +365,19 @@ bool IndexDatabase::commit()
     return fail(code);
 }
 
+bool IndexDatabase::beginRead()
+{
+    // Deferred: the view is taken at the first read.
+    const int code = exec(m_db.get(), "BEGIN DEFERRED");
+    return code == SQLITE_OK || fail(code);
+}
+
+void IndexDatabase::endRead()
+{
+    // Only reads happened: nothing to keep or undo.
+    exec(m_db.get(), "ROLLBACK");
+}
+
 void IndexDatabase::rollback()
 {
     exec(m_db.get(), "ROLLBACK");
@@ -486,12 +499,23 @@ bool IndexDatabase::linkSubfolders(qint64 folderId, const FolderUpdate &update)
     }
     // Folders indexed before this one (searched from below it) join it here,
     // so that an unchanged folder's subfolders are found without a listing.
+    // The others get a row with no stamp, which no folder on disk matches:
+    // a search that finds this folder unchanged before they are written
+    // still reads them, where it would otherwise never reach them.
     for (const QString &path : std::as_const(present)) {
         static constexpr char sql[] = "UPDATE folders SET parent_id = ?1 WHERE path = ?2";
         auto link = statement(sql);
         if (!link)
             return false;
-        const int code = link->bind(1, folderId).bind(2, path).step();
+        int code = link->bind(1, folderId).bind(2, path).step();
+        if (code == SQLITE_DONE && sqlite3_changes(m_db.get()) == 0) {
+            static constexpr char placeholder[]
+                = "INSERT INTO folders(path, parent_id, device, inode, mtime_ns) VALUES(?2, ?1, 0, 0, -1)";
+            auto insert = statement(placeholder);
+            if (!insert)
+                return false;
+            code = insert->bind(1, folderId).bind(2, path).step();
+        }
         if (code != SQLITE_DONE)
             return fail(code);
     }

@@ -61,6 +61,11 @@ public:
     // expression (everything when it is empty), until visit returns false.
     bool filesUnder(const QString &root, const QString &match, const std::function<bool(FileRow &&)> &visit);
 
+    // One view of the index for everything read in between: what another
+    // connection commits meanwhile is not seen.
+    bool beginRead();
+    void endRead();
+
     // Writing, inside begin() and commit().
     bool begin();
     bool commit();

@@ -116,10 +116,19 @@ public:
 
     bool run()
     {
+        // The walk skips a folder whose stamp the index holds, taking its
+        // files as answered from the index. Both must read the same index:
+        // a folder the writer saves between the answer and the walk (the
+        // last search's findings, still being written) would otherwise be
+        // skipped with none of its files sent.
+        IndexDatabase *const db = m_db;
+        if (db && !db->beginRead())
+            indexFailed();
         answerFromIndex();
-        if (m_services.cancelled())
-            return !m_dbFailed;
-        walk();
+        if (!m_services.cancelled())
+            walk();
+        if (db)
+            db->endRead();
         if (!m_services.cancelled())
             m_sender.finish(int(m_unknown.size()), m_note);
         return !m_dbFailed;
