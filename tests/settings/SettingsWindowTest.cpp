@@ -355,22 +355,19 @@ TEST_F(SettingsWindowTest, PickingAnApplicationFillsPathIconAndName)
     EXPECT_FALSE(s.ImageApp1->pixmap().isNull()) << "a program without an icon of its own shows the generic picture";
 
     // A desktop entry is named as menus name it, not after its file.
-    whenModal([entry](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        ASSERT_NE(dialog, nullptr);
-        dialog->selectFile(entry);
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    s.ButtonApp1Click();
+    const auto pick = [&](const QString &path) {
+        whenModal([path](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        s.ButtonApp1Click();
+    };
+    pick(entry);
     EXPECT_EQ(s.EditApp1->text(), entry);
     EXPECT_EQ(s.EditApp1Name->text(), QStringLiteral("Sound Player"));
-    whenModal([tool](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        ASSERT_NE(dialog, nullptr);
-        dialog->selectFile(tool);
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    s.ButtonApp1Click();
+    pick(tool);
     ASSERT_EQ(s.EditApp1->text(), tool);
 
     // Cancelling changes nothing.
