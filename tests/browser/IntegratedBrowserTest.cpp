@@ -213,6 +213,33 @@ TEST_F(IntegratedBrowserTest, TypingInTheBrowsersTextFieldSuspendsTheSpaceBarAct
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form->ActionManager1->isSuspended(); }, 5000));
 }
 
+TEST_F(IntegratedBrowserTest, FindAndThePathBarAreReachedFromAnywhereInTheWindow)
+{
+    start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_NE(open(4), nullptr);
+    QWidget *window = platform::widgetOf(form->BrivaneDialogsWindow);
+    const struct
+    {
+        QKeyCombination keys;
+        const char *field;
+    } cases[] = {
+        { Qt::CTRL | Qt::Key_F, "NameFilterEdit" },
+        { Qt::CTRL | Qt::Key_L, "PathEdit" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.field);
+        // The focus in the host's own part of the window, outside the browser.
+        form->ListViewDetails->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form->ListViewDetails->hasFocus(); }, 5000));
+        QTest::keyClick(form->ListViewDetails, c.keys.key(), c.keys.keyboardModifiers());
+        const auto *field = window->findChild<QLineEdit *>(QLatin1String(c.field));
+        ASSERT_NE(field, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 5000));
+    }
+}
+
 TEST_F(IntegratedBrowserTest, HintLinksSwitchTheBrowsersLeftPanelBehindIt)
 {
     start();

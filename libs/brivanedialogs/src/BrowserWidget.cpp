@@ -255,13 +255,16 @@ void BrowserWidget::buildShortcuts()
     add(QKeySequence(Qt::CTRL | Qt::Key_1), [this] { setViewMode(ViewMode::Details); });
     add(QKeySequence(Qt::CTRL | Qt::Key_2), [this] { setViewMode(ViewMode::List); });
     add(QKeySequence(Qt::CTRL | Qt::Key_3), [this] { setViewMode(ViewMode::Thumbnails); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_F), &BrowserWidget::findInFolder);
     add(QKeySequence(Qt::CTRL | Qt::Key_D), [this] { m_panel->addCurrentFolder(); });
-    // The path bar is wanted from anywhere in the window that hosts the
-    // browser, not only while the browser already has the focus.
-    auto *pathShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
-    pathShortcut->setContext(Qt::WindowShortcut);
-    connect(pathShortcut, &QShortcut::activated, this, [this] { focusPathBar(); });
+    // The path bar and find are wanted from anywhere in the window that
+    // hosts the browser, not only while the browser already has the focus.
+    auto addForWindow = [this](const QKeySequence &keys, auto slot) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    addForWindow(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { focusPathBar(); });
+    addForWindow(QKeySequence(Qt::CTRL | Qt::Key_F), &BrowserWidget::findInFolder);
 }
 
 void BrowserWidget::chainTabOrder()
