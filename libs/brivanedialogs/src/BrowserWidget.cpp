@@ -242,11 +242,12 @@ BrowserWidget::~BrowserWidget()
 
 void BrowserWidget::buildShortcuts()
 {
-    auto add = [this](const QKeySequence &keys, auto slot) {
-        auto *shortcut = new QShortcut(keys, this);
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this, slot);
-    };
+    auto add
+        = [this](const QKeySequence &keys, auto slot, Qt::ShortcutContext context = Qt::WidgetWithChildrenShortcut) {
+              auto *shortcut = new QShortcut(keys, this);
+              shortcut->setContext(context);
+              connect(shortcut, &QShortcut::activated, this, slot);
+          };
     add(QKeySequence(Qt::Key_Backspace), &BrowserWidget::goUp);
     add(QKeySequence(Qt::ALT | Qt::Key_Up), &BrowserWidget::goUp);
     add(QKeySequence(Qt::ALT | Qt::Key_Left), &BrowserWidget::goBack);
@@ -258,13 +259,9 @@ void BrowserWidget::buildShortcuts()
     add(QKeySequence(Qt::CTRL | Qt::Key_D), [this] { m_panel->addCurrentFolder(); });
     // The path bar and find are wanted from anywhere in the window that
     // hosts the browser, not only while the browser already has the focus.
-    auto addForWindow = [this](const QKeySequence &keys, auto slot) {
-        auto *shortcut = new QShortcut(keys, this);
-        shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, slot);
-    };
-    addForWindow(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { focusPathBar(); });
-    addForWindow(QKeySequence(Qt::CTRL | Qt::Key_F), &BrowserWidget::findInFolder);
+    add(
+        QKeySequence(Qt::CTRL | Qt::Key_L), [this] { focusPathBar(); }, Qt::WindowShortcut);
+    add(QKeySequence(Qt::CTRL | Qt::Key_F), &BrowserWidget::findInFolder, Qt::WindowShortcut);
 }
 
 void BrowserWidget::chainTabOrder()
